@@ -1,0 +1,17 @@
+# ferrix_add_test(NAME SOURCES files... LIBRARIES libs...)
+# One GoogleTest executable per subsystem; each test case becomes a CTest test.
+if(FERRIX_BUILD_TESTS)
+  enable_testing()
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+
+function(ferrix_add_test name)
+  if(NOT FERRIX_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} ferrix_warnings GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES TIMEOUT 60)
+endfunction()

@@ -1,0 +1,100 @@
+// Text, number and date helpers shared by every listing parser.
+//
+// Positions are pointers into the parser's NUL-terminated work line; "none" is
+// nullptr. A blank is a space or a tab. Every helper accepts nullptr where it
+// takes text and never reads past the terminating NUL. Stateless and
+// thread-safe, except the local-date source, which tests may pin.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "decoder/include/ferrixcore.h"
+
+namespace ferrix::decoder {
+
+// Removes trailing spaces, tabs, CRs and LFs in place.
+void TrimRight(char* text);
+
+// Skips leading spaces (only spaces), reads an optionally signed decimal
+// number up to the first non-digit; no digits or nullptr give 0. 32-bit,
+// wrapping as a 32-bit integer would.
+std::int32_t NumberAt(const char* text);
+
+// Like NumberAt, for sizes: 64-bit unsigned, saturating at the maximum;
+// a negative number gives 0.
+std::uint64_t SizeAt(const char* text);
+
+// Position of the n-th field (fields separated by runs of spaces; a tab is
+// not a separator). n <= 1 gives text itself; none when the text ends before
+// field n begins.
+char* FieldAt(char* text, int n);
+const char* FieldAt(const char* text, int n);
+
+// Number of runs of non-blank characters.
+int CountFields(const char* text);
+
+// FieldAt(text, CountFields(text) - k + 1); k = 1 is the last field.
+char* FieldFromEnd(char* text, int k);
+
+// Trims the text, then returns the position after its last space (else after
+// its last tab), skipping any blanks after it; a text without blanks, or an
+// empty one, is returned whole.
+char* LastField(char* text);
+
+// Skips non-blank characters, then blanks.
+char* NextField(char* position);
+const char* NextField(const char* position);
+
+// Substring search anywhere in text; case-sensitive, or ASCII case-insensitive.
+char* FindText(char* text, const char* pattern);
+const char* FindText(const char* text, const char* pattern);
+char* FindTextNoCase(char* text, const char* pattern);
+const char* FindTextNoCase(const char* text, const char* pattern);
+
+// True when the text holds "<DIR>", " dir ", " Dir ", " DIR ", "<DIRECTORY>",
+// "[dir]" or "<dir>".
+bool HasFolderMarker(const char* text);
+
+// 1-12 from an English (or German "Mai", "Okt") month name's first three
+// letters, any case; otherwise 0.
+int MonthFromName(const char* text);
+
+// 1-12 decided by as few initial letters as needed; otherwise 0.
+int MonthFromInitials(const char* text);
+
+// "dd-Mon-yy" into day, month and year; false (with the fields as the rule
+// leaves them) when a '-' is missing.
+bool ParseDayMonYear(ListingEntry& entry, const char* text);
+
+// "hh:mm" with an optional AM/PM marker into hour and minute.
+void ParseTime(ListingEntry& entry, const char* text);
+
+// Digits with thousands commas ("1,234,567") into size.
+void ParseSizeWithCommas(ListingEntry& entry, const char* text);
+
+// Numeric or named date into year, month and day. order: 0 = a date that
+// starts with a digit is not read, 1 = year first, 2 = month first.
+void ParseDate(ListingEntry& entry, const char* text, int order);
+
+// Month, day, time-or-year and size from UNIX-like columns (field numbers
+// count from 1, as FieldAt does).
+void FillDateSizeFromFields(ListingEntry& entry, char* line, int yearField, int monthField,
+                            int dayField, int timeField, int sizeField, int hostType);
+
+// Applies the century rule: a year below 50 with month and day known gets
+// 2000 added, any other year from 1 to 1899 gets 1900 added.
+void ApplyCentury(ListingEntry& entry);
+
+// Copies at most 255 characters of [begin, begin + length) into entry.name,
+// stopping early at a NUL; SetName(entry, text) copies a NUL-terminated text.
+void SetName(ListingEntry& entry, const char* begin, std::size_t length);
+void SetName(ListingEntry& entry, const char* text);
+
+// The current local year and month (1-12) that undated UNIX times are placed
+// in. Tests pin them with SetLocalDateForTesting; (0, 0) returns to the clock.
+int CurrentLocalYear();
+int CurrentLocalMonth();
+void SetLocalDateForTesting(int year, int month);
+
+}  // namespace ferrix::decoder
