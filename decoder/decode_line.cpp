@@ -32,17 +32,17 @@ constexpr LineParser kParsers[FERRIX_HOST_TYPE_COUNT] = {
     ParseUnixLine,  // 6012 VMS UCX
     ParseUnixLine,  // 6013 QVT/Net 2/3
     ParseUnixLine,  // 6014 MAC NCSA
-    ParseUnixLine,  // 6015 MAC Peter Server
+    ParsePeterServerLine,  // 6015 MAC Peter Server
     ParseUnixLine,  // 6016 Microsoft NT
     ParseUnixLine,  // 6017 IBM AS/400
     ParseUnixLine,  // 6018 IBM MVS
     ParseUnixLine,  // 6019 PDP11 RSX11M
     ParseUnixLine,  // 6020 Sun Solaris
-    ParseUnixLine,  // 6021 OS/9
+    ParseOs9Line,  // 6021 OS/9
     ParseUnixLine,  // 6022 Corvane
     ParseUnixLine,  // 6023 BULL GCOS
     ParseUnixLine,  // 6024 IBM MVS/KNET
-    ParseUnixLine,  // 6025 Amiga
+    ParseAmigaLine,  // 6025 Amiga
     ParseUnixLine,  // 6026 CDC Cyber
     ParseUnixLine,  // 6027 IBM R1000
     ParseUnixLine,  // 6028 BULL CP6
@@ -52,29 +52,29 @@ constexpr LineParser kParsers[FERRIX_HOST_TYPE_COUNT] = {
     ParseUnixLine,  // 6032 HP/3000
     ParseUnixLine,  // 6033 Serv-U
     ParseUnixLine,  // 6034 WFTPD
-    ParseUnixLine,  // 6035 NetWare v4
+    ParseNetWareLine,  // 6035 NetWare v4
     ParseUnixLine,  // 6036 PCNFS-Pro
     ParseUnixLine,  // 6037 TGV MultiNet
     ParseUnixLine,  // 6038 FTP PC/TCP 3.0
     ParseUnixLine,  // 6039 QVT/Net 4.0
-    ParseUnixLine,  // 6040 MAC VersaTerm
-    ParseUnixLine,  // 6041 HellSoft
-    ParseUnixLine,  // 6042 IBM OS2 WARP
+    ParseVersaTermLine,  // 6040 MAC VersaTerm
+    ParseHellSoftLine,  // 6041 HellSoft
+    ParseWarpLine,  // 6042 IBM OS2 WARP
     ParseUnixLine,  // 6043 PRIMOS
     ParseUnixLine,  // 6044 OS2200
     ParseUniTreeLine,  // 6045 UniTree
-    ParseUnixLine,  // 6046 QNX2
+    ParseQnxLine,  // 6046 QNX2
     ParseUnixLine,  // 6047 WarFTPD
-    ParseUnixLine,  // 6048 IBM OS2
+    ParseOs2Line,  // 6048 IBM OS2
     ParseUnixLine,  // 6049 Music
     ParseUnixLine,  // 6050 AOS/VS
-    ParseUnixLine,  // 6051 Passport 160
+    ParsePassportLine,  // 6051 Passport 160
     ParseUnixLine,  // 6052 GCOS 6 HVS OS
-    ParseUnixLine,  // 6053 Novell LWP
+    ParseLwpLine,  // 6053 Novell LWP
     ParseUnixLine,  // 6054 Reflection
-    ParseUnixLine,  // 6055 AMOS TCP/IP
+    ParseAmosLine,  // 6055 AMOS TCP/IP
     ParseUnixLine,  // 6056 Unisys A-Series
-    ParseUnixLine,  // 6057 VxWorks
+    ParseVxWorksLine,  // 6057 VxWorks
     ParseUnixLine,  // 6058 GCOS 6 HVS AIX
     ParseUnixLine,  // 6059 MLSD
 };

@@ -260,6 +260,60 @@ TEST_F(OtherHostListing, AmigaAmosVxWorksPassport) {
   for (const Case& c : cases) ExpectDecodes(c, 6000);
 }
 
+struct DecodedCase {
+  int hostType;
+  std::string line;
+  const char* name;
+  int kind;
+  int year;
+};
+
+// Through the export: each host type reaches its own parser, and the common
+// date normalisation runs after it.
+TEST_F(OtherHostListing, DecodeLineDispatchesEachHostTypeToItsParser) {
+  const DecodedCase cases[] = {
+      {6015, "drwxrwxr-x      folder        4 Jun 12  1998 Applications", "Applications", kFolder,
+       1998},
+      {6021,
+       Columns({{3, "0.0"}, {10, "97/11/14"}, {19, "1713"}, {26, "d-ewrewr"}, {46, "160"},
+                {53, "CMDS"}}),
+       "CMDS", kFolder, 1997},
+      {6025, "dr--r--r-- x Docs", "Docs", kFolder, 0},
+      {6035, NetWareColumns("-rw-rw-rw-", "77", "Jun 30, 69  12:30 pm  a b"), "a b", 0, 2038},
+      {6040, "Projects/", "Projects", kFolder, 0},
+      {6041, "drwxr-xr-x 2 owner 512 Dec 1 1999 My Folder", "My Folder", kFolder, 1999},
+      {6042, "     0    DIR   05-12-03   09:05  My Docs", "My Docs", kFolder, 2003},
+      {6046, "+docs", "docs", kFolder, 0},
+      {6048, Columns({{16, "0"}, {29, "DIR"}, {35, "05-12-03"}, {46, "09:05"}, {53, "PSFONTS"}}),
+       "PSFONTS", kFolder, 2003},
+      {6051, Columns({{3, "12345"}, {12, "MAR"}, {16, "05"}, {19, "97"}, {36, "REPORT.TXT"}}),
+       "REPORT.TXT", 0, 1997},
+      {6053, "12-01-03  9:05a  <DIR>  sub dir", "sub dir", kFolder, 2003},
+      {6055, Columns({{0, "ABC"}, {7, "TXT"}, {11, "12"}, {16, "Jan-05-97"}, {26, "10:30"}}),
+       "ABC.TXT", 0, 1997},
+      {6057, Columns({{5, "512"}, {12, "DEC-31-2003"}, {25, "23:59"}, {36, "tmp"}, {48, "<DIR>"}}),
+       "tmp", kFolder, 2003},
+  };
+  for (const DecodedCase& c : cases) {
+    ListingEntry entry{};
+    const int32_t length = FERRIX_DecodeLine(&entry, (c.line + "\r\n").c_str(), c.hostType, "", "");
+    SCOPED_TRACE(std::to_string(c.hostType) + ": [" + c.line + "]");
+    EXPECT_EQ(length, static_cast<int32_t>(std::strlen(c.name)));
+    EXPECT_STREQ(entry.name, c.name);
+    EXPECT_EQ(entry.kind, c.kind);
+    EXPECT_EQ(entry.year, c.year);
+  }
+}
+
+TEST_F(OtherHostListing, DecodeLineKeepsTheModeOfUnixLikeLines) {
+  ListingEntry entry{};
+  ASSERT_GT(FERRIX_DecodeLine(&entry, "-rw-r--r-- 1 owner 1024 Mar 14 10:30 notes.txt", 6041, "",
+                              ""),
+            0);
+  EXPECT_EQ(entry.flags, FERRIX_FLAG_MODE_VALID);
+  EXPECT_EQ(entry.mode, 0644);
+}
+
 // Every parser on every prefix of real and hostile lines, each prefix in an
 // allocation of exactly its length, so a read past the NUL is a sanitizer fault.
 TEST_F(OtherHostListing, EveryPrefixDecodesWithinItsLine) {
