@@ -1,7 +1,6 @@
 // Listing parsers for the smaller server families: NetWare and Novell,
 // Macintosh servers, OS/2, QNX, OS-9, Amiga, AMOS, VxWorks, HellSoft and
 // Passport. Each reads one work line; none keeps state between lines.
-#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -17,7 +16,10 @@ constexpr int kNetWareHostType = 6035;
 constexpr std::uint64_t kQnxBlockSize = 512;
 constexpr std::uint64_t kAmosBlockSize = 512;
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Locale-independent, so bytes above 127 never match a letter.
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsFolderLetter(char c) { return c == 'd' || c == 'D'; }
 
@@ -27,10 +29,7 @@ bool StartsWith(const char* text, const char* prefix) {
 
 bool StartsWithNoCase(const char* text, const char* prefix) {
   for (; *prefix != '\0'; ++text, ++prefix) {
-    if (std::tolower(static_cast<unsigned char>(*text)) !=
-        std::tolower(static_cast<unsigned char>(*prefix))) {
-      return false;
-    }
+    if (AsciiLower(*text) != AsciiLower(*prefix)) return false;
   }
   return true;
 }
@@ -51,18 +50,31 @@ bool TakeNameAndCutBefore(ListingEntry& entry, char* line, char* name) {
   return true;
 }
 
+// Field numbers of a UNIX-like layout, counted as FieldAt counts them.
+struct UnixLikeFields {
+  int name;
+  int year;
+  int month;
+  int day;
+  int time;
+  int size;
+};
+
 // The UNIX-like layouts of HellSoft, Peter Server and NetWare: name field
 // (or the last field), cut, folder by the first letter, then the columns.
-void ParseUnixLikeLine(ListingEntry& entry, char* line, int nameField, int yearField,
-                       int monthField, int dayField, int timeField, int sizeField,
+void ParseUnixLikeLine(ListingEntry& entry, char* line, const UnixLikeFields& fields,
                        int hostType) {
   const char first = line[0];
-  if (!TakeNameAndCutBefore(entry, line, NameField(line, nameField))) return;
+  if (!TakeNameAndCutBefore(entry, line, NameField(line, fields.name))) return;
   if (IsFolderLetter(first)) entry.kind = FERRIX_KIND_FOLDER;
-  // The size of a file comes from the same field the helper reads.
-  FillDateSizeFromFields(entry, line, yearField, monthField, dayField, timeField, sizeField,
-                         hostType);
+  // The helper reads the size field too, for folders as for files.
+  FillDateSizeFromFields(entry, line, fields.year, fields.month, fields.day, fields.time,
+                         fields.size, hostType);
 }
+
+// UNIX without a group column: permissions, links, owner, size, date, name.
+constexpr UnixLikeFields kNoGroupFields{
+    .name = 8, .year = 7, .month = 5, .day = 6, .time = 7, .size = 4};
 
 // NetWare's fixed-column layout:
 //   -rw-rw-rw-  ...  size ending by column 47  Jan 5, 97  1:05 pm  name
@@ -137,7 +149,9 @@ void ParseNetWareLine(ListingEntry& entry, char* line, const ParseContext&) {
   if (StartsWithNoCase(line, "total")) return;
   ColumnLine columns(line);
   if (columns.isBlankAt(1)) {
-    ParseUnixLikeLine(entry, line, 10, 7, 5, 6, 8, 4, kNetWareHostType);
+    ParseUnixLikeLine(entry, line,
+                      {.name = 10, .year = 7, .month = 5, .day = 6, .time = 8, .size = 4},
+                      kNetWareHostType);
   } else if (columns.at(1) == 'r' || columns.at(1) == '-') {
     ParseNetWareColumns(entry, columns);
   }
@@ -145,16 +159,19 @@ void ParseNetWareLine(ListingEntry& entry, char* line, const ParseContext&) {
 
 void ParseHellSoftLine(ListingEntry& entry, char* line, const ParseContext& context) {
   if (StartsWithNoCase(line, "total")) return;
-  ParseUnixLikeLine(entry, line, 8, 7, 5, 6, 7, 4, context.hostType);
+  ParseUnixLikeLine(entry, line, kNoGroupFields, context.hostType);
 }
 
 void ParsePeterServerLine(ListingEntry& entry, char* line, const ParseContext& context) {
   if (StartsWithNoCase(line, "total")) return;
   // Folder lines have no links column, so every field sits one to the left.
   if (IsFolderLetter(line[0])) {
-    ParseUnixLikeLine(entry, line, line[0] == 'd' ? 7 : 8, 6, 4, 5, 6, 3, context.hostType);
+    const int name = line[0] == 'd' ? 7 : 8;
+    ParseUnixLikeLine(entry, line,
+                      {.name = name, .year = 6, .month = 4, .day = 5, .time = 6, .size = 3},
+                      context.hostType);
   } else {
-    ParseUnixLikeLine(entry, line, 8, 7, 5, 6, 7, 4, context.hostType);
+    ParseUnixLikeLine(entry, line, kNoGroupFields, context.hostType);
   }
 }
 
