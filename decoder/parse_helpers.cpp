@@ -48,12 +48,13 @@ std::uint16_t ToYear(int value) {
   return value > 65535 ? 65535 : static_cast<std::uint16_t>(value);
 }
 
+// Leading spaces end an empty first field, so on a line with a right-aligned
+// first column field 2 is that column, as the column rules count it.
 template <typename Char>
 Char* FindFieldStart(Char* text, int n) {
   if (text == nullptr) return nullptr;
   if (n <= 1) return text;
   Char* position = text;
-  while (*position == ' ') ++position;
   for (int field = 1; field < n; ++field) {
     while (*position != '\0' && *position != ' ') ++position;
     while (*position == ' ') ++position;
@@ -269,7 +270,11 @@ int CountFields(const char* text) {
   return count;
 }
 
-char* FieldFromEnd(char* text, int k) { return FieldAt(text, CountFields(text) - k + 1); }
+char* FieldFromEnd(char* text, int k) {
+  // The empty first field before leading spaces is not counted by CountFields.
+  const int leadingField = text != nullptr && text[0] == ' ' ? 1 : 0;
+  return FieldAt(text, CountFields(text) - k + 1 + leadingField);
+}
 
 char* LastField(char* text) {
   if (text == nullptr) return nullptr;

@@ -48,9 +48,10 @@ struct FieldCase {
 
 TEST(ParseHelpers, FieldsAreSeparatedBySpacesOnly) {
   const FieldCase cases[] = {
-      {"a b  c", 1, "a b  c"},       {"  a b", 1, "  a b"},       {"  a b", 2, "b"},
-      {"a b  c", 3, "c"},            {"a b  c", 4, nullptr},      {"a\tb c", 2, "c"},
-      {"a b ", 3, nullptr},          {"", 2, nullptr},            {"x", 0, "x"},
+      {"a b  c", 1, "a b  c"},       {"  a b", 1, "  a b"},       {"  a b", 2, "a b"},
+      {"  a b", 3, "b"},             {"a b  c", 3, "c"},          {"a b  c", 4, nullptr},
+      {"a\tb c", 2, "c"},            {"a b ", 3, nullptr},        {"", 2, nullptr},
+      {"x", 0, "x"},
   };
   for (const FieldCase& c : cases) {
     std::string text = c.text;
@@ -74,6 +75,9 @@ TEST(ParseHelpers, CountsAndWalksFieldsFromEitherEnd) {
   EXPECT_STREQ(FieldFromEnd(line.data(), 1), "readme");
   EXPECT_STREQ(FieldFromEnd(line.data(), 2), "2003 readme");
   EXPECT_STREQ(NextField(line.data()), "1 owner 1234 Jan 5 2003 readme");
+  std::string indented = "   0.0  97/11/14 name";
+  EXPECT_STREQ(FieldFromEnd(indented.data(), 1), "name");
+  EXPECT_STREQ(FieldFromEnd(indented.data(), 3), "0.0  97/11/14 name");
 }
 
 TEST(ParseHelpers, LastFieldTrimsAndPrefersTheLastSpace) {
