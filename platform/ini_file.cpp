@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "platform/paths.h"
@@ -71,10 +69,21 @@ bool isValidKey(std::string_view key) {
          key.find('=') == std::string_view::npos;
 }
 
+// Anything that cannot be read (no permission, a folder) reads as empty.
 std::string readWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return {};
+  std::string content;
+  char buffer[8192];
+  for (;;) {
+    ssize_t count = read(descriptor, buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) content.clear();
+    if (count <= 0) break;
+    content.append(buffer, static_cast<std::size_t>(count));
+  }
+  close(descriptor);
+  return content;
 }
 
 // Creates the missing folders of `folder`; new ones are private to the owner
