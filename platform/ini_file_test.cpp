@@ -161,18 +161,6 @@ TEST(IniFileWriting, ChangesOnlyWhatItMust) {
   }
 }
 
-TEST(IniFileWriting, ReadsBackWhatItWrote) {
-  ScratchFolder folder;
-  IniFile writer(folder / "a.ini");
-  ASSERT_TRUE(writer.writeString("Site", "DIR", "\"  /pub \""));
-  ASSERT_TRUE(writer.writeString("Site", "TYPE", "6001"));
-  EXPECT_EQ(writer.find("site", "dir"), "  /pub ");
-
-  IniFile reader(folder / "a.ini");
-  EXPECT_EQ(reader.find("SITE", "DIR"), "  /pub ");
-  EXPECT_EQ(reader.readInt("site", "type", 0), 6001);
-}
-
 TEST(IniFileWriting, DeletingFromAMissingFileCreatesNothing) {
   ScratchFolder folder;
   IniFile ini(folder / "none.ini");

@@ -8,12 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "testing/scratch_folder.h"
-
 namespace ferrix::platform {
 namespace {
-
-using ferrix::testing::ScratchFolder;
 
 // Sets or unsets an environment variable for one scope.
 class ScopedEnvironment {
@@ -64,54 +60,8 @@ TEST(ConfigFolder, FollowsXdgThenHomeThenPasswd) {
   }
 }
 
-TEST(TempFolder, TmpdirWhenSetElseTmp) {
-  {
-    ScopedEnvironment tmpdir("TMPDIR", "/var/scratch/");
-    EXPECT_EQ(tempFolder(), "/var/scratch");
-  }
-  {
-    ScopedEnvironment tmpdir("TMPDIR", "");
-    EXPECT_EQ(tempFolder(), "/tmp");
-  }
-  ScopedEnvironment tmpdir("TMPDIR", nullptr);
-  EXPECT_EQ(tempFolder(), "/tmp");
-}
-
-TEST(PathText, JoinAbsoluteAndNormalForm) {
-  EXPECT_EQ(joinPath("/a", "b"), "/a/b");
-  EXPECT_EQ(joinPath("/", "b"), "/b");
-  EXPECT_EQ(joinPath("", "b"), "b");
-  EXPECT_EQ(joinPath("/a", "/etc/b"), "/etc/b");
-
-  EXPECT_EQ(absolutePath("b.ini", "/a"), "/a/b.ini");
-  EXPECT_EQ(absolutePath("./x/../b.ini", "/a"), "/a/b.ini");
-  EXPECT_EQ(absolutePath("/c/./d/../b.ini", "/a"), "/c/b.ini");
-
-  EXPECT_TRUE(needsAbsoluteForm("b.ini"));
-  EXPECT_TRUE(needsAbsoluteForm(""));
-  EXPECT_TRUE(needsAbsoluteForm("/a/./b.ini"));
-  EXPECT_TRUE(needsAbsoluteForm("/a/../b.ini"));
-  EXPECT_FALSE(needsAbsoluteForm("/a/.b/b.ini"));
-  EXPECT_FALSE(needsAbsoluteForm("/a/b.ini"));
-}
-
 TEST(ProgramFolder, HoldsTheRunningProgram) {
   EXPECT_TRUE(fileExists(joinPath(programFolder(), "ferrix_platform_tests")));
-}
-
-TEST(FileExists, OnlyForThingsThatAreNotFolders) {
-  ScratchFolder folder;
-  EXPECT_TRUE(fileExists(folder.write("a.ini", "")));
-  EXPECT_FALSE(fileExists(folder.makeFolder("b.ini")));
-  EXPECT_FALSE(fileExists(folder / "missing.ini"));
-  EXPECT_FALSE(fileExists(""));
-}
-
-TEST(MaxNameLength, KnownForTheTemporaryFolder) {
-  std::optional<std::size_t> length = maxNameLength(tempFolder());
-  ASSERT_TRUE(length.has_value());
-  EXPECT_GE(*length, 14u);
-  EXPECT_FALSE(maxNameLength("/no/such/folder").has_value());
 }
 
 }  // namespace
