@@ -84,8 +84,7 @@ std::int32_t Configuration::ReadSiteInt(std::string_view site, std::string_view 
   return ReadConfigInt(key, fallback);
 }
 
-bool Configuration::WriteSiteInt(std::string_view site, std::string_view key,
-                                 std::int32_t value) {
+bool Configuration::WriteSiteInt(std::string_view site, std::string_view key, std::int32_t value) {
   std::int32_t siteDefault = ReadConfigInt(key, kNoDefaultSentinel);
   if (siteDefault != kNoDefaultSentinel && siteDefault == value) {
     return ini_->writeString(site, key, std::nullopt);
@@ -118,9 +117,13 @@ void Configuration::useIniFile(std::string_view typedName) {
   LoadProgramSettings();
 }
 
-std::string Configuration::viewer() { return ReadConfigString("VIEWER", "xdg-open", kViewerLength); }
+std::string Configuration::viewer() {
+  return ReadConfigString("VIEWER", "xdg-open", kViewerLength);
+}
 std::int32_t Configuration::keepTransferLog() { return ReadConfigInt("dolog", 1); }
-std::string Configuration::transferLogName() { return ReadConfigString("logfile", "FERRIX.LOG", kTransferLogNameLength); }
+std::string Configuration::transferLogName() {
+  return ReadConfigString("logfile", "FERRIX.LOG", kTransferLogNameLength);
+}
 std::int32_t Configuration::startMaximized() { return ReadConfigInt("MAXIMIZE", 0); }
 
 std::optional<std::string> Configuration::mainWindowPlacement() {
@@ -129,10 +132,18 @@ std::optional<std::string> Configuration::mainWindowPlacement() {
   return cutToLength(std::move(*placement), kPlacementLength);
 }
 
-std::string Configuration::localPaneRectangle() { return ReadConfigString("LOCL", "20,140,260,330", kPlacementLength); }
-std::string Configuration::remotePaneRectangle() { return ReadConfigString("LOCR", "20,140,260,330", kPlacementLength); }
-std::string Configuration::logWindowRectangle() { return ReadConfigString("SLOC", "0,0,0,0", kPlacementLength); }
-std::string Configuration::fontName() { return ReadConfigString("FNAME", "Courier New", kFontNameLength); }
+std::string Configuration::localPaneRectangle() {
+  return ReadConfigString("LOCL", "20,140,260,330", kPlacementLength);
+}
+std::string Configuration::remotePaneRectangle() {
+  return ReadConfigString("LOCR", "20,140,260,330", kPlacementLength);
+}
+std::string Configuration::logWindowRectangle() {
+  return ReadConfigString("SLOC", "0,0,0,0", kPlacementLength);
+}
+std::string Configuration::fontName() {
+  return ReadConfigString("FNAME", "Courier New", kFontNameLength);
+}
 std::int32_t Configuration::fontHeight() { return ReadConfigInt("FHEIGHT", -11); }
 std::int32_t Configuration::fontWidth() { return ReadConfigInt("FWIDTH", 0); }
 std::int32_t Configuration::fontWeight() { return ReadConfigInt("FWEIGHT", 400); }
