@@ -10,6 +10,7 @@ constexpr std::size_t kViewerLength = 120;
 constexpr std::size_t kTransferLogNameLength = 156;
 constexpr std::size_t kPlacementLength = 80;
 constexpr std::size_t kFontNameLength = 31;
+constexpr std::size_t kWaveFileLength = 255;
 
 // Cuts at a character boundary so a long value never ends in half a UTF-8
 // sequence.
@@ -152,6 +153,15 @@ std::int32_t Configuration::fontPitch() { return ReadConfigInt("FPITCH", 49); }
 std::int32_t Configuration::passwordSavingFlags() {
   if (std::optional<std::int32_t> flags = winIni_.findInt("FERRIX", "SPFLAGS")) return *flags;
   return ReadConfigInt("SPFLAGS", 0);
+}
+
+std::int32_t Configuration::soundOn() { return ReadConfigInt("BELL", 1); }
+std::int32_t Configuration::playWaveFiles() { return ReadConfigInt("usewave", 1); }
+std::int32_t Configuration::soundEventMask() { return ReadConfigInt("soundflags", 30); }
+
+std::string Configuration::waveFile(std::string_view key, std::string_view defaultFileName) {
+  return ReadConfigString(key, platform::joinPath(paths_->programFolder(), defaultFileName),
+                          kWaveFileLength);
 }
 
 }  // namespace ferrix::config

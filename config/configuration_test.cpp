@@ -236,8 +236,10 @@ TEST_F(ConfigurationTest, WithoutAConfigDefaultEverySiteValueIsWritten) {
   }
 }
 
-TEST_F(ConfigurationTest, ViewerDefaultsToTheDesktopOpener) {
-  EXPECT_EQ(make()->viewer(), "xdg-open");
+TEST_F(ConfigurationTest, ViewerAndWaveFilesDefaultToThisSystem) {
+  auto configuration = make();
+  EXPECT_EQ(configuration->viewer(), "xdg-open");
+  EXPECT_EQ(configuration->waveFile("sndcs", "connect.wav"), program_ + "/connect.wav");
 }
 
 TEST_F(ConfigurationTest, PasswordSavingFlagsComeFromWinIniFirst) {
