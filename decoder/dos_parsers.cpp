@@ -1,9 +1,9 @@
 // Parsers for DOS and Windows servers and the desktop TCP/IP packages of the
 // DOS era: mostly fixed-column layouts, a few word layouts.
 //
-// Fixed-column reads go through ColumnAt, which never steps past the end of
-// the work line, so a short or malformed line reads as zeros, never out of
-// bounds.
+// A fixed column is read only once the line is known to reach it, or through
+// ColumnAt, which stops at the end of the work line: a short or malformed
+// line reads as zeros, never out of bounds.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -32,7 +32,7 @@ bool IsSummaryLine(const char* line) {
 }
 
 // The text at offset, or the terminating NUL when the line is shorter.
-char* ColumnAt(char* line, std::size_t length, std::size_t offset) {
+const char* ColumnAt(const char* line, std::size_t length, std::size_t offset) {
   return line + (offset < length ? offset : length);
 }
 
@@ -59,8 +59,8 @@ std::uint16_t ToYear(std::int32_t value) {
 }
 
 // Month, day and year from "MM-DD-YY" columns, century rule applied at once.
-void ReadNumericDate(ListingEntry& entry, char* line, std::size_t length, std::size_t monthColumn,
-                     std::size_t dayColumn, std::size_t yearColumn) {
+void ReadNumericDate(ListingEntry& entry, const char* line, std::size_t length,
+                     std::size_t monthColumn, std::size_t dayColumn, std::size_t yearColumn) {
   entry.month = ToByte(NumberAt(ColumnAt(line, length, monthColumn)));
   entry.day = ToByte(NumberAt(ColumnAt(line, length, dayColumn)));
   entry.year = ToYear(NumberAt(ColumnAt(line, length, yearColumn)));
@@ -91,16 +91,17 @@ bool DropTrailingSlash(ListingEntry& entry) {
 // column is looked at alone so that a name such as "my dir notes" elsewhere
 // on the line cannot turn a file into a folder.
 bool ColumnIsFolderMarker(const char* column) {
-  constexpr std::size_t kLongestMarker = 16;
-  char padded[kLongestMarker + 3];
+  constexpr std::size_t kLongestMarker = sizeof "<DIRECTORY>" - 1;
+  // The column between blanks, so the " dir " forms can match too.
+  char padded[kLongestMarker + 3] = {' '};
   std::size_t length = 0;
-  padded[length++] = ' ';
-  while (length <= kLongestMarker && column[length - 1] != '\0' && !IsBlank(column[length - 1])) {
-    padded[length] = column[length - 1];
+  while (column[length] != '\0' && !IsBlank(column[length])) {
+    if (length == kLongestMarker) return false;
+    padded[1 + length] = column[length];
     ++length;
   }
-  padded[length++] = ' ';
-  padded[length] = '\0';
+  padded[1 + length] = ' ';
+  padded[2 + length] = '\0';
   return HasFolderMarker(padded);
 }
 
