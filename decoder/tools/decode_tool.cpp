@@ -124,14 +124,12 @@ std::string_view WithoutCarriageReturn(const std::string& line) {
 // Opens and decodes one named file; false when it cannot be read.
 bool DecodeFile(const std::string& path, const DecodeOptions& options, std::ostream& output,
                 std::ostream& errors) {
+  errno = 0;
   std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  if (file) DecodeListing(file, options, output);
+  // A folder opens but fails on the first read.
+  if (!file.is_open() || file.bad()) {
     errors << kProgram << ": cannot read " << path << ": " << std::strerror(errno) << "\n";
-    return false;
-  }
-  DecodeListing(file, options, output);
-  if (file.bad()) {
-    errors << kProgram << ": error while reading " << path << "\n";
     return false;
   }
   return true;
