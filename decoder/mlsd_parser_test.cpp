@@ -35,11 +35,11 @@ TEST(MlsdListing, FactsAsServersSendThem) {
       {"type=file;size=1024;modify=20030512103000.123; a b.txt", "a b.txt",
        FERRIX_KIND_FILE_EXPLICIT, 1024, 2003, 5, 12, 10, 30, 0},
       {"Type=OS.unix=slink:/etc/x; link", "link", FERRIX_KIND_LINK, 0, 0, 0, 0, 0, 0, 0},
-      // pyftpdlib
-      {"type=file;size=156;perm=r;modify=20071029155301;unique=8012; music.mp3", "music.mp3",
-       FERRIX_KIND_FILE_EXPLICIT, 156, 2007, 10, 29, 15, 53, 1},
-      {"type=dir;size=0;perm=el;modify=20071127230206;unique=801e33; ebooks", "ebooks",
-       FERRIX_KIND_FOLDER, 0, 2007, 11, 27, 23, 2, 6},
+      // pyftpdlib 1.5
+      {"modify=20261207063305;perm=r;size=5368709120;type=file;unique=fe00g51206f; big.iso",
+       "big.iso", FERRIX_KIND_FILE_EXPLICIT, 5368709120ull, 2026, 12, 7, 6, 33, 5},
+      {"modify=20071127230206;perm=el;size=4096;type=dir;unique=fe00g51204a; Old Stuff",
+       "Old Stuff", FERRIX_KIND_FOLDER, 4096, 2007, 11, 27, 23, 2, 6},
       // ProFTPD, facts in its own order and a size above 4 GiB
       {"modify=20080722082734;perm=adfr;size=5368709120;type=file;unique=FE03U10001724;"
        "UNIX.group=1001;UNIX.mode=0644;UNIX.owner=1001; disk image.iso",
