@@ -1,11 +1,14 @@
 // Test support for the column-rule parsers: builds listing lines by column,
 // runs one parser on a line held in a buffer of exactly its own size (so that
-// AddressSanitizer sees any read past the terminating NUL), and checks that
-// every prefix of a real line decodes without a fault. Tests only.
+// AddressSanitizer sees any read past the terminating NUL), describes an entry
+// in one comparable text, and checks that every prefix of a real line decodes
+// without a fault. Tests only; each call owns its buffers, so any thread may
+// use it, but the stateful parsers it drives are one-thread-only.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -36,6 +39,28 @@ inline ListingEntry Decode(decoder::LineParser parser, std::string_view line,
   buffer[line.size()] = '\0';
   parser(entry, buffer.get(), context);
   return entry;
+}
+
+// "NAME|kind|size|yyyy-mm-dd hh:mm", or "" when the line gave no entry.
+inline std::string Describe(const ListingEntry& entry) {
+  if (entry.name[0] == '\0') return "";
+  char text[400];
+  std::snprintf(text, sizeof text, "%s|%d|%llu|%04d-%02d-%02d %02d:%02d", entry.name, entry.kind,
+                static_cast<unsigned long long>(entry.size), entry.year, entry.month, entry.day,
+                entry.hour, entry.minute);
+  return text;
+}
+
+struct Case {
+  std::string line;
+  const char* expected;  // as Describe writes it
+};
+
+inline void ExpectCases(decoder::LineParser parser, std::initializer_list<Case> cases,
+                        const decoder::ParseContext& context = {}) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(Describe(Decode(parser, c.line, context)), c.expected) << c.line;
+  }
 }
 
 // Short and truncated lines must decode to something or nothing, never fault;

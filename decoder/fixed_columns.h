@@ -5,8 +5,8 @@
 // far. FixedColumns wraps the parser's work line (it owns nothing; the line
 // stays the parser's) and answers every position past the end with NUL or with
 // the empty text at the end, so no rule can read beyond the terminating NUL.
-// The other helpers here turn the helpers' 32-bit numbers into the entry's
-// field widths without wrapping. Stateless; safe on any thread.
+// The other helpers here read words and turn the shared helpers' 32-bit
+// numbers into the entry's field widths without wrapping. Stateless; safe on any thread.
 #pragma once
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "decoder/include/ferrixcore.h"
+#include "decoder/parse_helpers.h"
 
 namespace ferrix::decoder::columns {
 
@@ -42,6 +43,35 @@ inline std::uint64_t SizeProduct(std::uint64_t count, std::uint64_t unit) {
 
 inline bool StartsWith(const char* text, const char* prefix) {
   return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// Folds ASCII letters only (other bytes compare exactly); stops at the
+// first difference, so a short text is never read past its NUL.
+inline bool StartsWithNoCase(const char* text, const char* prefix) {
+  const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  for (; *prefix != '\0'; ++text, ++prefix) {
+    if (lower(*text) != lower(*prefix)) return false;
+  }
+  return true;
+}
+
+inline char* SkipBlanks(char* text) {
+  while (IsBlank(*text)) ++text;
+  return text;
+}
+
+inline char* WordEnd(char* text) {
+  while (*text != '\0' && !IsBlank(*text)) ++text;
+  return text;
+}
+
+// Names the entry by the word at text (blanks before it skipped); returns where
+// the word ends, which is where the rest of the line begins.
+inline char* NameByWord(ListingEntry& entry, char* text) {
+  char* word = SkipBlanks(text);
+  char* end = WordEnd(word);
+  SetName(entry, word, static_cast<std::size_t>(end - word));
+  return end;
 }
 
 class FixedColumns {

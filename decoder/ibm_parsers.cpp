@@ -19,29 +19,14 @@ namespace {
 using columns::FixedColumns;
 using columns::IsBlank;
 using columns::IsDigit;
+using columns::NameByWord;
 using columns::SizeProduct;
+using columns::SkipBlanks;
 using columns::StartsWith;
+using columns::StartsWithNoCase;
 using columns::ToByte;
 using columns::ToYear;
-
-char* SkipBlanks(char* text) {
-  while (IsBlank(*text)) ++text;
-  return text;
-}
-
-char* WordEnd(char* text) {
-  while (*text != '\0' && !IsBlank(*text)) ++text;
-  return text;
-}
-
-// Names the entry by the word at text (blanks before it skipped); returns where
-// the word ends.
-char* NameByWord(ListingEntry& entry, char* text) {
-  char* word = SkipBlanks(text);
-  char* end = WordEnd(word);
-  SetName(entry, word, static_cast<std::size_t>(end - word));
-  return end;
-}
+using columns::WordEnd;
 
 // SetName without trailing blanks.
 void SetTrimmedName(ListingEntry& entry, const char* begin, std::size_t length) {
@@ -169,18 +154,9 @@ std::string MvsPrefix(const char* remoteFolder) {
   return prefix;
 }
 
-bool StartsWithNoCase(const char* text, const char* prefix) {
-  for (; *prefix != '\0'; ++text, ++prefix) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(*text) != lower(*prefix)) return false;
-  }
-  return true;
-}
-
 // Member statistics: name, version, created, changed date and time, size ...
 void ParseMvsMemberLine(ListingEntry& entry, char* line) {
-  char* nameEnd = WordEnd(SkipBlanks(line));
-  char* rest = nameEnd;
+  char* rest = WordEnd(SkipBlanks(line));
   if (FindText(rest, "MIGRAT") != nullptr) return;
   NameByWord(entry, line);
   if (FindText(rest, " PO ") != nullptr) entry.kind = FERRIX_KIND_FOLDER;

@@ -20,29 +20,14 @@ namespace {
 using columns::FixedColumns;
 using columns::IsBlank;
 using columns::IsDigit;
+using columns::NameByWord;
 using columns::SizeProduct;
+using columns::SkipBlanks;
 using columns::StartsWith;
+using columns::StartsWithNoCase;
 using columns::ToByte;
 using columns::ToYear;
-
-char* SkipBlanks(char* text) {
-  while (IsBlank(*text)) ++text;
-  return text;
-}
-
-char* WordEnd(char* text) {
-  while (*text != '\0' && !IsBlank(*text)) ++text;
-  return text;
-}
-
-// Names the entry by the word at text (blanks before it skipped); returns where
-// the word ends, which is where the rest of the line begins.
-char* NameByWord(ListingEntry& entry, char* text) {
-  char* word = SkipBlanks(text);
-  char* end = WordEnd(word);
-  SetName(entry, word, static_cast<std::size_t>(end - word));
-  return end;
-}
+using columns::WordEnd;
 
 bool ContainsAny(const char* text, std::initializer_list<const char*> patterns) {
   for (const char* pattern : patterns) {
@@ -56,14 +41,6 @@ bool StartsWithAny(const char* text, std::initializer_list<const char*> prefixes
     if (StartsWith(text, prefix)) return true;
   }
   return false;
-}
-
-bool EqualsNoCase3(const char* text, const char* word) {
-  for (int i = 0; i < 3; ++i) {
-    const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    if (upper(text[i]) != word[i]) return false;
-  }
-  return true;
 }
 
 // Cuts the line just before its last field and names the entry by that field;
@@ -207,9 +184,9 @@ void ParseHvsAixLine(ListingEntry& entry, char* line, const ParseContext&) {
       ContainsAny(line, {"Directory:", "Entry Name"})) {
     return;
   }
-  if (EqualsNoCase3(row.from(25), "DIR")) {
+  if (StartsWithNoCase(row.from(25), "DIR")) {
     entry.kind = FERRIX_KIND_FOLDER;
-  } else if (EqualsNoCase3(row.from(25), "LNK")) {
+  } else if (StartsWithNoCase(row.from(25), "LNK")) {
     entry.kind = FERRIX_KIND_LINK;
   }
   NameByWord(entry, row.from(11));
