@@ -80,9 +80,10 @@ constexpr LineParser kParsers[FERRIX_HOST_TYPE_COUNT] = {
 };
 
 LineParser ParserFor(int hostType) {
-  int row = hostType - FERRIX_HOST_TYPE_FIRST;
-  if (row < 0 || row >= FERRIX_HOST_TYPE_COUNT) return ParseUnixLine;
-  return kParsers[row];
+  // Compared before subtracting: any integer may arrive here.
+  constexpr int kLast = FERRIX_HOST_TYPE_FIRST + FERRIX_HOST_TYPE_COUNT - 1;
+  if (hostType < FERRIX_HOST_TYPE_FIRST || hostType > kLast) return ParseUnixLine;
+  return kParsers[hostType - FERRIX_HOST_TYPE_FIRST];
 }
 
 void CopyWorkLine(char (&work)[kWorkLineSize], const char* line) {
