@@ -54,7 +54,7 @@ TEST(VmListing, CmsFileListJoinsNameAndType) {
           {"SFS:PROFILE EXEC", "PROFILE.EXEC|0|0|0000-00-00 00:00"},
           {"SFS:ABCDEFGHIJKLMNOPQRSTUV  3", "ABCDEFGHIJKLMNOPQRSTUV|0|0|0000-00-00 00:00"},
       },
-      {6004, "SFS:", ""});
+      {FERRIX_HOST_TYPE_IBM_VM, "SFS:", ""});
 }
 
 TEST(MvsListing, DataSetsMembersAndThePrefix) {
@@ -74,9 +74,9 @@ TEST(MvsListing, DataSetsMembersAndThePrefix) {
           {"Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname", ""},
           {Columns({{0, "Migrated"}, {56, "PREFIX.DATA.OLD"}}), "OLD|0|0|0000-00-00 00:00"},
       },
-      {6018, "'PREFIX.DATA'", ""});
-  ExpectCases(ParseMvsLine, {{"USER01.JCL", "JCL|0|0|0000-00-00 00:00"}}, {6018, "USER01", ""});
-  ExpectCases(ParseMvsLine, {{"USER01.JCL", "USER01.JCL|0|0|0000-00-00 00:00"}}, {6018, "'", ""});
+      {FERRIX_HOST_TYPE_IBM_MVS, "'PREFIX.DATA'", ""});
+  ExpectCases(ParseMvsLine, {{"USER01.JCL", "JCL|0|0|0000-00-00 00:00"}}, {FERRIX_HOST_TYPE_IBM_MVS, "USER01", ""});
+  ExpectCases(ParseMvsLine, {{"USER01.JCL", "USER01.JCL|0|0|0000-00-00 00:00"}}, {FERRIX_HOST_TYPE_IBM_MVS, "'", ""});
 }
 
 TEST(KnetMvsListing, UserQualifierIsDroppedInAnyCase) {
@@ -86,7 +86,7 @@ TEST(KnetMvsListing, UserQualifierIsDroppedInAnyCase) {
                   {"USER012.DATA  PS", "USER012.DATA|0|0|0000-00-00 00:00"},
                   {"USER01.OLD  Migrated", ""},
               },
-              {6024, "", "user01"});
+              {FERRIX_HOST_TYPE_IBM_MVS_KNET, "", "user01"});
 }
 
 TEST(SpartacusListing, NameWordsJoinWithDotsAndSecondsAreRead) {
@@ -142,9 +142,9 @@ TEST(R1000Listing, SessionsAreSkippedAndWorldsAreFolders) {
 }
 
 TEST(IbmListing, EveryPrefixOfARealLineDecodesSafely) {
-  const ParseContext context{6018, "'PREFIX.DATA'", "user01"};
+  const ParseContext context{FERRIX_HOST_TYPE_IBM_MVS, "'PREFIX.DATA'", "user01"};
   for (const std::string& line : {kVmDatedFile, kCmsFile}) {
-    DecodeEveryPrefix(ParseVmLine, line, {6004, "PROFILE", ""});
+    DecodeEveryPrefix(ParseVmLine, line, {FERRIX_HOST_TYPE_IBM_VM, "PROFILE", ""});
   }
   for (const std::string& line : {kMvsPartitioned, kMvsMember}) {
     for (LineParser parser : {ParseMvsLine, ParseKnetMvsLine, ParseSpartacusLine, ParseR1000Line}) {

@@ -157,6 +157,50 @@ TEST(AosVsAndMusicListing, ColumnsMarkersAndSizes) {
   ExpectCases(ParsePrimosLine, {{kMusic, ""}});
 }
 
+// Each host type reaches its own parser, and the decoder's date normalisation
+// finishes what the parser read (two-digit years, the 2038 cap).
+TEST(MainframeListing, ExportDispatchesEachHostTypeToItsParser) {
+  struct Route {
+    int hostType;
+    std::string line;
+    const char* expected;
+  };
+  ResetParserState();
+  const Route routes[] = {
+      {FERRIX_HOST_TYPE_TANDEM, Columns({{0, "OLD"}, {33, "0"}, {35, "31-Jan-69"}}),
+       "OLD|0|0|2038-01-31 00:00"},
+      {FERRIX_HOST_TYPE_MUSIC, kMusic, "MYFILE.TXT|0|12288|2003-03-12 10:15"},
+      {FERRIX_HOST_TYPE_UNISYS_A_SERIES, kASeries, "REPORT/FILE|0|12345|2003-03-12 10:15"},
+      {FERRIX_HOST_TYPE_CDC_CYBER, kCyber, " PROCFIL|4|1234|1980-01-01 00:00"},
+      {FERRIX_HOST_TYPE_BULL_GCOS, " d  3  SUBDIR", "SUBDIR|4|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_BULL_CP6, kCp6, "MYFILE|0|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_GCOS6_HVS_OS, kHvsOs, "PAYROLL|4|1536|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_GCOS6_HVS_AIX, kHvsAix, "SUBDIR|4|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_HP3000, kMpe, "MYFILE|0|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_STRATUS_VOS, "Files: 1", ""},
+      {FERRIX_HOST_TYPE_STRATUS_VOS, kVosFile, "account.list|0|4|1991-02-15 14:10"},
+      {FERRIX_HOST_TYPE_PRIMOS, kMusic, ""},
+      {FERRIX_HOST_TYPE_OS2200, kOs2200, "MYFILE/ELEM1|1|1234|2003-03-12 10:15"},
+      {FERRIX_HOST_TYPE_AOS_VS, kAosVs, "MYDIR|4|2048|2003-03-12 10:15"},
+      {FERRIX_HOST_TYPE_VMS_MULTINET, "A.B;1  1/3", "A.B;1|0|512|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_VMS_UCX, "A.B;1  1/3", "A.B;1|0|512|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_PDP11_RSX11M, "001002.DIR;1", "[001,002]|4|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_IBM_VM, "PROFILE  EXEC", "PROFILE.EXEC|0|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_IBM_MVS, "MEMBER1", "MEMBER1|0|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_IBM_MVS_KNET, "DATA.LIB  PO  3390", "DATA.LIB|4|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_IBM_SPARTACUS_KNET, "USER01 DATA", "USER01.DATA|0|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_IBM_AS400, Columns({{0, "QPGMR"}, {40, "*MEM"}, {51, "F/M"}}),
+       "M|0|0|0000-00-00 00:00"},
+      {FERRIX_HOST_TYPE_IBM_R1000, "!USERS   WORLD", "!USERS|4|0|0000-00-00 00:00"},
+  };
+  for (const Route& route : routes) {
+    ListingEntry entry;
+    FERRIX_DecodeLine(&entry, route.line.c_str(), route.hostType, "", "");
+    EXPECT_EQ(testing::Describe(entry), route.expected) << route.hostType << " " << route.line;
+  }
+  ResetParserState();
+}
+
 TEST(MainframeListing, EveryPrefixOfARealLineDecodesSafely) {
   const std::pair<LineParser, std::string> samples[] = {
       {ParseTandemLine, kTandem}, {ParseASeriesLine, kASeries}, {ParseCyberLine, kCyber},

@@ -15,7 +15,6 @@ using columns::IsBlank;
 using columns::IsDigit;
 using columns::SizeProduct;
 
-constexpr int kHostTypeRsx11m = 6019;
 constexpr std::uint64_t kVmsBlockSize = 512;
 constexpr char kFolderSuffix[] = ".DIR";
 constexpr std::size_t kFolderSuffixLength = sizeof(kFolderSuffix) - 1;
@@ -112,7 +111,7 @@ void ParseVmsEntry(ListingEntry& entry, char* line, const char* remoteFolder, bo
 }  // namespace
 
 void ParseMultiNetLine(ListingEntry& entry, char* line, const ParseContext& context) {
-  ParseVmsEntry(entry, line, context.remoteFolder, context.hostType == kHostTypeRsx11m);
+  ParseVmsEntry(entry, line, context.remoteFolder, context.hostType == FERRIX_HOST_TYPE_PDP11_RSX11M);
 }
 
 void ParseUcxLine(ListingEntry& entry, char* line, const ParseContext& context) {

@@ -31,7 +31,7 @@ TEST(VmsListing, MultiNetLinesDecodeByTheirColumns) {
                   {"Total of 5 files, 20/30 blocks.", ""},
                   {"  NAME.TXT;1  1/3  1-FEB-2001 08:00:00", ""},
               },
-              {6011, "USER:", ""});
+              {FERRIX_HOST_TYPE_VMS_MULTINET, "USER:", ""});
 }
 
 TEST(VmsListing, RsxNamesUicFoldersAndKeepsTheFolderOnFiles) {
@@ -42,7 +42,7 @@ TEST(VmsListing, RsxNamesUicFoldersAndKeepsTheFolderOnFiles) {
                   // A stem shorter than six characters is padded, never read beyond.
                   {"AB.DIR;1  1/3", "[ AB,   ]|4|512|0000-00-00 00:00"},
               },
-              {6019, "USER:", ""});
+              {FERRIX_HOST_TYPE_PDP11_RSX11M, "USER:", ""});
 }
 
 TEST(VmsListing, UcxSkipsNotFoundReports) {
@@ -54,9 +54,9 @@ TEST(VmsListing, UcxSkipsNotFoundReports) {
 
 TEST(VmsListing, EveryPrefixOfARealLineDecodesSafely) {
   for (const char* line : {kLogin, "MAIL.DIR;1  1/3  5-JAN-2002 09:00:00", "X;1/-:"}) {
-    DecodeEveryPrefix(ParseMultiNetLine, line, {6011, "USER:", ""});
-    DecodeEveryPrefix(ParseMultiNetLine, line, {6019, "USER:", ""});
-    DecodeEveryPrefix(ParseUcxLine, line, {6012, "USER:", ""});
+    DecodeEveryPrefix(ParseMultiNetLine, line, {FERRIX_HOST_TYPE_VMS_MULTINET, "USER:", ""});
+    DecodeEveryPrefix(ParseMultiNetLine, line, {FERRIX_HOST_TYPE_PDP11_RSX11M, "USER:", ""});
+    DecodeEveryPrefix(ParseUcxLine, line, {FERRIX_HOST_TYPE_VMS_UCX, "USER:", ""});
   }
 }
 
