@@ -5,6 +5,7 @@
 // The Stratus VOS parser remembers which section (files, folders, links) the
 // listing is in; that state is process-wide, so the lines of one listing are
 // decoded in order on one thread.
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -109,8 +110,10 @@ void ParseTandemLine(ListingEntry& entry, char* line, const ParseContext&) {
   entry.day = ToByte(NumberAt(row.from(35)));
   entry.month = ToByte(MonthFromInitials(row.from(38)));
   // A line without a year keeps the date unknown rather than inventing 2000.
-  if (IsDigit(*SkipBlanks(row.from(42)))) {
-    const std::int32_t year = NumberAt(row.from(42));
+  const char* yearText = row.from(42);
+  while (*yearText == ' ') ++yearText;
+  if (IsDigit(*yearText)) {
+    const std::int32_t year = std::min(NumberAt(yearText), 9999);
     entry.year = ToYear(year + (year >= 70 ? 1900 : 2000));
   }
   ParseTime(entry, row.from(45));

@@ -44,6 +44,9 @@ TEST(TandemListing, DayMonthInitialsAndTwoDigitYears) {
                   {Columns({{0, "OLD"}, {33, "0"}, {35, "31-Jan-69"}}), "OLD|0|0|2069-01-31 00:00"},
                   // No year shown stays unknown instead of becoming 2000.
                   {"SHORTNAME", "SHORTNAME|0|0|0000-00-00 00:00"},
+                  // A wild year is clamped, never overflowed; the decoder caps it later.
+                  {Columns({{0, "HUGE"}, {33, "0"}, {36, "1-Jan-2147483647"}}),
+                   "HUGE|0|0|11899-01-01 255:00"},
                   {"File         Code             EOF  Last Modification", ""},
               });
 }
