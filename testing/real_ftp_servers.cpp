@@ -241,14 +241,19 @@ const char* RealFtpServer::name() const {
 // empty folder, and the server's output. The served folder must be open to
 // the system user vsftpd switches to.
 bool RealFtpServer::prepareFolders() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ferrix-ftp-XXXXXX").string();
+  std::error_code error;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+  if (error) {
+    startError_ = "no temporary folder: " + error.message();
+    return false;
+  }
+  std::string pattern = (temporary / "ferrix-ftp-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    startError_ = "cannot make a scratch folder: " + errnoText(errno);
+    startError_ = "cannot make a scratch folder in " + temporary.string() + ": " + errnoText(errno);
     return false;
   }
   scratchFolder_ = pattern;
   servedFolder_ = scratchFolder_ / "served";
-  std::error_code error;
   std::filesystem::create_directory(servedFolder_, error);
   if (!error) std::filesystem::create_directory(scratchFolder_ / "empty", error);
   if (error) {
