@@ -9,6 +9,8 @@ namespace ferrix::decoder {
 namespace {
 
 constexpr int kMaxNameLength = 255;
+// More fields than any line can hold.
+constexpr int kMaxFieldNumber = 1 << 20;
 
 std::atomic<int> pinnedYear{0};
 std::atomic<int> pinnedMonth{0};
@@ -54,7 +56,7 @@ Char* FindFieldStart(Char* text, int n) {
   if (n <= 1) return text;
   Char* position = text;
   while (*position == ' ') ++position;
-  for (int field = 1; field < n; ++field) {
+  for (int field = 1; field < n && *position != '\0'; ++field) {
     while (*position != '\0' && *position != ' ') ++position;
     while (*position == ' ') ++position;
   }
@@ -269,7 +271,11 @@ int CountFields(const char* text) {
   return count;
 }
 
-char* FieldFromEnd(char* text, int k) { return FieldAt(text, CountFields(text) - k + 1); }
+char* FieldFromEnd(char* text, int k) {
+  // Widened so that no k can overflow the field number.
+  long long n = static_cast<long long>(CountFields(text)) - k + 1;
+  return FieldAt(text, n > kMaxFieldNumber ? kMaxFieldNumber : static_cast<int>(n < 0 ? 0 : n));
+}
 
 char* LastField(char* text) {
   if (text == nullptr) return nullptr;
