@@ -64,6 +64,11 @@ TEST(ParseHelpers, FieldsAreSeparatedBySpacesOnly) {
     }
   }
   EXPECT_EQ(FieldAt(static_cast<const char*>(nullptr), 3), nullptr);
+  // Stops at the end of the text however many fields are asked for.
+  EXPECT_EQ(FieldAt("a b", INT32_MAX), nullptr);
+  std::string text = "a b c";
+  EXPECT_EQ(FieldFromEnd(text.data(), INT32_MIN), nullptr);
+  EXPECT_STREQ(FieldFromEnd(text.data(), INT32_MAX), "a b c");
 }
 
 TEST(ParseHelpers, CountsAndWalksFieldsFromEitherEnd) {
