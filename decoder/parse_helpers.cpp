@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <string_view>
 
 namespace ferrix::decoder {
 namespace {
@@ -73,12 +74,11 @@ Char* SkipToNextField(Char* position) {
 }
 
 template <typename Char>
-Char* FindPattern(Char* text, const char* pattern, bool ignoreCase) {
+Char* FindPatternNoCase(Char* text, const char* pattern) {
   if (text == nullptr || pattern == nullptr) return nullptr;
   for (Char* start = text;; ++start) {
     std::size_t i = 0;
-    while (pattern[i] != '\0' &&
-           (ignoreCase ? AsciiLower(start[i]) == AsciiLower(pattern[i]) : start[i] == pattern[i])) {
+    while (pattern[i] != '\0' && AsciiLower(start[i]) == AsciiLower(pattern[i])) {
       ++i;
     }
     if (pattern[i] == '\0') return start;
@@ -294,20 +294,29 @@ char* LastField(char* text) {
 char* NextField(char* position) { return SkipToNextField(position); }
 const char* NextField(const char* position) { return SkipToNextField(position); }
 
-char* FindText(char* text, const char* pattern) { return FindPattern(text, pattern, false); }
-const char* FindText(const char* text, const char* pattern) {
-  return FindPattern(text, pattern, false);
+char* FindText(char* text, const char* pattern) {
+  return text == nullptr || pattern == nullptr ? nullptr : std::strstr(text, pattern);
 }
-char* FindTextNoCase(char* text, const char* pattern) { return FindPattern(text, pattern, true); }
+const char* FindText(const char* text, const char* pattern) {
+  return text == nullptr || pattern == nullptr ? nullptr : std::strstr(text, pattern);
+}
+char* FindTextNoCase(char* text, const char* pattern) { return FindPatternNoCase(text, pattern); }
 const char* FindTextNoCase(const char* text, const char* pattern) {
-  return FindPattern(text, pattern, true);
+  return FindPatternNoCase(text, pattern);
 }
 
 bool HasFolderMarker(const char* text) {
-  static constexpr const char* kMarkers[] = {"<DIR>", " dir ", " Dir ",  " DIR ",
-                                             "<DIRECTORY>", "[dir]", "<dir>"};
-  for (const char* marker : kMarkers) {
-    if (FindText(text, marker) != nullptr) return true;
+  if (text == nullptr) return false;
+  static constexpr std::string_view kMarkers[] = {"<DIR>", " dir ", " Dir ",  " DIR ",
+                                                  "<DIRECTORY>", "[dir]", "<dir>"};
+  // One pass over the line: every marker begins with '<', ' ' or '['.
+  for (const char* position = std::strpbrk(text, "< ["); position != nullptr;
+       position = std::strpbrk(position + 1, "< [")) {
+    for (std::string_view marker : kMarkers) {
+      if (marker.front() == *position && std::strncmp(position, marker.data(), marker.size()) == 0) {
+        return true;
+      }
+    }
   }
   return false;
 }
@@ -382,8 +391,11 @@ void ParseTime(ListingEntry& entry, const char* text) {
   while (*colon == ':') ++colon;
   entry.minute = ToByte(NumberAt(colon));
   const char* marker = AtOffset(colon, 2);
-  if (entry.hour < 12 && marker != nullptr && (*marker == 'P' || *marker == 'p')) {
+  if (marker == nullptr) return;
+  if (entry.hour < 12 && (*marker == 'P' || *marker == 'p')) {
     entry.hour = ToByte(entry.hour + 12);
+  } else if (entry.hour == 12 && (*marker == 'A' || *marker == 'a')) {
+    entry.hour = 0;  // 12:15AM is a quarter past midnight
   }
 }
 

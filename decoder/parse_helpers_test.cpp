@@ -215,7 +215,7 @@ TEST(ParseHelpers, ParseTimeHandlesMarkersAndMissingMinutes) {
     int minute;
   };
   const Case cases[] = {
-      {"10:30PM", 22, 30}, {"10:30pm", 22, 30}, {"12:15AM", 12, 15}, {"12:15PM", 12, 15},
+      {"10:30PM", 22, 30}, {"10:30pm", 22, 30}, {"12:15AM", 0, 15}, {"12:15am", 0, 15}, {"12:15PM", 12, 15}, {"12:15", 12, 15},
       {"9::05", 9, 5},     {"7", 7, 0},         {"11:5", 11, 5},     {"11:5P", 11, 5},
   };
   for (const Case& c : cases) {
