@@ -8,6 +8,10 @@
 namespace ferrix::decoder {
 
 // unix_parsers.cpp
+// Ends the line just before namePos and trims the name there to what it names:
+// a folder loses one trailing slash or backslash, a link loses " -> target".
+// Sets kind.
+void SplitUnixName(ListingEntry& entry, char* line, char* namePos);
 void ParseUnixLine(ListingEntry& entry, char* line, const ParseContext& context);
 void ParseUniTreeLine(ListingEntry& entry, char* line, const ParseContext& context);
 

@@ -1,0 +1,482 @@
+#include "decoder/parse_helpers.h"
+
+#include <atomic>
+#include <cstring>
+#include <ctime>
+#include <limits>
+
+namespace ferrix::decoder {
+namespace {
+
+constexpr int kMaxNameLength = 255;
+
+std::atomic<int> pinnedYear{0};
+std::atomic<int> pinnedMonth{0};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDateSeparator(char c) { return c == '-' || c == '/'; }
+
+// Locale-independent, so bytes above 127 never change.
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+const char* SkipSpaces(const char* text) {
+  while (*text == ' ') ++text;
+  return text;
+}
+
+// The text at offset, or nullptr when the text is shorter than that, so that
+// fixed-position reads never step past the terminating NUL.
+const char* AtOffset(const char* text, std::size_t offset) {
+  for (std::size_t i = 0; i < offset; ++i) {
+    if (text[i] == '\0') return nullptr;
+  }
+  return text + offset;
+}
+
+// Clamps into the range of the 8-bit and 16-bit date fields instead of letting
+// a wild number wrap into a plausible-looking value; the final caps of the
+// decoder bring it into range.
+std::uint8_t ToByte(int value) {
+  if (value < 0) return 0;
+  return value > 255 ? 255 : static_cast<std::uint8_t>(value);
+}
+
+std::uint16_t ToYear(int value) {
+  if (value < 0) return 0;
+  return value > 65535 ? 65535 : static_cast<std::uint16_t>(value);
+}
+
+// Leading spaces end an empty first field, so on a line with a right-aligned
+// first column field 2 is that column, as the column rules count it.
+template <typename Char>
+Char* FindFieldStart(Char* text, int n) {
+  if (text == nullptr) return nullptr;
+  if (n <= 1) return text;
+  Char* position = text;
+  for (int field = 1; field < n; ++field) {
+    while (*position != '\0' && *position != ' ') ++position;
+    while (*position == ' ') ++position;
+  }
+  return *position == '\0' ? nullptr : position;
+}
+
+template <typename Char>
+Char* SkipToNextField(Char* position) {
+  if (position == nullptr) return nullptr;
+  while (*position != '\0' && !IsBlank(*position)) ++position;
+  while (IsBlank(*position)) ++position;
+  return position;
+}
+
+template <typename Char>
+Char* FindPattern(Char* text, const char* pattern, bool ignoreCase) {
+  if (text == nullptr || pattern == nullptr) return nullptr;
+  for (Char* start = text;; ++start) {
+    std::size_t i = 0;
+    while (pattern[i] != '\0' &&
+           (ignoreCase ? AsciiLower(start[i]) == AsciiLower(pattern[i]) : start[i] == pattern[i])) {
+      ++i;
+    }
+    if (pattern[i] == '\0') return start;
+    if (*start == '\0') return nullptr;
+  }
+}
+
+// Moves to the next '-' or '/' and past the run of them; at the end of the
+// text when there is no further separator.
+const char* NextDatePart(const char* position) {
+  while (*position != '\0' && !IsDateSeparator(*position)) ++position;
+  while (IsDateSeparator(*position)) ++position;
+  return position;
+}
+
+bool HasDateSeparator(const char* position) { return std::strpbrk(position, "-/") != nullptr; }
+
+struct DateParts {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+};
+
+DateParts ReadNamedDate(const char* text) {
+  DateParts date;
+  date.month = MonthFromName(text);
+  const char* dash = AtOffset(text, 3);
+  if (dash != nullptr && *dash == '-') {
+    date.day = NumberAt(AtOffset(text, 4));
+    date.year = NumberAt(AtOffset(text, 7));
+  } else {
+    date.day = NumberAt(FieldAt(text, 2));
+    date.year = NumberAt(FieldAt(text, 3));
+  }
+  return date;
+}
+
+DateParts ReadYearFirstDate(const char* text) {
+  DateParts date;
+  date.year = NumberAt(text);
+  const char* part = NextDatePart(text);
+  date.month = IsDigit(*part) ? NumberAt(part) : MonthFromName(part);
+  date.day = NumberAt(NextDatePart(part));
+  return date;
+}
+
+DateParts ReadMonthFirstDate(const char* text) {
+  DateParts date;
+  date.month = NumberAt(text);
+  if (!HasDateSeparator(text)) return date;
+  const char* part = NextDatePart(text);
+  if (IsDigit(*part)) {
+    date.day = NumberAt(part);
+  } else {
+    date.year = date.month;
+    date.month = MonthFromName(part);
+  }
+  if (!HasDateSeparator(part)) return date;
+  part = NextDatePart(part);
+  if (date.year == 0) {
+    date.year = NumberAt(part);
+  } else {
+    date.day = NumberAt(part);
+  }
+  return date;
+}
+
+// Servers put the parts of a numeric date in more than one order; a day that
+// cannot be a day is taken as a year written last.
+void RepairPartOrder(DateParts& date) {
+  if (date.day > 31 || (date.day == 0 && date.month != 0 && date.year != 0)) {
+    date = DateParts{date.day, date.year, date.month};
+  } else if (date.month == 0 && date.day != 0 && date.year != 0) {
+    date.month = date.year;
+    date.year = 2000;
+  }
+}
+
+void ApplyCenturyToParts(DateParts& date) {
+  if (date.year < 50 && date.month != 0 && date.day != 0) {
+    date.year += 2000;
+  } else if (date.year >= 1 && date.year <= 1899) {
+    date.year += 1900;
+  }
+}
+
+bool IsTimeOfDay(const char* field) {
+  if (field[0] == '\0' || field[1] == '\0') return false;
+  return field[2] == ':' || field[2] == '.' || field[1] == ':';
+}
+
+// "hh:mm" or "h:mm" (or "hh.mm") into hour and minute.
+void ReadClock(ListingEntry& entry, const char* field) {
+  entry.hour = ToByte(NumberAt(field));
+  bool separatorAtTwo = field[2] == ':' || field[2] == '.';
+  entry.minute = ToByte(NumberAt(field + (separatorAtTwo ? 3 : 2)));
+}
+
+void FillNetWareTime(ListingEntry& entry, char* line, int yearField, int timeField) {
+  entry.year = ToYear(NumberAt(FieldAt(line, yearField)));
+  const char* time = FieldAt(line, timeField);
+  if (time == nullptr || time[0] == '\0' || time[1] == '\0') return;
+  if (time[2] != ':' && time[1] != ':') return;
+  entry.hour = ToByte(NumberAt(time));
+  entry.minute = ToByte(NumberAt(time + (time[2] == ':' ? 3 : 2)));
+  const char* marker = FieldAt(line, timeField + 1);
+  if (marker != nullptr && (*marker == 'p' || *marker == 'P') && entry.hour != 12) {
+    entry.hour = ToByte(entry.hour + 12);
+  }
+}
+
+void FillTimeOrYear(ListingEntry& entry, char* line, int timeField) {
+  const char* field = FieldAt(line, timeField);
+  if (field == nullptr) return;
+  if (!IsTimeOfDay(field)) {
+    entry.year = ToYear(NumberAt(field));
+    return;
+  }
+  ReadClock(entry, field);
+  int year = CurrentLocalYear();
+  // A listing shows the time instead of the year for the last few months, so a
+  // month after the current one lies in the year before.
+  if (entry.month > CurrentLocalMonth()) --year;
+  entry.year = ToYear(year);
+}
+
+int LocalDatePart(bool wantYear) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr) return wantYear ? 1970 : 1;
+  return wantYear ? local.tm_year + 1900 : local.tm_mon + 1;
+}
+
+}  // namespace
+
+void TrimRight(char* text) {
+  if (text == nullptr) return;
+  std::size_t length = std::strlen(text);
+  while (length > 0) {
+    char last = text[length - 1];
+    if (last != ' ' && last != '\t' && last != '\r' && last != '\n') break;
+    --length;
+  }
+  text[length] = '\0';
+}
+
+std::int32_t NumberAt(const char* text) {
+  if (text == nullptr) return 0;
+  const char* position = SkipSpaces(text);
+  bool negative = false;
+  if (*position == '-' || *position == '+') {
+    negative = *position == '-';
+    ++position;
+  }
+  std::uint32_t value = 0;
+  while (IsDigit(*position)) {
+    value = value * 10u + static_cast<std::uint32_t>(*position - '0');
+    ++position;
+  }
+  if (negative) value = 0u - value;
+  return static_cast<std::int32_t>(value);
+}
+
+std::uint64_t SizeAt(const char* text) {
+  if (text == nullptr) return 0;
+  const char* position = SkipSpaces(text);
+  if (*position == '-') return 0;
+  if (*position == '+') ++position;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  for (; IsDigit(*position); ++position) {
+    std::uint64_t digit = static_cast<std::uint64_t>(*position - '0');
+    if (value > (kMax - digit) / 10) return kMax;
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+char* FieldAt(char* text, int n) { return FindFieldStart(text, n); }
+const char* FieldAt(const char* text, int n) { return FindFieldStart(text, n); }
+
+int CountFields(const char* text) {
+  if (text == nullptr) return 0;
+  int count = 0;
+  bool inField = false;
+  for (const char* position = text; *position != '\0'; ++position) {
+    bool blank = IsBlank(*position);
+    if (!blank && !inField) ++count;
+    inField = !blank;
+  }
+  return count;
+}
+
+char* FieldFromEnd(char* text, int k) {
+  // The empty first field before leading spaces is not counted by CountFields.
+  const int leadingField = text != nullptr && text[0] == ' ' ? 1 : 0;
+  return FieldAt(text, CountFields(text) - k + 1 + leadingField);
+}
+
+char* LastField(char* text) {
+  if (text == nullptr) return nullptr;
+  TrimRight(text);
+  char* separator = std::strrchr(text, ' ');
+  if (separator == nullptr) separator = std::strrchr(text, '\t');
+  if (separator == nullptr) return text;
+  char* position = separator + 1;
+  while (IsBlank(*position)) ++position;
+  return position;
+}
+
+char* NextField(char* position) { return SkipToNextField(position); }
+const char* NextField(const char* position) { return SkipToNextField(position); }
+
+char* FindText(char* text, const char* pattern) { return FindPattern(text, pattern, false); }
+const char* FindText(const char* text, const char* pattern) {
+  return FindPattern(text, pattern, false);
+}
+char* FindTextNoCase(char* text, const char* pattern) { return FindPattern(text, pattern, true); }
+const char* FindTextNoCase(const char* text, const char* pattern) {
+  return FindPattern(text, pattern, true);
+}
+
+bool HasFolderMarker(const char* text) {
+  static constexpr const char* kMarkers[] = {"<DIR>", " dir ", " Dir ",  " DIR ",
+                                             "<DIRECTORY>", "[dir]", "<dir>"};
+  for (const char* marker : kMarkers) {
+    if (FindText(text, marker) != nullptr) return true;
+  }
+  return false;
+}
+
+int MonthFromName(const char* text) {
+  if (text == nullptr) return 0;
+  struct MonthName {
+    const char* name;
+    int month;
+  };
+  static constexpr MonthName kNames[] = {
+      {"jan", 1}, {"feb", 2}, {"mar", 3}, {"apr", 4},  {"may", 5},  {"mai", 5},  {"jun", 6},
+      {"jul", 7}, {"aug", 8}, {"sep", 9}, {"oct", 10}, {"okt", 10}, {"nov", 11}, {"dec", 12}};
+  for (const MonthName& candidate : kNames) {
+    // A NUL in text never equals a letter, so the comparison stops inside it.
+    if (AsciiLower(text[0]) == candidate.name[0] && AsciiLower(text[1]) == candidate.name[1] &&
+        AsciiLower(text[2]) == candidate.name[2]) {
+      return candidate.month;
+    }
+  }
+  return 0;
+}
+
+int MonthFromInitials(const char* text) {
+  if (text == nullptr) return 0;
+  char first = AsciiUpper(text[0]);
+  char second = first == '\0' ? '\0' : AsciiUpper(text[1]);
+  char third = second == '\0' ? '\0' : AsciiUpper(text[2]);
+  switch (first) {
+    case 'A': return second == 'P' ? 4 : 8;
+    case 'D': return 12;
+    case 'F': return 2;
+    case 'J':
+      if (second == 'A') return 1;
+      return third == 'L' ? 7 : 6;
+    case 'M': return third == 'R' ? 3 : 5;
+    case 'N': return 11;
+    case 'O': return 10;
+    case 'S': return 9;
+    default: return 0;
+  }
+}
+
+bool ParseDayMonYear(ListingEntry& entry, const char* text) {
+  entry.year = 0;
+  entry.month = 0;
+  entry.day = 0;
+  if (text == nullptr) return false;
+  const char* position = SkipSpaces(text);
+  entry.day = ToByte(NumberAt(position));
+  const char* firstDash = std::strchr(position, '-');
+  if (firstDash == nullptr) {
+    entry.day = 0;
+    return false;
+  }
+  entry.month = ToByte(MonthFromName(firstDash + 1));
+  const char* secondDash = std::strchr(firstDash + 1, '-');
+  if (secondDash == nullptr) {
+    entry.month = 0;
+    entry.day = 0;
+    return false;
+  }
+  entry.year = ToYear(NumberAt(secondDash + 1));
+  return true;
+}
+
+void ParseTime(ListingEntry& entry, const char* text) {
+  if (text == nullptr) return;
+  entry.hour = ToByte(NumberAt(text));
+  const char* colon = std::strchr(text, ':');
+  if (colon == nullptr) return;
+  while (*colon == ':') ++colon;
+  entry.minute = ToByte(NumberAt(colon));
+  const char* marker = AtOffset(colon, 2);
+  if (entry.hour < 12 && marker != nullptr && (*marker == 'P' || *marker == 'p')) {
+    entry.hour = ToByte(entry.hour + 12);
+  }
+}
+
+void ParseSizeWithCommas(ListingEntry& entry, const char* text) {
+  if (text == nullptr) return;
+  const char* position = text;
+  while (IsBlank(*position)) ++position;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  for (; IsDigit(*position) || *position == ','; ++position) {
+    if (*position == ',') continue;
+    std::uint64_t digit = static_cast<std::uint64_t>(*position - '0');
+    value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
+  }
+  entry.size = value;
+}
+
+void ParseDate(ListingEntry& entry, const char* text, int order) {
+  if (text == nullptr) return;
+  const char* start = SkipSpaces(text);
+  if (*start == '\0') return;
+  DateParts date;
+  if (!IsDigit(*start)) {
+    date = ReadNamedDate(start);
+  } else {
+    if (order == 1) {
+      date = ReadYearFirstDate(start);
+    } else if (order == 2) {
+      date = ReadMonthFirstDate(start);
+    }
+    RepairPartOrder(date);
+  }
+  ApplyCenturyToParts(date);
+  if (date.year < 0 || date.year > 2099 || date.month < 0 || date.month > 12 || date.day < 0 ||
+      date.day > 31) {
+    date = DateParts{};
+  }
+  entry.year = static_cast<std::uint16_t>(date.year);
+  entry.month = static_cast<std::uint8_t>(date.month);
+  entry.day = static_cast<std::uint8_t>(date.day);
+}
+
+void FillDateSizeFromFields(ListingEntry& entry, char* line, int yearField, int monthField,
+                            int dayField, int timeField, int sizeField, int hostType) {
+  constexpr int kNetWareV4 = 6035;
+  entry.month = ToByte(MonthFromName(FieldAt(line, monthField)));
+  entry.day = ToByte(NumberAt(FieldAt(line, dayField)));
+  if (entry.month == 0 && entry.day == 0) {
+    entry.month = ToByte(MonthFromName(FieldAt(line, dayField)));
+    entry.day = ToByte(NumberAt(FieldAt(line, monthField)));
+  }
+  if (hostType == kNetWareV4) {
+    FillNetWareTime(entry, line, yearField, timeField);
+  } else {
+    FillTimeOrYear(entry, line, timeField);
+  }
+  entry.size = SizeAt(FieldAt(line, sizeField));
+  ApplyCentury(entry);
+}
+
+void ApplyCentury(ListingEntry& entry) {
+  if (entry.year < 50 && entry.month != 0 && entry.day != 0) {
+    entry.year = static_cast<std::uint16_t>(entry.year + 2000);
+  } else if (entry.year >= 1 && entry.year <= 1899) {
+    entry.year = static_cast<std::uint16_t>(entry.year + 1900);
+  }
+}
+
+void SetName(ListingEntry& entry, const char* begin, std::size_t length) {
+  std::size_t copied = 0;
+  if (begin != nullptr) {
+    std::size_t limit = length < kMaxNameLength ? length : kMaxNameLength;
+    while (copied < limit && begin[copied] != '\0') {
+      entry.name[copied] = begin[copied];
+      ++copied;
+    }
+  }
+  entry.name[copied] = '\0';
+}
+
+void SetName(ListingEntry& entry, const char* text) {
+  SetName(entry, text, static_cast<std::size_t>(kMaxNameLength));
+}
+
+int CurrentLocalYear() {
+  int pinned = pinnedYear.load();
+  return pinned != 0 ? pinned : LocalDatePart(true);
+}
+
+int CurrentLocalMonth() {
+  int pinned = pinnedMonth.load();
+  return pinned != 0 ? pinned : LocalDatePart(false);
+}
+
+void SetLocalDateForTesting(int year, int month) {
+  pinnedYear.store(year);
+  pinnedMonth.store(month);
+}
+
+}  // namespace ferrix::decoder

@@ -1,0 +1,70 @@
+// Plain TCP sockets over POSIX: IPv4 stream sockets held as integer handles
+// (-1 for none), non-blocking underneath so that every wait goes through
+// BlockingCalls and can be cancelled. Failures set the calling thread's last
+// socket error (socket_errors.h).
+//
+// Thread rule: a socket is used by one thread at a time; closing it from
+// another thread is the owner's business.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+#include <optional>
+
+#include "platform/blocking_calls.h"
+
+namespace ferrix::platform {
+
+inline constexpr int kInvalidSocket = -1;
+
+struct Ipv4Address {
+  std::uint32_t hostOrder = 0;  // 127.0.0.1 is 0x7f000001
+  std::uint16_t port = 0;
+
+  std::string text() const;  // dotted quad, without the port
+};
+
+// A dotted IPv4 address ("10.1.2.3"); nothing for anything else.
+std::optional<Ipv4Address> parseDottedAddress(const std::string& text);
+
+// Turns a host name into its IPv4 addresses, in the resolver's order.
+class Resolver {
+ public:
+  virtual ~Resolver() = default;
+  // Returns 0 with at least one address, or a socket error (11001 ...).
+  virtual int resolve(const std::string& host, std::vector<Ipv4Address>& addresses) = 0;
+};
+
+class SystemResolver final : public Resolver {
+ public:
+  int resolve(const std::string& host, std::vector<Ipv4Address>& addresses) override;
+};
+
+// A new non-blocking TCP socket, or -1.
+int createStreamSocket();
+
+// Connects, waiting without a time limit of our own (the system's applies)
+// until connected, refused, or cancelled. Returns false with the last error set.
+bool connectSocket(BlockingCalls& calls, int socket, const Ipv4Address& address);
+
+// Binds to `address` (port 0 for any) and listens. Returns false on failure.
+bool listenOn(int socket, const Ipv4Address& address, int backlog);
+
+// Accepts one connection within `milliseconds`; -1 on time-out, cancel or failure.
+int acceptConnection(BlockingCalls& calls, int listenSocket, std::uint64_t milliseconds,
+                     Ipv4Address* peer);
+
+// One send or receive without waiting; results as send(2)/recv(2).
+long sendOnce(int socket, const void* bytes, std::size_t length, int flags);
+long receiveOnce(int socket, void* buffer, std::size_t length, int flags);
+
+bool shutdownSending(int socket);
+bool closeSocket(int socket);
+bool setNoDelay(int socket);
+
+std::optional<Ipv4Address> localAddressOf(int socket);
+std::optional<Ipv4Address> peerAddressOf(int socket);
+
+}  // namespace ferrix::platform

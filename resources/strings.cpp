@@ -1,0 +1,66 @@
+#include "resources/strings.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace ferrix::resources {
+namespace {
+
+struct StringResource {
+  int id;
+  std::string_view text;
+};
+
+// Sorted by id.
+constexpr StringResource kStrings[] = {
+    {1, "Blocking call cancelled"},
+    {2, "app version not supported by DLL"},
+    {3, "no file descriptors available"},
+    {4, "socket marked as non-blocking and SO_LINGER set not 0"},
+    {5, "Blocking operation in progress"},
+    {6, "descriptor is not a socket"},
+    {7, "protocol wrong type for this socket"},
+    {8, "specified protocol not supported"},
+    {9, "socket type not for address family"},
+    {10, "address family not supported"},
+    {11, "address already in use"},
+    {12, "address not available"},
+    {13, "Network subsystem failed"},
+    {14, "connection aborted"},
+    {15, "connection reset"},
+    {16, "no buffer space available"},
+    {17, "not connected"},
+    {18, "connection timed out"},
+    {19, "connection refused"},
+    {20, "host down"},
+    {21, "host unreachable"},
+    {22, "No WinSock present"},
+    {23, "Winsock version not supported"},
+    {24, "WSA Startup not initialized"},
+    {25, "Host not found or server failure"},
+    {26, "Non-recoverable: refused or not implemented"},
+    {27, "Valid name, no data record for type"},
+    {14175, "Message Log"},
+    {14210, "Enter name for log file:"},
+};
+
+static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),
+                             [](const StringResource& a, const StringResource& b) {
+                               return a.id < b.id;
+                             }));
+
+}  // namespace
+
+std::string_view loadString(int id) {
+  const auto found = std::lower_bound(
+      std::begin(kStrings), std::end(kStrings), id,
+      [](const StringResource& resource, int wanted) { return resource.id < wanted; });
+  if (found == std::end(kStrings) || found->id != id) return {};
+  return found->text;
+}
+
+std::string_view loadString(int id, std::size_t maxLength) {
+  return loadString(id).substr(0, maxLength);
+}
+
+}  // namespace ferrix::resources

@@ -1,0 +1,104 @@
+#include "session/connection.h"
+
+#include <algorithm>
+
+#include "session/control_channel.h"
+#include "session/message_log.h"
+
+namespace ferrix::session {
+namespace {
+
+using platform::kInvalidSocket;
+
+constexpr int kWatchdogSecondsPerTick = 5;
+
+}  // namespace
+
+int connectWithRetries(Session& session, const LogonAttempt& logon) {
+  SessionState& state = session.state;
+  state.retriesLeft = state.sessionProfile.retries;
+  int socket = kInvalidSocket;
+  for (;;) {
+    socket = logon(session);
+    if (socket != kInvalidSocket) break;
+    if (state.retriesLeft.fetch_sub(1) < 1) break;
+    state.controlSocket = kInvalidSocket;
+    if (state.cancelRequested) break;
+    session.blockingCalls.waitForSocket(kInvalidSocket, 0, kRetryPauseMs);
+    if (state.cancelRequested) break;
+  }
+  state.controlSocket = socket;
+  return socket;
+}
+
+int disconnectSession(Session& session) {
+  SessionState& state = session.state;
+  if (state.closing) return state.connected;
+  state.closing = 1;
+  if (state.dataSocket != kInvalidSocket) {
+    state.dataSocket = closeControlSocket(session, state.dataSocket);
+  }
+  if (state.listenSocket != kInvalidSocket) {
+    state.listenSocket = closeControlSocket(session, state.listenSocket);
+  }
+  if (state.controlSocket != kInvalidSocket) {
+    sendCommand(session, state.controlSocket, "QUIT");
+    state.controlSocket = closeControlSocket(session, state.controlSocket);
+    state.connected = 0;
+  }
+  state.closing = 0;
+  state.CanDelete = 0;
+  state.CanRename = 0;
+  state.CanRmd = 0;
+  state.CanMkd = 0;
+  state.UseCdup = 1;
+  return state.connected;
+}
+
+void requestCancel(Session& session) {
+  SessionState& state = session.state;
+  state.retriesLeft = 0;
+  state.cancelRequested = 1;
+  state.abortRequested = 1;
+  session.blockingCalls.cancelAll();
+}
+
+void cancelSession(Session& session) {
+  SessionState& state = session.state;
+  requestCancel(session);
+  if (state.dataSocket != kInvalidSocket) {
+    state.dataSocket = closeControlSocket(session, state.dataSocket);
+  }
+  if (state.listenSocket != kInvalidSocket) {
+    state.listenSocket = closeControlSocket(session, state.listenSocket);
+  }
+  flushControlInput(session, state.controlSocket);
+}
+
+bool keepAliveTimerProc(Session& session) {
+  SessionState& state = session.state;
+  if (state.controlSocket == kInvalidSocket) return false;
+  if (state.commandInProgress || state.busyDepth) return true;
+  sendCommand(session, state.controlSocket, "NOOP");
+  return true;
+}
+
+void startWatchdog(Session& session) {
+  // A TIMEOUT below 5 s still gets one tick: a count of 0 would never fire.
+  session.state.watchdogTicks =
+      std::max(1, session.state.sessionProfile.timeoutSeconds / kWatchdogSecondsPerTick);
+}
+
+bool watchdogTimerProc(Session& session, int timerId) {
+  SessionState& state = session.state;
+  if (timerId != kWatchdogTimerId) return true;
+  if (--state.watchdogTicks != 0) return true;
+  if (session.blockingCalls.inProgress()) {
+    session.log.logMessage("! Timer cancelled blocking call");
+    state.cancelRequested = 1;
+    session.blockingCalls.cancelAll();
+  }
+  return false;
+}
+
+}  // namespace ferrix::session

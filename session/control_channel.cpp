@@ -1,0 +1,435 @@
+#include "session/control_channel.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <iterator>
+#include <vector>
+
+#include "platform/socket_errors.h"
+#include "resources/strings.h"
+#include "session/message_log.h"
+
+namespace ferrix::session {
+namespace {
+
+using platform::kInvalidSocket;
+using platform::WaitResult;
+
+constexpr std::uint64_t kSendPieceTimeoutMs = 32000;
+constexpr std::uint64_t kDrainTimeoutMs = 1000;
+constexpr std::size_t kDrainChunk = 256;
+constexpr std::size_t kReplyReceiveLimit = 1024;
+constexpr std::size_t kReplyLineStop = 942;
+constexpr std::size_t kFlushChunk = 82;
+constexpr std::uint64_t kYieldPauseMs = 10;
+
+// Exchanges this thread has entered, so sendLine waits only for another
+// thread's exchange and never for its own.
+thread_local int ownBusyDepth = 0;
+
+class BusyScope {
+ public:
+  explicit BusyScope(SessionState& state) : state_(state) {
+    ++state_.busyDepth;
+    ++ownBusyDepth;
+  }
+  ~BusyScope() {
+    --ownBusyDepth;
+    --state_.busyDepth;
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  SessionState& state_;
+};
+
+bool isLineEndOrBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trimLineEnd(std::string_view text) {
+  while (!text.empty() && isLineEndOrBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+bool isPasswordCommand(std::string_view text) { return startsWithNoCase(text, "PASS "); }
+
+// A command must be one line: CR, LF or NUL inside it would let a file name
+// smuggle a second command to the server. Only the trailing line end that
+// sendLine strips may hold CR and LF (a password is sent as it stands).
+bool wouldInjectLine(std::string_view text) {
+  const std::string_view body = isPasswordCommand(text) ? text : trimLineEnd(text);
+  return body.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// The code of a reply line: a number in its first three characters.
+int replyCodeOf(std::string_view line) {
+  std::string_view head = line.substr(0, 3);
+  while (!head.empty() && (head.front() == ' ' || head.front() == '\t')) head.remove_prefix(1);
+  int sign = 1;
+  if (!head.empty() && (head.front() == '+' || head.front() == '-')) {
+    if (head.front() == '-') sign = -1;
+    head.remove_prefix(1);
+  }
+  int value = 0;
+  for (char c : head) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+  }
+  return sign * value;
+}
+
+void echoCommand(Session& session, std::string_view text, bool alwaysEcho) {
+  if (text.starts_with("PASS ")) {
+    session.log.logMessage("PASS (hidden)");
+  } else if (text.starts_with("ACCT ")) {
+    session.log.logMessage("ACCT (hidden)");
+  } else if (alwaysEcho || session.log.verbose() || !text.starts_with("NOOP")) {
+    session.log.logMessage(text);
+  }
+}
+
+// Takes the next line out of the pending input, if a whole one is there;
+// otherwise moves what is there into `line` and empties the pending input.
+bool takePendingLine(SessionState& state, std::string& line) {
+  if (state.pendingPosition >= state.pendingInput.size()) {
+    state.pendingInput.clear();
+    state.pendingPosition = 0;
+    return false;
+  }
+  const std::size_t end = state.pendingInput.find('\n', state.pendingPosition);
+  if (end == std::string::npos) {
+    line.append(state.pendingInput, state.pendingPosition);
+    state.pendingInput.clear();
+    state.pendingPosition = 0;
+    return false;
+  }
+  line.append(state.pendingInput, state.pendingPosition, end + 1 - state.pendingPosition);
+  state.pendingPosition = end + 1;
+  return true;
+}
+
+// Waits while another thread's exchange is in progress; false when cancelled.
+bool waitForOtherExchanges(Session& session) {
+  SessionState& state = session.state;
+  if (state.busyDepth - ownBusyDepth <= 0) return true;
+  session.log.logMessage("[X] Command in progress, yielding.");
+  while (state.busyDepth - ownBusyDepth > 0 && !state.cancelRequested) {
+    session.blockingCalls.waitForSocket(kInvalidSocket, 0, kYieldPauseMs);
+  }
+  return !state.cancelRequested;
+}
+
+int runCommand(Session& session, int socket, std::string_view text) {
+  int result = 0;
+  if (socket == kInvalidSocket) {
+    session.log.logMessage("! Not connected, ignored");
+  } else if (sendLine(session, socket, text) != -1) {
+    result = getReply(session, socket);
+  }
+  session.state.commandInProgress = 0;
+  return result;
+}
+
+void logRefusedCommand(Session& session) {
+  session.log.logMessage("! Command not sent: it contains a line break or NUL character");
+}
+
+// Connects `socket` to `address`, logging the attempt and a failure.
+bool tryAddress(Session& session, int socket, const std::string& host,
+                const platform::Ipv4Address& address) {
+  const std::string text = address.text();
+  session.log.logMessagef("connecting to %s:%u", text.c_str(), address.port);
+  if (platform::connectSocket(session.blockingCalls, socket, address)) return true;
+  const std::string error = socketErrorText(platform::lastSocketError());
+  session.log.logMessagef("! %s %s - %s", "Connection failed", host.c_str(), error.c_str());
+  return false;
+}
+
+int connectedSocket(Session& session, int socket, const platform::Ipv4Address& address) {
+  const std::string text = address.text();
+  session.log.logMessagef("Connected to %s port %u", text.c_str(), address.port);
+  return socket;
+}
+
+}  // namespace
+
+int openControlConnection(Session& session, const std::string& host, std::uint16_t port) {
+  session.log.logMessage("- -");
+  int socket = platform::createStreamSocket();
+  if (socket == kInvalidSocket) {
+    const std::string error = socketErrorText(platform::lastSocketError());
+    session.log.logMessagef("! %s - %s", "Failed \"createsocket\":", error.c_str());
+    return kInvalidSocket;
+  }
+  if (auto address = platform::parseDottedAddress(host)) {
+    address->port = port;
+    if (tryAddress(session, socket, host, *address)) {
+      return connectedSocket(session, socket, *address);
+    }
+    platform::closeSocket(socket);
+    return kInvalidSocket;
+  }
+  std::vector<platform::Ipv4Address> addresses;
+  if (session.resolver.resolve(host, addresses) != 0) {
+    session.log.logMessagef("! Can't get \"%s\" host entry", host.c_str());
+    platform::closeSocket(socket);
+    return kInvalidSocket;
+  }
+  for (platform::Ipv4Address& address : addresses) {
+    address.port = port;
+    // A socket whose connect failed cannot be connected again: each
+    // further address gets a fresh one.
+    if (socket == kInvalidSocket) socket = platform::createStreamSocket();
+    if (socket == kInvalidSocket) break;
+    if (tryAddress(session, socket, host, address)) {
+      return connectedSocket(session, socket, address);
+    }
+    platform::closeSocket(socket);
+    socket = kInvalidSocket;
+  }
+  if (socket != kInvalidSocket) platform::closeSocket(socket);
+  return kInvalidSocket;
+}
+
+long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
+                     std::uint64_t milliseconds) {
+  if (session.blockingCalls.waitForSocket(socket, POLLOUT, milliseconds) != WaitResult::kReady) {
+    return -1;
+  }
+  return platform::sendOnce(socket, bytes, length, 0);
+}
+
+long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
+                     std::uint64_t milliseconds) {
+  if (session.blockingCalls.waitForSocket(socket, POLLIN, milliseconds) != WaitResult::kReady) {
+    return -1;
+  }
+  return platform::receiveOnce(socket, buffer, length, flags);
+}
+
+std::size_t sendAll(Session& session, int socket, std::string_view bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    const long piece = sendWithTimeout(session, socket, bytes.data() + sent, bytes.size() - sent,
+                                       kSendPieceTimeoutMs);
+    if (piece < 1) {
+      logSocketError(session, "Send error", platform::lastSocketError());
+      return sent;
+    }
+    sent += static_cast<std::size_t>(piece);
+  }
+  return sent;
+}
+
+long sendLine(Session& session, int socket, std::string_view text) {
+  if (socket == kInvalidSocket) return -1;
+  if (!waitForOtherExchanges(session)) return -1;
+  if (!isPasswordCommand(text)) text = trimLineEnd(text);
+  BusyScope busy(session.state);
+  std::string line(text);
+  line += "\r\n";
+  return static_cast<long>(sendAll(session, socket, line));
+}
+
+int readReplyLine(Session& session, int socket) {
+  SessionState& state = session.state;
+  if (socket == kInvalidSocket) return 0;
+  BusyScope busy(state);
+  state.cancelRequested = 0;
+  state.replyLine.clear();
+
+  std::string line;
+  bool complete = !state.pendingInput.empty() && takePendingLine(state, line);
+  long lastReceived = 1;
+  char buffer[kReplyReceiveLimit];
+  while (!complete && line.size() < kReplyLineStop && !state.cancelRequested) {
+    lastReceived = recvWithTimeout(session, socket, buffer, kReplyReceiveLimit - line.size(), 0,
+                                   static_cast<std::uint64_t>(state.replyTimeoutSeconds) * 1000);
+    if (lastReceived <= 0) break;
+    const std::string_view received(buffer, static_cast<std::size_t>(lastReceived));
+    const std::size_t end = received.find_first_of(std::string_view("\n\0", 2));
+    if (end != std::string_view::npos && end + 1 < received.size()) {
+      line.append(received.substr(0, end + 1));
+      state.pendingInput.assign(received.substr(end + 1));
+      state.pendingPosition = 0;
+      break;
+    }
+    line.append(received);
+    complete = received.back() == '\n';
+  }
+
+  // The line is a C string to everyone who reads it: it ends at a NUL.
+  line.resize(std::min(line.size(), line.find('\0')));
+  if (lastReceived <= 0) {
+    if (lastReceived < 0) logSocketError(session, "Receive error", platform::lastSocketError());
+    state.replyLine = trimLineEnd(line);
+    state.cancelRequested = 1;
+    return kReplyLost;
+  }
+  const int code = state.cancelRequested ? kReplyLost : replyCodeOf(line);
+  state.replyLine = trimLineEnd(line);
+  return code;
+}
+
+int getReply(Session& session, int socket) {
+  SessionState& state = session.state;
+  if (socket == kInvalidSocket) return 0;
+  BusyScope busy(state);
+  const int depthAtEntry = state.replyDepth;
+  bool readAnother = true;
+  while (readAnother) {
+    ++state.replyDepth;
+    int lineCode = readReplyLine(session, socket);
+    bool more = lineCode < 100 || lineCode > 599 ||
+                (state.replyLine.size() > 3 && state.replyLine[3] == '-');
+    if (session.log.verbose() || !startsWithNoCase(state.replyLine, "200 NOOP")) {
+      session.log.logMessage(state.replyLine);
+    }
+    int code = state.replyCode;
+    if (state.cancelRequested) {
+      lineCode = kReplyLost;
+      more = false;
+      code = kReplyLost;
+    }
+    const bool firstLine = state.replyDepth - depthAtEntry == 1;
+    if ((firstLine || code == 0) && lineCode >= 100 && lineCode <= 599) code = lineCode;
+    if (state.greetingPhase && state.sessionProfile.hostType == kHostTypeAutomatic &&
+        session.onGreetingLine) {
+      state.replyCode = code;
+      session.onGreetingLine(session, state.replyLine);
+    }
+    state.replyCode = code;
+    readAnother = more || (!firstLine && code != 0 && lineCode != code);
+  }
+  state.replyDepth = depthAtEntry;
+  const int code = state.replyCode;
+  return code >= 100 && code <= 599 ? code / 100 : 0;
+}
+
+int sendCommand(Session& session, int socket, const char* format, ...) {
+  SessionState& state = session.state;
+  state.replyCode = 0;
+  char buffer[kMaxCommandLength + 1];
+  va_list arguments;
+  va_start(arguments, format);
+  const int length = std::vsnprintf(buffer, sizeof buffer, format, arguments);
+  va_end(arguments);
+  if (length < 0) return 0;
+  const std::string_view text(buffer, std::min<std::size_t>(length, kMaxCommandLength));
+  if (wouldInjectLine(text)) {
+    logRefusedCommand(session);
+    return 0;
+  }
+  if (state.commandInProgress.exchange(1)) {
+    state.replyCode = 400;
+    return 4;
+  }
+  echoCommand(session, text, false);
+  return runCommand(session, socket, text);
+}
+
+int sendCommandText(Session& session, int socket, std::string_view text) {
+  SessionState& state = session.state;
+  state.replyCode = 0;
+  text = text.substr(0, kMaxCommandLength);
+  if (wouldInjectLine(text)) {
+    logRefusedCommand(session);
+    return 0;
+  }
+  if (state.commandInProgress.exchange(1)) return 5;
+  echoCommand(session, text, true);
+  return runCommand(session, socket, text);
+}
+
+int closeDataSocket(Session& session, int socket) {
+  if (socket == kInvalidSocket) return socket;
+  if (platform::shutdownSending(socket)) {
+    char discard[kDrainChunk];
+    while (recvWithTimeout(session, socket, discard, sizeof discard, 0, kDrainTimeoutMs) >= 1) {
+    }
+  }
+  platform::closeSocket(socket);
+  return kInvalidSocket;
+}
+
+int closeControlSocket(Session& session, int socket) {
+  if (socket == kInvalidSocket) return socket;
+  session.state.cancelRequested = 1;
+  if (platform::shutdownSending(socket)) {
+    char discard[kDrainChunk];
+    while (recvWithTimeout(session, socket, discard, sizeof discard, 0, kDrainTimeoutMs) > 0) {
+    }
+  } else if (platform::lastSocketError() == platform::socket_error::kNotSocket) {
+    return kInvalidSocket;
+  }
+  if (platform::closeSocket(socket) ||
+      platform::lastSocketError() == platform::socket_error::kNotSocket) {
+    return kInvalidSocket;
+  }
+  logSocketError(session, "closesocket", platform::lastSocketError());
+  return socket;
+}
+
+int flushControlInput(Session& session, int socket) {
+  session.state.pendingInput.clear();
+  session.state.pendingPosition = 0;
+  if (socket == kInvalidSocket) return 0;
+  pollfd descriptor{socket, POLLIN, 0};
+  if (poll(&descriptor, 1, 0) == 1 && (descriptor.revents & POLLIN)) {
+    char discard[kFlushChunk];
+    recvWithTimeout(session, socket, discard, sizeof discard, 0, kSendPieceTimeoutMs);
+  }
+  return 0;
+}
+
+std::string socketErrorText(int code) {
+  using namespace platform::socket_error;
+  static constexpr int kCodes[] = {
+      kCancelled,        kInvalidArgument,  kNoDescriptors,     kWouldBlock,
+      kInProgress,       kNotSocket,        kProtocolType,      kProtocolNotSupported,
+      kSocketTypeNotSupported, kFamilyNotSupported, kAddressInUse, kAddressNotAvailable,
+      kNetworkDown,      kConnectionAborted, kConnectionReset,  kNoBufferSpace,
+      kNotConnected,     kTimedOut,         kConnectionRefused, kHostDown,
+      kHostUnreachable,  10091,             10092,              10093};
+  constexpr std::size_t kTextLimit = 126;
+  int resource = 0;
+  if (const auto* found = std::find(std::begin(kCodes), std::end(kCodes), code);
+      found != std::end(kCodes)) {
+    resource = resources::string_id::kFirstSocketErrorText +
+               static_cast<int>(found - std::begin(kCodes));
+  } else if (code == kHostNotFound || code == kTryAgain) {
+    resource = 25;
+  } else if (code == kNoRecovery) {
+    resource = 26;
+  } else if (code == kNoData) {
+    resource = 27;
+  }
+  if (resource != 0) return std::string(resources::loadString(resource, kTextLimit));
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "error %u", static_cast<unsigned>(code));
+  return buffer;
+}
+
+void logSocketError(Session& session, std::string_view label, int code) {
+  const std::string text = socketErrorText(code);
+  if (label.empty()) {
+    session.log.logMessagef("! %s", text.c_str());
+  } else {
+    session.log.logMessagef("! %.*s: %s", static_cast<int>(label.size()), label.data(),
+                            text.c_str());
+  }
+}
+
+}  // namespace ferrix::session

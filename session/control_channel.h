@@ -1,0 +1,72 @@
+// The control connection: opening it, sending command lines, and reading
+// replies with their codes. Every other part of the engine talks to the
+// server through these operations.
+//
+// Results follow the session's conventions: reply classes 1-5 (0 when no
+// valid reply arrived), socket handles with -1 for none, and code 421 in
+// replyCode for a lost connection or a cancelled wait.
+//
+// Thread rule: run on the thread that owns the exchange; a second thread
+// that starts an exchange while one is in progress waits for it (sendLine).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "session/session_state.h"
+
+namespace ferrix::session {
+
+inline constexpr int kHostTypeAutomatic = 6000;
+inline constexpr int kReplyLost = 421;
+inline constexpr std::size_t kMaxCommandLength = 291;
+
+// The connected socket, or -1 (every failure logged).
+int openControlConnection(Session& session, const std::string& host, std::uint16_t port);
+
+// One send or receive within `milliseconds`; -1 with error 10004 on time-out
+// or cancel. recvWithTimeout returns 0 when the peer closed.
+long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
+                     std::uint64_t milliseconds);
+long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
+                     std::uint64_t milliseconds);
+
+// Sends everything (32 s a piece); returns the bytes sent.
+std::size_t sendAll(Session& session, int socket, std::string_view bytes);
+
+// Sends `text` with CR LF; -1 for an invalid socket or when cancelled while
+// another thread's exchange was awaited.
+long sendLine(Session& session, int socket, std::string_view text);
+
+// Reads one reply line into replyLine; returns its code (0 without one, 421
+// on loss or cancel).
+int readReplyLine(Session& session, int socket);
+
+// Reads one whole (multi-line) reply; returns its class, the code in replyCode.
+int getReply(Session& session, int socket);
+
+// Formats, sends and awaits the reply. Returns the reply class; 0 when not
+// connected or when the command text would carry a line break; 4 (replyCode
+// 400) when another command is in progress.
+int sendCommand(Session& session, int socket, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// The same for a ready-made text, always echoed; 5 when another command is in progress.
+int sendCommandText(Session& session, int socket, std::string_view text);
+
+// Both return the value to store back into the caller's socket variable.
+int closeDataSocket(Session& session, int socket);
+int closeControlSocket(Session& session, int socket);
+
+// Discards pending input and what the server has already sent. Returns 0.
+int flushControlInput(Session& session, int socket);
+
+// The text of socket error `code` ("error %u" for codes without one).
+std::string socketErrorText(int code);
+
+// Logs "! label: text", or "! text" with an empty label.
+void logSocketError(Session& session, std::string_view label, int code);
+
+}  // namespace ferrix::session

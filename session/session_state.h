@@ -1,0 +1,75 @@
+// SessionState: the one FTP session of the program, and Session, which pairs
+// it with the services the session operations use (message log, clock,
+// resolver, the cancellable waits).
+//
+// Ownership: the program makes one Session and keeps it from start-up to
+// exit; tests make a fresh one per case. Sockets are plain handles (-1 for
+// none) owned by the session.
+//
+// Thread rule: the engine thread and a transfer worker share it without a
+// lock, as the session's protocol of busyDepth and commandInProgress allows;
+// the flags that other threads set (cancel, abort) and the counters they
+// read are atomics. Only requestCancel may be called from any thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "config/site_profile.h"
+#include "platform/blocking_calls.h"
+#include "platform/tcp_socket.h"
+
+namespace ferrix::session {
+
+class MessageLog;
+
+struct SessionState {
+  static constexpr int kInitialReplyTimeoutSeconds = 120;
+
+  int controlSocket = platform::kInvalidSocket;
+  int listenSocket = platform::kInvalidSocket;
+  int dataSocket = platform::kInvalidSocket;
+  int connected = 0;
+  std::atomic<int> busyDepth = 0;
+  std::atomic<int> cancelRequested = 0;
+  std::atomic<int> abortRequested = 0;
+  std::atomic<int> commandInProgress = 0;
+  int replyCode = 0;
+  std::string replyLine;      // last reply line, trailing blanks and line end removed
+  std::string pendingInput;   // bytes received after the line last returned
+  std::size_t pendingPosition = 0;
+  int replyDepth = 0;
+  int replyTimeoutSeconds = kInitialReplyTimeoutSeconds;
+  int watchdogTicks = 0;
+  int greetingPhase = 0;
+  int xautVariant = 0;
+  int xautSeed = 0;
+  std::atomic<int> retriesLeft = 0;
+  platform::Ipv4Address localControlAddress;
+  int closing = 0;
+  int CanMkd = 0;
+  int CanRmd = 0;
+  int CanRename = 0;
+  int CanDelete = 0;
+  int UseCdup = 1;
+  int DetectionDone = 0;
+  config::SiteProfile sessionProfile;
+};
+
+struct Session {
+  Session(MessageLog& log, platform::Clock& clock, platform::Resolver& resolver)
+      : log(log), clock(clock), resolver(resolver), blockingCalls(clock) {}
+
+  SessionState state;
+  MessageLog& log;
+  platform::Clock& clock;
+  platform::Resolver& resolver;
+  platform::BlockingCalls blockingCalls;
+  // Sees every reply line of the greeting while the host type is still to be
+  // detected; set by the logon.
+  std::function<void(Session&, const std::string& replyLine)> onGreetingLine;
+};
+
+}  // namespace ferrix::session

@@ -1,0 +1,50 @@
+// The UserInterface port: everything the engine asks of a person or shows to
+// one goes through this class. The desktop window, the console of unattended
+// runs and the scripted tests each implement it.
+//
+// inputBox and passwordBox keep the shared rule of the input dialogs: the
+// field is pre-filled with the destination's text (empty without one), the
+// entered text (at most 255 characters) is always remembered as the last
+// entered text, and on OK it is also copied to the destination.
+//
+// Thread rule: the engine calls it from its own thread; an implementation
+// that owns widgets forwards the call to its GUI thread and waits.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ferrix::session {
+
+class UserInterface {
+ public:
+  enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };
+  enum class Icon { kNone, kInformation, kWarning, kError, kQuestion };
+  enum class Answer { kOk, kCancel, kYes, kNo };
+
+  static constexpr std::size_t kMaxInputLength = 255;
+
+  virtual ~UserInterface() = default;
+
+  // `helpTopic` 0 hides the Help button. Returns true on OK.
+  bool inputBox(std::string* destination, std::string_view prompt, int helpTopic);
+  bool passwordBox(std::string& destination, std::string_view prompt, int helpTopic);
+  const std::string& lastEnteredText() const { return lastEnteredText_; }
+
+  virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
+                            Icon icon) = 0;
+
+ protected:
+  enum class InputKind { kText, kPassword };
+  // Shows a one-line prompt with `text` pre-filled; leaves the entered text
+  // in `text` and returns true on OK.
+  virtual bool askText(InputKind kind, std::string_view prompt, int helpTopic,
+                       std::string& text) = 0;
+
+ private:
+  bool ask(InputKind kind, std::string* destination, std::string_view prompt, int helpTopic);
+
+  std::string lastEnteredText_;
+};
+
+}  // namespace ferrix::session

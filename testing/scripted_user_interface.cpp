@@ -1,0 +1,48 @@
+#include "testing/scripted_user_interface.h"
+
+namespace ferrix::testing {
+
+void ScriptedUserInterface::answerInput(std::optional<std::string> text) {
+  std::lock_guard lock(mutex_);
+  inputAnswers_.push_back(std::move(text));
+}
+
+void ScriptedUserInterface::answerMessage(Answer answer) {
+  std::lock_guard lock(mutex_);
+  messageAnswers_.push_back(answer);
+}
+
+std::vector<ScriptedUserInterface::Shown> ScriptedUserInterface::prompts() const {
+  std::lock_guard lock(mutex_);
+  return prompts_;
+}
+
+std::vector<ScriptedUserInterface::Shown> ScriptedUserInterface::messages() const {
+  std::lock_guard lock(mutex_);
+  return messages_;
+}
+
+session::UserInterface::Answer ScriptedUserInterface::messageBox(std::string_view text,
+                                                                 std::string_view, Buttons,
+                                                                 Icon) {
+  std::lock_guard lock(mutex_);
+  messages_.push_back({std::string(text), {}});
+  if (messageAnswers_.empty()) return Answer::kCancel;
+  const Answer answer = messageAnswers_.front();
+  messageAnswers_.pop_front();
+  return answer;
+}
+
+bool ScriptedUserInterface::askText(InputKind, std::string_view prompt, int,
+                                    std::string& text) {
+  std::lock_guard lock(mutex_);
+  prompts_.push_back({std::string(prompt), text});
+  if (inputAnswers_.empty()) return false;
+  std::optional<std::string> answer = std::move(inputAnswers_.front());
+  inputAnswers_.pop_front();
+  if (!answer) return false;
+  text = *answer;
+  return true;
+}
+
+}  // namespace ferrix::testing

@@ -1,0 +1,46 @@
+// A UserInterface that answers from queues a test fills, and records every
+// prompt and message it was shown. An empty queue answers Cancel.
+// Thread rule: one test thread; the engine may call it from its own thread
+// while the test waits (the queues are guarded).
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/user_interface.h"
+
+namespace ferrix::testing {
+
+class ScriptedUserInterface final : public session::UserInterface {
+ public:
+  struct Shown {
+    std::string text;  // the prompt or message text
+    std::string prefilled;  // input dialogs: the text the field started with
+  };
+
+  // The next input dialog answers OK with `text`, or Cancel with nothing.
+  void answerInput(std::optional<std::string> text);
+  void answerMessage(Answer answer);
+
+  std::vector<Shown> prompts() const;
+  std::vector<Shown> messages() const;
+
+  Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
+                    Icon icon) override;
+
+ protected:
+  bool askText(InputKind kind, std::string_view prompt, int helpTopic,
+               std::string& text) override;
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::optional<std::string>> inputAnswers_;
+  std::deque<Answer> messageAnswers_;
+  std::vector<Shown> prompts_;
+  std::vector<Shown> messages_;
+};
+
+}  // namespace ferrix::testing
