@@ -10,6 +10,7 @@ constexpr std::size_t kViewerLength = 120;
 constexpr std::size_t kTransferLogNameLength = 156;
 constexpr std::size_t kPlacementLength = 80;
 constexpr std::size_t kFontNameLength = 31;
+constexpr std::size_t kWaveFileLength = 255;
 
 // Cuts at a character boundary so a long value never ends in half a UTF-8
 // sequence.
@@ -84,8 +85,7 @@ std::int32_t Configuration::ReadSiteInt(std::string_view site, std::string_view 
   return ReadConfigInt(key, fallback);
 }
 
-bool Configuration::WriteSiteInt(std::string_view site, std::string_view key,
-                                 std::int32_t value) {
+bool Configuration::WriteSiteInt(std::string_view site, std::string_view key, std::int32_t value) {
   std::int32_t siteDefault = ReadConfigInt(key, kNoDefaultSentinel);
   if (siteDefault != kNoDefaultSentinel && siteDefault == value) {
     return ini_->writeString(site, key, std::nullopt);
@@ -118,9 +118,13 @@ void Configuration::useIniFile(std::string_view typedName) {
   LoadProgramSettings();
 }
 
-std::string Configuration::viewer() { return ReadConfigString("VIEWER", "xdg-open", kViewerLength); }
+std::string Configuration::viewer() {
+  return ReadConfigString("VIEWER", "xdg-open", kViewerLength);
+}
 std::int32_t Configuration::keepTransferLog() { return ReadConfigInt("dolog", 1); }
-std::string Configuration::transferLogName() { return ReadConfigString("logfile", "FERRIX.LOG", kTransferLogNameLength); }
+std::string Configuration::transferLogName() {
+  return ReadConfigString("logfile", "FERRIX.LOG", kTransferLogNameLength);
+}
 std::int32_t Configuration::startMaximized() { return ReadConfigInt("MAXIMIZE", 0); }
 
 std::optional<std::string> Configuration::mainWindowPlacement() {
@@ -129,10 +133,18 @@ std::optional<std::string> Configuration::mainWindowPlacement() {
   return cutToLength(std::move(*placement), kPlacementLength);
 }
 
-std::string Configuration::localPaneRectangle() { return ReadConfigString("LOCL", "20,140,260,330", kPlacementLength); }
-std::string Configuration::remotePaneRectangle() { return ReadConfigString("LOCR", "20,140,260,330", kPlacementLength); }
-std::string Configuration::logWindowRectangle() { return ReadConfigString("SLOC", "0,0,0,0", kPlacementLength); }
-std::string Configuration::fontName() { return ReadConfigString("FNAME", "Courier New", kFontNameLength); }
+std::string Configuration::localPaneRectangle() {
+  return ReadConfigString("LOCL", "20,140,260,330", kPlacementLength);
+}
+std::string Configuration::remotePaneRectangle() {
+  return ReadConfigString("LOCR", "20,140,260,330", kPlacementLength);
+}
+std::string Configuration::logWindowRectangle() {
+  return ReadConfigString("SLOC", "0,0,0,0", kPlacementLength);
+}
+std::string Configuration::fontName() {
+  return ReadConfigString("FNAME", "Courier New", kFontNameLength);
+}
 std::int32_t Configuration::fontHeight() { return ReadConfigInt("FHEIGHT", -11); }
 std::int32_t Configuration::fontWidth() { return ReadConfigInt("FWIDTH", 0); }
 std::int32_t Configuration::fontWeight() { return ReadConfigInt("FWEIGHT", 400); }
@@ -141,6 +153,15 @@ std::int32_t Configuration::fontPitch() { return ReadConfigInt("FPITCH", 49); }
 std::int32_t Configuration::passwordSavingFlags() {
   if (std::optional<std::int32_t> flags = winIni_.findInt("FERRIX", "SPFLAGS")) return *flags;
   return ReadConfigInt("SPFLAGS", 0);
+}
+
+std::int32_t Configuration::soundOn() { return ReadConfigInt("BELL", 1); }
+std::int32_t Configuration::playWaveFiles() { return ReadConfigInt("usewave", 1); }
+std::int32_t Configuration::soundEventMask() { return ReadConfigInt("soundflags", 30); }
+
+std::string Configuration::waveFile(std::string_view key, std::string_view defaultFileName) {
+  return ReadConfigString(key, platform::joinPath(paths_->programFolder(), defaultFileName),
+                          kWaveFileLength);
 }
 
 }  // namespace ferrix::config

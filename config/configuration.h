@@ -102,6 +102,12 @@ class Configuration {
   std::int32_t fontPitch();
   // SPFLAGS, looked up in win.ini first; above 0 no site password is saved.
   std::int32_t passwordSavingFlags();
+  std::int32_t soundOn();         // BELL
+  std::int32_t playWaveFiles();   // usewave
+  std::int32_t soundEventMask();  // soundflags
+  // A sound event's wave file key (sndcs, sndcf, sndts, sndtf, sndaf); by
+  // default the named file beside the program.
+  std::string waveFile(std::string_view key, std::string_view defaultFileName);
 
  private:
   std::string absoluteForm(std::string_view path) const;

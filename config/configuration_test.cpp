@@ -117,8 +117,8 @@ TEST_F(ConfigurationTest, LoadsTheStartupKeys) {
 
 TEST_F(ConfigurationTest, LongStringsAreCutWithoutSplittingACharacter) {
   std::string session = std::string(78, 's') + "\xC3\xA9";  // 80 bytes, 'é' straddles 79
-  scratch_.write("current/FERRIX.INI", "[_config_]\nMAILADDR=" + std::string(200, 'm') +
-                                           "\nSESSION=" + session + "\n");
+  scratch_.write("current/FERRIX.INI",
+                 "[_config_]\nMAILADDR=" + std::string(200, 'm') + "\nSESSION=" + session + "\n");
   auto configuration = make();
   configuration->LoadProgramSettings();
   EXPECT_EQ(configuration->settings().MAILADDR, std::string(127, 'm'));
@@ -222,11 +222,9 @@ TEST_F(ConfigurationTest, WithoutAConfigDefaultEverySiteValueIsWritten) {
     const char* siteSection;
   };
   const Case cases[] = {
-      {"", 73, "[site]\nMODE=73\n"},
-      {"", 99, "[site]\nMODE=99\n"},
+      {"", 73, "[site]\nMODE=73\n"},          {"", 99, "[site]\nMODE=99\n"},
       {"MODE=99\n", 99, "[site]\nMODE=99\n"},  // 99 is the "no default" sentinel
-      {"MODE=65\n", 73, "[site]\nMODE=73\n"},
-      {"MODE=73\n", 73, ""},
+      {"MODE=65\n", 73, "[site]\nMODE=73\n"}, {"MODE=73\n", 73, ""},
   };
   for (const Case& c : cases) {
     std::string before = std::string("[_config_]\n") + c.configLine;
@@ -238,8 +236,10 @@ TEST_F(ConfigurationTest, WithoutAConfigDefaultEverySiteValueIsWritten) {
   }
 }
 
-TEST_F(ConfigurationTest, ViewerDefaultsToTheDesktopOpener) {
-  EXPECT_EQ(make()->viewer(), "xdg-open");
+TEST_F(ConfigurationTest, ViewerAndWaveFilesDefaultToThisSystem) {
+  auto configuration = make();
+  EXPECT_EQ(configuration->viewer(), "xdg-open");
+  EXPECT_EQ(configuration->waveFile("sndcs", "connect.wav"), program_ + "/connect.wav");
 }
 
 TEST_F(ConfigurationTest, PasswordSavingFlagsComeFromWinIniFirst) {

@@ -89,12 +89,13 @@ std::string readWholeFile(const std::string& path) {
 // Creates the missing folders of `folder`; new ones are private to the owner
 // because the configuration folder holds encoded passwords.
 bool makeFolders(const std::string& folder) {
+  struct stat status {};
+  if (stat(folder.c_str(), &status) == 0) return S_ISDIR(status.st_mode);
   for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
     std::string prefix = folder.substr(0, slash);
     if (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return false;
     if (slash == std::string::npos) break;
   }
-  struct stat status {};
   return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
@@ -130,7 +131,9 @@ void syncFolder(const std::string& folder) {
 bool replaceFile(const std::string& path, const std::string& content) {
   std::string target = resolvedTarget(path);
   std::size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  std::string folder = slash == std::string::npos ? "."
+                       : slash == 0               ? "/"
+                                                  : target.substr(0, slash);
   std::string baseName = slash == std::string::npos ? target : target.substr(slash + 1);
   if (!makeFolders(folder)) return false;
 
@@ -312,7 +315,8 @@ const IniFile::Line* IniFile::findKeyLine(std::string_view section, std::string_
   std::size_t header = findSection(lines_, section);
   if (header == kNone) return nullptr;
   for (std::size_t i = header + 1; i < sectionEnd(lines_, header); ++i) {
-    if (lines_[i].kind == LineKind::kKey && equalsIgnoringCase(lines_[i].name, key)) return &lines_[i];
+    if (lines_[i].kind == LineKind::kKey && equalsIgnoringCase(lines_[i].name, key))
+      return &lines_[i];
   }
   return nullptr;
 }

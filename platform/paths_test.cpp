@@ -55,8 +55,8 @@ TEST(ConfigFolder, FollowsXdgThenHomeThenPasswd) {
   for (const Case& c : cases) {
     ScopedEnvironment xdg("XDG_CONFIG_HOME", c.xdgConfigHome);
     ScopedEnvironment home("HOME", c.home);
-    EXPECT_EQ(configFolder(), c.expected) << (c.xdgConfigHome ? c.xdgConfigHome : "(unset)") << " "
-                                          << (c.home ? c.home : "(unset)");
+    EXPECT_EQ(configFolder(), c.expected)
+        << (c.xdgConfigHome ? c.xdgConfigHome : "(unset)") << " " << (c.home ? c.home : "(unset)");
   }
 }
 
