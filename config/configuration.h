@@ -86,6 +86,11 @@ class Configuration {
 
   ProgramSettings& settings() { return settings_; }
 
+  // The INI file in use, for the sections other than `_config_` (site
+  // profiles, FIREWALL, resume records). "-i" replaces it, so callers look it
+  // up each time rather than keeping it.
+  platform::IniFile& iniFile() { return *ini_; }
+
   // Keys read where they are used, with their defaults.
   std::string viewer();  // "xdg-open" where Windows had "notepad"
   std::int32_t keepTransferLog();
