@@ -74,7 +74,8 @@ class Configuration {
 
   // Reads the start-up keys of `_config_` into the settings. The site
   // profile named by SESSION is not loaded here: site profiles come with
-  // their own module, so the name is kept in `settings().SESSION` for it.
+  // their own module, so the name is kept in `settings().SESSION` and
+  // SiteProfileStore::loadSessionProfile loads it (after "-i" too).
   void LoadProgramSettings();
 
   // "-i": switches to another INI file and loads the settings from it. A
