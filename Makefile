@@ -2,7 +2,7 @@
 .PHONY: demo check bench
 
 demo:
-	@scripts/demo.sh
+	@scripts/demo.sh $(ARGS)
 
 check:
 	@scripts/check.sh

@@ -26,8 +26,8 @@ std::int32_t NumberAt(const char* text);
 std::uint64_t SizeAt(const char* text);
 
 // Position of the n-th field (fields separated by runs of spaces; a tab is
-// not a separator). n <= 1 gives text itself; none when the text ends before
-// field n begins.
+// not a separator; leading spaces do not make a field). n <= 1 gives text
+// itself; none when the text ends before field n begins.
 char* FieldAt(char* text, int n);
 const char* FieldAt(const char* text, int n);
 

@@ -319,15 +319,5 @@ TEST(ParseHelpers, SetNameIsBoundedAndStopsAtNul) {
   EXPECT_STREQ(entry.name, "");
 }
 
-TEST(ParseHelpers, LocalDateCanBePinnedAndReleased) {
-  SetLocalDateForTesting(1999, 7);
-  EXPECT_EQ(CurrentLocalYear(), 1999);
-  EXPECT_EQ(CurrentLocalMonth(), 7);
-  SetLocalDateForTesting(0, 0);
-  EXPECT_GE(CurrentLocalYear(), 2024);
-  EXPECT_GE(CurrentLocalMonth(), 1);
-  EXPECT_LE(CurrentLocalMonth(), 12);
-}
-
 }  // namespace
 }  // namespace ferrix::decoder

@@ -41,7 +41,13 @@ constexpr StringResource kStrings[] = {
     {26, "Non-recoverable: refused or not implemented"},
     {27, "Valid name, no data record for type"},
     {14175, "Message Log"},
+    {14182, "not accepted"},
     {14210, "Enter name for log file:"},
+    {14271, "Sending ASCII file %s"},
+    {14272, "Sending BINARY file %s"},
+    {14302, "transfer failed"},
+    {14304, "transfer succeeded"},
+    {14305, "Transmitted"},
 };
 
 static_assert(std::is_sorted(std::begin(kStrings), std::end(kStrings),

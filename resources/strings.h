@@ -12,7 +12,13 @@ namespace ferrix::resources {
 namespace string_id {
 inline constexpr int kFirstSocketErrorText = 1;  // 1..27, see socket error table
 inline constexpr int kMessageLogCaption = 14175;
+inline constexpr int kNotAccepted = 14182;
 inline constexpr int kEnterLogFileName = 14210;
+inline constexpr int kSendingAsciiFile = 14271;
+inline constexpr int kSendingBinaryFile = 14272;
+inline constexpr int kTransferFailed = 14302;
+inline constexpr int kTransferSucceeded = 14304;
+inline constexpr int kTransmitted = 14305;
 }  // namespace string_id
 
 // The text of resource `id`; empty when there is none.

@@ -42,7 +42,7 @@ struct SessionState {
   std::size_t pendingPosition = 0;
   int replyDepth = 0;
   int replyTimeoutSeconds = kInitialReplyTimeoutSeconds;
-  int watchdogTicks = 0;
+  std::atomic<int> watchdogTicks = 0;  // the window's timer counts it down on its own thread
   int greetingPhase = 0;
   int xautVariant = 0;
   int xautSeed = 0;
@@ -70,6 +70,8 @@ struct Session {
   // Sees every reply line of the greeting while the host type is still to be
   // detected; set by the logon.
   std::function<void(Session&, const std::string& replyLine)> onGreetingLine;
+  // Plays one of the events of sound_events.h; empty plays nothing.
+  std::function<void(int soundEvent)> playSound;
 };
 
 }  // namespace ferrix::session

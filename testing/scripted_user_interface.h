@@ -31,6 +31,16 @@ class ScriptedUserInterface final : public session::UserInterface {
   Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
                     Icon icon) override;
 
+  struct Progress {
+    std::string text;
+    std::optional<unsigned> percent;
+  };
+  void openTransferStatus(TransferDisplay display, std::string_view statusText) override;
+  void showTransferProgress(std::string_view text, std::optional<unsigned> percent) override;
+  void closeTransferStatus() override;
+  std::optional<TransferDisplay> openDisplay() const;
+  std::vector<Progress> progress() const;
+
  protected:
   bool askText(InputKind kind, std::string_view prompt, int helpTopic,
                std::string& text) override;
@@ -41,6 +51,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::deque<Answer> messageAnswers_;
   std::vector<Shown> prompts_;
   std::vector<Shown> messages_;
+  std::optional<TransferDisplay> openDisplay_;
+  std::vector<Progress> progress_;
 };
 
 }  // namespace ferrix::testing
