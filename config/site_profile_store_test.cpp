@@ -174,22 +174,7 @@ TEST_F(SiteProfileStoreTest, SavedProfileLoadsBackUnchanged) {
   SiteProfile loaded;
   loaded.profileName = "full";
   EXPECT_EQ(store.loadProfile(loaded), 1);
-  EXPECT_EQ(loaded.hostName, profile.hostName);
-  EXPECT_EQ(loaded.password, profile.password);
-  EXPECT_EQ(loaded.savePassword, 1);
-  EXPECT_EQ(loaded.account, profile.account);
-  EXPECT_EQ(loaded.remoteFolder, profile.remoteFolder);
-  EXPECT_EQ(loaded.localFolder, profile.localFolder);
-  EXPECT_EQ(loaded.initialCommand, profile.initialCommand);
-  EXPECT_EQ(loaded.localMask, profile.localMask);
-  EXPECT_EQ(loaded.remoteMask, profile.remoteMask);
-  EXPECT_EQ(loaded.timeoutSeconds, 120);
-  EXPECT_EQ(loaded.hostType, 6011);
-  EXPECT_EQ(loaded.port, 990);
-  EXPECT_EQ(loaded.retries, 5);
-  EXPECT_EQ(loaded.passiveMode, 0);
-  EXPECT_EQ(loaded.useFirewall, 1);
-  EXPECT_EQ(loaded.timeOffsetHours, -7);
+  EXPECT_EQ(loaded, profile);
 }
 
 TEST_F(SiteProfileStoreTest, ResavingWithDefaultsRemovesTheKeys) {
