@@ -150,7 +150,7 @@ TEST_F(SiteProfileStoreTest, SavedProfileLoadsBackUnchanged) {
   profile.profileName = "full";
   profile.hostName = "10.0.0.1";
   profile.userId = "joe";
-  profile.password = "secret with 39 characters, 1234567890!";
+  profile.password = "secret with 39 characters, 1234567890!!";
   profile.savePassword = 1;
   profile.account = "acct";
   profile.remoteFolder = " spaced ";
