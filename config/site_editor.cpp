@@ -133,7 +133,8 @@ bool SiteEditor::acceptGeneral(const GeneralEntries& entries) {
   edited_.hostName = cutToLength(entries.hostName, kHostNameLength);
   std::string name = cutToLength(entries.profileName, kProfileNameLength);
   if (name.empty()) name = cutToLength(edited_.hostName, kProfileNameLength);
-  edited_.profileName = std::string(withoutLeadingBlanks(name));
+  // The INI file trims section names, so the record does too.
+  edited_.profileName = std::string(trimmedBlanks(name));
   edited_.userId = cutToLength(entries.userId, kUserFieldLength);
   edited_.password = cutToLength(entries.password, kUserFieldLength);
   edited_.account = cutToLength(entries.account, kUserFieldLength);

@@ -81,7 +81,7 @@ TEST_F(SiteEditorTest, GeneralPageNamesAProfileByItsHostAndListsIt) {
   EXPECT_EQ(editor_.sites(), (Names{"ftp.example.org", "m"}));
   EXPECT_EQ(editor_.comment(), "work");
 
-  entries.profileName = "   Alpha";
+  entries.profileName = "   Alpha ";
   entries.comment = "";
   entries.hostType = 6016;
   ASSERT_TRUE(editor_.acceptGeneral(entries));
@@ -94,12 +94,15 @@ TEST_F(SiteEditorTest, GeneralPageNamesAProfileByItsHostAndListsIt) {
   EXPECT_EQ(store_.comment("Alpha"), "");
 }
 
-TEST_F(SiteEditorTest, GeneralPageRefusesAProfileWithNoNameAtAll) {
+TEST_F(SiteEditorTest, GeneralPageRefusesNamesTheFileCannotHold) {
   useIni("");
-  GeneralEntries entries;
-  entries.profileName = "  ";
-  EXPECT_FALSE(editor_.acceptGeneral(entries));
+  for (const char* name : {"  ", "a]b", "_CONFIG_"}) {
+    GeneralEntries entries;
+    entries.profileName = name;
+    EXPECT_FALSE(editor_.acceptGeneral(entries)) << name;
+  }
   EXPECT_TRUE(editor_.sites().empty());
+  EXPECT_EQ(configuration_.readIni(), "");
 }
 
 TEST_F(SiteEditorTest, PasswordsAreNeverSavedUnderSpflags) {

@@ -143,7 +143,8 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
   if (withoutLeadingBlanks(section).empty() || isReservedSection(section)) return false;
   platform::IniFile& ini = configuration_.iniFile();
 
-  ini.writeString(section, "HOST", profile.hostName);
+  // The first write tells whether the file takes this section at all.
+  if (!ini.writeString(section, "HOST", profile.hostName)) return false;
   ini.writeString(section, "UID", profile.userId);
   if (profile.savePassword) {
     ini.writeString(section, "PWD", encodeSecret(profile.userId, profile.password));

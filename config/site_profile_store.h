@@ -57,7 +57,9 @@ class SiteProfileStore {
 
   // Writes the profile into its section, each key by its rule (defaults and
   // empty texts are removed). Returns false, writing nothing, for an empty
-  // name or a section that is not a site (`_config_`, FIREWALL).
+  // name, a section that is not a site (`_config_`, FIREWALL), a name the
+  // file cannot hold (such as one with ']'), or when the file cannot be
+  // written.
   bool saveProfile(const SiteProfile& profile);
 
   // True when the section has a HOST key, the mark of a saved site.
