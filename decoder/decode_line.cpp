@@ -21,35 +21,35 @@ constexpr LineParser kParsers[FERRIX_HOST_TYPE_COUNT] = {
     ParseChameleonLine,  // 6001 Chameleon
     ParsePcTcpLine,  // 6002 FTP PC/TCP
     ParseIbmPcLine,  // 6003 IBM PC TCP/IP
-    ParseUnixLine,  // 6004 IBM VM
+    ParseVmLine,  // 6004 IBM VM
     ParseKa9qLine,  // 6005 KA9Q/NOS
     ParseNcsaLine,  // 6006 NCSA/CUTCP
     ParseSiNtLine,  // 6007 SI NT FTPD
     ParseChameleonLine,  // 6008 Super TCP
     ParseUnixLine,  // 6009 Unisys 5000 (EXOS)
     ParseUnixLine,  // 6010 UNIX (standard)
-    ParseUnixLine,  // 6011 VMS MultiNet
-    ParseUnixLine,  // 6012 VMS UCX
+    ParseMultiNetLine,  // 6011 VMS MultiNet
+    ParseUcxLine,  // 6012 VMS UCX
     ParseQvtLine,  // 6013 QVT/Net 2/3
     ParseQvtLine,  // 6014 MAC NCSA
     ParsePeterServerLine,  // 6015 MAC Peter Server
     ParseNtLine,  // 6016 Microsoft NT
-    ParseUnixLine,  // 6017 IBM AS/400
-    ParseUnixLine,  // 6018 IBM MVS
-    ParseUnixLine,  // 6019 PDP11 RSX11M
+    ParseAs400Line,  // 6017 IBM AS/400
+    ParseMvsLine,  // 6018 IBM MVS
+    ParseMultiNetLine,  // 6019 PDP11 RSX11M
     ParseUnixLine,  // 6020 Sun Solaris
     ParseOs9Line,  // 6021 OS/9
     ParsePcnfsLine,  // 6022 Corvane
-    ParseUnixLine,  // 6023 BULL GCOS
-    ParseUnixLine,  // 6024 IBM MVS/KNET
+    ParseGcosLine,  // 6023 BULL GCOS
+    ParseKnetMvsLine,  // 6024 IBM MVS/KNET
     ParseAmigaLine,  // 6025 Amiga
-    ParseUnixLine,  // 6026 CDC Cyber
-    ParseUnixLine,  // 6027 IBM R1000
-    ParseUnixLine,  // 6028 BULL CP6
-    ParseUnixLine,  // 6029 IBM Spartacus KNET
-    ParseUnixLine,  // 6030 Tandem
-    ParseUnixLine,  // 6031 Stratus VOS
-    ParseUnixLine,  // 6032 HP/3000
+    ParseCyberLine,  // 6026 CDC Cyber
+    ParseR1000Line,  // 6027 IBM R1000
+    ParseCp6Line,  // 6028 BULL CP6
+    ParseSpartacusLine,  // 6029 IBM Spartacus KNET
+    ParseTandemLine,  // 6030 Tandem
+    ParseVosLine,  // 6031 Stratus VOS
+    ParseMpeLine,  // 6032 HP/3000
     ParseUnixLine,  // 6033 Serv-U
     ParseUnixLine,  // 6034 WFTPD
     ParseNetWareLine,  // 6035 NetWare v4
@@ -60,22 +60,22 @@ constexpr LineParser kParsers[FERRIX_HOST_TYPE_COUNT] = {
     ParseVersaTermLine,  // 6040 MAC VersaTerm
     ParseHellSoftLine,  // 6041 HellSoft
     ParseWarpLine,  // 6042 IBM OS2 WARP
-    ParseUnixLine,  // 6043 PRIMOS
-    ParseUnixLine,  // 6044 OS2200
+    ParsePrimosLine,  // 6043 PRIMOS
+    ParseOs2200Line,  // 6044 OS2200
     ParseUniTreeLine,  // 6045 UniTree
     ParseQnxLine,  // 6046 QNX2
     ParseNcsaLine,  // 6047 WarFTPD
     ParseOs2Line,  // 6048 IBM OS2
-    ParseUnixLine,  // 6049 Music
-    ParseUnixLine,  // 6050 AOS/VS
+    ParseMusicLine,  // 6049 Music
+    ParseAosVsLine,  // 6050 AOS/VS
     ParsePassportLine,  // 6051 Passport 160
-    ParseUnixLine,  // 6052 GCOS 6 HVS OS
+    ParseHvsOsLine,  // 6052 GCOS 6 HVS OS
     ParseLwpLine,  // 6053 Novell LWP
     ParseReflectionLine,  // 6054 Reflection
     ParseAmosLine,  // 6055 AMOS TCP/IP
-    ParseUnixLine,  // 6056 Unisys A-Series
+    ParseASeriesLine,  // 6056 Unisys A-Series
     ParseVxWorksLine,  // 6057 VxWorks
-    ParseUnixLine,  // 6058 GCOS 6 HVS AIX
+    ParseHvsAixLine,  // 6058 GCOS 6 HVS AIX
     ParseMlsdLine,  // 6059 MLSD
 };
 

@@ -92,7 +92,6 @@ bool prepareListening(Session& session, int socket) {
 
 void runTransfer(Session& session, const DataExchangeRequest& request) {
   SessionState& state = session.state;
-  setDataBuffer(state.dataSocket, request.direction);
   request.moveData(session, state.dataSocket);
   state.dataSocket = closeDataSocket(session, state.dataSocket);
 }
@@ -101,6 +100,7 @@ DataExchangeResult exchangePassive(Session& session, int controlSocket,
                                    const DataExchangeRequest& request) {
   SessionState& state = session.state;
   DataExchangeResult result{Outcome::kCommandRefused, 0, true};
+  setDataBuffer(state.dataSocket, request.direction);
   result.commandClass = request.sendTransferCommand(session, controlSocket);
   if (result.commandClass == 1) {
     result.outcome = Outcome::kDataMoved;
@@ -130,6 +130,7 @@ DataExchangeResult exchangeActive(Session& session, int controlSocket,
     return result;
   }
   state.dataSocket = dataSocket;
+  setDataBuffer(dataSocket, request.direction);
   result.outcome = Outcome::kDataMoved;
   runTransfer(session, request);
   return result;

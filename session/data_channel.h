@@ -68,6 +68,7 @@ struct DataExchangeResult {
 // active mode as the fallback), sends the transfer command, lets moveData move
 // the bytes and closes every data socket again. The completion reply on the
 // control connection is left for the caller to read.
+// Requires: both functions of the request are set.
 DataExchangeResult dataExchange(Session& session, int controlSocket,
                                 const DataExchangeRequest& request);
 

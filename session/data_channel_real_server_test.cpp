@@ -16,8 +16,8 @@
 namespace ferrix::session {
 namespace {
 
-using ::testing::HasSubstr;
 using testing::FtpServerKind;
+using ::testing::HasSubstr;
 using testing::RealFtpServer;
 using Outcome = DataExchangeResult::Outcome;
 
@@ -74,8 +74,7 @@ void putFile(const RealFtpServer& server, const std::string& name, const std::st
   std::ofstream(server.servedFolder() / name, std::ios::binary) << text;
 }
 
-class RealServerDataChannel
-    : public ::testing::TestWithParam<std::tuple<FtpServerKind, bool>> {};
+class RealServerDataChannel : public ::testing::TestWithParam<std::tuple<FtpServerKind, bool>> {};
 
 TEST_P(RealServerDataChannel, ListingArrivesAfterAPlainLogon) {
   const auto [kind, passive] = GetParam();
@@ -98,15 +97,16 @@ TEST_P(RealServerDataChannel, ListingArrivesAfterAPlainLogon) {
   EXPECT_EQ(sendCommand(client.session(), client.control(), "QUIT"), 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BothServersBothModes, RealServerDataChannel,
-    ::testing::Combine(::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd),
-                       ::testing::Bool()),
-    [](const auto& info) {
-      const bool isPyftpdlib = std::get<0>(info.param) == FtpServerKind::kPyftpdlib;
-      return std::string(isPyftpdlib ? "Pyftpdlib" : "Vsftpd") +
-             (std::get<1>(info.param) ? "Passive" : "Active");
-    });
+INSTANTIATE_TEST_SUITE_P(BothServersBothModes, RealServerDataChannel,
+                         ::testing::Combine(::testing::Values(FtpServerKind::kPyftpdlib,
+                                                              FtpServerKind::kVsftpd),
+                                            ::testing::Bool()),
+                         [](const auto& info) {
+                           const bool isPyftpdlib =
+                               std::get<0>(info.param) == FtpServerKind::kPyftpdlib;
+                           return std::string(isPyftpdlib ? "Pyftpdlib" : "Vsftpd") +
+                                  (std::get<1>(info.param) ? "Passive" : "Active");
+                         });
 
 TEST(RealServerAnonymous, ReadsFilesAndIsRefusedMissingOnes) {
   RealFtpServer server(FtpServerKind::kPyftpdlib);

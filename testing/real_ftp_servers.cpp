@@ -41,8 +41,8 @@ constexpr int kPortAttempts = 3;
 constexpr int kUseraddAttempts = 20;
 constexpr std::size_t kOutputTail = 1500;
 
-// Passive ports of vsftpd: below the system's ephemeral range, so they never
-// collide with the ports the client and the other fixture are given.
+// Passive ports of vsftpd: below Linux's default ephemeral range, so they do
+// not collide with the ports the system hands the client and other fixtures.
 constexpr int kVsftpdPassiveFirst = 21000;
 constexpr int kVsftpdPassiveLast = 21999;
 
@@ -150,7 +150,9 @@ class SpawnSettings {
   // The child's id, or -1 with `error` set.
   pid_t spawn(const std::vector<std::string>& arguments, std::string* error) {
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments) {
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    }
     argv.push_back(nullptr);
     pid_t pid = -1;
     const int result = posix_spawn(&pid, argv[0], &actions_, &attributes_, argv.data(), environ);
@@ -185,10 +187,10 @@ bool userExists(const char* user) { return getpwnam(user) != nullptr; }
 bool ensureVsftpdUser(std::string* error) {
   for (int attempt = 0; attempt < kUseraddAttempts && !userExists(kVsftpdUser); ++attempt) {
     // vsftpd's PAM service accepts only users with a shell from /etc/shells.
-    const int status = runToEnd({kUseradd, "--system", "--no-create-home", "--home-dir",
-                                 "/", "--shell", "/bin/sh", "--password",
-                                 kVsftpdPasswordHash, kVsftpdUser},
-                                error);
+    const int status =
+        runToEnd({kUseradd, "--system", "--no-create-home", "--home-dir", "/", "--shell", "/bin/sh",
+                  "--password", kVsftpdPasswordHash, kVsftpdUser},
+                 error);
     if (status == 0) return true;
     if (status < 0) return false;
     std::this_thread::sleep_for(kPollInterval * (attempt + 1));
@@ -239,14 +241,19 @@ const char* RealFtpServer::name() const {
 // empty folder, and the server's output. The served folder must be open to
 // the system user vsftpd switches to.
 bool RealFtpServer::prepareFolders() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ferrix-ftp-XXXXXX").string();
+  std::error_code error;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+  if (error) {
+    startError_ = "no temporary folder: " + error.message();
+    return false;
+  }
+  std::string pattern = (temporary / "ferrix-ftp-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
-    startError_ = "cannot make a scratch folder: " + errnoText(errno);
+    startError_ = "cannot make a scratch folder in " + temporary.string() + ": " + errnoText(errno);
     return false;
   }
   scratchFolder_ = pattern;
   servedFolder_ = scratchFolder_ / "served";
-  std::error_code error;
   std::filesystem::create_directory(servedFolder_, error);
   if (!error) std::filesystem::create_directory(scratchFolder_ / "empty", error);
   if (error) {
@@ -281,8 +288,8 @@ bool RealFtpServer::startOnFreePort() {
 bool RealFtpServer::launch(std::uint16_t port) {
   std::vector<std::string> arguments;
   if (kind_ == FtpServerKind::kPyftpdlib) {
-    arguments = {kPython,        "-c", kPyftpdlibScript, std::to_string(port), servedFolder_.string(),
-                 login_.user, login_.password};
+    arguments = {kPython, "-c", kPyftpdlibScript, std::to_string(port),
+                 servedFolder_.string(), login_.user, login_.password};
   } else {
     if (!writeVsftpdConfiguration(port)) return false;
     arguments = {kVsftpd, (scratchFolder_ / "vsftpd.conf").string()};

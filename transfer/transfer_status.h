@@ -57,7 +57,9 @@ class TransferStatus {
   void ShowProgress(std::uint64_t bytes, std::uint64_t startTick, std::uint64_t currentTick);
 
   std::uint64_t expectedSize() const { return expectedSize_; }
+  void setExpectedSize(std::uint64_t size) { expectedSize_ = size; }
   void clearExpectedSize() { expectedSize_ = 0; }
+  bool bytesPerSecond() const { return bytesPerSecond_; }
 
  private:
   session::UserInterface& userInterface_;
