@@ -74,7 +74,8 @@ class Configuration {
 
   // Reads the start-up keys of `_config_` into the settings. The site
   // profile named by SESSION is not loaded here: site profiles come with
-  // their own module, so the name is kept in `settings().SESSION` for it.
+  // their own module, so the name is kept in `settings().SESSION` and
+  // SiteProfileStore::loadSessionProfile loads it (after "-i" too).
   void LoadProgramSettings();
 
   // "-i": switches to another INI file and loads the settings from it. A
@@ -85,6 +86,11 @@ class Configuration {
   void useIniFile(std::string_view typedName);
 
   ProgramSettings& settings() { return settings_; }
+
+  // The INI file in use, for the sections other than `_config_` (site
+  // profiles, FIREWALL, resume records). "-i" replaces it, so callers look it
+  // up each time rather than keeping it.
+  platform::IniFile& iniFile() { return *ini_; }
 
   // Keys read where they are used, with their defaults.
   std::string viewer();  // "xdg-open" where Windows had "notepad"

@@ -27,11 +27,13 @@ struct SiteProfile {
   int hostType = 6000;                          // TYPE
   int port = kDefaultPort;                      // PORT
   int retries = 0;                              // RETRIES
-  int savePassword = 0;
+  int savePassword = 0;                         // a PWD is stored for the user id
   int passiveMode = 1;                          // PASVMODE
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
   int serverFeatureMask = kDefaultServerFeatureMask;
+
+  bool operator==(const SiteProfile&) const = default;
 };
 
 }  // namespace ferrix::config
