@@ -1,0 +1,133 @@
+#include "shell/console_user_interface.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+namespace ferrix::shell {
+namespace {
+
+// Turns terminal echo off for as long as it lives (password prompts).
+class EchoOff {
+ public:
+  explicit EchoOff(int terminal) : terminal_(terminal) {
+    if (tcgetattr(terminal_, &saved_) != 0) return;
+    termios quiet = saved_;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    active_ = tcsetattr(terminal_, TCSAFLUSH, &quiet) == 0;
+  }
+  ~EchoOff() {
+    if (active_) tcsetattr(terminal_, TCSAFLUSH, &saved_);
+  }
+  EchoOff(const EchoOff&) = delete;
+  EchoOff& operator=(const EchoOff&) = delete;
+
+ private:
+  int terminal_;
+  termios saved_{};
+  bool active_ = false;
+};
+
+bool readLine(std::FILE* input, std::string& line) {
+  line.clear();
+  for (int c = std::fgetc(input); c != EOF; c = std::fgetc(input)) {
+    if (c == '\n') return true;
+    if (c != '\r') line += static_cast<char>(c);
+  }
+  return !line.empty();
+}
+
+}  // namespace
+
+ConsoleUserInterface::ConsoleUserInterface(std::FILE* input, std::FILE* output,
+                                           std::FILE* errors, bool quiet)
+    : input_(input), output_(output), errors_(errors), quiet_(quiet) {}
+
+bool ConsoleUserInterface::canAsk() const {
+  return !quiet_ && input_ != nullptr && isatty(fileno(input_));
+}
+
+bool ConsoleUserInterface::askText(InputKind kind, std::string_view prompt, int,
+                                   std::string& text) {
+  if (!canAsk()) return false;
+  clearProgressLine();
+  std::fprintf(errors_, "%.*s ", static_cast<int>(prompt.size()), prompt.data());
+  if (kind == InputKind::kText && !text.empty()) {
+    std::fprintf(errors_, "[%s] ", text.c_str());
+  }
+  std::fflush(errors_);
+  std::string answer;
+  bool answered;
+  if (kind == InputKind::kPassword) {
+    EchoOff echoOff(fileno(input_));
+    answered = readLine(input_, answer);
+    std::fputc('\n', errors_);
+  } else {
+    answered = readLine(input_, answer);
+  }
+  if (!answered) return false;
+  if (kind == InputKind::kPassword || !answer.empty()) text = answer;
+  return true;
+}
+
+session::UserInterface::Answer ConsoleUserInterface::messageBox(std::string_view text,
+                                                                std::string_view caption,
+                                                                Buttons buttons, Icon) {
+  clearProgressLine();
+  std::fprintf(errors_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+               static_cast<int>(text.size()), text.data());
+  if (buttons == Buttons::kOk) return Answer::kOk;
+  if (!canAsk()) return buttons == Buttons::kOkCancel ? Answer::kCancel : Answer::kNo;
+  const bool yesNo = buttons != Buttons::kOkCancel;
+  std::fprintf(errors_, yesNo ? "[y/n] " : "[o(k)/c(ancel)] ");
+  std::fflush(errors_);
+  std::string answer;
+  readLine(input_, answer);
+  const char first = answer.empty() ? '\0' : answer.front();
+  if (yesNo) {
+    if (first == 'y' || first == 'Y') return Answer::kYes;
+    return buttons == Buttons::kYesNoCancel && first != 'n' && first != 'N' ? Answer::kCancel
+                                                                             : Answer::kNo;
+  }
+  return first == 'o' || first == 'O' ? Answer::kOk : Answer::kCancel;
+}
+
+void ConsoleUserInterface::setWindowTitle(std::string_view) {}
+
+void ConsoleUserInterface::enableRemoteCommands(bool, bool, bool) {}
+
+void ConsoleUserInterface::openTransferStatus(TransferDisplay, std::string_view) {
+  progressShown_ = false;
+}
+
+void ConsoleUserInterface::showTransferProgress(std::string_view text,
+                                                std::optional<unsigned> percent) {
+  if (quiet_ || !isatty(fileno(errors_)) || text.empty()) return;
+  if (percent) {
+    std::fprintf(errors_, "\r%3u%% %.*s\033[K", *percent, static_cast<int>(text.size()),
+                 text.data());
+  } else {
+    std::fprintf(errors_, "\r%.*s\033[K", static_cast<int>(text.size()), text.data());
+  }
+  std::fflush(errors_);
+  progressShown_ = true;
+}
+
+void ConsoleUserInterface::closeTransferStatus() { clearProgressLine(); }
+
+void ConsoleUserInterface::clearProgressLine() {
+  if (!progressShown_) return;
+  std::fprintf(errors_, "\r\033[K");
+  std::fflush(errors_);
+  progressShown_ = false;
+}
+
+void ConsoleUserInterface::lineAppended(std::string_view text) {
+  if (quiet_) return;
+  clearProgressLine();
+  std::fprintf(output_, "%.*s\n", static_cast<int>(text.size()), text.data());
+  std::fflush(output_);
+}
+
+void ConsoleUserInterface::statusLinesChanged(const std::array<std::string, 3>&) {}
+
+}  // namespace ferrix::shell

@@ -1,0 +1,44 @@
+// The unattended transfer named on the command line: classify source and
+// destination, take the site's settings, connect with retries, transfer one
+// file or a wildcard group (NLST), and report the outcome in the log, by
+// sound and (unless quiet) in a message box.
+//
+// Thread rule: runs on the one thread that owns the session.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "config/command_line.h"
+#include "config/configuration.h"
+#include "config/site_profile_store.h"
+#include "session/session_state.h"
+#include "session/user_interface.h"
+#include "transfer/transfer_context.h"
+
+namespace ferrix::shell {
+
+enum class UnattendedResult { kFailed = 0, kSucceeded = 1, kStayConnected = 2 };
+
+// Results of one transfer step.
+inline constexpr int kStepSucceeded = 2;
+inline constexpr int kStepFailed = 5;
+inline constexpr int kStepRemoteFolder = 6;
+
+struct UnattendedRun {
+  session::Session& session;
+  session::UserInterface& userInterface;
+  config::Configuration& configuration;
+  config::SiteProfileStore& sites;
+  transfer::TransferContext& transfer;
+  // One connect-and-logon attempt; the control socket or -1.
+  std::function<int(session::Session&)> logon;
+  // Detects the host type of a new connection.
+  std::function<void(session::Session&)> detectHostType;
+};
+
+// Runs the transfer from values.source to values.destination.
+UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::CommandLineValues& values);
+
+}  // namespace ferrix::shell

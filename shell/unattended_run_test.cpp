@@ -1,0 +1,141 @@
+#include "shell/unattended_run.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "config/scratch_configuration.h"
+#include "config/stored_secret.h"
+#include "listing/host_detection.h"
+#include "session/logon.h"
+#include "session/message_log.h"
+#include "testing/real_ftp_servers.h"
+#include "testing/scripted_user_interface.h"
+
+namespace ferrix::shell {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+// An unattended run against pyftpdlib on loopback, reached through a site
+// section named "loopback" that holds its port, user and stored password.
+class UnattendedRunTest : public ::testing::Test {
+ protected:
+  UnattendedRunTest()
+      : server_(testing::FtpServerKind::kPyftpdlib),
+        session_(log_, clock_, resolver_),
+        status_(ui_, true, false),
+        sites_(*configuration_, nullptr),
+        transfer_{session_, state_, status_, settings_, nameRules_, ui_},
+        run_{session_, ui_, *configuration_, sites_, transfer_,
+             [this](session::Session& session) {
+               return session::logon(session, ui_, config::FirewallSettings{});
+             },
+             [this](session::Session& session) { listing::DetectHostType(session, ui_); }} {
+    local_ = std::filesystem::path(server_.servedFolder()).parent_path() / "local";
+    std::filesystem::create_directories(local_);
+  }
+
+  void writeSite(std::uint16_t port) {
+    const testing::FtpLogin& login = server_.login();
+    configuration_.writeIni("[loopback]\nHOST=127.0.0.1\nPORT=" + std::to_string(port) +
+                            "\nUID=" + login.user +
+                            "\nPWD=" + config::encodeSecret(login.user, login.password) +
+                            "\nRETRIES=1\n");
+  }
+
+  UnattendedResult runWith(const std::string& arguments) {
+    config::CommandLineValues values;
+    values.quiet = true;
+    config::PrepareUnattendedRun(arguments, values);
+    return RunUnattendedTransfer(run_, values);
+  }
+
+  testing::RealFtpServer server_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+  testing::ScriptedUserInterface ui_;
+  transfer::TransferStatus status_;
+  transfer::TransferState state_;
+  transfer::TransferSettings settings_;
+  transfer::NameRuleSettings nameRules_;
+  testing::ScratchConfiguration configuration_;
+  config::SiteProfileStore sites_;
+  transfer::TransferContext transfer_;
+  UnattendedRun run_;
+  std::filesystem::path local_;
+};
+
+TEST_F(UnattendedRunTest, ReceivesAFileIntoALocalFolder) {
+  ASSERT_EQ(server_.startError(), "");
+  std::ofstream(std::filesystem::path(server_.servedFolder()) / "report.txt") << "numbers\r\n";
+  writeSite(server_.port());
+  EXPECT_EQ(runWith("loopback:/report.txt local:" + local_.string() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(readFile(local_ / "report.txt"), "numbers\r\n");
+  EXPECT_THAT(log_.history(), Contains("Successful transfer"));
+  EXPECT_EQ(session_.state.controlSocket, -1);
+}
+
+TEST_F(UnattendedRunTest, SendsAFileIntoARemoteFolder) {
+  ASSERT_EQ(server_.startError(), "");
+  std::ofstream(local_ / "Upload.BIN", std::ios::binary) << std::string("\x00\x01\x02", 3);
+  writeSite(server_.port());
+  EXPECT_EQ(runWith("local:" + (local_ / "Upload.BIN").string() + " loopback:/ -lower"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(readFile(std::filesystem::path(server_.servedFolder()) / "upload.bin"),
+            std::string("\x00\x01\x02", 3));
+}
+
+TEST_F(UnattendedRunTest, WildcardReceiveTakesEveryMatchingName) {
+  ASSERT_EQ(server_.startError(), "");
+  const std::filesystem::path served = server_.servedFolder();
+  std::filesystem::create_directories(served / "pub");
+  std::ofstream(served / "pub" / "a.txt") << "a";
+  std::ofstream(served / "pub" / "b.txt") << "b";
+  std::ofstream(served / "pub" / "c.bin") << "c";
+  writeSite(server_.port());
+  EXPECT_EQ(runWith("loopback:/pub/*.txt local:" + local_.string() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(readFile(local_ / "a.txt"), "a");
+  EXPECT_EQ(readFile(local_ / "b.txt"), "b");
+  EXPECT_FALSE(std::filesystem::exists(local_ / "c.bin"));
+}
+
+TEST_F(UnattendedRunTest, RemoteFolderSourceStaysConnectedThere) {
+  ASSERT_EQ(server_.startError(), "");
+  std::filesystem::create_directories(std::filesystem::path(server_.servedFolder()) / "pub");
+  writeSite(server_.port());
+  EXPECT_EQ(runWith("loopback:/pub/"), UnattendedResult::kStayConnected);
+  EXPECT_NE(session_.state.controlSocket, -1);
+  EXPECT_EQ(session_.state.replyCode, 250);
+}
+
+TEST_F(UnattendedRunTest, FailuresAreReportedAndEndTheRun) {
+  ASSERT_EQ(server_.startError(), "");
+  writeSite(server_.port());
+  EXPECT_EQ(runWith("loopback:/missing.txt local:" + local_.string() + "/"),
+            UnattendedResult::kFailed);
+  EXPECT_THAT(log_.history(), Contains("! Transfer failed for /missing.txt from 127.0.0.1"));
+
+  config::CommandLineValues values;
+  config::PrepareUnattendedRun("c:/data/a.txt loopback:/in/", values);
+  EXPECT_EQ(RunUnattendedTransfer(run_, values), UnattendedResult::kFailed);
+  ASSERT_FALSE(ui_.messages().empty());
+  EXPECT_EQ(ui_.messages().back().text, "SRC(2): c:/data/a.txt\nDST(2): loopback:/in/");
+}
+
+}  // namespace
+}  // namespace ferrix::shell
