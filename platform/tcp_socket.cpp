@@ -146,6 +146,11 @@ bool setNoDelay(int socket) {
   return setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0 || failWithErrno();
 }
 
+bool setOutOfBandInline(int socket) {
+  const int on = 1;
+  return setsockopt(socket, SOL_SOCKET, SO_OOBINLINE, &on, sizeof on) == 0 || failWithErrno();
+}
+
 std::optional<Ipv4Address> localAddressOf(int socket) {
   sockaddr_in native{};
   socklen_t length = sizeof native;

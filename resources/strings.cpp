@@ -40,6 +40,7 @@ constexpr StringResource kStrings[] = {
     {25, "Host not found or server failure"},
     {26, "Non-recoverable: refused or not implemented"},
     {27, "Valid name, no data record for type"},
+    {14100, "Host type"},
     {14175, "Message Log"},
     {14210, "Enter name for log file:"},
 };

@@ -11,6 +11,7 @@ namespace ferrix::resources {
 // Resource numbers used by name in the code.
 namespace string_id {
 inline constexpr int kFirstSocketErrorText = 1;  // 1..27, see socket error table
+inline constexpr int kHostTypeLabel = 14100;
 inline constexpr int kMessageLogCaption = 14175;
 inline constexpr int kEnterLogFileName = 14210;
 }  // namespace string_id

@@ -46,6 +46,9 @@ struct SessionState {
   int greetingPhase = 0;
   int xautVariant = 0;
   int xautSeed = 0;
+  // The firewall password typed at a prompt, kept for the later attempts of
+  // this run when none is stored.
+  std::string firewallPassword;
   std::atomic<int> retriesLeft = 0;
   platform::Ipv4Address localControlAddress;
   int closing = 0;
