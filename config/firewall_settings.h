@@ -1,23 +1,42 @@
-// FirewallSettings: the one [FIREWALL] section of the INI file, shared by all
-// sites that use a firewall: the logon scheme, where the firewall is, and the
-// firewall's own user id and (decoded) password. Plain data, read afresh for
-// each logon attempt; owned by whoever holds it.
+// The firewall in front of every site: one shared INI section, FIREWALL,
+// holding the firewall's host, port, user id, stored password and logon
+// scheme (FIRETYPE 0 to 7). The logon reads it when a site uses the
+// firewall; the Firewall page of the site dialog reads and writes it.
+//
+// FirewallSettings is a plain value owned by its caller. The functions read
+// and write the INI file of the Configuration at once; call them on the
+// thread that owns the Configuration.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "config/configuration.h"
 
 namespace ferrix::config {
 
-struct FirewallSettings {
-  static constexpr int kDefaultType = 1;
-  static constexpr int kDefaultPort = 21;
+inline constexpr std::string_view kFirewallSection = "FIREWALL";
 
-  int type = kDefaultType;              // FIRETYPE, 0 to 7
+struct FirewallSettings {
+  static constexpr std::int32_t kDefaultType = 1;  // "USER after logon"
+  static constexpr std::int32_t kDefaultPort = 21;
+
+  std::int32_t type = kDefaultType;     // FIRETYPE
   std::string host;                     // HOST
-  int port = kDefaultPort;              // PORT
-  std::string user;                     // UID
-  std::optional<std::string> password;  // PWD decoded; nothing when none is stored
+  std::optional<std::int32_t> port;     // PORT; absent: 21 at logon, the site's port on the page
+  std::string userId;                   // UID
+  std::optional<std::string> password;  // PWD decoded; absent when none is stored
+
+  std::int32_t portAtLogon() const { return port.value_or(kDefaultPort); }
 };
+
+// The FIREWALL section; missing keys give the defaults above.
+FirewallSettings readFirewallSettings(Configuration& configuration);
+
+// Writes HOST, UID, FIRETYPE and (when present) PORT; PWD encoded with the
+// firewall's user id when a password is given, deleted otherwise.
+void writeFirewallSettings(Configuration& configuration, const FirewallSettings& firewall);
 
 }  // namespace ferrix::config

@@ -159,7 +159,7 @@ void LogonRun::prepare() {
   if (!profile_.useFirewall) return;
   if (firewall_.type != kTransparentFirewall) {
     target_ = firewall_.host;
-    profile_.port = firewall_.port;
+    profile_.port = firewall_.portAtLogon();
   }
   if (firewall_.password) state_.firewallPassword = *firewall_.password;
 }
@@ -330,7 +330,7 @@ Outcome LogonRun::proxyOpenScheme() {
 // FIRETYPE 4: "USER user@host fireID", the site password, then the
 // firewall password as the account.
 Outcome LogonRun::userAtHostWithFirewallIdScheme() {
-  if (command("USER %s@%s %s", profile_.userId, profile_.hostName, firewall_.user) != 3) {
+  if (command("USER %s@%s %s", profile_.userId, profile_.hostName, firewall_.userId) != 3) {
     return Outcome::kFirewallRejected;
   }
   if (!sitePasswordGiven()) return Outcome::kFirewallRejected;
@@ -343,7 +343,7 @@ Outcome LogonRun::userAtHostWithFirewallIdScheme() {
 // FIRETYPE 5: "USER fireID@host" with the firewall password, then the
 // site's own logon.
 Outcome LogonRun::firewallIdAtHostScheme() {
-  int replyClass = command("USER %s@%s", firewall_.user, profile_.hostName);
+  int replyClass = command("USER %s@%s", firewall_.userId, profile_.hostName);
   if (replyClass == 3) {
     firewallPasswordGiven();
     replyClass = command("PASS %s", state_.firewallPassword);
@@ -364,7 +364,7 @@ Outcome LogonRun::transparentScheme() {
 // FIRETYPE 7: "USER user@fireID@host", then "PASS password@firePassword".
 Outcome LogonRun::userAtFirewallIdAtHostScheme() {
   const int replyClass =
-      command("USER %s@%s@%s", profile_.userId, firewall_.user, profile_.hostName);
+      command("USER %s@%s@%s", profile_.userId, firewall_.userId, profile_.hostName);
   if (replyClass != 3) return replyClass == 2 ? Outcome::kLoggedOn : Outcome::kLogonFailed;
   firewallPasswordGiven();
   sitePasswordGiven();
@@ -374,7 +374,7 @@ Outcome LogonRun::userAtFirewallIdAtHostScheme() {
 // "USER fireID", and "PASS firePassword" when asked for. Returns the class of
 // the last reply.
 int LogonRun::firewallLogon() {
-  const int replyClass = command("USER %s", firewall_.user);
+  const int replyClass = command("USER %s", firewall_.userId);
   if (replyClass != 3) return replyClass;
   firewallPasswordGiven();
   return command("PASS %s", state_.firewallPassword);
@@ -440,7 +440,7 @@ bool LogonRun::askSitePassword() {
 bool LogonRun::askFirewallPassword() {
   const bool confirmed = ui_.passwordBox(
       state_.firewallPassword,
-      formatted("Please enter a password for %s on firewall %s:", firewall_.user.c_str(),
+      formatted("Please enter a password for %s on firewall %s:", firewall_.userId.c_str(),
                 target_.c_str()),
       kFirewallPasswordHelpTopic);
   ui_.forgetEnteredText();

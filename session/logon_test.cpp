@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <utility>
+#include <optional>
 
 #include "session/connection.h"
-#include "session/control_channel.h"
 #include "session/message_log.h"
-#include "session/xaut.h"
 #include "testing/scripted_ftp_server.h"
 #include "testing/scripted_user_interface.h"
 
@@ -18,16 +16,288 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 using testing::ScriptedFtpServer;
 using testing::ScriptedUserInterface;
 
 constexpr std::chrono::milliseconds kScriptTime{5000};
 constexpr const char* kSiteHost = "ftp.example.test";
+constexpr const char* kSitePasswordPrompt = "Please enter a password for anne on site 127.0.0.1:";
+constexpr const char* kFirewallFailure = "! Firewall logon failure, so quitting";
+constexpr const char* kDestinationFailure = "! Connect to final destination failed, so quitting";
+constexpr const char* kLogonFailure = "! Logon failure, so quitting";
+constexpr const char* kNotSent = "! Command not sent: it contains a line break or NUL character";
 
-// One command the client must send and the server's answer to it.
+// A line the client must send and the server's answer; an empty answer
+// closes the connection instead.
 using Exchange = std::pair<std::string, std::string>;
+
+struct Attempt {
+  std::string greeting = "220 ready";
+  std::vector<Exchange> dialogue{};
+};
+
+// One run of connectWithRetries against a scripted server. Without a
+// firewall (-1) or with the transparent one (6) the client connects to the
+// site, 127.0.0.1; otherwise to the firewall there, in front of kSiteHost.
+struct LogonCase {
+  const char* name;
+  int firewallType = -1;
+  std::string user = "anne";
+  std::string password = "secret";
+  std::string account{};
+  std::optional<std::string> storedFirewallPassword = "fwpass";
+  int retries = 0;
+  std::vector<std::optional<std::string>> answers{};  // prompt answers; none: Cancel
+  std::vector<Attempt> attempts{};
+  const char* failure = nullptr;  // nothing: logged on
+  std::vector<std::string> prompts{};
+  std::vector<std::string> logged{};  // error lines besides the failure
+};
+
+const LogonCase kCases[] = {
+    {.name = "standard logon",
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"}, {"PASS secret", "230 in"}}}}},
+    {.name = "preliminary greeting reply",
+     .attempts = {{"120 wait a minute\r\n220 ready", {{"USER anne", "230 in"}}}}},
+    {.name = "missing user id and password are asked for",
+     .user = "",
+     .password = "",
+     .answers = {"bob", "", "hunter2"},
+     .attempts = {{.dialogue = {{"USER bob", "331 pass"}, {"PASS hunter2", "230 in"}}}},
+     .prompts = {"Please enter a userid for the connection to 127.0.0.1:",
+                 "Please enter a password for bob on site 127.0.0.1:",
+                 "Please enter a password for bob on site 127.0.0.1:"}},
+    {.name = "every password prompt cancelled, after USER",
+     .password = "",
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"}}}},
+     .failure = kLogonFailure,
+     .prompts = {kSitePasswordPrompt, kSitePasswordPrompt}},
+    {.name = "230 mentioning ACCOUNT gets one, its answer ignored",
+     .answers = {"budget"},
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"},
+                                {"PASS secret", "230 in, ACCOUNT optional"},
+                                {"ACCT budget", "530 not needed"}}}},
+     .prompts = {"Please enter an account for anne on site 127.0.0.1:"}},
+    {.name = "332 account refused",
+     .account = "budget",
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"},
+                                {"PASS secret", "332 account"},
+                                {"ACCT budget", "530 no"}}}},
+     .failure = kLogonFailure},
+    {.name = "scrambled logon replaces USER and PASS",
+     .attempts = {{"220 X2 FERRIX Server (1513909793)",
+                   {{"XAUT 2 ;2;?;?;6:?<2;<88;>83858;<4;6;4<3;6<5:?<1<8;689;984", "230 in"}}}}},
+    {.name = "refused scrambled logon falls back to USER and PASS",
+     .attempts = {{"220 X1 FERRIX Server (16909060)",
+                   {{"XAUT 1 ;6;>;=;58?<1;8;3<7;7<7", "500 no"},
+                    {"USER anne", "331 pass"},
+                    {"PASS secret", "230 in"}}}}},
+    {.name = "offer on an earlier greeting line is not seen",
+     .attempts = {{"220-X2 FERRIX Server (4711)\r\n220 ready", {{"USER anne", "230 in"}}}}},
+    {.name = "greeting of class 4, then an unknown one; both retried",
+     .retries = 2,
+     .attempts = {{"421 Too many users", {}},
+                  {"331 what?", {}},
+                  {.dialogue = {{"USER anne", "230 in"}}}},
+     .logged = {"! Connection failed 127.0.0.1", "! unknown open message \"331 what?\" 331"}},
+    {.name = "server drops the connection after USER; retried",
+     .retries = 1,
+     .attempts = {{.dialogue = {{"USER anne", ""}}}, {.dialogue = {{"USER anne", "230 in"}}}}},
+    {.name = "0 SITE hostname",
+     .firewallType = 0,
+     .attempts = {{.dialogue = {{"USER fw", "331 fw password"},
+                                {"PASS fwpass", "230 fw ok"},
+                                {"SITE ftp.example.test", "220 site ready"},
+                                {"USER anne", "331 pass"},
+                                {"PASS secret", "230 in"}}}}},
+    {.name = "0 firewall refuses its user (F1): retried",
+     .firewallType = 0,
+     .retries = 1,
+     .attempts = {{.dialogue = {{"USER fw", "530 no"}}}, {.dialogue = {{"USER fw", "530 no"}}}},
+     .failure = kFirewallFailure},
+    {.name = "0 SITE refused (F3)",
+     .firewallType = 0,
+     .attempts = {{.dialogue = {{"USER fw", "230 fw ok"}, {"SITE ftp.example.test", "550 no"}}}},
+     .failure = kDestinationFailure},
+    {.name = "0 typed firewall password kept for the next attempt",
+     .firewallType = 0,
+     .storedFirewallPassword = std::nullopt,
+     .retries = 1,
+     .answers = {"typed"},
+     .attempts = {{.dialogue = {{"USER fw", "331 fw password"}, {"PASS typed", "530 no"}}},
+                  {.dialogue = {{"USER fw", "331 fw password"},
+                                {"PASS typed", "230 fw ok"},
+                                {"SITE ftp.example.test", "200 ok"},
+                                {"USER anne", "230 in"}}}},
+     .prompts = {"Please enter a password for fw on firewall 127.0.0.1:"}},
+    {.name = "1 USER after logon",
+     .firewallType = 1,
+     .attempts = {{.dialogue = {{"USER fw", "331 fw password"},
+                                {"PASS fwpass", "230 fw ok"},
+                                {"USER anne@ftp.example.test", "331 pass"},
+                                {"PASS secret", "230 in"}}}}},
+    {.name = "1 site user not asked for a password (F3)",
+     .firewallType = 1,
+     .attempts = {{.dialogue = {{"USER fw", "230 fw ok"}, {"USER anne@ftp.example.test", "230 in"}}}},
+     .failure = kDestinationFailure},
+    {.name = "2 USER with no logon",
+     .firewallType = 2,
+     .attempts = {{.dialogue = {{"USER anne@ftp.example.test", "331 pass"},
+                                {"PASS secret", "230 in"}}}}},
+    {.name = "2 logged on by USER alone",
+     .firewallType = 2,
+     .attempts = {{.dialogue = {{"USER anne@ftp.example.test", "230 in"}}}}},
+    {.name = "2 refused (F3)",
+     .firewallType = 2,
+     .attempts = {{.dialogue = {{"USER anne@ftp.example.test", "421 no route"}}}},
+     .failure = kDestinationFailure},
+    {.name = "3 proxy OPEN answered with 3xx",
+     .firewallType = 3,
+     .attempts = {{.dialogue = {{"OPEN ftp.example.test", "331 send user"},
+                                {"USER anne", "331 pass"},
+                                {"PASS secret", "230 in"}}}}},
+    {.name = "3 OPEN refused (F3): retried",
+     .firewallType = 3,
+     .retries = 1,
+     .attempts = {{.dialogue = {{"OPEN ftp.example.test", "500 no"}}},
+                  {.dialogue = {{"OPEN ftp.example.test", "500 no"}}}},
+     .failure = kDestinationFailure},
+    {.name = "4 USER remoteID@remoteHost fireID",
+     .firewallType = 4,
+     .attempts = {{.dialogue = {{"USER anne@ftp.example.test fw", "331 pass"},
+                                {"PASS secret", "332 firewall password"},
+                                {"ACCT fwpass", "230 in"}}}}},
+    {.name = "4 user rejected (F2): not retried",
+     .firewallType = 4,
+     .retries = 3,
+     .attempts = {{.dialogue = {{"USER anne@ftp.example.test fw", "530 no"}}}},
+     .failure = kFirewallFailure},
+    {.name = "4 account refused (F4)",
+     .firewallType = 4,
+     .attempts = {{.dialogue = {{"USER anne@ftp.example.test fw", "331 pass"},
+                                {"PASS secret", "332 account"},
+                                {"ACCT fwpass", "530 no"}}}},
+     .failure = kLogonFailure},
+    {.name = "5 USER fireID@remoteHost",
+     .firewallType = 5,
+     .attempts = {{.dialogue = {{"USER fw@ftp.example.test", "331 fw password"},
+                                {"PASS fwpass", "230 through"},
+                                {"USER anne", "331 pass"},
+                                {"PASS secret", "230 in"}}}}},
+    {.name = "5 firewall password refused (F3)",
+     .firewallType = 5,
+     .attempts = {{.dialogue = {{"USER fw@ftp.example.test", "331 fw password"},
+                                {"PASS fwpass", "530 no"}}}},
+     .failure = kDestinationFailure},
+    {.name = "6 transparent: firewall logon first, on the site's connection",
+     .firewallType = 6,
+     .attempts = {{.dialogue = {{"USER fw", "331 fw password"},
+                                {"PASS fwpass", "230 fw ok"},
+                                {"USER anne", "331 pass"},
+                                {"PASS secret", "230 in"}}}}},
+    {.name = "6 firewall refuses (F3)",
+     .firewallType = 6,
+     .attempts = {{.dialogue = {{"USER fw", "530 no"}}}},
+     .failure = kDestinationFailure},
+    {.name = "7 USER remoteID@fireID@remoteHost",
+     .firewallType = 7,
+     .attempts = {{.dialogue = {{"USER anne@fw@ftp.example.test", "331 pass"},
+                                {"PASS secret@fwpass", "230 in"}}}}},
+    {.name = "7 refused (F4)",
+     .firewallType = 7,
+     .attempts = {{.dialogue = {{"USER anne@fw@ftp.example.test", "530 no"}}}},
+     .failure = kLogonFailure},
+    {.name = "type outside 0 to 7: standard logon through the firewall host",
+     .firewallType = 8,
+     .attempts = {{.dialogue = {{"USER anne", "230 in"}}}}},
+    {.name = "user with a line break is never sent",
+     .user = "anne\r\nDELE x",
+     .attempts = {{}},
+     .failure = kLogonFailure,
+     .logged = {kNotSent}},
+    {.name = "password with a line break is never sent",
+     .password = "se\ncret",
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"}}}},
+     .failure = kLogonFailure,
+     .logged = {kNotSent}},
+    {.name = "password with a NUL is never sent",
+     .password = std::string("se\0cret", 7),
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"}}}},
+     .failure = kLogonFailure,
+     .logged = {kNotSent}},
+    {.name = "account with a line break is never sent",
+     .account = "acc\rDELE x",
+     .attempts = {{.dialogue = {{"USER anne", "331 pass"}, {"PASS secret", "332 account"}}}},
+     .failure = kLogonFailure,
+     .logged = {kNotSent}},
+};
+
+TEST(Logon, EachSchemeSendsItsSequenceAndEndsAsItsRulesSay) {
+  for (const LogonCase& c : kCases) {
+    SCOPED_TRACE(c.name);
+    platform::SystemClock clock;
+    platform::SystemResolver resolver;
+    MessageLog log;
+    ScriptedFtpServer server;
+    Session session(log, clock, resolver);
+    ScriptedUserInterface ui;
+    const bool toSite = c.firewallType == -1 || c.firewallType == 6;
+    config::SiteProfile& profile = session.state.sessionProfile;
+    profile.hostName = toSite ? "127.0.0.1" : kSiteHost;
+    profile.port = toSite ? server.port() : 1;
+    profile.userId = c.user;
+    profile.password = c.password;
+    profile.account = c.account;
+    profile.retries = c.retries;
+    profile.useFirewall = c.firewallType >= 0;
+    const config::FirewallSettings firewall{c.firewallType, "127.0.0.1", server.port(), "fw",
+                                            c.storedFirewallPassword};
+    for (const auto& answer : c.answers) ui.answerInput(answer);
+
+    std::vector<std::string> expectedLines;
+    for (const Attempt& attempt : c.attempts) {
+      if (&attempt != &c.attempts.front()) server.acceptNextConnection();
+      server.reply(attempt.greeting);
+      for (const auto& [line, answer] : attempt.dialogue) {
+        server.expectLine(line);
+        if (answer.empty()) {
+          server.closeConnection();
+        } else {
+          server.reply(answer);
+        }
+        expectedLines.push_back(line);
+      }
+    }
+    if (c.failure != nullptr) server.waitForClientClose();
+    server.start();
+    int attempts = 0;
+    const int socket = connectWithRetries(session, [&](Session& s) {
+      ++attempts;
+      return logon(s, ui, firewall);
+    });
+    EXPECT_TRUE(server.waitUntilDone(kScriptTime));
+    EXPECT_THAT(server.failures(), IsEmpty());
+    EXPECT_EQ(attempts, static_cast<int>(c.attempts.size()));
+    EXPECT_EQ(server.receivedLines(), expectedLines);
+    std::vector<std::string> prompts;
+    for (const ScriptedUserInterface::Shown& shown : ui.prompts()) prompts.push_back(shown.text);
+    EXPECT_EQ(prompts, c.prompts);
+    EXPECT_EQ(ui.lastEnteredText(), "");  // no typed secret pre-fills a later dialog
+    EXPECT_EQ(session.state.busyDepth, 0);
+    for (const std::string& line : c.logged) EXPECT_THAT(log.history(), Contains(line));
+    if (c.failure == nullptr) {
+      EXPECT_NE(socket, -1);
+      EXPECT_EQ(session.state.connected, 1);
+      EXPECT_THAT(ui.windowTitles(), ElementsAre("Corvane FERRIX QX " + profile.hostName));
+      platform::closeSocket(socket);
+    } else {
+      EXPECT_EQ(socket, -1);
+      EXPECT_THAT(log.history(), Contains(c.failure));
+      EXPECT_EQ(session.state.connected, 0);
+    }
+  }
+}
 
 class LogonTest : public ::testing::Test {
  protected:
@@ -37,60 +307,17 @@ class LogonTest : public ::testing::Test {
     profile.port = server_.port();
     profile.userId = "anne";
     profile.password = "secret";
-    firewall_.host = "127.0.0.1";
-    firewall_.port = server_.port();
-    firewall_.user = "fw";
-    firewall_.password = "fwpass";
     session_.onGreetingLine = [this](Session&, const std::string& line) {
       checkedLines_.push_back(line);
     };
   }
 
-  ~LogonTest() override {
-    if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
-  }
-
-  // Routes the logon through a firewall of `type` in front of kSiteHost.
-  void useFirewall(int type) {
-    session_.state.sessionProfile.useFirewall = 1;
-    session_.state.sessionProfile.hostName = kSiteHost;
-    firewall_.type = type;
-  }
-
-  ScriptedFtpServer& script(const std::vector<Exchange>& dialogue,
-                            const std::string& greeting = "220 ready") {
-    server_.reply(greeting);
-    for (const auto& [line, answer] : dialogue) server_.expectLine(line).reply(answer);
-    return server_;
-  }
-
-  // One logon through connectWithRetries; returns the number of attempts.
-  int connect() {
+  int logOn() {
     server_.start();
-    int attempts = 0;
-    connectWithRetries(session_, [&](Session& session) {
-      ++attempts;
-      return logon(session, ui_, firewall_);
-    });
-    return attempts;
-  }
-
-  void expectScriptDone() {
+    const int socket = logon(session_, ui_, firewall_);
     EXPECT_TRUE(server_.waitUntilDone(kScriptTime));
     EXPECT_THAT(server_.failures(), IsEmpty());
-  }
-
-  bool logged(const std::string& line) const {
-    for (const std::string& entry : log_.history()) {
-      if (entry == line) return true;
-    }
-    return false;
-  }
-
-  std::vector<std::string> promptTexts() const {
-    std::vector<std::string> texts;
-    for (const ScriptedUserInterface::Shown& shown : ui_.prompts()) texts.push_back(shown.text);
-    return texts;
+    return socket;
   }
 
   platform::SystemClock clock_;
@@ -103,419 +330,55 @@ class LogonTest : public ::testing::Test {
   std::vector<std::string> checkedLines_;
 };
 
-TEST_F(LogonTest, StandardLogonSendsUserPassThenTheInitialCommands) {
+TEST_F(LogonTest, InitialCommandsFollowTheLogonAndTheSessionIsReady) {
   session_.state.sessionProfile.initialCommand = "SITE UMASK 022;;SITE ECHO 100%d;TYPE I";
   session_.state.DetectionDone = 1;
-  script({{"USER anne", "331 Password required"},
-          {"PASS secret", "230 Logged in"},
-          {"SITE UMASK 022", "200 ok"},
-          {"", "500 empty"},
-          {"SITE ECHO 100%d", "200 ok"},
-          {"TYPE I", "200 ok"}});
-  EXPECT_EQ(connect(), 1);
-  expectScriptDone();
+  server_.reply("220-Hello").reply("220 ready").expectLine("USER anne").reply("331 pass")
+      .expectLine("PASS secret").reply("230 in")
+      .expectLine("SITE UMASK 022").reply("200 ok").expectLine("").reply("500 empty")
+      .expectLine("SITE ECHO 100%d").reply("200 ok").expectLine("TYPE I").reply("200 ok");
+  const int socket = logOn();
+  ASSERT_NE(socket, -1);
   const SessionState& state = session_.state;
-  EXPECT_NE(state.controlSocket, -1);
-  EXPECT_EQ(state.connected, 1);
   EXPECT_EQ(state.DetectionDone, 0);
-  EXPECT_EQ(state.busyDepth, 0);
-  EXPECT_EQ(state.sessionProfile.serverFeatureMask, 6);
-  EXPECT_EQ(state.replyTimeoutSeconds, 65);
   EXPECT_EQ(state.localControlAddress.hostOrder, 0x7f000001u);
-  EXPECT_THAT(ui_.windowTitles(), ElementsAre("Corvane FERRIX QX 127.0.0.1"));
-  EXPECT_TRUE(logged("PASS (hidden)"));
-  EXPECT_FALSE(logged("PASS secret"));
-  EXPECT_THAT(checkedLines_, ElementsAre("220 ready"));
+  EXPECT_EQ(state.replyTimeoutSeconds, 65);
+  EXPECT_THAT(log_.history(), Contains("PASS (hidden)"));
+  EXPECT_THAT(log_.history(), ::testing::Not(Contains("PASS secret")));
+  // Every greeting line is offered to the host check; later replies are not.
+  EXPECT_THAT(checkedLines_, ElementsAre("220-Hello", "220 ready"));
+  platform::closeSocket(socket);
 }
 
-TEST(InitialCommands, PiecesEndAtSemicolonsAndOnlyTheLastEmptyOneIsDropped) {
-  EXPECT_THAT(splitInitialCommands("SITE UMASK 022;;TYPE I;"),
-              ElementsAre("SITE UMASK 022", "", "TYPE I"));
-  EXPECT_THAT(splitInitialCommands("TYPE I"), ElementsAre("TYPE I"));
-  EXPECT_THAT(splitInitialCommands(";"), ElementsAre(""));
-  EXPECT_THAT(splitInitialCommands(""), IsEmpty());
-}
-
-// Each firewall scheme, from the greeting on: what the client must send and
-// how the logon ends.
-struct SchemeCase {
-  const char* name;
-  int type;
-  std::vector<Exchange> dialogue;
-  const char* failure;  // nothing for a successful logon
-  int cancelAfterFailure;
-};
-
-const SchemeCase kSchemeCases[] = {
-    {"0 SITE hostname",
-     0,
-     {{"USER fw", "331 fw password"},
-      {"PASS fwpass", "230 fw ok"},
-      {"SITE ftp.example.test", "220 site ready"},
-      {"USER anne", "331 pass"},
-      {"PASS secret", "230 in"}},
-     nullptr, 0},
-    {"0 firewall refuses its user (F1)", 0, {{"USER fw", "530 no"}},
-     "! Firewall logon failure, so quitting", 0},
-    {"0 SITE refused (F3)",
-     0,
-     {{"USER fw", "230 fw ok"}, {"SITE ftp.example.test", "550 unknown host"}},
-     "! Connect to final destination failed, so quitting", 0},
-    {"1 USER after logon",
-     1,
-     {{"USER fw", "331 fw password"},
-      {"PASS fwpass", "230 fw ok"},
-      {"USER anne@ftp.example.test", "331 pass"},
-      {"PASS secret", "230 in"}},
-     nullptr, 0},
-    {"1 site user not asked for a password (F3)",
-     1,
-     {{"USER fw", "230 fw ok"}, {"USER anne@ftp.example.test", "230 in"}},
-     "! Connect to final destination failed, so quitting", 0},
-    {"2 USER with no logon",
-     2,
-     {{"USER anne@ftp.example.test", "331 pass"}, {"PASS secret", "230 in"}},
-     nullptr, 0},
-    {"2 logged on by USER alone", 2, {{"USER anne@ftp.example.test", "230 in"}}, nullptr, 0},
-    {"2 refused (F3)", 2, {{"USER anne@ftp.example.test", "421 no route"}},
-     "! Connect to final destination failed, so quitting", 0},
-    {"3 proxy OPEN answered 3xx",
-     3,
-     {{"OPEN ftp.example.test", "331 connected, send user"},
-      {"USER anne", "331 pass"},
-      {"PASS secret", "230 in"}},
-     nullptr, 0},
-    {"3 OPEN refused (F3)", 3, {{"OPEN ftp.example.test", "500 no"}},
-     "! Connect to final destination failed, so quitting", 0},
-    {"4 USER remoteID@remoteHost fireID",
-     4,
-     {{"USER anne@ftp.example.test fw", "331 pass"},
-      {"PASS secret", "332 firewall password as account"},
-      {"ACCT fwpass", "230 in"}},
-     nullptr, 0},
-    {"4 user rejected (F2)", 4, {{"USER anne@ftp.example.test fw", "530 no"}},
-     "! Firewall logon failure, so quitting", 1},
-    {"4 account refused (F4)",
-     4,
-     {{"USER anne@ftp.example.test fw", "331 pass"},
-      {"PASS secret", "332 account"},
-      {"ACCT fwpass", "530 no"}},
-     "! Logon failure, so quitting", 0},
-    {"5 USER fireID@remoteHost",
-     5,
-     {{"USER fw@ftp.example.test", "331 fw password"},
-      {"PASS fwpass", "230 through"},
-      {"USER anne", "331 pass"},
-      {"PASS secret", "230 in"}},
-     nullptr, 0},
-    {"5 firewall password refused (F3)",
-     5,
-     {{"USER fw@ftp.example.test", "331 fw password"}, {"PASS fwpass", "530 no"}},
-     "! Connect to final destination failed, so quitting", 0},
-    {"6 transparent",
-     6,
-     {{"USER fw", "331 fw password"},
-      {"PASS fwpass", "230 fw ok"},
-      {"USER anne", "331 pass"},
-      {"PASS secret", "230 in"}},
-     nullptr, 0},
-    {"6 firewall refuses (F3)", 6, {{"USER fw", "530 no"}},
-     "! Connect to final destination failed, so quitting", 0},
-    {"7 USER remoteID@fireID@remoteHost",
-     7,
-     {{"USER anne@fw@ftp.example.test", "331 pass"}, {"PASS secret@fwpass", "230 in"}},
-     nullptr, 0},
-    {"7 refused (F4)", 7, {{"USER anne@fw@ftp.example.test", "530 no"}},
-     "! Logon failure, so quitting", 0},
-    {"standard logon refused (F4)", 8, {{"USER anne", "530 no"}},
-     "! Logon failure, so quitting", 0},
-};
-
-TEST(FirewallSchemes, EachSendsItsSequenceAndEndsAsItsTableSays) {
-  for (const SchemeCase& c : kSchemeCases) {
-    SCOPED_TRACE(c.name);
-    platform::SystemClock clock;
-    platform::SystemResolver resolver;
-    MessageLog log;
-    ScriptedFtpServer server;
-    Session session(log, clock, resolver);
-    ScriptedUserInterface ui;
-    config::SiteProfile& profile = session.state.sessionProfile;
-    profile.userId = "anne";
-    profile.password = "secret";
-    profile.useFirewall = 1;
-    profile.hostName = c.type == 6 ? "127.0.0.1" : kSiteHost;
-    profile.port = c.type == 6 ? server.port() : 1;
-    const config::FirewallSettings firewall{c.type, "127.0.0.1", server.port(), "fw", "fwpass"};
-
-    server.reply("220 ready");
-    std::vector<std::string> expectedLines;
-    for (const auto& [line, answer] : c.dialogue) {
-      server.expectLine(line).reply(answer);
-      expectedLines.push_back(line);
-    }
-    server.start();
-    const int socket = logon(session, ui, firewall);
-    EXPECT_TRUE(server.waitUntilDone(kScriptTime));
-    EXPECT_THAT(server.failures(), IsEmpty());
-    const std::vector<std::string> history = log.history();
-    if (c.failure == nullptr) {
-      EXPECT_NE(socket, -1);
-      EXPECT_EQ(session.state.connected, 1);
-      EXPECT_THAT(ui.windowTitles(), ElementsAre(c.type == 6 ? "Corvane FERRIX QX 127.0.0.1"
-                                                             : "Corvane FERRIX QX " +
-                                                                   std::string(kSiteHost)));
-      platform::closeSocket(socket);
-    } else {
-      EXPECT_EQ(socket, -1);
-      EXPECT_THAT(history, Contains(c.failure));
-      EXPECT_EQ(session.state.connected, 0);
-      EXPECT_EQ(session.state.cancelRequested, c.cancelAfterFailure);
-      EXPECT_THAT(ui.windowTitles(), IsEmpty());
-    }
-    // Nothing is sent after the end of the dialogue.
-    EXPECT_THAT(server.receivedLines(), ElementsAreArray(expectedLines));
-    EXPECT_THAT(ui.prompts(), IsEmpty());
-    if (c.type != 6) {
-      EXPECT_EQ(profile.port, server.port());
-    }
-  }
-}
-
-TEST_F(LogonTest, FirewallRejectingItsUserIsRetriedButARejectedFireIdIsNot) {
-  useFirewall(0);
-  session_.state.sessionProfile.retries = 3;
-  script({{"USER fw", "530 no"}}).acceptNextConnection();
-  script({{"USER fw", "530 no"}}).acceptNextConnection();
-  script({{"USER fw", "530 no"}}).acceptNextConnection();
-  script({{"USER fw", "530 no"}}).waitForClientClose();
-  EXPECT_EQ(connect(), 4);
-  expectScriptDone();
-}
-
-TEST_F(LogonTest, RejectedFireIdEndsTheRetries) {
-  useFirewall(4);
-  session_.state.sessionProfile.retries = 3;
-  script({{"USER anne@ftp.example.test fw", "530 no"}}).waitForClientClose();
-  EXPECT_EQ(connect(), 1);
-  expectScriptDone();
-  EXPECT_EQ(session_.state.controlSocket, -1);
-}
-
-TEST_F(LogonTest, ServerDroppingTheConnectionAfterUserIsALogonFailureAndRetried) {
-  session_.state.sessionProfile.retries = 1;
-  script({}).expectLine("USER anne").closeConnection().acceptNextConnection();
-  script({{"USER anne", "230 welcome back"}});
-  EXPECT_EQ(connect(), 2);
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-  EXPECT_TRUE(logged("! Logon failure, so quitting"));
-  EXPECT_EQ(session_.state.retriesLeft, 0);
-}
-
-// Greetings that end the attempt before any command; both may be retried.
-TEST_F(LogonTest, GreetingOfClassFourOrAnUnknownClassEndsTheAttempt) {
-  session_.state.sessionProfile.retries = 1;
-  server_.reply("421 Too many users").acceptNextConnection().reply("331 what?")
-      .waitForClientClose();
-  EXPECT_EQ(connect(), 2);
-  expectScriptDone();
-  EXPECT_EQ(session_.state.controlSocket, -1);
-  EXPECT_TRUE(logged("! Connection failed 127.0.0.1"));
-  EXPECT_TRUE(logged("! unknown open message \"331 what?\" 331"));
-  EXPECT_EQ(session_.state.busyDepth, 0);
-  EXPECT_EQ(session_.state.greetingPhase, 0);
-  EXPECT_THAT(server_.receivedLines(), IsEmpty());
-}
-
-TEST_F(LogonTest, PreliminaryGreetingRepliesAreReadUntilTheFinalOne) {
-  script({{"USER anne", "230 in"}}, "120 Service ready in 1 minute\r\n220 ready");
-  connect();
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-  EXPECT_THAT(checkedLines_, ElementsAre("120 Service ready in 1 minute", "220 ready"));
-}
-
-TEST_F(LogonTest, AlreadyConnectedOpensNothing) {
-  session_.state.connected = 1;
-  EXPECT_EQ(logon(session_, ui_, firewall_), -1);
-  EXPECT_TRUE(logged("! Already connected"));
-  EXPECT_FALSE(logged("- -"));
-}
-
-TEST_F(LogonTest, ScrambledLogonReplacesUserAndPass) {
-  std::string text;
-  xautScramble("anne", "secret", 4711, text, 2);
-  script({{"XAUT 2 " + text, "230 in"}}, "220 host X2 FERRIX Server ready (4711)");
-  connect();
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-}
-
-TEST_F(LogonTest, RefusedScrambledLogonFallsBackToUserAndPass) {
-  std::string text;
-  xautScramble("anne", "secret", 4711, text, 1);
-  script({{"XAUT 1 " + text, "500 not here"}, {"USER anne", "331 pass"}, {"PASS secret", "230 in"}},
-         "220 host X1 FERRIX Server ready (4711)");
-  connect();
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-}
-
-TEST_F(LogonTest, OfferOnAnEarlierGreetingLineIsNotSeen) {
-  script({{"USER anne", "331 pass"}, {"PASS secret", "230 in"}},
-         "220-X2 FERRIX Server (4711)\r\n220 ready");
-  connect();
-  expectScriptDone();
-  EXPECT_EQ(session_.state.xautVariant, 0);
-  EXPECT_NE(session_.state.controlSocket, -1);
-}
-
-TEST_F(LogonTest, MissingUserIdAndPasswordAreAskedFor) {
-  session_.state.sessionProfile.userId.clear();
-  session_.state.sessionProfile.password.clear();
-  ui_.answerInput("bob");
-  ui_.answerInput("");  // the standard logon asks once; the password step again
-  ui_.answerInput("hunter2");
-  script({{"USER bob", "331 pass"}, {"PASS hunter2", "230 in"}});
-  connect();
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-  const std::vector<ScriptedUserInterface::Shown> prompts = ui_.prompts();
-  ASSERT_EQ(prompts.size(), 3u);
-  EXPECT_EQ(prompts[0].text, "Please enter a userid for the connection to 127.0.0.1:");
-  EXPECT_FALSE(prompts[0].masked);
-  EXPECT_EQ(prompts[1].text, "Please enter a password for bob on site 127.0.0.1:");
-  EXPECT_EQ(prompts[1].helpTopic, 80);
-  EXPECT_TRUE(prompts[2].masked);
-  EXPECT_EQ(session_.state.sessionProfile.password, "hunter2");
-  // A typed password must not pre-fill the next dialog.
-  EXPECT_EQ(ui_.lastEnteredText(), "");
-}
-
-TEST_F(LogonTest, CancellingEveryPasswordPromptFailsAfterUser) {
-  session_.state.sessionProfile.password.clear();
-  script({{"USER anne", "331 pass"}}).waitForClientClose();
-  connect();
-  expectScriptDone();
-  EXPECT_EQ(session_.state.controlSocket, -1);
-  EXPECT_THAT(promptTexts(), ElementsAre("Please enter a password for anne on site 127.0.0.1:",
-                                         "Please enter a password for anne on site 127.0.0.1:"));
-  EXPECT_TRUE(logged("! Logon failure, so quitting"));
-}
-
-TEST_F(LogonTest, PositivePasswordReplyMentioningAccountGetsOne) {
-  ui_.answerInput("budget");
-  script({{"USER anne", "331 pass"},
-          {"PASS secret", "230 User logged in, ACCOUNT optional"},
-          {"ACCT budget", "530 not needed"}});
-  connect();
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-  EXPECT_THAT(ui_.prompts(), Contains(::testing::Field(
-                                 &ScriptedUserInterface::Shown::text,
-                                 "Please enter an account for anne on site 127.0.0.1:")));
-  EXPECT_TRUE(logged("ACCT (hidden)"));
-}
-
-TEST_F(LogonTest, AccountDemandedAfterPasswordDecidesTheLogon) {
-  session_.state.sessionProfile.account = "budget";
-  script({{"USER anne", "331 pass"}, {"PASS secret", "332 account please"},
-          {"ACCT budget", "530 wrong account"}})
-      .waitForClientClose();
-  connect();
-  expectScriptDone();
-  EXPECT_EQ(session_.state.controlSocket, -1);
-  EXPECT_TRUE(logged("! Logon failure, so quitting"));
-}
-
-TEST_F(LogonTest, TypedFirewallPasswordIsKeptForTheNextAttempt) {
-  useFirewall(0);
-  firewall_.password.reset();
-  ui_.answerInput("typed");
-  script({{"USER fw", "331 fw password"}, {"PASS typed", "530 no"}}).acceptNextConnection();
-  script({{"USER fw", "331 fw password"}, {"PASS typed", "230 fw ok"},
-          {"SITE ftp.example.test", "200 ok"}, {"USER anne", "230 in"}});
-  session_.state.sessionProfile.retries = 1;
-  EXPECT_EQ(connect(), 2);
-  expectScriptDone();
-  EXPECT_NE(session_.state.controlSocket, -1);
-  ASSERT_EQ(ui_.prompts().size(), 1u);
-  EXPECT_EQ(ui_.prompts()[0].text, "Please enter a password for fw on firewall 127.0.0.1:");
-  EXPECT_EQ(ui_.prompts()[0].helpTopic, 82);
-}
-
-TEST_F(LogonTest, HostCheckSeesTheGreetingAndTheReplyThatCompletesTheScheme) {
-  useFirewall(2);
-  script({{"USER anne@ftp.example.test", "230 Serv-U FTP Server welcomes you"}});
-  connect();
-  expectScriptDone();
-  EXPECT_THAT(checkedLines_, ElementsAre("220 ready", "230 Serv-U FTP Server welcomes you"));
+TEST_F(LogonTest, ReplyCompletingAFirewallSchemeIsOfferedToTheHostCheck) {
+  session_.state.sessionProfile.useFirewall = 1;
+  firewall_ = {2, "127.0.0.1", server_.port(), "fw", std::nullopt};
+  server_.reply("220 proxy").expectLine("USER anne@127.0.0.1").reply("230 Serv-U FTP Server");
+  platform::closeSocket(logOn());
+  EXPECT_THAT(checkedLines_, ElementsAre("220 proxy", "230 Serv-U FTP Server"));
 }
 
 TEST_F(LogonTest, RsxHostSkipsDetectionAndCanDelete) {
   session_.state.sessionProfile.hostType = kHostTypePdp11Rsx11m;
-  script({{"USER anne", "230 in"}});
-  connect();
-  expectScriptDone();
+  server_.reply("220 ready").expectLine("USER anne").reply("230 in");
+  platform::closeSocket(logOn());
   EXPECT_EQ(session_.state.DetectionDone, 1);
   EXPECT_EQ(session_.state.CanDelete, 1);
   EXPECT_THAT(checkedLines_, IsEmpty());
 }
 
-// A user id, password or account that would carry a line break into the
-// dialogue is never sent, and the logon fails as a logon failure.
-struct LineBreakCase {
-  const char* name;
-  std::string user;
-  std::string password;
-  std::string account;
-  std::vector<Exchange> dialogue;
-};
+TEST_F(LogonTest, AlreadyConnectedOpensNothing) {
+  session_.state.connected = 1;
+  EXPECT_EQ(logon(session_, ui_, firewall_), -1);
+  EXPECT_THAT(log_.history(), Contains("! Already connected"));
+  EXPECT_THAT(log_.history(), ::testing::Not(Contains("- -")));
+}
 
-TEST(LogonLineBreaks, FieldsWithLineBreaksAreNeverSent) {
-  const LineBreakCase cases[] = {
-      {"user", "anne\r\nDELE x", "secret", "", {}},
-      {"password", "anne", "se\ncret", "", {{"USER anne", "331 pass"}}},
-      {"password with NUL", "anne", std::string("se\0cret", 7), "", {{"USER anne", "331 pass"}}},
-      {"account",
-       "anne",
-       "secret",
-       "acc\rDELE x",
-       {{"USER anne", "331 pass"}, {"PASS secret", "332 account"}}},
-  };
-  for (const LineBreakCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    platform::SystemClock clock;
-    platform::SystemResolver resolver;
-    MessageLog log;
-    ScriptedFtpServer server;
-    Session session(log, clock, resolver);
-    ScriptedUserInterface ui;
-    config::SiteProfile& profile = session.state.sessionProfile;
-    profile.hostName = "127.0.0.1";
-    profile.port = server.port();
-    profile.userId = c.user;
-    profile.password = c.password;
-    profile.account = c.account;
-    server.reply("220 ready");
-    std::vector<std::string> expectedLines;
-    for (const auto& [line, answer] : c.dialogue) {
-      server.expectLine(line).reply(answer);
-      expectedLines.push_back(line);
-    }
-    server.waitForClientClose();
-    server.start();
-    EXPECT_EQ(logon(session, ui, config::FirewallSettings{}), -1);
-    EXPECT_TRUE(server.waitUntilDone(kScriptTime));
-    EXPECT_THAT(server.failures(), IsEmpty());
-    EXPECT_THAT(server.receivedLines(), ElementsAreArray(expectedLines));
-    const std::vector<std::string> history = log.history();
-    EXPECT_THAT(history,
-                Contains("! Command not sent: it contains a line break or NUL character"));
-    EXPECT_THAT(history, Contains("! Logon failure, so quitting"));
-    EXPECT_EQ(session.state.cancelRequested, 0);
-  }
+TEST(InitialCommands, PiecesEndAtSemicolonsAndOnlyTheLastEmptyOneIsDropped) {
+  EXPECT_THAT(splitInitialCommands("SITE UMASK 022;;TYPE I;"),
+              ElementsAre("SITE UMASK 022", "", "TYPE I"));
+  EXPECT_THAT(splitInitialCommands(";"), ElementsAre(""));
+  EXPECT_THAT(splitInitialCommands(""), IsEmpty());
 }
 
 }  // namespace
