@@ -57,8 +57,6 @@ const DetectionCase kCases[] = {
     {"HELP from CUTCP", 6000,
      {{"SYST", "215 Something unheard of"}, {"HELP", "214-CUTCP help\r\n214 end"}},
      FERRIX_HOST_TYPE_NCSA_CUTCP, "Host type (3): NCSA/CUTCP", Buttons{false, false, false}, 0, 1},
-    {"HELP from a Mac", 6000, {{"SYST", "215 ?"}, {"HELP", "214-MACB commands\r\n214 end"}},
-     FERRIX_HOST_TYPE_MAC_NCSA, "Host type (3): MAC NCSA", Buttons{false, false, false}, 0, 1},
     {"HELP from HellSoft", 6000, {{"SYST", "215 ?"}, {"HELP", "214 HellSoft NLM"}},
      FERRIX_HOST_TYPE_HELLSOFT, "Host type (3): HellSoft", Buttons{false, false, false}, 0, 1},
     {"HELP tests are case-sensitive", 6000, {{"SYST", "215 ?"}, {"HELP", "214 ncsa qvt"}},

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <optional>
 
+#include "config/scratch_configuration.h"
+#include "config/stored_secret.h"
 #include "session/connection.h"
 #include "session/message_log.h"
 #include "testing/scripted_ftp_server.h"
@@ -145,9 +147,6 @@ const LogonCase kCases[] = {
      .firewallType = 2,
      .attempts = {{.dialogue = {{"USER anne@ftp.example.test", "331 pass"},
                                 {"PASS secret", "230 in"}}}}},
-    {.name = "2 logged on by USER alone",
-     .firewallType = 2,
-     .attempts = {{.dialogue = {{"USER anne@ftp.example.test", "230 in"}}}}},
     {.name = "2 refused (F3)",
      .firewallType = 2,
      .attempts = {{.dialogue = {{"USER anne@ftp.example.test", "421 no route"}}}},
@@ -196,10 +195,6 @@ const LogonCase kCases[] = {
                                 {"PASS fwpass", "230 fw ok"},
                                 {"USER anne", "331 pass"},
                                 {"PASS secret", "230 in"}}}}},
-    {.name = "6 firewall refuses (F3)",
-     .firewallType = 6,
-     .attempts = {{.dialogue = {{"USER fw", "530 no"}}}},
-     .failure = kDestinationFailure},
     {.name = "7 USER remoteID@fireID@remoteHost",
      .firewallType = 7,
      .attempts = {{.dialogue = {{"USER anne@fw@ftp.example.test", "331 pass"},
@@ -372,6 +367,24 @@ TEST_F(LogonTest, AlreadyConnectedOpensNothing) {
   EXPECT_EQ(logon(session_, ui_, firewall_), -1);
   EXPECT_THAT(log_.history(), Contains("! Already connected"));
   EXPECT_THAT(log_.history(), ::testing::Not(Contains("- -")));
+}
+
+TEST_F(LogonTest, FirewallSectionOfTheIniFileDecidesTheScheme) {
+  testing::ScratchConfiguration configuration;
+  configuration.writeIni("[FIREWALL]\nFIRETYPE=5\nHOST=127.0.0.1\nPORT=" +
+                         std::to_string(server_.port()) + "\nUID=fw\nPWD=" +
+                         config::encodeSecret("fw", "stored pw") + "\n");
+  session_.state.sessionProfile.hostName = kSiteHost;
+  session_.state.sessionProfile.port = 1;
+  session_.state.sessionProfile.useFirewall = 1;
+  server_.reply("220 proxy").expectLine("USER fw@ftp.example.test").reply("331 fw password")
+      .expectLine("PASS stored pw").reply("230 through").expectLine("USER anne").reply("230 in");
+  server_.start();
+  const int socket = logon(session_, ui_, config::readFirewallSettings(*configuration));
+  EXPECT_TRUE(server_.waitUntilDone(kScriptTime));
+  EXPECT_THAT(server_.failures(), IsEmpty());
+  EXPECT_NE(socket, -1);
+  platform::closeSocket(socket);
 }
 
 TEST(InitialCommands, PiecesEndAtSemicolonsAndOnlyTheLastEmptyOneIsDropped) {
