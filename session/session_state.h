@@ -71,7 +71,8 @@ struct Session {
   platform::Resolver& resolver;
   platform::BlockingCalls blockingCalls;
   // Sees every reply line of the greeting while the host type is still to be
-  // detected; set by the logon.
+  // detected, and the reply that completes a firewall scheme. The program
+  // points it at the host-type check.
   std::function<void(Session&, const std::string& replyLine)> onGreetingLine;
 };
 

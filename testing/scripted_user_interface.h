@@ -1,5 +1,6 @@
 // A UserInterface that answers from queues a test fills, and records every
-// prompt and message it was shown. An empty queue answers Cancel.
+// prompt and message it was shown, the window titles and the state of the
+// remote command buttons. An empty queue answers Cancel.
 // Thread rule: one test thread; the engine may call it from its own thread
 // while the test waits (the queues are guarded).
 #pragma once
