@@ -27,10 +27,10 @@ inline constexpr const char* kProgramTitle = "Corvane FERRIX QX";
 inline constexpr int kHostTypePdp11Rsx11m = 6019;
 
 // One logon attempt with the session profile; `firewall` is used only when
-// the profile's FIREWALL flag is set. The caller reads it afresh for each
-// attempt (readFirewallSettings), as the INI file may change between them. Returns the control socket, or -1
-// after closing whatever it opened. A failure that clears cancelRequested
-// lets connectWithRetries try again; one that leaves it set ends the retries.
+// the profile's FIREWALL flag is set, and the caller reads it afresh for each
+// attempt (readFirewallSettings). Returns the control socket, or -1 after
+// closing whatever it opened. A failure that clears cancelRequested lets
+// connectWithRetries try again; one that leaves it set ends the retries.
 int logon(Session& session, UserInterface& userInterface,
           const config::FirewallSettings& firewall);
 

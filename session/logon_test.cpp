@@ -141,7 +141,8 @@ const LogonCase kCases[] = {
                                 {"PASS secret", "230 in"}}}}},
     {.name = "1 site user not asked for a password (F3)",
      .firewallType = 1,
-     .attempts = {{.dialogue = {{"USER fw", "230 fw ok"}, {"USER anne@ftp.example.test", "230 in"}}}},
+     .attempts = {{.dialogue = {{"USER fw", "230 fw ok"},
+                                {"USER anne@ftp.example.test", "230 in"}}}},
      .failure = kDestinationFailure},
     {.name = "2 USER with no logon",
      .firewallType = 2,
@@ -276,7 +277,17 @@ TEST(Logon, EachSchemeSendsItsSequenceAndEndsAsItsRulesSay) {
     EXPECT_EQ(attempts, static_cast<int>(c.attempts.size()));
     EXPECT_EQ(server.receivedLines(), expectedLines);
     std::vector<std::string> prompts;
-    for (const ScriptedUserInterface::Shown& shown : ui.prompts()) prompts.push_back(shown.text);
+    for (const ScriptedUserInterface::Shown& shown : ui.prompts()) {
+      prompts.push_back(shown.text);
+      // Only the user id is asked in the clear, and without a help topic.
+      const bool userId = shown.text.starts_with("Please enter a userid");
+      const int topic = userId                                            ? 0
+                        : shown.text.find("firewall") != std::string::npos ? 82
+                        : shown.text.find("account") != std::string::npos  ? 85
+                                                                           : 80;
+      EXPECT_EQ(shown.helpTopic, topic) << shown.text;
+      EXPECT_EQ(shown.masked, !userId) << shown.text;
+    }
     EXPECT_EQ(prompts, c.prompts);
     EXPECT_EQ(ui.lastEnteredText(), "");  // no typed secret pre-fills a later dialog
     EXPECT_EQ(session.state.busyDepth, 0);
