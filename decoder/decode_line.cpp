@@ -18,65 +18,65 @@ constexpr std::size_t kWorkLineSize = 512;
 // One row per host type, identifier minus 6000.
 constexpr LineParser kParsers[FERRIX_HOST_TYPE_COUNT] = {
     ParseUnixLine,  // 6000 Automatic detect
-    ParseUnixLine,  // 6001 Chameleon
-    ParseUnixLine,  // 6002 FTP PC/TCP
-    ParseUnixLine,  // 6003 IBM PC TCP/IP
-    ParseUnixLine,  // 6004 IBM VM
-    ParseUnixLine,  // 6005 KA9Q/NOS
-    ParseUnixLine,  // 6006 NCSA/CUTCP
-    ParseUnixLine,  // 6007 SI NT FTPD
-    ParseUnixLine,  // 6008 Super TCP
+    ParseChameleonLine,  // 6001 Chameleon
+    ParsePcTcpLine,  // 6002 FTP PC/TCP
+    ParseIbmPcLine,  // 6003 IBM PC TCP/IP
+    ParseVmLine,  // 6004 IBM VM
+    ParseKa9qLine,  // 6005 KA9Q/NOS
+    ParseNcsaLine,  // 6006 NCSA/CUTCP
+    ParseSiNtLine,  // 6007 SI NT FTPD
+    ParseChameleonLine,  // 6008 Super TCP
     ParseUnixLine,  // 6009 Unisys 5000 (EXOS)
     ParseUnixLine,  // 6010 UNIX (standard)
-    ParseUnixLine,  // 6011 VMS MultiNet
-    ParseUnixLine,  // 6012 VMS UCX
-    ParseUnixLine,  // 6013 QVT/Net 2/3
-    ParseUnixLine,  // 6014 MAC NCSA
+    ParseMultiNetLine,  // 6011 VMS MultiNet
+    ParseUcxLine,  // 6012 VMS UCX
+    ParseQvtLine,  // 6013 QVT/Net 2/3
+    ParseQvtLine,  // 6014 MAC NCSA
     ParsePeterServerLine,  // 6015 MAC Peter Server
-    ParseUnixLine,  // 6016 Microsoft NT
-    ParseUnixLine,  // 6017 IBM AS/400
-    ParseUnixLine,  // 6018 IBM MVS
-    ParseUnixLine,  // 6019 PDP11 RSX11M
+    ParseNtLine,  // 6016 Microsoft NT
+    ParseAs400Line,  // 6017 IBM AS/400
+    ParseMvsLine,  // 6018 IBM MVS
+    ParseMultiNetLine,  // 6019 PDP11 RSX11M
     ParseUnixLine,  // 6020 Sun Solaris
     ParseOs9Line,  // 6021 OS/9
-    ParseUnixLine,  // 6022 Corvane
-    ParseUnixLine,  // 6023 BULL GCOS
-    ParseUnixLine,  // 6024 IBM MVS/KNET
+    ParsePcnfsLine,  // 6022 Corvane
+    ParseGcosLine,  // 6023 BULL GCOS
+    ParseKnetMvsLine,  // 6024 IBM MVS/KNET
     ParseAmigaLine,  // 6025 Amiga
-    ParseUnixLine,  // 6026 CDC Cyber
-    ParseUnixLine,  // 6027 IBM R1000
-    ParseUnixLine,  // 6028 BULL CP6
-    ParseUnixLine,  // 6029 IBM Spartacus KNET
-    ParseUnixLine,  // 6030 Tandem
-    ParseUnixLine,  // 6031 Stratus VOS
-    ParseUnixLine,  // 6032 HP/3000
+    ParseCyberLine,  // 6026 CDC Cyber
+    ParseR1000Line,  // 6027 IBM R1000
+    ParseCp6Line,  // 6028 BULL CP6
+    ParseSpartacusLine,  // 6029 IBM Spartacus KNET
+    ParseTandemLine,  // 6030 Tandem
+    ParseVosLine,  // 6031 Stratus VOS
+    ParseMpeLine,  // 6032 HP/3000
     ParseUnixLine,  // 6033 Serv-U
     ParseUnixLine,  // 6034 WFTPD
     ParseNetWareLine,  // 6035 NetWare v4
-    ParseUnixLine,  // 6036 PCNFS-Pro
-    ParseUnixLine,  // 6037 TGV MultiNet
-    ParseUnixLine,  // 6038 FTP PC/TCP 3.0
-    ParseUnixLine,  // 6039 QVT/Net 4.0
+    ParsePcnfsLine,  // 6036 PCNFS-Pro
+    ParseNcsaLine,  // 6037 TGV MultiNet
+    ParseNcsaLine,  // 6038 FTP PC/TCP 3.0
+    ParseQvt4Line,  // 6039 QVT/Net 4.0
     ParseVersaTermLine,  // 6040 MAC VersaTerm
     ParseHellSoftLine,  // 6041 HellSoft
     ParseWarpLine,  // 6042 IBM OS2 WARP
-    ParseUnixLine,  // 6043 PRIMOS
-    ParseUnixLine,  // 6044 OS2200
+    ParsePrimosLine,  // 6043 PRIMOS
+    ParseOs2200Line,  // 6044 OS2200
     ParseUniTreeLine,  // 6045 UniTree
     ParseQnxLine,  // 6046 QNX2
-    ParseUnixLine,  // 6047 WarFTPD
+    ParseNcsaLine,  // 6047 WarFTPD
     ParseOs2Line,  // 6048 IBM OS2
-    ParseUnixLine,  // 6049 Music
-    ParseUnixLine,  // 6050 AOS/VS
+    ParseMusicLine,  // 6049 Music
+    ParseAosVsLine,  // 6050 AOS/VS
     ParsePassportLine,  // 6051 Passport 160
-    ParseUnixLine,  // 6052 GCOS 6 HVS OS
+    ParseHvsOsLine,  // 6052 GCOS 6 HVS OS
     ParseLwpLine,  // 6053 Novell LWP
-    ParseUnixLine,  // 6054 Reflection
+    ParseReflectionLine,  // 6054 Reflection
     ParseAmosLine,  // 6055 AMOS TCP/IP
-    ParseUnixLine,  // 6056 Unisys A-Series
+    ParseASeriesLine,  // 6056 Unisys A-Series
     ParseVxWorksLine,  // 6057 VxWorks
-    ParseUnixLine,  // 6058 GCOS 6 HVS AIX
-    ParseUnixLine,  // 6059 MLSD
+    ParseHvsAixLine,  // 6058 GCOS 6 HVS AIX
+    ParseMlsdLine,  // 6059 MLSD
 };
 
 LineParser ParserFor(int hostType) {

@@ -9,6 +9,8 @@ namespace ferrix::decoder {
 namespace {
 
 constexpr int kMaxNameLength = 255;
+// More fields than any line can hold.
+constexpr int kMaxFieldNumber = 1 << 20;
 
 std::atomic<int> pinnedYear{0};
 std::atomic<int> pinnedMonth{0};
@@ -55,7 +57,7 @@ Char* FindFieldStart(Char* text, int n) {
   if (text == nullptr) return nullptr;
   if (n <= 1) return text;
   Char* position = text;
-  for (int field = 1; field < n; ++field) {
+  for (int field = 1; field < n && *position != '\0'; ++field) {
     while (*position != '\0' && *position != ' ') ++position;
     while (*position == ' ') ++position;
   }
@@ -271,9 +273,11 @@ int CountFields(const char* text) {
 }
 
 char* FieldFromEnd(char* text, int k) {
-  // The empty first field before leading spaces is not counted by CountFields.
+  // The empty first field before leading spaces is not counted by CountFields;
+  // widened so that no k can overflow the field number.
   const int leadingField = text != nullptr && text[0] == ' ' ? 1 : 0;
-  return FieldAt(text, CountFields(text) - k + 1 + leadingField);
+  const long long n = static_cast<long long>(CountFields(text)) - k + 1 + leadingField;
+  return FieldAt(text, n > kMaxFieldNumber ? kMaxFieldNumber : static_cast<int>(n < 0 ? 0 : n));
 }
 
 char* LastField(char* text) {

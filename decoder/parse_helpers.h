@@ -26,15 +26,17 @@ std::int32_t NumberAt(const char* text);
 std::uint64_t SizeAt(const char* text);
 
 // Position of the n-th field (fields separated by runs of spaces; a tab is
-// not a separator). n <= 1 gives text itself; none when the text ends before
-// field n begins.
+// not a separator). Leading spaces end an empty first field, so on a line
+// with a right-aligned first column field 2 is that column. n <= 1 gives text
+// itself; none when the text ends before field n begins.
 char* FieldAt(char* text, int n);
 const char* FieldAt(const char* text, int n);
 
 // Number of runs of non-blank characters.
 int CountFields(const char* text);
 
-// FieldAt(text, CountFields(text) - k + 1); k = 1 is the last field.
+// The k-th field from the end; k = 1 is the last field, also on a line that
+// starts with spaces.
 char* FieldFromEnd(char* text, int k);
 
 // Trims the text, then returns the position after its last space (else after

@@ -64,6 +64,11 @@ TEST(ParseHelpers, FieldsAreSeparatedBySpacesOnly) {
     }
   }
   EXPECT_EQ(FieldAt(static_cast<const char*>(nullptr), 3), nullptr);
+  // Stops at the end of the text however many fields are asked for.
+  EXPECT_EQ(FieldAt("a b", INT32_MAX), nullptr);
+  std::string text = "a b c";
+  EXPECT_EQ(FieldFromEnd(text.data(), INT32_MIN), nullptr);
+  EXPECT_STREQ(FieldFromEnd(text.data(), INT32_MAX), "a b c");
 }
 
 TEST(ParseHelpers, CountsAndWalksFieldsFromEitherEnd) {
@@ -317,16 +322,6 @@ TEST(ParseHelpers, SetNameIsBoundedAndStopsAtNul) {
   EXPECT_STREQ(entry.name, "ab");
   SetName(entry, nullptr);
   EXPECT_STREQ(entry.name, "");
-}
-
-TEST(ParseHelpers, LocalDateCanBePinnedAndReleased) {
-  SetLocalDateForTesting(1999, 7);
-  EXPECT_EQ(CurrentLocalYear(), 1999);
-  EXPECT_EQ(CurrentLocalMonth(), 7);
-  SetLocalDateForTesting(0, 0);
-  EXPECT_GE(CurrentLocalYear(), 2024);
-  EXPECT_GE(CurrentLocalMonth(), 1);
-  EXPECT_LE(CurrentLocalMonth(), 12);
 }
 
 }  // namespace

@@ -99,20 +99,25 @@ bool connectSocket(BlockingCalls& calls, int socket, const Ipv4Address& address)
   return true;
 }
 
-bool listenOn(int socket, const Ipv4Address& address, int backlog) {
+bool bindTo(int socket, const Ipv4Address& address) {
   const sockaddr_in native = toSockaddr(address);
-  if (::bind(socket, reinterpret_cast<const sockaddr*>(&native), sizeof native) != 0 ||
-      ::listen(socket, backlog) != 0) {
-    return failWithErrno();
-  }
-  return true;
+  return ::bind(socket, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0 ||
+         failWithErrno();
+}
+
+bool startListening(int socket, int backlog) {
+  return ::listen(socket, backlog) == 0 || failWithErrno();
+}
+
+bool listenOn(int socket, const Ipv4Address& address, int backlog) {
+  return bindTo(socket, address) && startListening(socket, backlog);
 }
 
 int acceptConnection(BlockingCalls& calls, int listenSocket, std::uint64_t milliseconds,
-                     Ipv4Address* peer) {
-  if (calls.waitForSocket(listenSocket, POLLIN, milliseconds) != WaitResult::kReady) {
-    return kInvalidSocket;
-  }
+                     Ipv4Address* peer, WaitResult* wait) {
+  const WaitResult result = calls.waitForSocket(listenSocket, POLLIN, milliseconds);
+  if (wait != nullptr) *wait = result;
+  if (result != WaitResult::kReady) return kInvalidSocket;
   sockaddr_in native{};
   socklen_t length = sizeof native;
   const int accepted = ::accept4(listenSocket, reinterpret_cast<sockaddr*>(&native), &length,
@@ -149,6 +154,15 @@ bool setNoDelay(int socket) {
 bool setOutOfBandInline(int socket) {
   const int on = 1;
   return setsockopt(socket, SOL_SOCKET, SO_OOBINLINE, &on, sizeof on) == 0 || failWithErrno();
+}
+
+bool ensureBufferSize(int socket, SocketBuffer buffer, int bytes) {
+  const int option = buffer == SocketBuffer::kReceive ? SO_RCVBUF : SO_SNDBUF;
+  int current = 0;
+  socklen_t length = sizeof current;
+  if (getsockopt(socket, SOL_SOCKET, option, &current, &length) != 0) return failWithErrno();
+  if (current >= bytes) return true;
+  return setsockopt(socket, SOL_SOCKET, option, &bytes, sizeof bytes) == 0 || failWithErrno();
 }
 
 std::optional<Ipv4Address> localAddressOf(int socket) {

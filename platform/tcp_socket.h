@@ -49,12 +49,17 @@ int createStreamSocket();
 // until connected, refused, or cancelled. Returns false with the last error set.
 bool connectSocket(BlockingCalls& calls, int socket, const Ipv4Address& address);
 
-// Binds to `address` (port 0 for any) and listens. Returns false on failure.
+// Binds to `address` (port 0 for any). Returns false on failure.
+bool bindTo(int socket, const Ipv4Address& address);
+bool startListening(int socket, int backlog);
+// bindTo, then startListening.
 bool listenOn(int socket, const Ipv4Address& address, int backlog);
 
-// Accepts one connection within `milliseconds`; -1 on time-out, cancel or failure.
+// Accepts one connection within `milliseconds`; -1 on time-out, cancel or
+// failure. `wait`, when given, tells which of them ended the wait (kReady
+// when the wait succeeded and accept itself failed).
 int acceptConnection(BlockingCalls& calls, int listenSocket, std::uint64_t milliseconds,
-                     Ipv4Address* peer);
+                     Ipv4Address* peer, WaitResult* wait = nullptr);
 
 // One send or receive without waiting; results as send(2)/recv(2).
 long sendOnce(int socket, const void* bytes, std::size_t length, int flags);
@@ -65,6 +70,13 @@ bool closeSocket(int socket);
 bool setNoDelay(int socket);
 // Urgent data arrives in the normal byte stream (SO_OOBINLINE).
 bool setOutOfBandInline(int socket);
+
+enum class SocketBuffer { kReceive, kSend };
+
+// Grows the socket's receive or send buffer to at least `bytes`. A buffer the
+// system already made larger is left alone: it tunes its own buffers better
+// than a fixed size would. Returns false when the size could not be read or set.
+bool ensureBufferSize(int socket, SocketBuffer buffer, int bytes);
 
 std::optional<Ipv4Address> localAddressOf(int socket);
 std::optional<Ipv4Address> peerAddressOf(int socket);

@@ -11,9 +11,24 @@ namespace ferrix::resources {
 // Resource numbers used by name in the code.
 namespace string_id {
 inline constexpr int kFirstSocketErrorText = 1;  // 1..27, see socket error table
+inline constexpr int kAcceptError = 14003;
+inline constexpr int kCommandInProgress = 14016;
+inline constexpr int kFailedToOpenFile = 14076;
+inline constexpr int kFileWriteError = 14080;
 inline constexpr int kHostTypeLabel = 14100;
 inline constexpr int kMessageLogCaption = 14175;
+inline constexpr int kNotAccepted = 14182;
+inline constexpr int kNotConnected = 14183;
 inline constexpr int kEnterLogFileName = 14210;
+inline constexpr int kReceived = 14255;
+inline constexpr int kReceiveError = 14256;
+inline constexpr int kCannotRestart = 14260;
+inline constexpr int kSendError = 14270;
+inline constexpr int kSendingAsciiFile = 14271;
+inline constexpr int kSendingBinaryFile = 14272;
+inline constexpr int kTransferFailed = 14302;
+inline constexpr int kTransferSucceeded = 14304;
+inline constexpr int kTransmitted = 14305;
 }  // namespace string_id
 
 // The text of resource `id`; empty when there is none.

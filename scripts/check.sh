@@ -14,6 +14,7 @@ log_dir=build-logs
 mkdir -p "$log_dir"
 passed=0
 failed=0
+skipped=0
 
 # Adds the counts of a CTest run (its summary line) to the totals; a run that
 # printed no summary counts as one failure.
@@ -27,8 +28,11 @@ count_ctest() {
   local failures total
   failures=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
   total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$summary")
-  passed=$((passed + total - failures))
+  local not_run
+  not_run=$(grep -c -E '^\s+[0-9]+ - .* \(Skipped\)$' "$1")
+  passed=$((passed + total - failures - not_run))
   failed=$((failed + failures))
+  skipped=$((skipped + not_run))
 }
 
 # build_and_test NAME BUILD_DIR [cmake options...]
@@ -82,5 +86,5 @@ if build_and_test sanitize build-sanitize -DCMAKE_BUILD_TYPE=Debug -DFERRIX_SANI
   run_fuzzers build-sanitize
 fi
 
-echo "$passed passed, $failed failed"
+echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

@@ -4,6 +4,7 @@
 ferrix_packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+  python3-pyftpdlib vsftpd
 )
 
 ensure_packages() {

@@ -83,16 +83,32 @@ bool keepAliveTimerProc(Session& session) {
   return true;
 }
 
-void startWatchdog(Session& session) {
+std::uint64_t startWatchdog(Session& session) {
   // A TIMEOUT below 5 s still gets one tick: a count of 0 would never fire.
-  session.state.watchdogTicks =
+  const int ticks =
       std::max(1, session.state.sessionProfile.timeoutSeconds / kWatchdogSecondsPerTick);
+  session.state.watchdogTicks = ticks;
+  return static_cast<std::uint64_t>(ticks) * kWatchdogIntervalMs;
+}
+
+void stopWatchdog(Session& session) { session.state.watchdogTicks = 0; }
+
+bool expireWatchdog(Session& session) {
+  if (session.state.watchdogTicks.exchange(0) <= 0) return false;
+  session.log.logMessage("! Timer cancelled blocking call");
+  session.state.cancelRequested = 1;
+  return true;
 }
 
 bool watchdogTimerProc(Session& session, int timerId) {
   SessionState& state = session.state;
   if (timerId != kWatchdogTimerId) return true;
-  if (--state.watchdogTicks != 0) return true;
+  // The waiting thread may disarm or fire the watchdog between two ticks.
+  int ticks = state.watchdogTicks.load();
+  do {
+    if (ticks <= 0) return false;
+  } while (!state.watchdogTicks.compare_exchange_weak(ticks, ticks - 1));
+  if (ticks - 1 != 0) return true;
   if (session.blockingCalls.inProgress()) {
     session.log.logMessage("! Timer cancelled blocking call");
     state.cancelRequested = 1;

@@ -7,6 +7,7 @@
 // runs on the engine thread that owns the control connection.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "session/session_state.h"
@@ -43,11 +44,22 @@ void cancelSession(Session& session);
 // should be killed (no control connection).
 bool keepAliveTimerProc(Session& session);
 
-// Arms the watchdog for the session profile's TIMEOUT.
-void startWatchdog(Session& session);
+// Arms the watchdog for the session profile's TIMEOUT. Returns the time until
+// it fires: TIMEOUT rounded down to whole 5-second ticks, at least one tick.
+std::uint64_t startWatchdog(Session& session);
+
+// Disarms the watchdog once the guarded call has returned; its timer dies at
+// the next tick.
+void stopWatchdog(Session& session);
+
+// For a guarded wait that reached the watchdog's deadline by its own time
+// limit: fires the watchdog (logs, requests cancel) unless the timer already
+// did. Returns whether this call fired it.
+bool expireWatchdog(Session& session);
 
 // Watchdog tick (every 5 s, timer id 20). Returns false when the timer should
-// be killed: the count ran out, and a blocked call, if any, was cancelled.
+// be killed: the watchdog is not armed, or the count ran out and a blocked
+// call, if any, was cancelled.
 bool watchdogTimerProc(Session& session, int timerId);
 
 }  // namespace ferrix::session

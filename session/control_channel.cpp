@@ -31,23 +31,6 @@ constexpr std::uint64_t kYieldPauseMs = 10;
 // thread's exchange and never for its own.
 thread_local int ownBusyDepth = 0;
 
-class BusyScope {
- public:
-  explicit BusyScope(SessionState& state) : state_(state) {
-    ++state_.busyDepth;
-    ++ownBusyDepth;
-  }
-  ~BusyScope() {
-    --ownBusyDepth;
-    --state_.busyDepth;
-  }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  SessionState& state_;
-};
-
 bool isLineEndOrBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string_view trimLineEnd(std::string_view text) {
@@ -164,6 +147,16 @@ int connectedSocket(Session& session, int socket, const platform::Ipv4Address& a
 }
 
 }  // namespace
+
+BusyScope::BusyScope(SessionState& state) : state_(state) {
+  ++state_.busyDepth;
+  ++ownBusyDepth;
+}
+
+BusyScope::~BusyScope() {
+  --ownBusyDepth;
+  --state_.busyDepth;
+}
 
 int openControlConnection(Session& session, const std::string& host, std::uint16_t port) {
   session.log.logMessage("- -");

@@ -20,6 +20,20 @@
 namespace ferrix::session {
 
 inline constexpr int kHostTypeAutomatic = 6000;
+
+// Marks an exchange in progress (busyDepth) for as long as it lives. Other
+// threads' sendLine waits for it; this thread's does not.
+class BusyScope {
+ public:
+  explicit BusyScope(SessionState& state);
+  ~BusyScope();
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  SessionState& state_;
+};
+
 inline constexpr int kReplyLost = 421;
 inline constexpr std::size_t kMaxCommandLength = 291;
 

@@ -42,7 +42,7 @@ struct SessionState {
   std::size_t pendingPosition = 0;
   int replyDepth = 0;
   int replyTimeoutSeconds = kInitialReplyTimeoutSeconds;
-  int watchdogTicks = 0;
+  std::atomic<int> watchdogTicks = 0;  // the window's timer counts it down on its own thread
   int greetingPhase = 0;
   int xautVariant = 0;
   int xautSeed = 0;
@@ -74,6 +74,8 @@ struct Session {
   // detected, and the reply that completes a firewall scheme. The program
   // points it at the host-type check.
   std::function<void(Session&, const std::string& replyLine)> onGreetingLine;
+  // Plays one of the events of sound_events.h; empty plays nothing.
+  std::function<void(int soundEvent)> playSound;
 };
 
 }  // namespace ferrix::session

@@ -11,6 +11,7 @@
 // that owns widgets forwards the call to its GUI thread and waits.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,14 @@ class UserInterface {
   // Enables or disables the remote pane's make-folder, rename and delete
   // buttons.
   virtual void enableRemoteCommands(bool makeFolder, bool rename, bool remove) = 0;
+
+  // The transfer status display: a dialog with a Cancel button that calls
+  // requestCancel, or (HASH off) the send or receive status line of the
+  // window. `percent` is set only while the size is known.
+  enum class TransferDisplay { kDialog, kSendStatusLine, kReceiveStatusLine };
+  virtual void openTransferStatus(TransferDisplay display, std::string_view statusText) = 0;
+  virtual void showTransferProgress(std::string_view text, std::optional<unsigned> percent) = 0;
+  virtual void closeTransferStatus() = 0;
 
  protected:
   enum class InputKind { kText, kPassword };

@@ -66,4 +66,30 @@ bool ScriptedUserInterface::askText(InputKind kind, std::string_view prompt, int
   return true;
 }
 
+void ScriptedUserInterface::openTransferStatus(TransferDisplay display, std::string_view) {
+  std::lock_guard lock(mutex_);
+  openDisplay_ = display;
+}
+
+void ScriptedUserInterface::showTransferProgress(std::string_view text,
+                                                 std::optional<unsigned> percent) {
+  std::lock_guard lock(mutex_);
+  progress_.push_back({std::string(text), percent});
+}
+
+void ScriptedUserInterface::closeTransferStatus() {
+  std::lock_guard lock(mutex_);
+  openDisplay_.reset();
+}
+
+std::optional<session::UserInterface::TransferDisplay> ScriptedUserInterface::openDisplay() const {
+  std::lock_guard lock(mutex_);
+  return openDisplay_;
+}
+
+std::vector<ScriptedUserInterface::Progress> ScriptedUserInterface::progress() const {
+  std::lock_guard lock(mutex_);
+  return progress_;
+}
+
 }  // namespace ferrix::testing

@@ -46,6 +46,16 @@ class ScriptedUserInterface final : public session::UserInterface {
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
 
+  struct Progress {
+    std::string text;
+    std::optional<unsigned> percent;
+  };
+  void openTransferStatus(TransferDisplay display, std::string_view statusText) override;
+  void showTransferProgress(std::string_view text, std::optional<unsigned> percent) override;
+  void closeTransferStatus() override;
+  std::optional<TransferDisplay> openDisplay() const;
+  std::vector<Progress> progress() const;
+
  protected:
   bool askText(InputKind kind, std::string_view prompt, int helpTopic,
                std::string& text) override;
@@ -58,6 +68,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::vector<Shown> messages_;
   std::vector<std::string> windowTitles_;
   std::optional<RemoteCommands> remoteCommands_;
+  std::optional<TransferDisplay> openDisplay_;
+  std::vector<Progress> progress_;
 };
 
 }  // namespace ferrix::testing

@@ -2,8 +2,10 @@
  * ferrixcore: decodes one line of an FTP folder listing into a ListingEntry,
  * names the 60 host types and detects a server's host type from its texts.
  *
- * The caller owns every record it passes in; nothing allocated crosses this
- * boundary, and host-type names are constant texts inside the library.
+ * The caller owns every record it passes in, and host-type names are constant
+ * texts inside the library. The one allocation that crosses this boundary is
+ * the MVS member nodes FERRIX_ParseLine appends to a folder list for the
+ * library's own client; FERRIX_FreeFolderNodes releases them.
  *
  * Thread rule: a few parsers keep state between lines (the Stratus VOS
  * section state and the IBM AS/400 remembered date, time and size). That

@@ -1,0 +1,166 @@
+#include "config/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace ferrix::config {
+namespace {
+
+constexpr int kCommandLineHelpTopic = 145;
+constexpr std::size_t kUnattendedMinimum = 4;
+
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
+std::string_view skipSpaces(std::string_view text) {
+  return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+}
+
+// Cursor over the option text: words end at a space (quotes mean nothing).
+class OptionCursor {
+ public:
+  explicit OptionCursor(std::string_view text) : text_(text) {}
+
+  std::string_view rest() const { return text_; }
+  void reset(std::string_view text) { text_ = text; }
+
+  // Skips the option word and the blanks after it, then takes the value
+  // word and the blanks after that.
+  std::string takeValue() {
+    skipWord();
+    const std::size_t end = std::min(text_.find(' '), text_.size());
+    std::string value(text_.substr(0, std::min(end, CommandLineValues::kFieldLength)));
+    text_ = skipSpaces(text_.substr(end));
+    return value;
+  }
+
+  void skipWord() {
+    text_ = skipSpaces(text_.substr(std::min(text_.find(' '), text_.size())));
+  }
+
+ private:
+  std::string_view text_;
+};
+
+// Removes the first "word" (exact case) and one blank after it; true if found.
+bool takeFlagWord(std::string& text, std::string_view word) {
+  const std::size_t at = text.find(word);
+  if (at == std::string::npos) return false;
+  std::size_t length = word.size();
+  if (at + length < text.size() && text[at + length] == ' ') ++length;
+  text.erase(at, length);
+  return true;
+}
+
+// Takes one word: blanks and tabs before it are skipped, it ends at a blank,
+// and a double-quoted stretch keeps its blanks (the quotes go).
+std::string takeArgumentWord(std::string_view& text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  std::string word;
+  bool quoted = false;
+  while (!text.empty() && (quoted || text.front() != ' ')) {
+    const char c = text.front();
+    text.remove_prefix(1);
+    if (c == '"') {
+      quoted = !quoted;
+    } else {
+      word += c;
+    }
+  }
+  return word.substr(0, CommandLineValues::kFieldLength);
+}
+
+}  // namespace
+
+std::optional<std::string> ParseCommandLineOptions(std::string_view text, CommandLineValues& values,
+                                                   const CommandLineActions& actions) {
+  actions.loadProgramSettings();
+  OptionCursor cursor(text);
+  std::string typedText;  // what "-ask" got; the cursor reads it
+  while (!cursor.rest().empty() && cursor.rest().front() == '-') {
+    const std::string_view option = cursor.rest();
+    const char letter = option.size() > 1 ? option[1] : '\0';
+    switch (letter) {
+      case 'a':
+        if (option.size() > 3 && option[3] == 'k') {
+          if (auto typed = actions.askText("Enter command line:", kCommandLineHelpTopic)) {
+            // The typed text replaces the rest of the command line.
+            typedText = std::move(*typed);
+            cursor.reset(typedText);
+            break;
+          }
+          cursor.skipWord();
+        } else {
+          values.transferMode = 'A';
+          cursor.skipWord();
+        }
+        break;
+      case 'b': values.transferMode = 'I'; cursor.skipWord(); break;
+      case 'c': actions.setAccount(cursor.takeValue()); break;
+      case 'd': values.destination = cursor.takeValue(); break;
+      case 'i': actions.useIniFile(cursor.takeValue()); break;
+      case 'l': values.lowerCase = true; cursor.skipWord(); break;
+      case 'p': actions.loadProfile(cursor.takeValue()); break;
+      case 'q': values.quiet = true; cursor.skipWord(); break;
+      case 's':
+        values.source = cursor.takeValue();
+        values.sourceGiven = true;
+        break;
+      case 'u': actions.setUserId(cursor.takeValue()); break;
+      case 'w': actions.setPassword(cursor.takeValue()); break;
+      default:
+        if (!values.quiet) actions.showError("Unknown arguments " + std::string(option));
+        return std::nullopt;
+    }
+  }
+  return std::string(cursor.rest());
+}
+
+bool IsUnattendedRun(const CommandLineValues& values, std::string_view remainder) {
+  return values.sourceGiven || remainder.size() >= kUnattendedMinimum;
+}
+
+void PrepareUnattendedRun(std::string remainder, CommandLineValues& values) {
+  values.sourceGiven = true;
+  if (remainder.empty()) return;
+  if (takeFlagWord(remainder, "-quiet")) values.quiet = true;
+  if (takeFlagWord(remainder, "-ascii")) values.transferMode = 'A';
+  if (takeFlagWord(remainder, "-lower")) values.lowerCase = true;
+  std::replace(remainder.begin(), remainder.end(), '\\', '/');
+  if (remainder.empty()) return;
+  std::string_view rest(remainder);
+  values.source = takeArgumentWord(rest);
+  values.destination = takeArgumentWord(rest);
+}
+
+TransferArgument ClassifyTransferArgument(std::string_view argument) {
+  TransferArgument result;
+  if (argument.empty()) return result;
+  if (startsWithNoCase(argument, "local:")) {
+    return {ArgumentKind::kLocal, "", std::string(argument.substr(6))};
+  }
+  if (argument.find(':') == std::string_view::npos && !argument.starts_with("//")) {
+    return {ArgumentKind::kLocal, "", std::string(argument)};
+  }
+  result.kind = ArgumentKind::kRemote;
+  if (startsWithNoCase(argument, "ftp:")) argument.remove_prefix(4);
+  if (startsWithNoCase(argument, "file:")) argument.remove_prefix(5);
+  if (const std::size_t colon = argument.find(':'); colon != std::string_view::npos) {
+    result.host = argument.substr(0, colon);
+    const std::size_t path = argument.find_first_not_of(':', colon);
+    result.path = path == std::string_view::npos ? "" : argument.substr(path);
+    return result;
+  }
+  argument.remove_prefix(std::min(argument.find_first_not_of('/'), argument.size()));
+  const std::size_t slash = std::min(argument.find('/'), argument.size());
+  result.host = argument.substr(0, slash);
+  result.path = argument.substr(slash);
+  return result;
+}
+
+}  // namespace ferrix::config

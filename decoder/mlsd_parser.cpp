@@ -1,0 +1,91 @@
+// The MLSD parser: machine-readable fact lists, "fact=value;...; name".
+//
+// Facts are looked for only at the start of a fact and before the space that
+// starts the name, so neither a name such as "size=1" nor a fact such as
+// "media-type=" is taken for another fact.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <strings.h>
+
+#include "decoder/parse_helpers.h"
+#include "decoder/parsers.h"
+
+namespace ferrix::decoder {
+namespace {
+
+// The position of the fact's name, or nullptr when the fact list lacks it.
+const char* FindFact(const char* line, const char* nameStart, const char* fact) {
+  for (const char* found = FindTextNoCase(line, fact); found != nullptr && found < nameStart;
+       found = FindTextNoCase(found + 1, fact)) {
+    if (found == line || found[-1] == ';') return found;
+  }
+  return nullptr;
+}
+
+// Up to count digits as a number; stops at the first non-digit.
+int DigitsAt(const char* text, std::size_t count) {
+  int value = 0;
+  for (std::size_t i = 0; i < count && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+bool ValueIs(const char* value, std::size_t length, const char* expected) {
+  return length == std::strlen(expected) && strncasecmp(value, expected, length) == 0;
+}
+
+void ReadType(ListingEntry& entry, const char* fact) {
+  constexpr std::size_t kFactLength = 5;  // "type="
+  if (std::strlen(fact) < kFactLength + 2) return;
+  const char* value = fact + kFactLength;
+  const char* end = std::strchr(value, ';');
+  if (end == nullptr) end = std::strchr(value, ' ');
+  if (end == nullptr) end = value + std::strlen(value);
+  std::size_t length = static_cast<std::size_t>(end - value);
+  if (ValueIs(value, length, "dir")) {
+    entry.kind = FERRIX_KIND_FOLDER;
+  } else if (ValueIs(value, length, "cdir")) {
+    entry.kind = FERRIX_KIND_FOLDER;
+    SetName(entry, ".");
+  } else if (ValueIs(value, length, "pdir")) {
+    entry.kind = FERRIX_KIND_FOLDER;
+    SetName(entry, "..");
+  } else if (strncasecmp(value, "OS.unix=slink", std::strlen("OS.unix=slink")) == 0) {
+    entry.kind = FERRIX_KIND_LINK;
+  } else if (ValueIs(value, length, "file")) {
+    entry.kind = FERRIX_KIND_FILE_EXPLICIT;
+  }
+}
+
+// "modify=YYYYMMDDHHMMSS[.sss]", taken as the server gives it (no time zone).
+void ReadModify(ListingEntry& entry, const char* fact) {
+  constexpr std::size_t kFactLength = 7;  // "modify="
+  constexpr std::size_t kStampLength = 17;
+  if (std::strlen(fact) <= 21) return;
+  char stamp[kStampLength + 1];
+  std::strncpy(stamp, fact + kFactLength, kStampLength);
+  stamp[kStampLength] = '\0';
+  stamp[std::strcspn(stamp, "; ")] = '\0';
+  if (std::strlen(stamp) <= 13) return;
+  entry.year = static_cast<std::uint16_t>(DigitsAt(stamp, 4));
+  entry.month = static_cast<std::uint8_t>(DigitsAt(stamp + 4, 2));
+  entry.day = static_cast<std::uint8_t>(DigitsAt(stamp + 6, 2));
+  entry.hour = static_cast<std::uint8_t>(DigitsAt(stamp + 8, 2));
+  entry.minute = static_cast<std::uint8_t>(DigitsAt(stamp + 10, 2));
+  entry.second = static_cast<std::uint8_t>(DigitsAt(stamp + 12, 2));
+}
+
+}  // namespace
+
+void ParseMlsdLine(ListingEntry& entry, char* line, const ParseContext&) {
+  const char* space = std::strchr(line, ' ');
+  if (space == nullptr || space[1] == '\0') return;
+  SetName(entry, space + 1);
+  if (const char* type = FindFact(line, space, "type=")) ReadType(entry, type);
+  if (const char* modify = FindFact(line, space, "modify=")) ReadModify(entry, modify);
+  if (const char* size = FindFact(line, space, "size=")) entry.size = SizeAt(size + 5);
+}
+
+}  // namespace ferrix::decoder

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the benchmarks in a Release folder (build-bench) and runs every
+# ferrix_bench_* program five times, printing the mean, median and spread.
+# Quote the medians: absolute times on a shared machine wander.
+# Extra arguments go to every benchmark (e.g. --benchmark_filter=Unix).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=${FERRIX_JOBS:-2}
+dir=build-bench
+
+cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERRIX_BUILD_TESTS=OFF \
+  -DFERRIX_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build "$dir" -j "$jobs"
+
+found=0
+for bench in "$dir"/bench/ferrix_bench_*; do
+  [ -x "$bench" ] || continue
+  found=1
+  echo "== $(basename "$bench")"
+  "$bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
+done
+if [ "$found" -eq 0 ]; then
+  echo "no ferrix_bench_* programs were built (is Google Benchmark installed?)" >&2
+  exit 1
+fi

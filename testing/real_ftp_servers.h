@@ -1,0 +1,66 @@
+// Real FTP servers for interoperability tests: pyftpdlib and vsftpd, each
+// started as a child process on a loopback port of its own, serving a fresh
+// folder that the test fills. pyftpdlib offers an anonymous read-only logon
+// and a user with a password; vsftpd a local system user with a password
+// (made on first use, which needs root, as does vsftpd itself).
+//
+// A server that cannot be started says why (startError()); the test is meant
+// to fail with that text, never to skip.
+//
+// Ownership: the object owns the child process (in a process group of its
+// own, so connection workers go with it) and its scratch folder; the
+// destructor stops the one and removes the other.
+// Thread rule: one thread makes, uses and destroys the object.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace ferrix::testing {
+
+enum class FtpServerKind { kPyftpdlib, kVsftpd };
+
+struct FtpLogin {
+  std::string user;
+  std::string password;
+};
+
+class RealFtpServer {
+ public:
+  // Starts the server and waits (bounded) until it greets on its port.
+  explicit RealFtpServer(FtpServerKind kind);
+  ~RealFtpServer();
+  RealFtpServer(const RealFtpServer&) = delete;
+  RealFtpServer& operator=(const RealFtpServer&) = delete;
+
+  // Empty when the server runs; otherwise why it could not be started.
+  const std::string& startError() const { return startError_; }
+  std::uint16_t port() const { return port_; }
+  // The folder the user logs on to; files put here are served.
+  const std::filesystem::path& servedFolder() const { return servedFolder_; }
+  // The user with a password (read and write for pyftpdlib, read for vsftpd).
+  const FtpLogin& login() const { return login_; }
+  const char* name() const;
+
+ private:
+  bool prepareFolders();
+  bool startOnFreePort();
+  bool launch(std::uint16_t port);
+  bool waitUntilGreeting(std::uint16_t port);
+  bool writeVsftpdConfiguration(std::uint16_t port);
+  void stop();
+  std::string serverOutput() const;
+
+  FtpServerKind kind_;
+  std::string startError_;
+  std::uint16_t port_ = 0;
+  pid_t pid_ = -1;
+  std::filesystem::path scratchFolder_;
+  std::filesystem::path servedFolder_;
+  FtpLogin login_;
+};
+
+}  // namespace ferrix::testing

@@ -1,0 +1,45 @@
+// The name rules every transfer applies: which files go as ASCII in
+// automatic mode (the ASCII name list "FERRIX.EXT"), extension conversion
+// ("FERRIX.CNV") and lower-casing of uploaded names, and the local name a
+// downloaded file is stored under.
+//
+// The two list files are read afresh at each call, so an edit on the options
+// page takes effect at once. A missing file is no error: the ASCII list then
+// holds ".TXT" alone and no conversion applies.
+//
+// Thread rule: stateless; safe from any thread.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ferrix::transfer {
+
+struct NameRuleSettings {
+  std::filesystem::path asciiListPath;       // FERRIX.EXT
+  std::filesystem::path conversionListPath;  // FERRIX.CNV
+  bool convertExtensions = false;            // CONVEXT
+  bool forceLowercase = false;               // FORCLOW
+  bool receiveUnique = false;                // RECU
+};
+
+enum class NameDirection { kUpload = 0, kDownload = 1 };
+
+// True when `name` (or a command line ending with a name) is to be
+// transferred as ASCII in automatic mode.
+bool IsAsciiName(const NameRuleSettings& settings, std::string_view name);
+
+// Lower-cases uploads when asked and applies the first matching conversion
+// entry. Returns true when a conversion entry was applied.
+bool ConvertTransferName(const NameRuleSettings& settings, std::string& name,
+                         NameDirection direction);
+
+// The local name for `remoteName` received into `localFolder`, whose file
+// system allows names of `maxNameLength` characters. The result is always a
+// plain file name: never empty, ".", "..", nor holding a '/'.
+std::string MakeLocalName(const NameRuleSettings& settings, std::string_view remoteName,
+                          int hostType, const std::filesystem::path& localFolder,
+                          long maxNameLength);
+
+}  // namespace ferrix::transfer

@@ -1,0 +1,30 @@
+// Receiving: one command (RETR, LIST, NLST, MLSD ...) over a data connection
+// into a local file, written byte for byte; and the restart of a broken
+// binary download at an offset (REST).
+//
+// Thread rule: runs on the thread that owns the transfer; Cancel from any
+// thread (requestCancel) ends the loop after its current block.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "transfer/transfer_context.h"
+
+namespace ferrix::transfer {
+
+// Sends `command` and receives what it delivers into `localPath` (appended
+// with `append`). Returns the reply class of the completion reply (2 is
+// success), the refusal class in passive mode, or 0; sets transferResult.
+int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
+                  const std::string& localPath, char type, bool append);
+
+// Restarts the download of `remoteName` in `remoteFolder` at `offset`,
+// writing to `file` (owned by the caller). Returns the completion class, or 0
+// when no data connection was made or the command was refused.
+int ResumeReceive(TransferContext& transfer, int controlSocket, std::FILE* file,
+                  std::string_view remoteFolder, std::string_view remoteName, std::uint64_t offset);
+
+}  // namespace ferrix::transfer

@@ -1,0 +1,189 @@
+#include "transfer/send_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/tcp_socket.h"
+#include "resources/strings.h"
+#include "session/control_channel.h"
+#include "session/data_channel.h"
+#include "session/message_log.h"
+#include "session/sound_events.h"
+
+namespace ferrix::transfer {
+namespace {
+
+using platform::kInvalidSocket;
+namespace strings = resources::string_id;
+
+constexpr int kMdtmAllowed = 2;
+constexpr char kTextEndOfFile = 0x1A;
+constexpr std::size_t kVerbLength = 5;  // "STOR " and its kin
+
+std::string_view text(int id) { return resources::loadString(id); }
+
+void playSound(session::Session& session, int event) {
+  if (session.playSound) session.playSound(event);
+}
+
+std::string formatted(std::string_view format, const std::string& argument) {
+  char buffer[1024];
+  std::snprintf(buffer, sizeof buffer, std::string(format).c_str(), argument.c_str());
+  return buffer;
+}
+
+// Sends one block; in ASCII type a final end-of-file mark stays behind.
+bool sendBlock(TransferContext& transfer, int dataSocket, const char* bytes, std::size_t length) {
+  if (transfer.state.serverTransferType == 'A' && length > 0 && bytes[length - 1] == kTextEndOfFile) {
+    --length;
+  }
+  return session::sendAll(transfer.session, dataSocket, std::string_view(bytes, length)) == length;
+}
+
+struct SendOutcome {
+  int result = 0;
+  bool cancelled = false;
+};
+
+SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::string& localPath) {
+  session::Session& session = transfer.session;
+  session::SessionState& state = session.state;
+  if (dataSocket == kInvalidSocket || !state.connected) return {};
+  session::BusyScope busy(state);
+  state.cancelRequested = 0;
+  platform::setNoDelay(dataSocket);
+
+  struct stat status {};
+  const bool sized = ::stat(localPath.c_str(), &status) == 0;
+  std::string statusText =
+      formatted(text(transfer.state.serverTransferType == 'A' ? strings::kSendingAsciiFile
+                                                              : strings::kSendingBinaryFile),
+                localPath);
+  if (sized) statusText += " (" + std::to_string(status.st_size) + " bytes)";
+  transfer.state.statusText = statusText;
+  transfer.status.OpenTransferStatus(TransferMode::kSending, statusText, 0);
+  transfer.status.ShowProgress(0, 0, 0);
+
+  SendOutcome outcome;
+  std::FILE* file = std::fopen(localPath.c_str(), "rb");
+  if (file == nullptr) {
+    char message[1024];
+    std::snprintf(message, sizeof message, "! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
+                  localPath.c_str(), static_cast<unsigned>(errno));
+    session.log.logMessage(message);
+    playSound(session, session::sound_event::kTransferFailed);
+    if (transfer.settings.reportOpenFailures) {
+      transfer.userInterface.messageBox(message, "Ferrix", session::UserInterface::Buttons::kOk,
+                                        session::UserInterface::Icon::kNone);
+    }
+  } else {
+    const std::size_t blockSize = static_cast<std::size_t>(
+        std::clamp(transfer.settings.sendBlockSize, 1, TransferSettings::kMaxBlockSize));
+    char block[TransferSettings::kMaxBlockSize];
+    const std::uint64_t startTick = session.clock.ticks();
+    std::uint64_t total = 0;
+    transfer.status.setExpectedSize(sized ? static_cast<std::uint64_t>(status.st_size) : 0);
+    while (!state.cancelRequested) {
+      const std::size_t length = std::fread(block, 1, blockSize, file);
+      if (length == 0) break;
+      if (!sendBlock(transfer, dataSocket, block, length)) {
+        state.cancelRequested = 1;
+        break;
+      }
+      total += length;
+      transfer.status.ShowProgress(total, startTick, session.clock.ticks());
+    }
+    const std::uint64_t endTick = session.clock.ticks();
+    std::fclose(file);
+    outcome.cancelled = state.cancelRequested != 0;
+    WriteTransferSummary(session, text(strings::kTransmitted), total, startTick, endTick,
+                         outcome.cancelled, transfer.status.bytesPerSecond());
+    transfer.status.clearExpectedSize();
+    outcome.result = outcome.cancelled ? 0 : 1;
+  }
+  transfer.status.ShowProgress(0, 0, 0);
+  transfer.status.CloseTransferStatus();
+  return outcome;
+}
+
+// Sets the remote file's time to the local file's, in UTC.
+void setRemoteTime(TransferContext& transfer, int controlSocket, const std::string& command,
+                   const std::string& localPath) {
+  session::Session& session = transfer.session;
+  config::SiteProfile& profile = session.state.sessionProfile;
+  struct stat status {};
+  if (!(profile.serverFeatureMask & kMdtmAllowed) || !transfer.settings.keepTimes ||
+      ::stat(localPath.c_str(), &status) != 0) {
+    return;
+  }
+  std::tm utc{};
+  gmtime_r(&status.st_mtime, &utc);
+  const std::string remoteName = command.substr(std::min(kVerbLength, command.size()));
+  if (session::sendCommand(session, controlSocket, "MDTM %u%02u%02u%02u%02u%02u %s",
+                           static_cast<unsigned>(utc.tm_year + 1900),
+                           static_cast<unsigned>(utc.tm_mon + 1), static_cast<unsigned>(utc.tm_mday),
+                           static_cast<unsigned>(utc.tm_hour), static_cast<unsigned>(utc.tm_min),
+                           static_cast<unsigned>(utc.tm_sec), remoteName.c_str()) != 2) {
+    profile.serverFeatureMask &= ~kMdtmAllowed;
+  }
+}
+
+// Sends the storing command; a STOU refused with 500 falls back to STOR.
+int sendStoringCommand(TransferContext& transfer, int controlSocket, std::string& command) {
+  session::Session& session = transfer.session;
+  int replyClass = session::sendCommandText(session, controlSocket, command);
+  if (replyClass == 5 && session.state.replyCode == 500 && transfer.settings.storeUnique &&
+      command.starts_with("STOU")) {
+    command[3] = 'R';
+    replyClass = session::sendCommandText(session, controlSocket, command);
+  }
+  return replyClass;
+}
+
+}  // namespace
+
+int SendFromFile(TransferContext& transfer, int controlSocket, std::string command,
+                 const std::string& localPath, char type) {
+  session::Session& session = transfer.session;
+  session.state.replyCode = 0;
+  if (controlSocket == kInvalidSocket) {
+    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
+    return 0;
+  }
+  if (session.state.busyDepth || session.state.commandInProgress) {
+    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
+    return 0;
+  }
+  SelectTransferType(transfer, controlSocket, localPath, type);
+  if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
+
+  SendOutcome outcome;
+  session::DataExchangeRequest request;
+  request.direction = session::DataDirection::kSend;
+  request.sendTransferCommand = [&](session::Session&, int control) {
+    return sendStoringCommand(transfer, control, command);
+  };
+  request.moveData = [&](session::Session&, int dataSocket) {
+    outcome = sendLoop(transfer, dataSocket, localPath);
+  };
+  const session::DataExchangeResult exchange =
+      session::dataExchange(session, controlSocket, request);
+  using Outcome = session::DataExchangeResult::Outcome;
+  if (exchange.outcome != Outcome::kDataMoved) {
+    // A refusal in passive mode answers with its class; everything else is 0.
+    if (exchange.passive && exchange.outcome == Outcome::kCommandRefused) {
+      return exchange.commandClass;
+    }
+    playSound(session, session::sound_event::kTransferFailed);
+    return 0;
+  }
+  const int result = session::getReply(session, controlSocket);
+  if (result == 2 && !outcome.cancelled) setRemoteTime(transfer, controlSocket, command, localPath);
+  return result;
+}
+
+}  // namespace ferrix::transfer

@@ -1,0 +1,43 @@
+#include "transfer/transfer_context.h"
+
+#include "decoder/include/ferrixcore.h"
+#include "session/control_channel.h"
+
+namespace ferrix::transfer {
+
+char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
+                        char wanted) {
+  TransferState& state = transfer.state;
+  if (state.automaticMode) {
+    wanted = IsAsciiName(transfer.nameRules, nameOrCommand) ? 'A' : 'I';
+    state.transferMode = wanted;
+  }
+  if (wanted != state.serverTransferType) {
+    session::Session& session = transfer.session;
+    if (wanted == 'L') {
+      session::sendCommand(session, controlSocket, "TYPE L 8");
+    } else {
+      session::sendCommand(session, controlSocket, "TYPE %c", wanted);
+    }
+    state.serverTransferType = wanted;
+  }
+  return wanted;
+}
+
+std::string JoinRemotePath(int hostType, std::string_view folder, std::string_view name) {
+  const std::string base(folder);
+  const auto endsWith = [&folder](char c) { return !folder.empty() && folder.back() == c; };
+  if (hostType == FERRIX_HOST_TYPE_TANDEM) return base + "." + std::string(name);
+  if (hostType == FERRIX_HOST_TYPE_IBM_MVS) {
+    return endsWith('.') ? base + std::string(name) : base + "." + std::string(name);
+  }
+  if (folder.find('/') == std::string_view::npos &&
+      (folder.find('>') != std::string_view::npos || folder.starts_with('^'))) {
+    return endsWith('>') ? base + std::string(name) : base + ">" + std::string(name);
+  }
+  if (endsWith('/') || endsWith('\\')) return base + std::string(name);
+  const char separator = folder.find('\\') != std::string_view::npos ? '\\' : '/';
+  return base + separator + std::string(name);
+}
+
+}  // namespace ferrix::transfer

@@ -1,0 +1,77 @@
+// The state every transfer shares, and the context a transfer operation
+// runs in.
+//
+// TransferState is the program-wide transfer record: the type the user chose
+// (TransferMode and its automatic flag), the type last sent to the server,
+// the outcome of the last transfer, the pane entry being transferred and the
+// text the status display starts with. It lives as long as the session.
+//
+// Thread rule: one transfer runs at a time, on the thread that called it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "session/session_state.h"
+#include "session/user_interface.h"
+#include "transfer/name_rules.h"
+#include "transfer/transfer_status.h"
+
+namespace ferrix::transfer {
+
+// The fixed part of the pane entry being transferred.
+struct CurrentEntry {
+  static constexpr int kLinkKind = 2;
+
+  int kind = 0;
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  std::uint64_t size = 0;
+};
+
+// TransferResult values.
+inline constexpr int kNothingTransferred = 0;
+inline constexpr int kTransferred = 1;
+inline constexpr int kBrokenOff = 2;
+inline constexpr int kRefusedLink = 5;
+
+struct TransferState {
+  char transferMode = 'I';        // 'A', 'I' or 'L'
+  bool automaticMode = false;     // AMODE: choose by name
+  char serverTransferType = 'A';  // the type last sent with TYPE
+  int transferResult = kNothingTransferred;
+  CurrentEntry currentEntry;
+  std::string statusText = "input:";
+};
+
+struct TransferSettings {
+  static constexpr int kMaxBlockSize = 4096;
+
+  int receiveBlockSize = kMaxBlockSize;  // RBP
+  int sendBlockSize = 512;               // SBP
+  bool keepTimes = true;                 // PROTIMES
+  bool storeUnique = false;              // STOU
+  bool reportOpenFailures = false;       // command-line run without -quiet
+};
+
+struct TransferContext {
+  session::Session& session;
+  TransferState& state;
+  TransferStatus& status;
+  const TransferSettings& settings;
+  const NameRuleSettings& nameRules;
+  session::UserInterface& userInterface;
+};
+
+// Chooses the type for `nameOrCommand` (automatic mode asks the name rules)
+// and sends TYPE when it differs from the type last sent. Returns the type.
+char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
+                        char wanted);
+
+// The full remote path of `name` in `folder` for the session's host type.
+std::string JoinRemotePath(int hostType, std::string_view folder, std::string_view name);
+
+}  // namespace ferrix::transfer
