@@ -151,6 +151,11 @@ bool setNoDelay(int socket) {
   return setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) == 0 || failWithErrno();
 }
 
+bool setOutOfBandInline(int socket) {
+  const int on = 1;
+  return setsockopt(socket, SOL_SOCKET, SO_OOBINLINE, &on, sizeof on) == 0 || failWithErrno();
+}
+
 bool ensureBufferSize(int socket, SocketBuffer buffer, int bytes) {
   const int option = buffer == SocketBuffer::kReceive ? SO_RCVBUF : SO_SNDBUF;
   int current = 0;

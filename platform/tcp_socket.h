@@ -68,6 +68,8 @@ long receiveOnce(int socket, void* buffer, std::size_t length, int flags);
 bool shutdownSending(int socket);
 bool closeSocket(int socket);
 bool setNoDelay(int socket);
+// Urgent data arrives in the normal byte stream (SO_OOBINLINE).
+bool setOutOfBandInline(int socket);
 
 enum class SocketBuffer { kReceive, kSend };
 

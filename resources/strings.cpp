@@ -47,6 +47,7 @@ constexpr StringResource kStrings[] = {
     {14076, "Failed to open file"},
     {14080, "File error on WRITE! Transfer cancelled."},
     {14083, "Enter remote file name for %s:"},
+    {14100, "Host type"},
     {14175, "Message Log"},
     {14182, "not accepted"},
     {14183, "Not connected, ignored"},

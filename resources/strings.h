@@ -15,6 +15,7 @@ inline constexpr int kAcceptError = 14003;
 inline constexpr int kCommandInProgress = 14016;
 inline constexpr int kFailedToOpenFile = 14076;
 inline constexpr int kFileWriteError = 14080;
+inline constexpr int kHostTypeLabel = 14100;
 inline constexpr int kMessageLogCaption = 14175;
 inline constexpr int kNotAccepted = 14182;
 inline constexpr int kNotConnected = 14183;

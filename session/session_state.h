@@ -46,6 +46,9 @@ struct SessionState {
   int greetingPhase = 0;
   int xautVariant = 0;
   int xautSeed = 0;
+  // The firewall password typed at a prompt, kept for the later attempts of
+  // this run when none is stored.
+  std::string firewallPassword;
   std::atomic<int> retriesLeft = 0;
   platform::Ipv4Address localControlAddress;
   int closing = 0;
@@ -68,7 +71,8 @@ struct Session {
   platform::Resolver& resolver;
   platform::BlockingCalls blockingCalls;
   // Sees every reply line of the greeting while the host type is still to be
-  // detected; set by the logon.
+  // detected, and the reply that completes a firewall scheme. The program
+  // points it at the host-type check.
   std::function<void(Session&, const std::string& replyLine)> onGreetingLine;
   // Plays one of the events of sound_events.h; empty plays nothing.
   std::function<void(int soundEvent)> playSound;

@@ -31,9 +31,18 @@ class UserInterface {
   bool inputBox(std::string* destination, std::string_view prompt, int helpTopic);
   bool passwordBox(std::string& destination, std::string_view prompt, int helpTopic);
   const std::string& lastEnteredText() const { return lastEnteredText_; }
+  // Empties the remembered text, so a secret typed at a logon prompt never
+  // pre-fills a later dialog.
+  void forgetEnteredText() { lastEnteredText_.clear(); }
 
   virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
                             Icon icon) = 0;
+
+  // The main window's caption.
+  virtual void setWindowTitle(std::string_view title) = 0;
+  // Enables or disables the remote pane's make-folder, rename and delete
+  // buttons.
+  virtual void enableRemoteCommands(bool makeFolder, bool rename, bool remove) = 0;
 
   // The transfer status display: a dialog with a Cancel button that calls
   // requestCancel, or (HASH off) the send or receive status line of the

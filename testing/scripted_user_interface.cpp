@@ -22,21 +22,42 @@ std::vector<ScriptedUserInterface::Shown> ScriptedUserInterface::messages() cons
   return messages_;
 }
 
+std::vector<std::string> ScriptedUserInterface::windowTitles() const {
+  std::lock_guard lock(mutex_);
+  return windowTitles_;
+}
+
+std::optional<ScriptedUserInterface::RemoteCommands> ScriptedUserInterface::remoteCommands()
+    const {
+  std::lock_guard lock(mutex_);
+  return remoteCommands_;
+}
+
+void ScriptedUserInterface::setWindowTitle(std::string_view title) {
+  std::lock_guard lock(mutex_);
+  windowTitles_.emplace_back(title);
+}
+
+void ScriptedUserInterface::enableRemoteCommands(bool makeFolder, bool rename, bool remove) {
+  std::lock_guard lock(mutex_);
+  remoteCommands_ = RemoteCommands{makeFolder, rename, remove};
+}
+
 session::UserInterface::Answer ScriptedUserInterface::messageBox(std::string_view text,
                                                                  std::string_view, Buttons,
                                                                  Icon) {
   std::lock_guard lock(mutex_);
-  messages_.push_back({std::string(text), {}});
+  messages_.push_back({std::string(text), {}, 0, false});
   if (messageAnswers_.empty()) return Answer::kCancel;
   const Answer answer = messageAnswers_.front();
   messageAnswers_.pop_front();
   return answer;
 }
 
-bool ScriptedUserInterface::askText(InputKind, std::string_view prompt, int,
+bool ScriptedUserInterface::askText(InputKind kind, std::string_view prompt, int helpTopic,
                                     std::string& text) {
   std::lock_guard lock(mutex_);
-  prompts_.push_back({std::string(prompt), text});
+  prompts_.push_back({std::string(prompt), text, helpTopic, kind == InputKind::kPassword});
   if (inputAnswers_.empty()) return false;
   std::optional<std::string> answer = std::move(inputAnswers_.front());
   inputAnswers_.pop_front();

@@ -1,5 +1,6 @@
 // A UserInterface that answers from queues a test fills, and records every
-// prompt and message it was shown. An empty queue answers Cancel.
+// prompt and message it was shown, the window titles and the state of the
+// remote command buttons. An empty queue answers Cancel.
 // Thread rule: one test thread; the engine may call it from its own thread
 // while the test waits (the queues are guarded).
 #pragma once
@@ -19,6 +20,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   struct Shown {
     std::string text;  // the prompt or message text
     std::string prefilled;  // input dialogs: the text the field started with
+    int helpTopic = 0;      // input dialogs
+    bool masked = false;    // input dialogs: a password box
   };
 
   // The next input dialog answers OK with `text`, or Cancel with nothing.
@@ -27,9 +30,21 @@ class ScriptedUserInterface final : public session::UserInterface {
 
   std::vector<Shown> prompts() const;
   std::vector<Shown> messages() const;
+  // Every caption set, oldest first.
+  std::vector<std::string> windowTitles() const;
+  // The last state of the remote command buttons, if ever set.
+  struct RemoteCommands {
+    bool makeFolder = false;
+    bool rename = false;
+    bool remove = false;
+    bool operator==(const RemoteCommands&) const = default;
+  };
+  std::optional<RemoteCommands> remoteCommands() const;
 
   Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
                     Icon icon) override;
+  void setWindowTitle(std::string_view title) override;
+  void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
 
   struct Progress {
     std::string text;
@@ -51,6 +66,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::deque<Answer> messageAnswers_;
   std::vector<Shown> prompts_;
   std::vector<Shown> messages_;
+  std::vector<std::string> windowTitles_;
+  std::optional<RemoteCommands> remoteCommands_;
   std::optional<TransferDisplay> openDisplay_;
   std::vector<Progress> progress_;
 };
