@@ -1,11 +1,40 @@
 #!/usr/bin/env bash
-# Builds ferrixgui in build/ and runs it with the arguments given here, from
-# the folder this script was started in (so "-i my.ini" means ./my.ini there),
-# e.g. scripts/demo.sh -i my.ini
+# Builds ferrixgui in build/ and runs it. With arguments they go to the
+# program, from the folder this script was started in (so "-i my.ini" means
+# ./my.ini there). Without arguments it shows an unattended transfer: it
+# starts an FTP server (pyftpdlib) on a free loopback port serving a sample
+# file, and has Ferrix fetch that file through a site profile named "demo".
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/packages.sh"
 ensure_packages >&2
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j2 --target ferrixgui >/dev/null
-exec "$root/build/shell/ferrixgui" "$@"
+ferrixgui="$root/build/shell/ferrixgui"
+if [ $# -gt 0 ]; then
+  exec "$ferrixgui" "$@"
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ferrix-demo-XXXXXX")
+server=""
+cleanup() {
+  [ -n "$server" ] && kill "$server" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir -p "$work/served/pub" "$work/local"
+printf 'Quarterly figures\r\nNorth 1200\r\nSouth 950\r\n' >"$work/served/pub/report.txt"
+port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+/usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -d "$work/served" >"$work/server.log" 2>&1 &
+server=$!
+for _ in $(seq 50); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.1
+done
+printf '[demo]\nHOST=127.0.0.1\nPORT=%s\n' "$port" >"$work/FERRIX.INI"
+
+echo "== ferrixgui -i $work/FERRIX.INI demo:/pub/report.txt local:$work/local/"
+cd "$work/local"
+"$ferrixgui" -i "$work/FERRIX.INI" "demo:/pub/report.txt" "local:$work/local/"
+echo "== received file $work/local/report.txt:"
+cat "$work/local/report.txt"

@@ -1,71 +1,168 @@
-// ferrixgui: for now it takes "-i inifile" and "--help", locates its INI
-// file, loads the program settings and the last session's site profile and
-// prints them, so the configuration can be checked without a window.
+// ferrixgui: takes its options and transfer arguments; with transfer
+// arguments it runs the unattended transfer on the console (no window is
+// needed) and exits with its outcome. Without them it prints the INI file in
+// use and the settings and session site loaded from it.
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <string_view>
 
+#include "config/command_line.h"
 #include "config/configuration.h"
-#include "config/site_profile.h"
 #include "config/site_profile_store.h"
+#include "listing/host_detection.h"
 #include "platform/paths.h"
+#include "session/connection.h"
+#include "session/logon.h"
+#include "session/message_log.h"
+#include "shell/console_user_interface.h"
+#include "shell/unattended_run.h"
 
 namespace {
 
-constexpr int kExitBadArguments = 2;
+using namespace ferrix;
 
-constexpr const char* kUsage =
-    "Usage: ferrixgui [-i inifile]\n"
-    "  -i inifile  use this INI file instead of FERRIX.INI\n"
-    "  --help      show this text\n"
-    "Prints the INI file in use and the settings and session site loaded from it.\n";
+constexpr int kExitFailure = 1;
+constexpr int kExitBadArguments = 2;
 
 std::string joinArguments(int count, char** arguments) {
   std::string text;
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) text += ' ';
+  for (int i = 1; i < count; ++i) {
+    if (i > 1) text += ' ';
     text += arguments[i];
   }
   return text;
 }
 
-void printConfiguration(ferrix::config::Configuration& configuration,
-                        const ferrix::config::SiteProfile& session) {
+void printConfiguration(config::Configuration& configuration, const config::SiteProfile& session) {
   std::printf("INI file: %s\n", configuration.IniPath().c_str());
   std::printf("Help file: %s\n", configuration.helpFilePath().c_str());
   std::printf("ASCII name list: %s\n", configuration.extensionListPath().c_str());
   std::printf("Extension conversion list: %s\n", configuration.conversionListPath().c_str());
-  std::fputs(ferrix::config::formatStartupSettings(configuration.settings()).c_str(), stdout);
+  std::fputs(config::formatStartupSettings(configuration.settings()).c_str(), stdout);
   std::printf("Session site: %s (host %s, user %s, port %d)\n", session.profileName.c_str(),
               session.hostName.c_str(), session.userId.c_str(), session.port);
 }
 
+// Everything one run of the program holds.
+class Program {
+ public:
+  Program()
+      : configuration_(std::make_unique<platform::SystemPaths>()),
+        console_(stdin, stdout, stderr, false),
+        sites_(configuration_,
+               [this](std::string_view prompt, int topic, std::string& text) {
+                 return console_.inputBox(&text, prompt, topic);
+               }),
+        session_(log_, clock_, resolver_) {
+    log_.addObserver(&console_);
+    session_.onGreetingLine = listing::CheckReplyForHostType;
+  }
+  ~Program() { log_.removeObserver(&console_); }
+
+  int run(const std::string& commandLine) {
+    const std::optional<std::string> remainder =
+        config::ParseCommandLineOptions(commandLine, values_, actions());
+    if (!remainder) return kExitBadArguments;
+    if (!config::IsUnattendedRun(values_, *remainder)) {
+      printConfiguration(configuration_, profile());
+      return 0;
+    }
+    config::PrepareUnattendedRun(*remainder, values_);
+    return runUnattended();
+  }
+
+ private:
+  config::SiteProfile& profile() { return session_.state.sessionProfile; }
+
+  config::CommandLineActions actions() {
+    return {[this] {
+              configuration_.LoadProgramSettings();
+              sites_.loadSessionProfile(profile());
+            },
+            [this](const std::string& iniFile) {
+              configuration_.useIniFile(iniFile);
+              sites_.loadSessionProfile(profile());
+            },
+            [this](const std::string& name) {
+              profile() = config::SiteProfile{};
+              profile().profileName = name;
+              sites_.loadProfile(profile());
+            },
+            [this](const std::string& user) { profile().userId = user; },
+            [this](const std::string& password) { profile().password = password; },
+            [this](const std::string& account) { profile().account = account; },
+            [this](std::string_view prompt, int topic) -> std::optional<std::string> {
+              std::string text;
+              if (!console_.inputBox(&text, prompt, topic)) return std::nullopt;
+              return text;
+            },
+            [this](const std::string& message) {
+              console_.messageBox(message, "Ferrix", session::UserInterface::Buttons::kOk,
+                                  session::UserInterface::Icon::kError);
+              std::fputs(config::kCommandLineSyntax, stderr);
+              std::fputc('\n', stderr);
+            }};
+  }
+
+  int runUnattended() {
+    const config::ProgramSettings& settings = configuration_.settings();
+    console_.setQuiet(values_.quiet);
+    log_.setVerbose(settings.VERBOSE != 0);
+    log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
+
+    transfer::TransferState state;
+    state.transferMode = values_.transferMode != 0 ? values_.transferMode
+                                                   : static_cast<char>(settings.MODE);
+    state.automaticMode = settings.AMODE != 0;
+    transfer::TransferSettings transferSettings;
+    transferSettings.receiveBlockSize = settings.RBP;
+    transferSettings.sendBlockSize = settings.SBP;
+    transferSettings.keepTimes = settings.PROTIMES != 0;
+    transferSettings.storeUnique = settings.STOU != 0;
+    transferSettings.reportOpenFailures = !values_.quiet;
+    transfer::NameRuleSettings nameRules{configuration_.extensionListPath(),
+                                         configuration_.conversionListPath(),
+                                         settings.CONVEXT != 0,
+                                         values_.lowerCase || settings.FORCLOW != 0,
+                                         settings.RECU != 0};
+    transfer::TransferStatus status(console_, settings.HASH != 0, settings.tranrate == 1);
+    transfer::TransferContext transfer{session_, state, status, transferSettings, nameRules,
+                                       console_};
+    shell::UnattendedRun run{
+        session_, console_, configuration_, sites_, transfer,
+        [this](session::Session& session) {
+          return session::logon(session, console_, config::readFirewallSettings(configuration_));
+        },
+        [this](session::Session& session) { listing::DetectHostType(session, console_); }};
+    const shell::UnattendedResult result = shell::RunUnattendedTransfer(run, values_);
+    if (result == shell::UnattendedResult::kStayConnected) {
+      // Without a window there is nothing to stay open in: say where the
+      // connection was, then close it properly.
+      log_.logMessagef("+ Connected to %s in %s; closing, as there is no window to stay in",
+                       profile().hostName.c_str(), values_.source.c_str());
+      session::disconnectSession(session_);
+    }
+    return result == shell::UnattendedResult::kFailed ? kExitFailure : 0;
+  }
+
+  config::Configuration configuration_;
+  shell::ConsoleUserInterface console_;
+  config::SiteProfileStore sites_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+  config::CommandLineValues values_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  ferrix::config::Configuration configuration(std::make_unique<ferrix::platform::SystemPaths>());
-  // Nothing is asked here: an anonymous site without MAILADDR keeps an empty password.
-  ferrix::config::SiteProfileStore sites(configuration, nullptr);
-  ferrix::config::SiteProfile session;
-  configuration.LoadProgramSettings();
-  sites.loadSessionProfile(session);
-  for (int i = 1; i < argc; ++i) {
-    std::string_view word = argv[i];
-    if (word == "--help") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    // Only the letter after '-' counts, as in "-ini".
-    if (word.size() >= 2 && word[0] == '-' && word[1] == 'i') {
-      configuration.useIniFile(i + 1 < argc ? argv[++i] : "");
-      sites.loadSessionProfile(session);
-      continue;
-    }
-    std::fprintf(stderr, "Unknown arguments %s\n%s", joinArguments(argc - i, argv + i).c_str(),
-                 kUsage);
-    return kExitBadArguments;
+  const std::string commandLine = joinArguments(argc, argv);
+  if (commandLine == "--help") {
+    std::puts(config::kCommandLineSyntax);
+    return 0;
   }
-  printConfiguration(configuration, session);
-  return 0;
+  Program program;
+  return program.run(commandLine);
 }
