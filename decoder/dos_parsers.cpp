@@ -9,6 +9,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
 
@@ -46,17 +47,8 @@ const char* Advance(const char* position, std::size_t count) {
   return position;
 }
 
-// Wild numbers saturate instead of wrapping into plausible-looking dates; the
-// decoder's final caps bring them into range.
-std::uint8_t ToByte(std::int32_t value) {
-  if (value < 0) return 0;
-  return value > 255 ? 255 : static_cast<std::uint8_t>(value);
-}
-
-std::uint16_t ToYear(std::int32_t value) {
-  if (value < 0) return 0;
-  return value > 65535 ? 65535 : static_cast<std::uint16_t>(value);
-}
+using columns::ToByte;
+using columns::ToYear;
 
 // Month, day and year from "MM-DD-YY" columns, century rule applied at once.
 void ReadNumericDate(ListingEntry& entry, const char* line, std::size_t length,

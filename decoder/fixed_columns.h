@@ -25,12 +25,12 @@ inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A number that does not fit an 8-bit date field is clamped rather than wrapped,
 // so the decoder's final caps see it as out of range.
-inline std::uint8_t ToByte(std::int32_t value) {
-  return static_cast<std::uint8_t>(std::clamp<std::int32_t>(value, 0, 255));
+inline std::uint8_t ToByte(std::int64_t value) {
+  return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 255));
 }
 
-inline std::uint16_t ToYear(std::int32_t value) {
-  return static_cast<std::uint16_t>(std::clamp<std::int32_t>(value, 0, 65535));
+inline std::uint16_t ToYear(std::int64_t value) {
+  return static_cast<std::uint16_t>(std::clamp<std::int64_t>(value, 0, 65535));
 }
 
 // records × record length, blocks × block size: saturates instead of wrapping.
@@ -102,6 +102,21 @@ class FixedColumns {
     }
   }
 
+  // Makes the character just before position the end of the line, so later
+  // field look-ups stop short of it. A position at the very start leaves
+  // nothing before it: the line becomes empty, which requires the caller to
+  // have copied what starts there first.
+  void cutBefore(const char* position) {
+    const std::size_t offset = offsetOf(position);
+    cut(offset == 0 ? 0 : offset - 1);
+  }
+
+  // The first non-blank at or after position (the length when none).
+  std::size_t skipBlanks(std::size_t position) const {
+    while (blankAt(position)) ++position;
+    return std::min(position, length_);
+  }
+
   // Where the number starts that ends at or runs through position: the
   // character after the last blank at or before it (none found gives 0).
   std::size_t afterLastBlankAtOrBefore(std::size_t position) const {
@@ -109,6 +124,13 @@ class FixedColumns {
       if (IsBlank(line_[p - 1])) return p;
     }
     return 0;
+  }
+
+  // The size that starts after the last blank at or before position; 0 when
+  // the line has no blank there.
+  std::uint64_t sizeAfterLastBlank(std::size_t position) const {
+    const std::size_t start = afterLastBlankAtOrBefore(position);
+    return start == 0 ? 0 : SizeAt(from(start));
   }
 
  private:

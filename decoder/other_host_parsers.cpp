@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "decoder/column_line.h"
+#include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
 
@@ -16,7 +16,11 @@ constexpr int kNetWareHostType = 6035;
 constexpr std::uint64_t kQnxBlockSize = 512;
 constexpr std::uint64_t kAmosBlockSize = 512;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using columns::FixedColumns;
+using columns::IsDigit;
+using columns::SizeProduct;
+using columns::ToByte;
+using columns::ToYear;
 
 // Locale-independent, so bytes above 127 never match a letter.
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -46,7 +50,7 @@ char* NameField(char* line, int n) {
 bool TakeNameAndCutBefore(ListingEntry& entry, char* line, char* name) {
   SetName(entry, name);
   if (entry.name[0] == '\0') return false;
-  ColumnLine(line).cutBefore(name);
+  FixedColumns(line).cutBefore(name);
   return true;
 }
 
@@ -78,7 +82,7 @@ constexpr UnixLikeFields kNoGroupFields{
 
 // NetWare's fixed-column layout:
 //   -rw-rw-rw-  ...  size ending by column 47  Jan 5, 97  1:05 pm  name
-void ParseNetWareColumns(ListingEntry& entry, ColumnLine& columns) {
+void ParseNetWareColumns(ListingEntry& entry, FixedColumns& columns) {
   const char* comma = std::strchr(columns.from(55), ',');
   if (comma == nullptr) return;
   const std::size_t commaAt = columns.offsetOf(comma);
@@ -86,19 +90,19 @@ void ParseNetWareColumns(ListingEntry& entry, ColumnLine& columns) {
   if (columns.at(0) == 'd') entry.kind = FERRIX_KIND_FOLDER;
   entry.size = columns.sizeAfterLastBlank(47);
   entry.month = static_cast<std::uint8_t>(MonthFromInitials(columns.from(51)));
-  entry.day = Clamped<std::uint8_t>(NumberAt(columns.from(55)));
+  entry.day = ToByte(NumberAt(columns.from(55)));
   std::int64_t year = NumberAt(columns.from(commaAt + 2));
   year += year >= 70 ? 1900 : 2000;
-  entry.year = Clamped<std::uint16_t>(year);
+  entry.year = ToYear(year);
 
   std::size_t pos = columns.skipBlanks(commaAt + 4);
   std::int64_t hour = NumberAt(columns.from(pos));
   pos += IsDigit(columns.at(pos + 1)) ? 3 : 2;
-  entry.minute = Clamped<std::uint8_t>(NumberAt(columns.from(pos)));
+  entry.minute = ToByte(NumberAt(columns.from(pos)));
   while (IsDigit(columns.at(pos))) ++pos;
   ++pos;
   if (columns.at(pos) == 'p' && hour != 12) hour += 12;
-  entry.hour = Clamped<std::uint8_t>(hour);
+  entry.hour = ToByte(hour);
 
   SetName(entry, columns.from(columns.skipBlanks(pos + 2)));
   TrimRight(entry.name);
@@ -106,13 +110,13 @@ void ParseNetWareColumns(ListingEntry& entry, ColumnLine& columns) {
 
 // VersaTerm long lines: a dot-padded name in columns 0-30, then dot leaders
 // between the size, date and time columns.
-void ParseVersaTermColumns(ListingEntry& entry, ColumnLine& columns) {
+void ParseVersaTermColumns(ListingEntry& entry, FixedColumns& columns) {
   constexpr std::size_t kNameWidth = 31;
   std::size_t end = kNameWidth;
   while (end > 0 && columns.at(end - 1) == '.') --end;
   const bool folder = end > 0 && columns.at(end - 1) == '/';
   if (folder) --end;
-  SetName(entry, columns.text(), end);
+  SetName(entry, columns.begin(), end);
   if (entry.name[0] == '\0') return;
   if (folder) entry.kind = FERRIX_KIND_FOLDER;
 
@@ -121,13 +125,13 @@ void ParseVersaTermColumns(ListingEntry& entry, ColumnLine& columns) {
     if (*c == '.') *c = ' ';
   }
   entry.size = SizeAt(columns.from(columns.skipBlanks(41)));
-  entry.year = Clamped<std::uint16_t>(NumberAt(columns.from(76)));
+  entry.year = ToYear(NumberAt(columns.from(76)));
   entry.month = static_cast<std::uint8_t>(MonthFromName(columns.from(57)));
-  entry.day = Clamped<std::uint8_t>(NumberAt(columns.from(61)));
+  entry.day = ToByte(NumberAt(columns.from(61)));
   std::int64_t hour = NumberAt(columns.from(65));
   if (columns.at(71) == 'P' && hour < 12) hour += 12;
-  entry.hour = Clamped<std::uint8_t>(hour);
-  entry.minute = Clamped<std::uint8_t>(NumberAt(columns.from(68)));
+  entry.hour = ToByte(hour);
+  entry.minute = ToByte(NumberAt(columns.from(68)));
   ApplyCentury(entry);
 }
 
@@ -147,8 +151,8 @@ void ParseVersaTermName(ListingEntry& entry, const char* line) {
 
 void ParseNetWareLine(ListingEntry& entry, char* line, const ParseContext&) {
   if (StartsWithNoCase(line, "total")) return;
-  ColumnLine columns(line);
-  if (columns.isBlankAt(1)) {
+  FixedColumns columns(line);
+  if (columns.blankAt(1)) {
     ParseUnixLikeLine(entry, line,
                       {.name = 10, .year = 7, .month = 5, .day = 6, .time = 8, .size = 4},
                       kNetWareHostType);
@@ -183,14 +187,14 @@ void ParseLwpLine(ListingEntry& entry, char* line, const ParseContext&) {
   char* name = NameField(line, 4);
   SetName(entry, name);
   if (entry.name[0] == '\0') return;
-  ColumnLine columns(line);
-  columns.cutAt(columns.offsetOf(name));
+  FixedColumns columns(line);
+  columns.cut(columns.offsetOf(name));
   if (HasFolderMarker(line)) entry.kind = FERRIX_KIND_FOLDER;
 }
 
 void ParseVersaTermLine(ListingEntry& entry, char* line, const ParseContext&) {
   constexpr std::size_t kLongLine = 77;
-  ColumnLine columns(line);
+  FixedColumns columns(line);
   if (columns.length() >= kLongLine) {
     ParseVersaTermColumns(entry, columns);
   } else {
@@ -199,7 +203,7 @@ void ParseVersaTermLine(ListingEntry& entry, char* line, const ParseContext&) {
 }
 
 void ParseOs2Line(ListingEntry& entry, char* line, const ParseContext&) {
-  const ColumnLine columns(line);
+  const FixedColumns columns(line);
   SetName(entry, columns.from(53));
   if (entry.name[0] == '\0') return;
   if (HasFolderMarker(line)) entry.kind = FERRIX_KIND_FOLDER;
@@ -214,14 +218,14 @@ void ParseWarpLine(ListingEntry& entry, char* line, const ParseContext&) {
   // mm-dd-yy and hh:mm, read only when the whole pattern fits on the line.
   const char* date = FieldAt(line, 4);
   if (date != nullptr && std::strlen(date) > 8) {
-    entry.month = Clamped<std::uint8_t>(NumberAt(date));
-    entry.day = Clamped<std::uint8_t>(NumberAt(date + 3));
-    entry.year = Clamped<std::uint16_t>(NumberAt(date + 6));
+    entry.month = ToByte(NumberAt(date));
+    entry.day = ToByte(NumberAt(date + 3));
+    entry.year = ToYear(NumberAt(date + 6));
   }
   const char* time = FieldAt(line, 5);
   if (time != nullptr && std::strlen(time) > 5) {
-    entry.hour = Clamped<std::uint8_t>(NumberAt(time));
-    entry.minute = Clamped<std::uint8_t>(NumberAt(time + 3));
+    entry.hour = ToByte(NumberAt(time));
+    entry.minute = ToByte(NumberAt(time + 3));
   }
   entry.size = SizeAt(FieldAt(line, 2));
   ApplyCentury(entry);
@@ -229,7 +233,7 @@ void ParseWarpLine(ListingEntry& entry, char* line, const ParseContext&) {
 }
 
 void ParseQnxLine(ListingEntry& entry, char* line, const ParseContext&) {
-  const ColumnLine columns(line);
+  const FixedColumns columns(line);
   if (columns.at(0) == '+') {
     SetName(entry, columns.from(1));
     entry.kind = FERRIX_KIND_FOLDER;
@@ -237,29 +241,29 @@ void ParseQnxLine(ListingEntry& entry, char* line, const ParseContext&) {
   }
   if (columns.at(0) == 'T' || columns.at(1) == 'B' || columns.length() < 60) return;
   entry.month = static_cast<std::uint8_t>(MonthFromName(columns.from(47)));
-  entry.day = Clamped<std::uint8_t>(NumberAt(columns.from(44)));
+  entry.day = ToByte(NumberAt(columns.from(44)));
   // Two-digit years: 00-49 mean this century once the date is complete.
   std::int64_t year = std::int64_t{NumberAt(columns.from(51))} + 1900;
   if (year < 1950 && entry.month != 0 && entry.day != 0) year += 100;
-  entry.year = Clamped<std::uint16_t>(year);
-  entry.hour = Clamped<std::uint8_t>(NumberAt(columns.from(54)));
-  entry.minute = Clamped<std::uint8_t>(NumberAt(columns.from(57)));
-  entry.size = BlocksToBytes(SizeAt(line), kQnxBlockSize);
+  entry.year = ToYear(year);
+  entry.hour = ToByte(NumberAt(columns.from(54)));
+  entry.minute = ToByte(NumberAt(columns.from(57)));
+  entry.size = SizeProduct(SizeAt(line), kQnxBlockSize);
   SetName(entry, columns.from(60));
 }
 
 void ParseOs9Line(ListingEntry& entry, char* line, const ParseContext&) {
   if (FindText(line, "Directory") != nullptr || FindText(line, "Owner") != nullptr) return;
-  if (ColumnLine(line).at(1) == '-') return;
+  if (FixedColumns(line).at(1) == '-') return;
   if (!TakeNameAndCutBefore(entry, line, LastField(line))) return;
-  if (ColumnLine(line).at(26) == 'd') entry.kind = FERRIX_KIND_FOLDER;
+  if (FixedColumns(line).at(26) == 'd') entry.kind = FERRIX_KIND_FOLDER;
   entry.size = SizeAt(FieldAt(line, 7));
   ParseDate(entry, FieldAt(line, 3), 1);
   // hhmm without a separator; below 100 it cannot be told from minutes alone.
   const std::int32_t time = NumberAt(FieldAt(line, 4));
   if (time >= 100) {
-    entry.hour = Clamped<std::uint8_t>(time / 100);
-    entry.minute = Clamped<std::uint8_t>(time % 100);
+    entry.hour = ToByte(time / 100);
+    entry.minute = ToByte(time % 100);
   }
 }
 
@@ -278,17 +282,17 @@ void ParseAmosLine(ListingEntry& entry, char* line, const ParseContext&) {
   constexpr std::size_t kExtensionAt = 7;
   constexpr std::size_t kExtensionWidth = 3;
   if (FindText(line, "files in") != nullptr) return;
-  const ColumnLine columns(line);
+  const FixedColumns columns(line);
   if (columns.length() < kMinimumLength) return;
   ParseDate(entry, columns.from(16), 0);
   ParseTime(entry, columns.from(26));
-  entry.size = BlocksToBytes(SizeAt(columns.from(11)), kAmosBlockSize);
+  entry.size = SizeProduct(SizeAt(columns.from(11)), kAmosBlockSize);
 
   // Name and extension are fixed columns: "ABC    TXT" is ABC.TXT.
   char name[kNameWidth + 1 + kExtensionWidth + 1] = {};
   std::memcpy(name, line, kNameWidth);
   TrimRight(name);
-  if (!columns.isBlankAt(kExtensionAt)) {
+  if (!columns.blankAt(kExtensionAt)) {
     const std::size_t used = std::strlen(name);
     name[used] = '.';
     std::memcpy(name + used + 1, line + kExtensionAt, kExtensionWidth);
@@ -301,13 +305,13 @@ void ParseVxWorksLine(ListingEntry& entry, char* line, const ParseContext&) {
   constexpr std::size_t kNameAt = 36;
   if (FindText(line, "size") != nullptr && FindText(line, "date") != nullptr) return;
   if (StartsWith(line, "-------")) return;
-  const ColumnLine columns(line);
+  const FixedColumns columns(line);
   if (columns.length() < kNameAt) return;
   ParseDate(entry, columns.from(12), 0);
   ParseTime(entry, columns.from(25));
   entry.size = SizeAt(line);
   std::size_t end = kNameAt;
-  while (end < columns.length() && !columns.isBlankAt(end)) ++end;
+  while (end < columns.length() && !columns.blankAt(end)) ++end;
   SetName(entry, columns.from(kNameAt), end - kNameAt);
   if (FindText(line, "<DIR>") != nullptr) entry.kind = FERRIX_KIND_FOLDER;
 }
@@ -316,13 +320,13 @@ void ParsePassportLine(ListingEntry& entry, char* line, const ParseContext&) {
   constexpr std::size_t kNameAt = 36;
   constexpr std::size_t kNameWidth = 18;
   constexpr std::size_t kFolderMarkAt = 54;
-  const ColumnLine columns(line);
+  const FixedColumns columns(line);
   if (columns.length() < kNameAt || columns.at(0) == '-' || columns.at(2) == 's') return;
   if (StartsWith(columns.from(kFolderMarkAt), "<DIR>")) entry.kind = FERRIX_KIND_FOLDER;
   entry.size = columns.sizeAfterLastBlank(7);
   entry.month = static_cast<std::uint8_t>(MonthFromInitials(columns.from(12)));
-  entry.day = Clamped<std::uint8_t>(NumberAt(columns.from(16)));
-  entry.year = Clamped<std::uint16_t>(NumberAt(columns.from(19)));
+  entry.day = ToByte(NumberAt(columns.from(16)));
+  entry.year = ToYear(NumberAt(columns.from(19)));
   ParseTime(entry, columns.from(25));
   SetName(entry, columns.from(kNameAt), kNameWidth);
   TrimRight(entry.name);

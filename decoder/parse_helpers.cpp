@@ -6,6 +6,8 @@
 #include <limits>
 #include <string_view>
 
+#include "decoder/fixed_columns.h"
+
 namespace ferrix::decoder {
 namespace {
 
@@ -38,18 +40,8 @@ const char* AtOffset(const char* text, std::size_t offset) {
   return text + offset;
 }
 
-// Clamps into the range of the 8-bit and 16-bit date fields instead of letting
-// a wild number wrap into a plausible-looking value; the final caps of the
-// decoder bring it into range.
-std::uint8_t ToByte(int value) {
-  if (value < 0) return 0;
-  return value > 255 ? 255 : static_cast<std::uint8_t>(value);
-}
-
-std::uint16_t ToYear(int value) {
-  if (value < 0) return 0;
-  return value > 65535 ? 65535 : static_cast<std::uint16_t>(value);
-}
+using columns::ToByte;
+using columns::ToYear;
 
 // Leading spaces end an empty first field, so on a line with a right-aligned
 // first column field 2 is that column, as the column rules count it.
