@@ -327,7 +327,9 @@ bool IniFile::setKey(std::vector<Line>& lines, std::string_view section, std::st
   if (header == kNone) {
     if (!lines.empty() && !trim(lines.back().text).empty()) insertLine(lines, lines.size(), "");
     header = lines.size();
-    insertLine(lines, header, "[" + std::string(section) + "]");
+    std::string headerLine = "[";
+    headerLine.append(section).append("]");
+    insertLine(lines, header, headerLine);
   }
   std::size_t end = sectionEnd(lines, header);
   std::size_t insertAt = header + 1;
