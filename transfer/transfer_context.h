@@ -45,6 +45,12 @@ struct TransferState {
   int transferResult = kNothingTransferred;
   CurrentEntry currentEntry;
   std::string statusText = "input:";
+  // The overwrite decision's view of the batch that runs: a folder transfer,
+  // the remembered "to All" answer (1 yes, -1 no, 0 ask) and the number of
+  // files, below 2 for a single file.
+  bool FolderTransferActive = false;
+  int OverwriteAllAnswer = 0;
+  int BatchFileCount = 0;
 };
 
 struct TransferSettings {
@@ -55,6 +61,9 @@ struct TransferSettings {
   bool keepTimes = true;                 // PROTIMES
   bool storeUnique = false;              // STOU
   bool reportOpenFailures = false;       // command-line run without -quiet
+  bool offerResume = true;               // PROREGET
+  bool applyOverwriteRules = true;       // PROOVERW
+  bool skipExistingInFolders = true;     // PRODIROW
 };
 
 struct TransferContext {
