@@ -100,11 +100,11 @@ session::UserInterface::OverwriteAnswer ConsoleUserInterface::AskOverwrite(
                static_cast<int>(question.size()), question.data());
   if (!canAsk()) return OverwriteAnswer::kNo;
   const bool batch = batchCount >= 2;
-  std::fprintf(errors_, batch ? "[y(es)/n(o)/a(ll yes)/s(kip all)] " : "[y/n] ");
+  std::fputs(batch ? "[y(es)/n(o)/a(ll yes)/s(kip all)] " : "[y/n] ", errors_);
   std::fflush(errors_);
   std::string answer;
   readLine(input_, answer);
-  const char first = answer.empty() ? '\0' : static_cast<char>(std::tolower(static_cast<unsigned char>(answer.front())));
+  const int first = answer.empty() ? 0 : std::tolower(static_cast<unsigned char>(answer.front()));
   if (first == 'y') return OverwriteAnswer::kYes;
   if (batch && first == 'a') return OverwriteAnswer::kYesToAll;
   if (batch && first == 's') return OverwriteAnswer::kNoToAll;

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <strings.h>
 
-#include <cstdio>
 #include <ctime>
 #include <tuple>
 
@@ -45,13 +44,10 @@ int compareStamps(const CurrentEntry& source, const EntryStamp& destination) {
 }
 
 std::string question(int result, std::string_view name) {
-  const std::string format(resources::loadString(
-      result == kSkipSameVersion ? strings::kSameVersionQuestion : strings::kNewerVersionQuestion));
-  const std::string fileName(name);
-  const int length = std::snprintf(nullptr, 0, format.c_str(), fileName.c_str());
-  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  std::snprintf(text.data(), text.size() + 1, format.c_str(), fileName.c_str());
-  return text;
+  return formatWithText(resources::loadString(result == kSkipSameVersion
+                                                  ? strings::kSameVersionQuestion
+                                                  : strings::kNewerVersionQuestion),
+                        name);
 }
 
 // Asks whether to copy over the existing file, remembering a "to All" answer.

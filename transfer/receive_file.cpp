@@ -247,15 +247,6 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
   return false;
 }
 
-// `format` with its one "%s" filled in.
-std::string withText(std::string_view format, const std::string& argument) {
-  const std::string pattern(format);
-  const int length = std::snprintf(nullptr, 0, pattern.c_str(), argument.c_str());
-  std::string result(static_cast<std::size_t>(std::max(length, 0)), '\0');
-  std::snprintf(result.data(), result.size() + 1, pattern.c_str(), argument.c_str());
-  return result;
-}
-
 // The type ReceiveToFile will use for `command`, known before it runs.
 char typeFor(const TransferContext& transfer, std::string_view command) {
   if (!transfer.state.automaticMode) return transfer.state.transferMode;
@@ -275,7 +266,7 @@ std::string localNameFor(TransferContext& transfer, const FileTransferContext& f
 void logSkipped(session::Session& session, int decision, const std::string& localName) {
   const int id =
       decision == kSkipNewerVersion ? strings::kNewerVersionExists : strings::kSameVersionExists;
-  session.log.logMessage(withText(text(id), localName));
+  session.log.logMessage(formatWithText(text(id), localName));
 }
 
 }  // namespace
@@ -287,7 +278,7 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
   const std::string remote(remoteName);
   std::string localName = localNameFor(transfer, file, remoteName);
   if (askForName || append) {
-    const std::string prompt = withText(text(strings::kEnterLocalFileName), remote);
+    const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), remote);
     if (!transfer.userInterface.inputBox(&localName, prompt, kLocalNameHelpTopic)) {
       session.log.logMessage("+ Cancelled");
       return 2;

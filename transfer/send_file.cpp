@@ -32,12 +32,6 @@ void playSound(session::Session& session, int event) {
   if (session.playSound) session.playSound(event);
 }
 
-std::string formatted(std::string_view format, const std::string& argument) {
-  char buffer[1024];
-  std::snprintf(buffer, sizeof buffer, std::string(format).c_str(), argument.c_str());
-  return buffer;
-}
-
 // Sends one block; in ASCII type a final end-of-file mark stays behind.
 bool sendBlock(TransferContext& transfer, int dataSocket, const char* bytes, std::size_t length) {
   if (transfer.state.serverTransferType == 'A' && length > 0 && bytes[length - 1] == kTextEndOfFile) {
@@ -61,10 +55,9 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
 
   struct stat status {};
   const bool sized = ::stat(localPath.c_str(), &status) == 0;
-  std::string statusText =
-      formatted(text(transfer.state.serverTransferType == 'A' ? strings::kSendingAsciiFile
-                                                              : strings::kSendingBinaryFile),
-                localPath);
+  const int format = transfer.state.serverTransferType == 'A' ? strings::kSendingAsciiFile
+                                                              : strings::kSendingBinaryFile;
+  std::string statusText = formatWithText(text(format), localPath);
   if (sized) statusText += " (" + std::to_string(status.st_size) + " bytes)";
   transfer.state.statusText = statusText;
   transfer.status.OpenTransferStatus(TransferMode::kSending, statusText, 0);
@@ -164,7 +157,7 @@ int SendFile(TransferContext& transfer, const FileTransferContext& file,
   std::string remoteName = remoteNameFor(transfer, localPath);
   std::string verb = "STOR ";
   if (askForName || append) {
-    const std::string prompt = formatted(text(strings::kEnterRemoteFileName), localPath);
+    const std::string prompt = formatWithText(text(strings::kEnterRemoteFileName), localPath);
     if (!transfer.userInterface.inputBox(&remoteName, prompt, kRemoteNameHelpTopic)) {
       session.log.logMessagef("+ %s", text(strings::kCancelled).data());
       return 2;
@@ -174,7 +167,7 @@ int SendFile(TransferContext& transfer, const FileTransferContext& file,
   session.log.logMessagef(text(strings::kSendingAs).data(), localPath.c_str(), remoteName.c_str(),
                           index, count);
   if (!append && DecideOverwrite(transfer, remoteName, file.destination) != kCopy) {
-    session.log.logMessage(formatted(text(strings::kNewerOrSameExists), remoteName));
+    session.log.logMessage(formatWithText(text(strings::kNewerOrSameExists), remoteName));
     return kSkippedByOverwriteRule;
   }
   const int result = SendFromFile(transfer, file.controlSocket, verb + remoteName, localPath,

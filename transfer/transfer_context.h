@@ -80,6 +80,9 @@ struct TransferContext {
 char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
                         char wanted);
 
+// `format` (a message of the string table) with its one "%s" filled in.
+std::string formatWithText(std::string_view format, std::string_view text);
+
 // The full remote path of `name` in `folder` for the session's host type.
 std::string JoinRemotePath(int hostType, std::string_view folder, std::string_view name);
 
