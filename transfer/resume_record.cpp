@@ -68,9 +68,8 @@ void reportMissingLocalFile(TransferContext& transfer, const ResumeContext& resu
 void resumeInto(TransferContext& transfer, const ResumeContext& resume, std::string_view section,
                 const ResumeRecord& record, std::FILE* file, std::uint64_t offset) {
   session::Session& session = transfer.session;
-  // ResumeReceive leaves the result alone when its loop never ran; a value
-  // left from an earlier transfer must not count for this one.
-  transfer.state.transferResult = kNothingTransferred;
+  // 0 means the loop never ran: the result still holds an earlier
+  // transfer's value, and the record is kept for another try.
   if (ResumeReceive(transfer, resume.controlSocket, file, record.remoteFolder, record.remoteName,
                     offset) == 0) {
     session.log.logMessagef("! %s", text(strings::kRegetFailed).data());
