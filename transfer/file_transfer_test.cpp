@@ -92,7 +92,7 @@ TEST_F(FileTransferTest, AutomaticModeRecordsOnlyWhatGoesAsBinary) {
   state_.serverTransferType = 'A';
   const std::uint16_t dataPort = server_.openPassiveDataListener();
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
-      .expectLine("RETR readme.txt").reply("550 No such file");
+      .expectLine("RETR readme.txt").reply("550 No such file").closeData();
   connect();
   TransferContext transfer = context();
   EXPECT_EQ(ReceiveFile(transfer, files(localPane_), "readme.txt", 1, 1, false, false), 5);
@@ -132,7 +132,7 @@ TEST_F(FileTransferTest, StoredUploadIsLoggedWithTheHostNameAndARefusalIsNot) {
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
       .expectLine("STOR notes.txt").reply("150 Go").receiveDataUntilClose().reply("226 Stored")
       .expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
-      .expectLine("STOR notes.txt").reply("553 Not allowed");
+      .expectLine("STOR notes.txt").reply("553 Not allowed").closeData();
   connect();
   TransferContext transfer = context();
   EXPECT_EQ(SendFile(transfer, files(remotePane_), local, 1, 2, false, false), 2);
