@@ -206,6 +206,26 @@ bool IniFile::writeString(std::string_view section, std::string_view key,
   return !changed || store(std::move(lines));
 }
 
+bool IniFile::writeKeys(std::string_view section, const std::vector<KeyChange>& changes) {
+  section = trim(section);
+  if (!isValidSectionName(section)) return false;
+  for (const KeyChange& change : changes) {
+    if (!isValidKey(trim(change.key)) || (change.value && holdsLineBreakOrNul(*change.value))) {
+      return false;
+    }
+  }
+  std::lock_guard lock(mutex_);
+  refresh();
+  std::vector<Line> lines = lines_;
+  bool changed = false;
+  for (const KeyChange& change : changes) {
+    const std::string_view key = trim(change.key);
+    changed |= change.value ? setKey(lines, section, key, *change.value)
+                            : removeKey(lines, section, key);
+  }
+  return !changed || store(std::move(lines));
+}
+
 bool IniFile::deleteSection(std::string_view section) {
   section = trim(section);
   if (section.empty()) return false;

@@ -57,6 +57,15 @@ class IniFile {
   bool writeString(std::string_view section, std::string_view key,
                    std::optional<std::string_view> value);
 
+  // Sets or deletes several keys of one section in a single write, so the
+  // file holds either all of the changes or none of them. Refuses (false,
+  // nothing written) when any name or value would be refused alone.
+  struct KeyChange {
+    std::string_view key;
+    std::optional<std::string_view> value;  // none deletes the key
+  };
+  bool writeKeys(std::string_view section, const std::vector<KeyChange>& changes);
+
   // Deletes every section of that name with all its lines.
   bool deleteSection(std::string_view section);
 

@@ -137,6 +137,12 @@ TEST(IniFileWriting, ChangesOnlyWhatItMust) {
        [](IniFile& ini) { return !ini.writeString("s", "a=b", "2"); }, "[s]\nk=1\n"},
       {"section with closing bracket refused", "[s]\nk=1\n",
        [](IniFile& ini) { return !ini.writeString("s]x", "k", "2"); }, "[s]\nk=1\n"},
+      {"several keys set and deleted in one write", "[s]\nk=1\nold=x\n",
+       [](IniFile& ini) { return ini.writeKeys("s", {{"k", "2"}, {"old", {}}, {"new", "3"}}); },
+       "[s]\nk=2\nnew=3\n"},
+      {"one refused value leaves every key as it was", "[s]\nk=1\n",
+       [](IniFile& ini) { return !ini.writeKeys("s", {{"k", "2"}, {"j", "a\nb"}}); },
+       "[s]\nk=1\n"},
   };
   ScratchFolder folder;
   for (const EditCase& c : cases) {

@@ -38,6 +38,14 @@ class UserInterface {
   virtual Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
                             Icon icon) = 0;
 
+  // The overwrite question about a file that exists in the destination,
+  // captioned with its name. "Yes to All" and "No to All" are offered only
+  // for a batch of two or more files; closing the question answers kNo. The
+  // values are the numbers of the question's buttons.
+  enum class OverwriteAnswer { kYes = 6, kNo = 7, kYesToAll = 2420, kNoToAll = 2421 };
+  virtual OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
+                                       int batchCount) = 0;
+
   // The main window's caption.
   virtual void setWindowTitle(std::string_view title) = 0;
   // Enables or disables the remote pane's make-folder, rename and delete

@@ -3,6 +3,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
+
 namespace ferrix::shell {
 namespace {
 
@@ -89,6 +91,24 @@ session::UserInterface::Answer ConsoleUserInterface::messageBox(std::string_view
                                                                              : Answer::kNo;
   }
   return first == 'o' || first == 'O' ? Answer::kOk : Answer::kCancel;
+}
+
+session::UserInterface::OverwriteAnswer ConsoleUserInterface::AskOverwrite(
+    std::string_view question, std::string_view caption, int batchCount) {
+  clearProgressLine();
+  std::fprintf(errors_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+               static_cast<int>(question.size()), question.data());
+  if (!canAsk()) return OverwriteAnswer::kNo;
+  const bool batch = batchCount >= 2;
+  std::fputs(batch ? "[y(es)/n(o)/a(ll yes)/s(kip all)] " : "[y/n] ", errors_);
+  std::fflush(errors_);
+  std::string answer;
+  readLine(input_, answer);
+  const int first = answer.empty() ? 0 : std::tolower(static_cast<unsigned char>(answer.front()));
+  if (first == 'y') return OverwriteAnswer::kYes;
+  if (batch && first == 'a') return OverwriteAnswer::kYesToAll;
+  if (batch && first == 's') return OverwriteAnswer::kNoToAll;
+  return OverwriteAnswer::kNo;
 }
 
 void ConsoleUserInterface::setWindowTitle(std::string_view) {}

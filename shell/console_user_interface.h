@@ -24,6 +24,9 @@ class ConsoleUserInterface final : public session::UserInterface,
 
   Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
                     Icon icon) override;
+  // Asked on a terminal; otherwise answered as by nobody there: kNo.
+  OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
+                               int batchCount) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;

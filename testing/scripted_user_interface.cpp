@@ -12,6 +12,27 @@ void ScriptedUserInterface::answerMessage(Answer answer) {
   messageAnswers_.push_back(answer);
 }
 
+void ScriptedUserInterface::answerOverwrite(OverwriteAnswer answer) {
+  std::lock_guard lock(mutex_);
+  overwriteAnswers_.push_back(answer);
+}
+
+std::vector<ScriptedUserInterface::OverwriteQuestion> ScriptedUserInterface::overwriteQuestions()
+    const {
+  std::lock_guard lock(mutex_);
+  return overwriteQuestions_;
+}
+
+session::UserInterface::OverwriteAnswer ScriptedUserInterface::AskOverwrite(
+    std::string_view question, std::string_view caption, int batchCount) {
+  std::lock_guard lock(mutex_);
+  overwriteQuestions_.push_back({std::string(question), std::string(caption), batchCount});
+  if (overwriteAnswers_.empty()) return OverwriteAnswer::kNo;
+  const OverwriteAnswer answer = overwriteAnswers_.front();
+  overwriteAnswers_.pop_front();
+  return answer;
+}
+
 std::vector<ScriptedUserInterface::Shown> ScriptedUserInterface::prompts() const {
   std::lock_guard lock(mutex_);
   return prompts_;

@@ -27,9 +27,18 @@ class ScriptedUserInterface final : public session::UserInterface {
   // The next input dialog answers OK with `text`, or Cancel with nothing.
   void answerInput(std::optional<std::string> text);
   void answerMessage(Answer answer);
+  // The next overwrite question gets `answer`; with none queued it is closed
+  // (kNo).
+  void answerOverwrite(OverwriteAnswer answer);
 
   std::vector<Shown> prompts() const;
   std::vector<Shown> messages() const;
+  struct OverwriteQuestion {
+    std::string question;
+    std::string caption;
+    int batchCount = 0;
+  };
+  std::vector<OverwriteQuestion> overwriteQuestions() const;
   // Every caption set, oldest first.
   std::vector<std::string> windowTitles() const;
   // The last state of the remote command buttons, if ever set.
@@ -43,6 +52,8 @@ class ScriptedUserInterface final : public session::UserInterface {
 
   Answer messageBox(std::string_view text, std::string_view caption, Buttons buttons,
                     Icon icon) override;
+  OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
+                               int batchCount) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
 
@@ -64,6 +75,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   mutable std::mutex mutex_;
   std::deque<std::optional<std::string>> inputAnswers_;
   std::deque<Answer> messageAnswers_;
+  std::deque<OverwriteAnswer> overwriteAnswers_;
+  std::vector<OverwriteQuestion> overwriteQuestions_;
   std::vector<Shown> prompts_;
   std::vector<Shown> messages_;
   std::vector<std::string> windowTitles_;

@@ -10,18 +10,24 @@
 #include <functional>
 
 #include "decoder/include/ferrixcore.h"
+#include "platform/paths.h"
 #include "platform/socket_errors.h"
 #include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/data_channel.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
+#include "transfer/overwrite_decision.h"
+#include "transfer/resume_record.h"
 
 namespace ferrix::transfer {
 namespace {
 
 using platform::kInvalidSocket;
 namespace strings = resources::string_id;
+
+constexpr int kLocalNameHelpTopic = 630;
+constexpr std::size_t kShortNames = 12;  // when the file system cannot tell
 
 std::string_view text(int id) { return resources::loadString(id); }
 
@@ -241,7 +247,73 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
   return false;
 }
 
+// The type ReceiveToFile will use for `command`, known before it runs.
+char typeFor(const TransferContext& transfer, std::string_view command) {
+  if (!transfer.state.automaticMode) return transfer.state.transferMode;
+  return IsAsciiName(transfer.nameRules, command) ? 'A' : 'I';
+}
+
+std::string localNameFor(TransferContext& transfer, const FileTransferContext& file,
+                         std::string_view remoteName) {
+  const std::size_t maxName =
+      platform::maxNameLength(file.localFolder.string()).value_or(kShortNames);
+  return MakeLocalName(transfer.nameRules, remoteName,
+                       transfer.session.state.sessionProfile.hostType, file.localFolder,
+                       static_cast<long>(maxName));
+}
+
+// Tells why the overwrite decision skipped the file.
+void logSkipped(session::Session& session, int decision, const std::string& localName) {
+  const int id =
+      decision == kSkipNewerVersion ? strings::kNewerVersionExists : strings::kSameVersionExists;
+  session.log.logMessage(formatWithText(text(id), localName));
+}
+
 }  // namespace
+
+int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
+                std::string_view remoteName, unsigned index, unsigned count, bool askForName,
+                bool append) {
+  session::Session& session = transfer.session;
+  const std::string remote(remoteName);
+  std::string localName = localNameFor(transfer, file, remoteName);
+  if (askForName || append) {
+    const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), remote);
+    if (!transfer.userInterface.inputBox(&localName, prompt, kLocalNameHelpTopic)) {
+      session.log.logMessage("+ Cancelled");
+      return 2;
+    }
+  }
+  transfer.status.clearExpectedSize();
+  session.log.logMessagef(text(strings::kReceivingAs).data(), remote.c_str(), localName.c_str(),
+                          index, count);
+  const std::string command = "RETR " + remote;
+  if (!append) {
+    const int decision = DecideOverwrite(transfer, localName, file.destination);
+    if (decision != kCopy) {
+      logSkipped(session, decision, localName);
+      return 2;
+    }
+  }
+  const std::string site = session.state.sessionProfile.profileName;
+  // In automatic mode the type is chosen by name; the record follows the
+  // type this file will really be fetched in.
+  if (typeFor(transfer, command) == 'I') {
+    SaveResumeRecord(transfer, file.ini, site,
+                     {file.remoteFolder, remote, file.localFolder.string(), localName},
+                     std::time(nullptr));
+  }
+  const std::filesystem::path localPath = file.localFolder / localName;
+  const int replyClass = ReceiveToFile(transfer, file.controlSocket, command, localPath.string(),
+                                       transfer.state.transferMode, append);
+  if (transfer.state.transferResult == kTransferred) {
+    ClearResumeRecord(file.ini, site);
+    const TransferLogEntry entry{TransferDirection::kReceived, transfer.state.serverTransferType,
+                                 localName, site, file.remoteFolder, remote};
+    AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
+  }
+  return replyClass;
+}
 
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
                   const std::string& localPath, char type, bool append) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "transfer/file_transfer_context.h"
 #include "transfer/transfer_context.h"
 
 namespace ferrix::transfer {
@@ -20,6 +21,17 @@ namespace ferrix::transfer {
 // success), the refusal class in passive mode, or 0; sets transferResult.
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
                   const std::string& localPath, char type, bool append);
+
+// Downloads `remoteName` of the current remote folder into the current
+// local folder under the name the name rules give it (asked for with
+// `askForName` or `append`), unless the overwrite decision skips it; keeps a
+// resume record while a binary download runs and logs the transfer when it
+// is done. `index` and `count` only number the file in its batch. Returns 2
+// when the person cancelled or the file was skipped, else what ReceiveToFile
+// returned.
+int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
+                std::string_view remoteName, unsigned index, unsigned count, bool askForName,
+                bool append);
 
 // Restarts the download of `remoteName` in `remoteFolder` at `offset`,
 // writing to `file` (owned by the caller). Returns the completion class, or 0

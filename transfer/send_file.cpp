@@ -13,6 +13,7 @@
 #include "session/data_channel.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
+#include "transfer/overwrite_decision.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -23,17 +24,12 @@ namespace strings = resources::string_id;
 constexpr int kMdtmAllowed = 2;
 constexpr char kTextEndOfFile = 0x1A;
 constexpr std::size_t kVerbLength = 5;  // "STOR " and its kin
+constexpr int kRemoteNameHelpTopic = 640;
 
 std::string_view text(int id) { return resources::loadString(id); }
 
 void playSound(session::Session& session, int event) {
   if (session.playSound) session.playSound(event);
-}
-
-std::string formatted(std::string_view format, const std::string& argument) {
-  char buffer[1024];
-  std::snprintf(buffer, sizeof buffer, std::string(format).c_str(), argument.c_str());
-  return buffer;
 }
 
 // Sends one block; in ASCII type a final end-of-file mark stays behind.
@@ -59,10 +55,9 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
 
   struct stat status {};
   const bool sized = ::stat(localPath.c_str(), &status) == 0;
-  std::string statusText =
-      formatted(text(transfer.state.serverTransferType == 'A' ? strings::kSendingAsciiFile
-                                                              : strings::kSendingBinaryFile),
-                localPath);
+  const int format = transfer.state.serverTransferType == 'A' ? strings::kSendingAsciiFile
+                                                              : strings::kSendingBinaryFile;
+  std::string statusText = formatWithText(text(format), localPath);
   if (sized) statusText += " (" + std::to_string(status.st_size) + " bytes)";
   transfer.state.statusText = statusText;
   transfer.status.OpenTransferStatus(TransferMode::kSending, statusText, 0);
@@ -144,7 +139,48 @@ int sendStoringCommand(TransferContext& transfer, int controlSocket, std::string
   return replyClass;
 }
 
+// The remote name of an upload: the local file's own name, converted for
+// the server.
+std::string remoteNameFor(TransferContext& transfer, const std::string& localPath) {
+  const std::size_t slash = localPath.rfind('/');
+  std::string name = slash == std::string::npos ? localPath : localPath.substr(slash + 1);
+  ConvertTransferName(transfer.nameRules, name, NameDirection::kUpload);
+  return name;
+}
+
 }  // namespace
+
+int SendFile(TransferContext& transfer, const FileTransferContext& file,
+             const std::string& localPath, unsigned index, unsigned count, bool askForName,
+             bool append) {
+  session::Session& session = transfer.session;
+  std::string remoteName = remoteNameFor(transfer, localPath);
+  std::string verb = "STOR ";
+  if (askForName || append) {
+    const std::string prompt = formatWithText(text(strings::kEnterRemoteFileName), localPath);
+    if (!transfer.userInterface.inputBox(&remoteName, prompt, kRemoteNameHelpTopic)) {
+      session.log.logMessagef("+ %s", text(strings::kCancelled).data());
+      return 2;
+    }
+    if (append) verb = "APPE ";
+  }
+  session.log.logMessagef(text(strings::kSendingAs).data(), localPath.c_str(), remoteName.c_str(),
+                          index, count);
+  if (!append && DecideOverwrite(transfer, remoteName, file.destination) != kCopy) {
+    session.log.logMessage(formatWithText(text(strings::kNewerOrSameExists), remoteName));
+    return kSkippedByOverwriteRule;
+  }
+  const int result = SendFromFile(transfer, file.controlSocket, verb + remoteName, localPath,
+                                  transfer.state.transferMode);
+  // Only a stored file belongs in the log; a refusal moved nothing.
+  if (result == 2) {
+    const TransferLogEntry entry{TransferDirection::kSent, transfer.state.serverTransferType,
+                                 localPath, session.state.sessionProfile.hostName,
+                                 file.remoteFolder, remoteName};
+    AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
+  }
+  return result;
+}
 
 int SendFromFile(TransferContext& transfer, int controlSocket, std::string command,
                  const std::string& localPath, char type) {

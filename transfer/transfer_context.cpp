@@ -1,5 +1,8 @@
 #include "transfer/transfer_context.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "decoder/include/ferrixcore.h"
 #include "session/control_channel.h"
 
@@ -22,6 +25,15 @@ char SelectTransferType(TransferContext& transfer, int controlSocket, std::strin
     state.serverTransferType = wanted;
   }
   return wanted;
+}
+
+std::string formatWithText(std::string_view format, std::string_view text) {
+  const std::string pattern(format);
+  const std::string argument(text);
+  const int length = std::snprintf(nullptr, 0, pattern.c_str(), argument.c_str());
+  std::string result(static_cast<std::size_t>(std::max(length, 0)), '\0');
+  std::snprintf(result.data(), result.size() + 1, pattern.c_str(), argument.c_str());
+  return result;
 }
 
 std::string JoinRemotePath(int hostType, std::string_view folder, std::string_view name) {

@@ -45,6 +45,12 @@ struct TransferState {
   int transferResult = kNothingTransferred;
   CurrentEntry currentEntry;
   std::string statusText = "input:";
+  // The overwrite decision's view of the batch that runs: a folder transfer,
+  // the remembered "to All" answer (1 yes, -1 no, 0 ask) and the number of
+  // files, below 2 for a single file.
+  bool FolderTransferActive = false;
+  int OverwriteAllAnswer = 0;
+  int BatchFileCount = 0;
 };
 
 struct TransferSettings {
@@ -55,6 +61,9 @@ struct TransferSettings {
   bool keepTimes = true;                 // PROTIMES
   bool storeUnique = false;              // STOU
   bool reportOpenFailures = false;       // command-line run without -quiet
+  bool offerResume = true;               // PROREGET
+  bool applyOverwriteRules = true;       // PROOVERW
+  bool skipExistingInFolders = true;     // PRODIROW
 };
 
 struct TransferContext {
@@ -70,6 +79,9 @@ struct TransferContext {
 // and sends TYPE when it differs from the type last sent. Returns the type.
 char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
                         char wanted);
+
+// `format` (a message of the string table) with its one "%s" filled in.
+std::string formatWithText(std::string_view format, std::string_view text);
 
 // The full remote path of `name` in `folder` for the session's host type.
 std::string JoinRemotePath(int hostType, std::string_view folder, std::string_view name);

@@ -1,0 +1,182 @@
+#include "transfer/resume_record.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "resources/strings.h"
+#include "session/logon.h"
+#include "session/message_log.h"
+#include "transfer/receive_file.h"
+
+namespace ferrix::transfer {
+namespace {
+
+namespace strings = resources::string_id;
+using session::UserInterface;
+
+constexpr std::string_view kRemoteFolderKey = "REGETRDIR";
+constexpr std::string_view kRemoteNameKey = "REGETRFILE";
+constexpr std::string_view kLocalFolderKey = "REGETLDIR";
+constexpr std::string_view kLocalNameKey = "REGETLFILE";
+constexpr std::string_view kTimeKey = "REGETTIME";
+constexpr std::size_t kRecordTextLength = 255;
+constexpr std::uint64_t kRestartBoundary = 1024;
+
+std::string_view text(int id) { return resources::loadString(id); }
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
+
+UserInterface::Answer tell(TransferContext& transfer, int id, UserInterface::Buttons buttons,
+                           UserInterface::Icon icon) {
+  return transfer.userInterface.messageBox(text(id), session::kProgramTitle, buttons, icon);
+}
+
+// "Do you want to attempt to resume the transfer of:" the remote path, then
+// the local path with exactly one separator before the name.
+std::string resumeQuestion(int hostType, const ResumeRecord& record) {
+  std::string folder = record.localFolder;
+  if (!folder.empty() && folder.back() == '/') folder.pop_back();
+  std::string question(text(strings::kResumeQuestion));
+  question += JoinRemotePath(hostType, record.remoteFolder, record.remoteName);
+  question += "\n-->\n  " + folder;
+  if (folder.empty() || folder.back() != '/') question += '/';
+  return question + record.localName;
+}
+
+// The record's local file cannot be opened: forget the record if the person
+// deleted the file, otherwise keep it for another attempt.
+void reportMissingLocalFile(TransferContext& transfer, const ResumeContext& resume,
+                            std::string_view section) {
+  using Buttons = UserInterface::Buttons;
+  using Icon = UserInterface::Icon;
+  if (tell(transfer, strings::kLocalFileMissingQuestion, Buttons::kYesNo, Icon::kQuestion) ==
+      UserInterface::Answer::kYes) {
+    ClearResumeRecord(resume.ini, section);
+    tell(transfer, strings::kRetrieveAgain, Buttons::kOk, Icon::kInformation);
+  } else {
+    tell(transfer, strings::kLocalFileLocked, Buttons::kOk, Icon::kWarning);
+  }
+}
+
+// Fetches the rest of the record's file into `file` and settles the record:
+// kept when the transfer broke off or could not start, else removed.
+void resumeInto(TransferContext& transfer, const ResumeContext& resume, std::string_view section,
+                const ResumeRecord& record, std::FILE* file, std::uint64_t offset) {
+  session::Session& session = transfer.session;
+  // 0 means the loop never ran: the result still holds an earlier
+  // transfer's value, and the record is kept for another try.
+  if (ResumeReceive(transfer, resume.controlSocket, file, record.remoteFolder, record.remoteName,
+                    offset) == 0) {
+    session.log.logMessagef("! %s", text(strings::kRegetFailed).data());
+    return;
+  }
+  if (transfer.state.transferResult == kBrokenOff) {
+    SaveResumeRecord(transfer, resume.ini, section, record, std::time(nullptr));
+    return;
+  }
+  if (transfer.state.transferResult == kTransferred) {
+    const TransferLogEntry entry{TransferDirection::kReceived, transfer.state.serverTransferType,
+                                 record.localName, std::string(section), record.remoteFolder,
+                                 record.remoteName};
+    AppendTransferLog(resume.log, entry, record.localFolder, std::time(nullptr));
+  }
+  ClearResumeRecord(resume.ini, section);
+}
+
+bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
+  session::Session& session = transfer.session;
+  if (controlSocket == platform::kInvalidSocket || !session.state.connected) {
+    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
+    return true;
+  }
+  if (session.state.busyDepth || session.state.commandInProgress) {
+    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool SaveResumeRecord(TransferContext& transfer, platform::IniFile& ini, std::string_view section,
+                      const ResumeRecord& record, std::time_t now) {
+  if (transfer.settings.offerResume) {
+    const std::string site(section);
+    transfer.session.log.logMessagef(text(strings::kSavingRestartInfo).data(), site.c_str(),
+                                     record.remoteName.c_str());
+  }
+  const std::string time = std::to_string(static_cast<unsigned long>(now));
+  return ini.writeKeys(section, {{kRemoteFolderKey, record.remoteFolder},
+                                 {kRemoteNameKey, record.remoteName},
+                                 {kLocalFolderKey, record.localFolder},
+                                 {kLocalNameKey, record.localName},
+                                 {kTimeKey, time}});
+}
+
+bool ClearResumeRecord(platform::IniFile& ini, std::string_view section) {
+  if (ini.readString(section, kRemoteNameKey, "").empty()) return true;
+  return ini.writeKeys(section, {{kRemoteFolderKey, {}},
+                                 {kRemoteNameKey, {}},
+                                 {kLocalFolderKey, {}},
+                                 {kLocalNameKey, {}},
+                                 {kTimeKey, {}}});
+}
+
+std::optional<ResumeRecord> ReadResumeRecord(platform::IniFile& ini, std::string_view section) {
+  const auto read = [&](std::string_view key) {
+    return ini.readString(section, key, "").substr(0, kRecordTextLength);
+  };
+  ResumeRecord record{read(kRemoteFolderKey), read(kRemoteNameKey), read(kLocalFolderKey),
+                      read(kLocalNameKey)};
+  if (record.remoteFolder.empty() || record.remoteName.empty() || record.localFolder.empty() ||
+      record.localName.empty()) {
+    return std::nullopt;
+  }
+  return record;
+}
+
+std::uint64_t RestartOffset(std::uint64_t size) {
+  return size > kRestartBoundary ? size - size % kRestartBoundary : 0;
+}
+
+void OfferResume(TransferContext& transfer, const ResumeContext& resume, std::string_view section) {
+  if (!transfer.settings.offerResume) return;
+  if (refuseWhenNotReady(transfer, resume.controlSocket)) return;
+  const std::optional<ResumeRecord> record = ReadResumeRecord(resume.ini, section);
+  if (!record) return;
+  const int hostType = transfer.session.state.sessionProfile.hostType;
+  if (transfer.userInterface.messageBox(resumeQuestion(hostType, *record), session::kProgramTitle,
+                                        UserInterface::Buttons::kYesNo,
+                                        UserInterface::Icon::kQuestion) !=
+      UserInterface::Answer::kYes) {
+    ClearResumeRecord(resume.ini, section);
+    return;
+  }
+  transfer.state.currentEntry = {};
+  if (resume.enterLocalFolder) resume.enterLocalFolder(record->localFolder);
+  const std::filesystem::path path = std::filesystem::path(record->localFolder) / record->localName;
+  // "r+b" opens only a file that exists, for writing, keeping its bytes.
+  const OpenFile file(std::fopen(path.c_str(), "r+b"));
+  if (!file) {
+    reportMissingLocalFile(transfer, resume, section);
+    return;
+  }
+  struct stat status {};
+  const std::uint64_t size =
+      ::fstat(fileno(file.get()), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
+  const std::uint64_t offset = RestartOffset(size);
+  if (::fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) {
+    tell(transfer, strings::kSeekFailed, UserInterface::Buttons::kOk, UserInterface::Icon::kError);
+    return;
+  }
+  resumeInto(transfer, resume, section, *record, file.get(), offset);
+  std::fflush(file.get());
+  if (resume.refreshLocalPane) resume.refreshLocalPane();
+}
+
+}  // namespace ferrix::transfer
