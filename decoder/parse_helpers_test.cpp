@@ -48,10 +48,9 @@ struct FieldCase {
 
 TEST(ParseHelpers, FieldsAreSeparatedBySpacesOnly) {
   const FieldCase cases[] = {
-      {"a b  c", 1, "a b  c"},       {"  a b", 1, "  a b"},       {"  a b", 2, "a b"},
-      {"  a b", 3, "b"},             {"a b  c", 3, "c"},          {"a b  c", 4, nullptr},
-      {"a\tb c", 2, "c"},            {"a b ", 3, nullptr},        {"", 2, nullptr},
-      {"x", 0, "x"},
+      {"a b  c", 1, "a b  c"}, {"  a b", 1, "  a b"},  {"  a b", 2, "a b"}, {"  a b", 3, "b"},
+      {"a b  c", 3, "c"},      {"a b  c", 4, nullptr}, {"a\tb c", 2, "c"},  {"a b ", 3, nullptr},
+      {"", 2, nullptr},        {"x", 0, "x"},
   };
   for (const FieldCase& c : cases) {
     std::string text = c.text;
@@ -91,8 +90,8 @@ TEST(ParseHelpers, LastFieldTrimsAndPrefersTheLastSpace) {
     const char* last;
   };
   const Case cases[] = {
-      {"one two three \r\n", "three"}, {"alone", "alone"},    {"", ""},
-      {"a\tb", "b"},                   {"a\tb c\td", "c\td"}, {"x \tname", "name"},
+      {"one two three \r\n", "three"}, {"alone", "alone"},   {"", ""}, {"a\tb", "b"},
+      {"a\tb c\td", "c\td"},           {"x \tname", "name"},
   };
   for (const Case& c : cases) {
     std::string text = c.text;
@@ -117,8 +116,8 @@ TEST(ParseHelpers, FindsTextWithAndWithoutCase) {
 }
 
 TEST(ParseHelpers, FolderMarkersAreExactTexts) {
-  const char* withMarker[] = {"x <DIR> y", "a dir b", "a Dir b", "a DIR b",
-                              "<DIRECTORY>", "[dir]", "<dir>"};
+  const char* withMarker[] = {"x <DIR> y",   "a dir b", "a Dir b", "a DIR b",
+                              "<DIRECTORY>", "[dir]",   "<dir>"};
   const char* without[] = {"directory", "a dIr b", "dir", "[DIR]", nullptr};
   for (const char* text : withMarker) EXPECT_TRUE(HasFolderMarker(text)) << text;
   for (const char* text : without) EXPECT_FALSE(HasFolderMarker(text)) << (text ? text : "null");
@@ -131,10 +130,10 @@ TEST(ParseHelpers, MonthNamesAndInitials) {
     int byInitials;
   };
   const Case cases[] = {
-      {"Jan", 1, 1},  {"feb", 2, 2},   {"MAR", 3, 3},   {"Apr", 4, 4},  {"Mai", 5, 5},
-      {"May", 5, 5},  {"Jun", 6, 6},   {"jul", 7, 7},   {"Aug", 8, 8},  {"Sep", 9, 9},
+      {"Jan", 1, 1},   {"feb", 2, 2},   {"MAR", 3, 3},   {"Apr", 4, 4},  {"Mai", 5, 5},
+      {"May", 5, 5},   {"Jun", 6, 6},   {"jul", 7, 7},   {"Aug", 8, 8},  {"Sep", 9, 9},
       {"Okt", 10, 10}, {"Oct", 10, 10}, {"Nov", 11, 11}, {"Dez", 0, 12}, {"Ja", 0, 1},
-      {"J", 0, 6},    {"Ju", 0, 6},    {"M", 0, 5},     {"", 0, 0},     {"xyz", 0, 0},
+      {"J", 0, 6},     {"Ju", 0, 6},    {"M", 0, 5},     {"", 0, 0},     {"xyz", 0, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MonthFromName(c.text), c.byName) << c.text;
@@ -163,8 +162,8 @@ TEST(ParseHelpers, ParseDateReadsEachOrder) {
       {"  Jan 5 03", 2, 2003, 1, 5},
       {"05-Jan-03", 2, 2005, 1, 3},  // a named month makes the first number the year
       {"7", 2, 0, 7, 0},             // only the month
-      {"3/4", 2, 2000, 3, 4},  // year 0 with month and day known
-      {"31/12/2001", 2, 0, 0, 0},  // month 31 out of range
+      {"3/4", 2, 2000, 3, 4},        // year 0 with month and day known
+      {"31/12/2001", 2, 0, 0, 0},    // month 31 out of range
       {"Jan-5", 0, 2000, 1, 5},
       {"Jan", 0, 0, 1, 0},
       {"Dec 31 -3", 0, 1997, 12, 31},
@@ -215,8 +214,9 @@ TEST(ParseHelpers, ParseTimeHandlesMarkersAndMissingMinutes) {
     int minute;
   };
   const Case cases[] = {
-      {"10:30PM", 22, 30}, {"10:30pm", 22, 30}, {"12:15AM", 0, 15}, {"12:15am", 0, 15}, {"12:15PM", 12, 15}, {"12:15", 12, 15},
-      {"9::05", 9, 5},     {"7", 7, 0},         {"11:5", 11, 5},     {"11:5P", 11, 5},
+      {"10:30PM", 22, 30}, {"10:30pm", 22, 30}, {"12:15AM", 0, 15}, {"12:15am", 0, 15},
+      {"12:15PM", 12, 15}, {"12:15", 12, 15},   {"9::05", 9, 5},    {"7", 7, 0},
+      {"11:5", 11, 5},     {"11:5P", 11, 5},
   };
   for (const Case& c : cases) {
     ListingEntry entry = ClearedEntry();
@@ -298,8 +298,8 @@ TEST(ParseHelpers, CenturyRule) {
     int day;
     int expected;
   };
-  const Case cases[] = {{3, 1, 1, 2003},  {50, 1, 1, 1950}, {49, 1, 1, 2049}, {3, 0, 1, 1903},
-                        {0, 0, 0, 0},     {0, 1, 1, 2000},  {1899, 1, 1, 3799}, {1900, 1, 1, 1900}};
+  const Case cases[] = {{3, 1, 1, 2003}, {50, 1, 1, 1950}, {49, 1, 1, 2049},   {3, 0, 1, 1903},
+                        {0, 0, 0, 0},    {0, 1, 1, 2000},  {1899, 1, 1, 3799}, {1900, 1, 1, 1900}};
   for (const Case& c : cases) {
     ListingEntry entry = ClearedEntry();
     entry.year = static_cast<std::uint16_t>(c.year);

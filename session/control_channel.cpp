@@ -389,19 +389,36 @@ int flushControlInput(Session& session, int socket) {
 
 std::string socketErrorText(int code) {
   using namespace platform::socket_error;
-  static constexpr int kCodes[] = {
-      kCancelled,        kInvalidArgument,  kNoDescriptors,     kWouldBlock,
-      kInProgress,       kNotSocket,        kProtocolType,      kProtocolNotSupported,
-      kSocketTypeNotSupported, kFamilyNotSupported, kAddressInUse, kAddressNotAvailable,
-      kNetworkDown,      kConnectionAborted, kConnectionReset,  kNoBufferSpace,
-      kNotConnected,     kTimedOut,         kConnectionRefused, kHostDown,
-      kHostUnreachable,  10091,             10092,              10093};
+  static constexpr int kCodes[] = {kCancelled,
+                                   kInvalidArgument,
+                                   kNoDescriptors,
+                                   kWouldBlock,
+                                   kInProgress,
+                                   kNotSocket,
+                                   kProtocolType,
+                                   kProtocolNotSupported,
+                                   kSocketTypeNotSupported,
+                                   kFamilyNotSupported,
+                                   kAddressInUse,
+                                   kAddressNotAvailable,
+                                   kNetworkDown,
+                                   kConnectionAborted,
+                                   kConnectionReset,
+                                   kNoBufferSpace,
+                                   kNotConnected,
+                                   kTimedOut,
+                                   kConnectionRefused,
+                                   kHostDown,
+                                   kHostUnreachable,
+                                   10091,
+                                   10092,
+                                   10093};
   constexpr std::size_t kTextLimit = 126;
   int resource = 0;
   if (const auto* found = std::find(std::begin(kCodes), std::end(kCodes), code);
       found != std::end(kCodes)) {
-    resource = resources::string_id::kFirstSocketErrorText +
-               static_cast<int>(found - std::begin(kCodes));
+    resource =
+        resources::string_id::kFirstSocketErrorText + static_cast<int>(found - std::begin(kCodes));
   } else if (code == kHostNotFound || code == kTryAgain) {
     resource = 25;
   } else if (code == kNoRecovery) {

@@ -23,7 +23,6 @@
 
 namespace ferrix::session {
 
-inline constexpr const char* kProgramTitle = "Corvane FERRIX QX";
 inline constexpr int kHostTypePdp11Rsx11m = 6019;
 
 // One logon attempt with the session profile; `firewall` is used only when

@@ -17,6 +17,9 @@
 
 namespace ferrix::session {
 
+// The main window's title and the caption of the program's message boxes.
+inline constexpr const char* kProgramTitle = "Corvane FERRIX QX";
+
 class UserInterface {
  public:
   enum class Buttons { kOk, kOkCancel, kYesNo, kYesNoCancel };

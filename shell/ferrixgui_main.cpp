@@ -97,7 +97,8 @@ class Program {
               return text;
             },
             [this](const std::string& message) {
-              console_.messageBox(message, "Ferrix", session::UserInterface::Buttons::kOk,
+              console_.messageBox(message, session::kProgramTitle,
+                                  session::UserInterface::Buttons::kOk,
                                   session::UserInterface::Icon::kError);
               std::fputs(config::kCommandLineSyntax, stderr);
               std::fputc('\n', stderr);
@@ -111,8 +112,8 @@ class Program {
     log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
 
     transfer::TransferState state;
-    state.transferMode = values_.transferMode != 0 ? values_.transferMode
-                                                   : static_cast<char>(settings.MODE);
+    state.transferMode =
+        values_.transferMode != 0 ? values_.transferMode : static_cast<char>(settings.MODE);
     state.automaticMode = settings.AMODE != 0;
     transfer::TransferSettings transferSettings;
     transferSettings.receiveBlockSize = settings.RBP;
@@ -120,16 +121,18 @@ class Program {
     transferSettings.keepTimes = settings.PROTIMES != 0;
     transferSettings.storeUnique = settings.STOU != 0;
     transferSettings.reportOpenFailures = !values_.quiet;
-    transfer::NameRuleSettings nameRules{configuration_.extensionListPath(),
-                                         configuration_.conversionListPath(),
-                                         settings.CONVEXT != 0,
-                                         values_.lowerCase || settings.FORCLOW != 0,
-                                         settings.RECU != 0};
+    transfer::NameRuleSettings nameRules{
+        configuration_.extensionListPath(), configuration_.conversionListPath(),
+        settings.CONVEXT != 0, values_.lowerCase || settings.FORCLOW != 0, settings.RECU != 0};
     transfer::TransferStatus status(console_, settings.HASH != 0, settings.tranrate == 1);
-    transfer::TransferContext transfer{session_, state, status, transferSettings, nameRules,
-                                       console_};
+    transfer::TransferContext transfer{session_,         state,     status,
+                                       transferSettings, nameRules, console_};
     shell::UnattendedRun run{
-        session_, console_, configuration_, sites_, transfer,
+        session_,
+        console_,
+        configuration_,
+        sites_,
+        transfer,
         [this](session::Session& session) {
           return session::logon(session, console_, config::readFirewallSettings(configuration_));
         },

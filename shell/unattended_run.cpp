@@ -23,14 +23,14 @@ constexpr int kDefaultConnectBudget = 10;
 constexpr unsigned kConnectPauseMs = 2000;
 constexpr int kBullCp6 = 6028;
 constexpr std::size_t kNameListLineLength = 79;
-constexpr char kProgramTitle[] = "Ferrix";
 constexpr std::size_t kShortNames = 12;  // when the file system cannot tell
 
 enum class Direction { kReceive, kSend };
 
 std::string lowerCased(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  });
   return text;
 }
 
@@ -55,7 +55,8 @@ void playSound(session::Session& session, int event) {
 void report(UnattendedRun& run, bool quiet, const std::string& message) {
   run.session.log.logMessage(message);
   if (!quiet) {
-    run.userInterface.messageBox(message, kProgramTitle, session::UserInterface::Buttons::kOk,
+    run.userInterface.messageBox(message, session::kProgramTitle,
+                                 session::UserInterface::Buttons::kOk,
                                  session::UserInterface::Icon::kNone);
   }
 }
@@ -70,8 +71,8 @@ std::string localNameFor(UnattendedRun& run, const std::string& remoteName) {
 int receiveOne(UnattendedRun& run, const std::string& remotePath, const std::string& localPath) {
   transfer::TransferContext& transfer = run.transfer;
   const int control = run.session.state.controlSocket;
-  const int replyClass = transfer::ReceiveToFile(transfer, control, "RETR " + remotePath,
-                                                 localPath, transfer.state.transferMode, false);
+  const int replyClass = transfer::ReceiveToFile(transfer, control, "RETR " + remotePath, localPath,
+                                                 transfer.state.transferMode, false);
   return replyClass == 2 ? kStepSucceeded : kStepFailed;
 }
 
@@ -189,7 +190,8 @@ int connectWithBudget(UnattendedRun& run) {
 
 }  // namespace
 
-UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::CommandLineValues& values) {
+UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
+                                       const config::CommandLineValues& values) {
   session::Session& session = run.session;
   config::SiteProfile& profile = session.state.sessionProfile;
   run.transfer.state.serverTransferType = '\0';
@@ -206,10 +208,10 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::Command
     host = destination.host;
   } else {
     if (!values.quiet) {
-      const std::string text = "SRC(" + std::to_string(static_cast<int>(source.kind)) + "): " +
-                               values.source + "\nDST(" +
-                               std::to_string(static_cast<int>(destination.kind)) + "): " +
-                               values.destination;
+      const std::string text = "SRC(" + std::to_string(static_cast<int>(source.kind)) +
+                               "): " + values.source + "\nDST(" +
+                               std::to_string(static_cast<int>(destination.kind)) +
+                               "): " + values.destination;
       run.userInterface.messageBox(text, "Unknown batch command!",
                                    session::UserInterface::Buttons::kOk,
                                    session::UserInterface::Icon::kError);
@@ -240,9 +242,8 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::Command
   int step = transferStep(run, values, direction, sourcePath, destinationPath);
   if (step == kStepRemoteFolder) {
     step = kStepFailed;
-    if (profile.hostType != kBullCp6 &&
-        session::sendCommand(session, session.state.controlSocket, "CWD %s", sourcePath.c_str()) ==
-            2) {
+    if (profile.hostType != kBullCp6 && session::sendCommand(session, session.state.controlSocket,
+                                                             "CWD %s", sourcePath.c_str()) == 2) {
       return UnattendedResult::kStayConnected;
     }
   }
@@ -254,8 +255,7 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::Command
     return UnattendedResult::kSucceeded;
   }
   playSound(session, session::sound_event::kTransferFailed);
-  report(run, values.quiet,
-         "! Transfer failed for " + sourcePath + " from " + profile.hostName);
+  report(run, values.quiet, "! Transfer failed for " + sourcePath + " from " + profile.hostName);
   return UnattendedResult::kFailed;
 }
 

@@ -23,8 +23,8 @@ constexpr char kEmptyNameReplacement[] = "aaremote";
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return lower(x) == lower(y); });
 }
 
 // True when `name` is longer than `tail` and ends with it, ignoring case.
@@ -77,13 +77,26 @@ std::string_view afterLastSeparator(std::string_view name) {
 void replaceForbiddenCharacters(std::string& name) {
   for (char& c : name) {
     switch (c) {
-      case '*': c = '@'; break;
-      case '<': c = '{'; break;
-      case '>': c = '}'; break;
-      case '?': c = '$'; break;
-      case '|': c = '+'; break;
-      case '/': c = '_'; break;
-      default: break;
+      case '*':
+        c = '@';
+        break;
+      case '<':
+        c = '{';
+        break;
+      case '>':
+        c = '}';
+        break;
+      case '?':
+        c = '$';
+        break;
+      case '|':
+        c = '+';
+        break;
+      case '/':
+        c = '_';
+        break;
+      default:
+        break;
     }
   }
   // A server must not steer a download out of its folder or onto the folder itself.
@@ -216,7 +229,8 @@ std::string MakeLocalName(const NameRuleSettings& settings, std::string_view rem
   bool extensionSplit = false;
   if (hostType == FERRIX_HOST_TYPE_OS2200) {
     name = remoteName;
-    std::replace_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }, '.');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }, '.');
     ConvertTransferName(settings, name, NameDirection::kDownload);
   } else if (maxNameLength > kShortNameLimit &&
              remoteName.size() < static_cast<std::size_t>(maxNameLength) &&

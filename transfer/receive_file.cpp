@@ -159,7 +159,8 @@ int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket
   const BlockSink sink = [file](const char* bytes, std::size_t length) {
     return writeAll(file, bytes, length);
   };
-  const LoopResult loop = receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, file >= 0);
+  const LoopResult loop =
+      receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, file >= 0);
   const CurrentEntry entry = transfer.state.currentEntry;
   transfer.state.currentEntry = {};
   if (file >= 0) {
@@ -308,8 +309,12 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
                                        transfer.state.transferMode, append);
   if (transfer.state.transferResult == kTransferred) {
     ClearResumeRecord(file.ini, site);
-    const TransferLogEntry entry{TransferDirection::kReceived, transfer.state.serverTransferType,
-                                 localName, site, file.remoteFolder, remote};
+    const TransferLogEntry entry{TransferDirection::kReceived,
+                                 transfer.state.serverTransferType,
+                                 localName,
+                                 site,
+                                 file.remoteFolder,
+                                 remote};
     AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
   }
   return replyClass;

@@ -34,7 +34,8 @@ void playSound(session::Session& session, int event) {
 
 // Sends one block; in ASCII type a final end-of-file mark stays behind.
 bool sendBlock(TransferContext& transfer, int dataSocket, const char* bytes, std::size_t length) {
-  if (transfer.state.serverTransferType == 'A' && length > 0 && bytes[length - 1] == kTextEndOfFile) {
+  if (transfer.state.serverTransferType == 'A' && length > 0 &&
+      bytes[length - 1] == kTextEndOfFile) {
     --length;
   }
   return session::sendAll(transfer.session, dataSocket, std::string_view(bytes, length)) == length;
@@ -72,7 +73,8 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
     session.log.logMessage(message);
     playSound(session, session::sound_event::kTransferFailed);
     if (transfer.settings.reportOpenFailures) {
-      transfer.userInterface.messageBox(message, "Ferrix", session::UserInterface::Buttons::kOk,
+      transfer.userInterface.messageBox(message, session::kProgramTitle,
+                                        session::UserInterface::Buttons::kOk,
                                         session::UserInterface::Icon::kNone);
     }
   } else {
@@ -120,9 +122,10 @@ void setRemoteTime(TransferContext& transfer, int controlSocket, const std::stri
   const std::string remoteName = command.substr(std::min(kVerbLength, command.size()));
   if (session::sendCommand(session, controlSocket, "MDTM %u%02u%02u%02u%02u%02u %s",
                            static_cast<unsigned>(utc.tm_year + 1900),
-                           static_cast<unsigned>(utc.tm_mon + 1), static_cast<unsigned>(utc.tm_mday),
-                           static_cast<unsigned>(utc.tm_hour), static_cast<unsigned>(utc.tm_min),
-                           static_cast<unsigned>(utc.tm_sec), remoteName.c_str()) != 2) {
+                           static_cast<unsigned>(utc.tm_mon + 1),
+                           static_cast<unsigned>(utc.tm_mday), static_cast<unsigned>(utc.tm_hour),
+                           static_cast<unsigned>(utc.tm_min), static_cast<unsigned>(utc.tm_sec),
+                           remoteName.c_str()) != 2) {
     profile.serverFeatureMask &= ~kMdtmAllowed;
   }
 }
@@ -174,9 +177,12 @@ int SendFile(TransferContext& transfer, const FileTransferContext& file,
                                   transfer.state.transferMode);
   // Only a stored file belongs in the log; a refusal moved nothing.
   if (result == 2) {
-    const TransferLogEntry entry{TransferDirection::kSent, transfer.state.serverTransferType,
-                                 localPath, session.state.sessionProfile.hostName,
-                                 file.remoteFolder, remoteName};
+    const TransferLogEntry entry{TransferDirection::kSent,
+                                 transfer.state.serverTransferType,
+                                 localPath,
+                                 session.state.sessionProfile.hostName,
+                                 file.remoteFolder,
+                                 remoteName};
     AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
   }
   return result;

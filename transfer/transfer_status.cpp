@@ -69,8 +69,9 @@ std::uint64_t ParseExpectedSize(std::string_view statusText) {
   std::string text(statusText.substr(0, statusText.rfind(')')));
   const std::size_t open = text.rfind('(');
   if (open == std::string::npos) return 0;
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  });
   const std::uint64_t number = leadingNumber(std::string_view(text).substr(open + 1));
   if (text.find("bytes", open) != std::string::npos) return number;
   if (text.find('k', open) != std::string::npos) return number * 1024;
@@ -107,7 +108,7 @@ void TransferStatus::OpenTransferStatus(TransferMode mode, std::string_view stat
   using Display = session::UserInterface::TransferDisplay;
   expectedSize_ = ParseExpectedSize(statusText);
   if (expectedSize_ == 0) expectedSize_ = entrySize;
-  const Display display = hash_ ? Display::kDialog
+  const Display display = hash_                            ? Display::kDialog
                           : mode == TransferMode::kSending ? Display::kSendStatusLine
                                                            : Display::kReceiveStatusLine;
   userInterface_.openTransferStatus(display, statusText);
@@ -163,7 +164,9 @@ int SendAbort(session::Session& session, int controlSocket) {
                             static_cast<unsigned>(platform::lastSocketError()));
     return 0;
   }
-  static constexpr char kAbort[] = "\xf2" "ABOR\r\n";
+  static constexpr char kAbort[] =
+      "\xf2"
+      "ABOR\r\n";
   constexpr std::uint64_t kAbortSendTimeoutMs = 32000;
   if (session::sendWithTimeout(session, controlSocket, kAbort, 7, kAbortSendTimeoutMs) != 7) {
     session.log.logMessagef("[%u] ABOR %.*s %u", static_cast<unsigned>(controlSocket),
