@@ -6,6 +6,7 @@
 // Thread rule: runs on the one thread that owns the session.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -40,5 +41,10 @@ struct UnattendedRun {
 
 // Runs the transfer from values.source to values.destination.
 UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::CommandLineValues& values);
+
+// For a run left connected in a remote folder with no window to show it:
+// receives the folder's listing (LIST) into a temporary file and copies it,
+// bytes as received, to `out`. False when the listing could not be had.
+bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out);
 
 }  // namespace ferrix::shell
