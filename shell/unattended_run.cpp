@@ -96,29 +96,37 @@ std::optional<std::string> safeLocalNameFor(UnattendedRun& run, const std::strin
 }
 
 // Appends the transfer log line when the INI file asks for it ("dolog").
+// The local file's folder stands for the local pane's: the line names the
+// file in it, and a relative log file name is taken there.
 void logTransfer(UnattendedRun& run, transfer::TransferDirection direction,
-                 const std::string& localName, const std::string& remoteFolder,
-                 const std::string& remoteName) {
+                 const std::string& localPath, const std::string& site,
+                 const std::string& remoteFolder, const std::string& remoteName) {
   platform::IniFile& ini = run.configuration.iniFile();
   const transfer::TransferLogSettings settings{
       ini.readInt(config::kConfigSection, "dolog", 1),
       ini.readString(config::kConfigSection, "logfile", "FERRIX.LOG")};
-  const config::SiteProfile& profile = run.session.state.sessionProfile;
+  std::error_code error;
+  const std::filesystem::path local = std::filesystem::absolute(localPath, error);
   transfer::TransferLogEntry entry;
   entry.direction = direction;
   entry.serverTransferType = run.transfer.state.serverTransferType;
-  entry.localName = localName;
-  entry.site = direction == transfer::TransferDirection::kReceived ? profile.profileName
-                                                                   : profile.hostName;
+  entry.localName = local.filename().string();
+  entry.site = site;
   entry.remoteFolder = remoteFolder;
   entry.remoteName = remoteName;
-  transfer::AppendTransferLog(settings, entry, platform::currentFolder(), std::time(nullptr));
+  transfer::AppendTransferLog(settings, entry, local.parent_path(), std::time(nullptr));
+}
+
+// The site section, or host, a receive was named for.
+std::string sourceSite(const config::CommandLineValues& values) {
+  return config::ClassifyTransferArgument(values.source).host;
 }
 
 // Receives `remoteName` (a path, or a name in the current remote folder,
-// which is `remoteFolder`) into `localPath`.
-int receiveOne(UnattendedRun& run, const std::string& remoteFolder, const std::string& remoteName,
-               const std::string& localPath) {
+// which is `remoteFolder`) into `localPath`; `site` is the site section or
+// host the run was named for.
+int receiveOne(UnattendedRun& run, const std::string& site, const std::string& remoteFolder,
+               const std::string& remoteName, const std::string& localPath) {
   transfer::TransferContext& transfer = run.transfer;
   const int control = run.session.state.controlSocket;
   const int replyClass = transfer::ReceiveToFile(transfer, control, "RETR " + remoteName,
@@ -126,7 +134,7 @@ int receiveOne(UnattendedRun& run, const std::string& remoteFolder, const std::s
   // A download cut short (cancel, a write error, a broken connection) may
   // still end with a 2xx reply to the abort.
   if (replyClass != 2 || transfer.state.transferResult == transfer::kBrokenOff) return kStepFailed;
-  logTransfer(run, transfer::TransferDirection::kReceived, localPath, remoteFolder,
+  logTransfer(run, transfer::TransferDirection::kReceived, localPath, site, remoteFolder,
               baseName(remoteName));
   return kStepSucceeded;
 }
@@ -149,7 +157,8 @@ int sendOne(UnattendedRun& run, const std::string& localPath, const std::string&
   const int replyClass = transfer::SendFromFile(transfer, control, "STOR " + remotePath, localPath,
                                                 transfer.state.transferMode);
   if (replyClass != 2) return kStepFailed;
-  logTransfer(run, transfer::TransferDirection::kSent, localPath, folderPart(remotePath),
+  logTransfer(run, transfer::TransferDirection::kSent, localPath,
+              run.session.state.sessionProfile.hostName, folderPart(remotePath),
               baseName(remotePath));
   return kStepSucceeded;
 }
@@ -185,7 +194,7 @@ int wildcardReceive(UnattendedRun& run, const config::CommandLineValues& values,
     std::optional<std::string> local = safeLocalNameFor(run, name);
     if (!local) continue;
     if (values.lowerCase) *local = lowerCased(*local);
-    result = receiveOne(run, folder, name, destination + *local);
+    result = receiveOne(run, sourceSite(values), folder, name, destination + *local);
   }
   return result;
 }
@@ -224,7 +233,7 @@ int transferStep(UnattendedRun& run, const config::CommandLineValues& values, Di
     if (!local) return kStepFailed;
     destination += *local;
   }
-  return receiveOne(run, folderPart(source), source, destination);
+  return receiveOne(run, sourceSite(values), folderPart(source), source, destination);
 }
 
 // Takes the site's settings when the host names a site section.
