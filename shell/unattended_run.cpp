@@ -355,7 +355,8 @@ bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out) {
       platform::TempFile::create(platform::tempFolder(), "DIR", error);
   if (!list) return false;
   if (transfer::ReceiveToFile(run.transfer, run.session.state.controlSocket, "LIST", list->path(),
-                              'A', false) != 2) {
+                              'A', false) != 2 ||
+      run.transfer.state.transferResult == transfer::kBrokenOff) {
     return false;
   }
   std::ifstream listing(list->path(), std::ios::binary);

@@ -1,7 +1,9 @@
 // The unattended transfer named on the command line: classify source and
 // destination, take the site's settings, connect with retries, transfer one
 // file or a wildcard group (NLST), and report the outcome in the log, by
-// sound and (unless quiet) in a message box.
+// sound and (unless quiet) in a message box. Each completed file gets its
+// line in the transfer log. Names the server hands out are used only when
+// they stay inside the destination folder.
 //
 // Thread rule: runs on the one thread that owns the session.
 #pragma once
