@@ -24,3 +24,7 @@ if [ "$found" -eq 0 ]; then
   echo "no ferrix_bench_* programs were built (is Google Benchmark installed?)" >&2
   exit 1
 fi
+
+# Then whole transfers: Ferrix against curl, both talking to vsftpd.
+echo "== transfer throughput against curl"
+bench/transfer_vs_curl.sh

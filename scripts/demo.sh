@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds ferrixgui in build/ and runs it. With arguments they go to the
 # program, from the folder this script was started in (so "-i my.ini" means
-# ./my.ini there). Without arguments it shows an unattended transfer: it
-# starts an FTP server (pyftpdlib) on a free loopback port serving a sample
-# file, and has Ferrix fetch that file through a site profile named "demo".
+# ./my.ini there). Without arguments it shows two unattended transfers: it
+# starts an FTP server (pyftpdlib, anonymous users may write) on a free
+# loopback port serving a sample file, has Ferrix fetch that file and send
+# another one through a site profile named "demo", and shows the logs.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/packages.sh"
@@ -25,7 +26,7 @@ trap cleanup EXIT
 mkdir -p "$work/served/pub" "$work/local"
 printf 'Quarterly figures\r\nNorth 1200\r\nSouth 950\r\n' >"$work/served/pub/report.txt"
 port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-/usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -d "$work/served" >"$work/server.log" 2>&1 &
+/usr/bin/python3 -m pyftpdlib -i 127.0.0.1 -p "$port" -d "$work/served" -w >"$work/server.log" 2>&1 &
 server=$!
 for _ in $(seq 50); do
   (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
@@ -38,3 +39,11 @@ cd "$work/local"
 "$ferrixgui" -i "$work/FERRIX.INI" "demo:/pub/report.txt" "local:$work/local/"
 echo "== received file $work/local/report.txt:"
 cat "$work/local/report.txt"
+
+printf 'North 1250\r\nSouth 990\r\n' >"$work/local/forecast.txt"
+echo "== ferrixgui -i $work/FERRIX.INI local:$work/local/forecast.txt demo:/pub/"
+"$ferrixgui" -i "$work/FERRIX.INI" "local:$work/local/forecast.txt" "demo:/pub/"
+echo "== stored on the server as $work/served/pub/forecast.txt:"
+cat "$work/served/pub/forecast.txt"
+echo "== transfer log $work/local/FERRIX.LOG:"
+cat "$work/local/FERRIX.LOG"

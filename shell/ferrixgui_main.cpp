@@ -1,6 +1,7 @@
 // ferrixgui: takes its options and transfer arguments; with transfer
-// arguments it runs the unattended transfer on the console (no window is
-// needed) and exits with its outcome. Without them it prints the INI file in
+// arguments it runs the unattended transfer on the console and exits with its
+// outcome (a remote folder as the source prints that folder's listing). It
+// never opens a window. Without transfer arguments it prints the INI file in
 // use and the settings and session site loaded from it.
 #include <cstdio>
 #include <memory>
@@ -139,11 +140,11 @@ class Program {
         [this](session::Session& session) { listing::DetectHostType(session, console_); }};
     const shell::UnattendedResult result = shell::RunUnattendedTransfer(run, values_);
     if (result == shell::UnattendedResult::kStayConnected) {
-      // Without a window there is nothing to stay open in: say where the
-      // connection was, then close it properly.
-      log_.logMessagef("+ Connected to %s in %s; closing, as there is no window to stay in",
-                       profile().hostName.c_str(), values_.source.c_str());
+      // Without a window there is nothing to stay open in: show the folder
+      // reached instead, then close the connection properly.
+      const bool listed = shell::PrintRemoteFolderListing(run, stdout);
       session::disconnectSession(session_);
+      return listed ? 0 : kExitFailure;
     }
     return result == shell::UnattendedResult::kFailed ? kExitFailure : 0;
   }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 #include <fstream>
+#include <optional>
 
 #include "platform/paths.h"
 #include "platform/temp_file.h"
@@ -13,6 +15,7 @@
 #include "session/sound_events.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
+#include "transfer/transfer_log.h"
 
 namespace ferrix::shell {
 namespace {
@@ -68,20 +71,97 @@ std::string localNameFor(UnattendedRun& run, const std::string& remoteName) {
   return transfer::MakeLocalName(run.transfer.nameRules, remoteName, hostType, folder, maxName);
 }
 
-int receiveOne(UnattendedRun& run, const std::string& remotePath, const std::string& localPath) {
+// A name that would leave the destination folder, or could not be sent on
+// one command line, is never used.
+bool isSafeName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0\r\n", 4)) == std::string_view::npos;
+}
+
+// The log line for a refused name, its control characters made visible.
+void refuseName(UnattendedRun& run, std::string name) {
+  std::replace_if(
+      name.begin(), name.end(),
+      [](char c) { return std::iscntrl(static_cast<unsigned char>(c)) != 0; }, '?');
+  run.session.log.logMessagef("! refused unsafe name \"%s\"; skipped", name.c_str());
+}
+
+// The local name for a server's name, or nothing (logged) when unsafe.
+std::optional<std::string> safeLocalNameFor(UnattendedRun& run, const std::string& remoteName) {
+  std::string local = localNameFor(run, remoteName);
+  if (!isSafeName(local)) {
+    refuseName(run, local);
+    return std::nullopt;
+  }
+  return local;
+}
+
+// Appends the transfer log line when the INI file asks for it ("dolog").
+// The local file's folder stands for the local pane's: the line names the
+// file in it, and a relative log file name is taken there.
+void logTransfer(UnattendedRun& run, transfer::TransferDirection direction,
+                 const std::string& localPath, const std::string& site,
+                 const std::string& remoteFolder, const std::string& remoteName) {
+  platform::IniFile& ini = run.configuration.iniFile();
+  const transfer::TransferLogSettings settings{
+      ini.readInt(config::kConfigSection, "dolog", 1),
+      ini.readString(config::kConfigSection, "logfile", "FERRIX.LOG")};
+  std::error_code error;
+  const std::filesystem::path local = std::filesystem::absolute(localPath, error);
+  transfer::TransferLogEntry entry;
+  entry.direction = direction;
+  entry.serverTransferType = run.transfer.state.serverTransferType;
+  entry.localName = local.filename().string();
+  entry.site = site;
+  entry.remoteFolder = remoteFolder;
+  entry.remoteName = remoteName;
+  transfer::AppendTransferLog(settings, entry, local.parent_path(), std::time(nullptr));
+}
+
+// The site section, or host, a receive was named for.
+std::string sourceSite(const config::CommandLineValues& values) {
+  return config::ClassifyTransferArgument(values.source).host;
+}
+
+// Receives `remoteName` (a path, or a name in the current remote folder,
+// which is `remoteFolder`) into `localPath`; `site` is the site section or
+// host the run was named for.
+int receiveOne(UnattendedRun& run, const std::string& site, const std::string& remoteFolder,
+               const std::string& remoteName, const std::string& localPath) {
   transfer::TransferContext& transfer = run.transfer;
   const int control = run.session.state.controlSocket;
-  const int replyClass = transfer::ReceiveToFile(transfer, control, "RETR " + remotePath, localPath,
-                                                 transfer.state.transferMode, false);
-  return replyClass == 2 ? kStepSucceeded : kStepFailed;
+  const int replyClass = transfer::ReceiveToFile(transfer, control, "RETR " + remoteName,
+                                                 localPath, transfer.state.transferMode, false);
+  // A download cut short (cancel, a write error, a broken connection) may
+  // still end with a 2xx reply to the abort.
+  if (replyClass != 2 || transfer.state.transferResult == transfer::kBrokenOff) return kStepFailed;
+  logTransfer(run, transfer::TransferDirection::kReceived, localPath, site, remoteFolder,
+              baseName(remoteName));
+  return kStepSucceeded;
+}
+
+// A folder reads like an empty file, and a source that cannot be opened
+// would leave an empty file on the server: both are refused before STOR.
+bool isReadableFile(UnattendedRun& run, const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error) && std::ifstream(path, std::ios::binary)) {
+    return true;
+  }
+  run.session.log.logMessagef("! cannot read local file %s", path.c_str());
+  return false;
 }
 
 int sendOne(UnattendedRun& run, const std::string& localPath, const std::string& remotePath) {
+  if (!isReadableFile(run, localPath)) return kStepFailed;
   transfer::TransferContext& transfer = run.transfer;
   const int control = run.session.state.controlSocket;
   const int replyClass = transfer::SendFromFile(transfer, control, "STOR " + remotePath, localPath,
                                                 transfer.state.transferMode);
-  return replyClass == 2 ? kStepSucceeded : kStepFailed;
+  if (replyClass != 2) return kStepFailed;
+  logTransfer(run, transfer::TransferDirection::kSent, localPath,
+              run.session.state.sessionProfile.hostName, folderPart(remotePath),
+              baseName(remotePath));
+  return kStepSucceeded;
 }
 
 int wildcardReceive(UnattendedRun& run, const config::CommandLineValues& values,
@@ -99,15 +179,23 @@ int wildcardReceive(UnattendedRun& run, const config::CommandLineValues& values,
   if (transfer::ReceiveToFile(run.transfer, control, nlst, list->path(), 'A', false) != 2) {
     return kStepSucceeded;
   }
-  std::ifstream names(list->path());
+  std::ifstream names(list->path(), std::ios::binary);
   int result = kStepSucceeded;
   for (std::string name; result == kStepSucceeded && std::getline(names, name);) {
-    while (!name.empty() && (name.back() == '\r' || name.back() == '\n')) name.pop_back();
+    if (!name.empty() && name.back() == '\r') name.pop_back();
     name.resize(std::min(name.size(), kNameListLineLength));
     if (name.empty()) continue;
-    std::string local = localNameFor(run, name);
-    if (values.lowerCase) local = lowerCased(local);
-    result = receiveOne(run, name, destination + local);
+    // The server's own line, not just the local name made from it: a name
+    // holding a path or a line break is someone else's file or a second
+    // command.
+    if (!isSafeName(name)) {
+      refuseName(run, name);
+      continue;
+    }
+    std::optional<std::string> local = safeLocalNameFor(run, name);
+    if (!local) continue;
+    if (values.lowerCase) *local = lowerCased(*local);
+    result = receiveOne(run, sourceSite(values), folder, name, destination + *local);
   }
   return result;
 }
@@ -142,9 +230,11 @@ int transferStep(UnattendedRun& run, const config::CommandLineValues& values, Di
   if (sourceName.empty()) return kStepRemoteFolder;
   if (hasWildcard(sourceName)) return wildcardReceive(run, values, source, destination);
   if (!destination.empty() && destination.back() == '/') {
-    destination += localNameFor(run, sourceName);
+    const std::optional<std::string> local = safeLocalNameFor(run, sourceName);
+    if (!local) return kStepFailed;
+    destination += *local;
   }
-  return receiveOne(run, source, destination);
+  return receiveOne(run, sourceSite(values), folderPart(source), source, destination);
 }
 
 // Takes the site's settings when the host names a site section.
@@ -257,6 +347,26 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   playSound(session, session::sound_event::kTransferFailed);
   report(run, values.quiet, "! Transfer failed for " + sourcePath + " from " + profile.hostName);
   return UnattendedResult::kFailed;
+}
+
+bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out) {
+  std::error_code error;
+  std::optional<platform::TempFile> list =
+      platform::TempFile::create(platform::tempFolder(), "DIR", error);
+  if (!list) return false;
+  if (transfer::ReceiveToFile(run.transfer, run.session.state.controlSocket, "LIST", list->path(),
+                              'A', false) != 2 ||
+      run.transfer.state.transferResult == transfer::kBrokenOff) {
+    return false;
+  }
+  std::ifstream listing(list->path(), std::ios::binary);
+  std::fflush(out);
+  char block[4096];
+  while (listing.read(block, sizeof block) || listing.gcount() > 0) {
+    const auto count = static_cast<std::size_t>(listing.gcount());
+    if (std::fwrite(block, 1, count, out) != count) return false;
+  }
+  return std::fflush(out) == 0;
 }
 
 }  // namespace ferrix::shell

@@ -1,11 +1,14 @@
 // The unattended transfer named on the command line: classify source and
 // destination, take the site's settings, connect with retries, transfer one
 // file or a wildcard group (NLST), and report the outcome in the log, by
-// sound and (unless quiet) in a message box.
+// sound and (unless quiet) in a message box. Each completed file gets its
+// line in the transfer log. Names the server hands out are used only when
+// they stay inside the destination folder.
 //
 // Thread rule: runs on the one thread that owns the session.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -40,5 +43,10 @@ struct UnattendedRun {
 
 // Runs the transfer from values.source to values.destination.
 UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::CommandLineValues& values);
+
+// For a run left connected in a remote folder with no window to show it:
+// receives the folder's listing (LIST) into a temporary file and copies it,
+// bytes as received, to `out`. False when the listing could not be had.
+bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out);
 
 }  // namespace ferrix::shell

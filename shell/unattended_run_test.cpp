@@ -44,7 +44,11 @@ class UnattendedRunTest : public ::testing::Test {
              [this](session::Session& session) { listing::DetectHostType(session, ui_); }} {
     local_ = std::filesystem::path(server_.servedFolder()).parent_path() / "local";
     std::filesystem::create_directories(local_);
+    // The run writes its transfer log (and a wildcard send changes folder)
+    // in the current folder.
+    std::filesystem::current_path(local_);
   }
+  ~UnattendedRunTest() override { std::filesystem::current_path(startFolder_); }
 
   void writeSite(std::uint16_t port) {
     const testing::FtpLogin& login = server_.login();
@@ -61,6 +65,7 @@ class UnattendedRunTest : public ::testing::Test {
     return RunUnattendedTransfer(run_, values);
   }
 
+  std::filesystem::path startFolder_ = std::filesystem::current_path();
   testing::RealFtpServer server_;
   session::MessageLog log_;
   platform::SystemClock clock_;
@@ -87,6 +92,8 @@ TEST_F(UnattendedRunTest, ReceivesAFileIntoALocalFolder) {
   EXPECT_EQ(readFile(local_ / "report.txt"), "numbers\r\n");
   EXPECT_THAT(log_.history(), Contains("Successful transfer"));
   EXPECT_EQ(session_.state.controlSocket, -1);
+  EXPECT_THAT(readFile(local_ / "FERRIX.LOG"),
+              HasSubstr(" B " + local_.string() + "/report.txt <-- loopback / report.txt\n"));
 }
 
 TEST_F(UnattendedRunTest, SendsAFileIntoARemoteFolder) {
@@ -121,13 +128,52 @@ TEST_F(UnattendedRunVsftpdTest, WildcardReceiveTakesEveryMatchingName) {
   EXPECT_FALSE(std::filesystem::exists(local_ / "c.bin"));
 }
 
-TEST_F(UnattendedRunTest, RemoteFolderSourceStaysConnectedThere) {
+TEST_F(UnattendedRunVsftpdTest, WildcardSendStoresEveryMatchingFile) {
+  ASSERT_EQ(server_.startError(), "");
+  const std::filesystem::path served = server_.servedFolder();
+  std::filesystem::create_directories(local_ / "out");
+  std::ofstream(local_ / "out" / "a.txt") << "a";
+  std::ofstream(local_ / "out" / "b.txt") << "b";
+  std::ofstream(local_ / "out" / "c.bin") << "c";
+  writeSite(server_.port());
+  EXPECT_EQ(runWith("local:" + (local_ / "out").string() + "/*.txt loopback:" + served.string() +
+                    "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(readFile(served / "a.txt"), "a");
+  EXPECT_EQ(readFile(served / "b.txt"), "b");
+  EXPECT_FALSE(std::filesystem::exists(served / "c.bin"));
+}
+
+TEST_F(UnattendedRunTest, RemoteFolderSourceStaysConnectedThereAndListsIt) {
   ASSERT_EQ(server_.startError(), "");
   std::filesystem::create_directories(std::filesystem::path(server_.servedFolder()) / "pub");
+  std::ofstream(std::filesystem::path(server_.servedFolder()) / "pub" / "listed.txt") << "x";
   writeSite(server_.port());
   EXPECT_EQ(runWith("loopback:/pub/"), UnattendedResult::kStayConnected);
   EXPECT_NE(session_.state.controlSocket, -1);
   EXPECT_EQ(session_.state.replyCode, 250);
+
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  EXPECT_TRUE(PrintRemoteFolderListing(run_, out));
+  std::string listing(4096, '\0');
+  std::rewind(out);
+  listing.resize(std::fread(listing.data(), 1, listing.size(), out));
+  std::fclose(out);
+  EXPECT_THAT(listing, ::testing::ContainsRegex("listed\\.txt\r?\n$"));
+}
+
+TEST_F(UnattendedRunTest, UnreadableUploadSourcesStoreNothing) {
+  ASSERT_EQ(server_.startError(), "");
+  std::filesystem::create_directories(local_ / "folder");
+  writeSite(server_.port());
+  for (const char* name : {"missing.bin", "folder"}) {
+    SCOPED_TRACE(name);
+    const std::string path = (local_ / name).string();
+    EXPECT_EQ(runWith("local:" + path + " loopback:/"), UnattendedResult::kFailed);
+    EXPECT_THAT(log_.history(), Contains("! cannot read local file " + path));
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(server_.servedFolder()) / name));
+  }
 }
 
 TEST_F(UnattendedRunTest, FailuresAreReportedAndEndTheRun) {

@@ -261,7 +261,8 @@ bool RealFtpServer::prepareFolders() {
     return false;
   }
   chmod(scratchFolder_.c_str(), 0755);
-  chmod(servedFolder_.c_str(), 0755);
+  // Open to vsftpd's system user for uploads.
+  chmod(servedFolder_.c_str(), 0777);
   chmod((scratchFolder_ / "empty").c_str(), 0555);
   return true;
 }
@@ -307,7 +308,7 @@ bool RealFtpServer::writeVsftpdConfiguration(std::uint16_t port) {
        << "listen_port=" << port << "\n"
        << "seccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
        << "secure_chroot_dir=" << (scratchFolder_ / "empty").string() << "\n"
-       << "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=NO\n"
+       << "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\n"
        << "pam_service_name=vsftpd\nsession_support=NO\nuserlist_enable=NO\n"
        << "local_root=" << servedFolder_.string() << "\n"
        << "pasv_enable=YES\npasv_address=127.0.0.1\n"

@@ -41,7 +41,7 @@ class RealFtpServer {
   std::uint16_t port() const { return port_; }
   // The folder the user logs on to; files put here are served.
   const std::filesystem::path& servedFolder() const { return servedFolder_; }
-  // The user with a password (read and write for pyftpdlib, read for vsftpd).
+  // The user with a password; it may read and write.
   const FtpLogin& login() const { return login_; }
   const char* name() const;
 

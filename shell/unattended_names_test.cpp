@@ -1,0 +1,120 @@
+// Names a server hands the unattended run: those that would leave the
+// destination folder or break the command line are refused and skipped.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "config/scratch_configuration.h"
+#include "session/connection.h"
+#include "session/control_channel.h"
+#include "session/message_log.h"
+#include "shell/unattended_run.h"
+#include "testing/scratch_folder.h"
+#include "testing/scripted_ftp_server.h"
+#include "testing/scripted_user_interface.h"
+
+namespace ferrix::shell {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using testing::ScriptedFtpServer;
+
+class UnattendedNamesTest : public ::testing::Test {
+ protected:
+  UnattendedNamesTest()
+      : session_(log_, clock_, resolver_),
+        status_(ui_, true, false),
+        sites_(*configuration_, nullptr),
+        transfer_{session_, state_, status_, settings_, nameRules_, ui_},
+        run_{session_, ui_, *configuration_, sites_, transfer_,
+             [this](session::Session& session) {
+               const int socket =
+                   session::openControlConnection(session, "127.0.0.1", server_.port());
+               session::getReply(session, socket);
+               session.state.connected = 1;
+               return socket;
+             },
+             [](session::Session&) {}} {
+    configuration_.writeIni("[_config_]\ndolog=0\n");
+    dataPort_ = server_.openPassiveDataListener();
+    server_.reply("220 ready");
+  }
+
+  UnattendedResult runWith(const std::string& arguments) {
+    server_.start();
+    config::CommandLineValues values;
+    values.quiet = true;
+    config::PrepareUnattendedRun(arguments, values);
+    const UnattendedResult result = RunUnattendedTransfer(run_, values);
+    EXPECT_TRUE(server_.waitUntilDone(std::chrono::milliseconds(5000)));
+    EXPECT_THAT(server_.failures(), IsEmpty());
+    return result;
+  }
+
+  // The steps of one passive receive of `command` delivering `bytes`.
+  void scriptReceive(const std::string& command, const std::string& bytes) {
+    server_.expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
+        .expectLine(command).reply("150 Opening").sendData(bytes).closeData()
+        .reply("226 Transfer complete");
+  }
+
+  ScriptedFtpServer server_;
+  std::uint16_t dataPort_ = 0;
+  testing::ScratchFolder local_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+  testing::ScriptedUserInterface ui_;
+  transfer::TransferStatus status_;
+  transfer::TransferState state_;
+  transfer::TransferSettings settings_;
+  transfer::NameRuleSettings nameRules_;
+  testing::ScratchConfiguration configuration_;
+  config::SiteProfileStore sites_;
+  transfer::TransferContext transfer_;
+  UnattendedRun run_;
+};
+
+TEST_F(UnattendedNamesTest, NameListLinesThatLeaveTheFolderAreSkipped) {
+  server_.expectLine("CWD /pub/").reply("250 Okay").expectLine("TYPE A").reply("200 Type A");
+  scriptReceive("NLST *.txt",
+                "../evil.txt\r\n/etc/passwd.txt\r\nsub/inner.txt\r\n..\r\n.\r\n"
+                "bad\rname.txt\r\ngood.txt\r\n");
+  server_.expectLine("TYPE I").reply("200 Type I");
+  scriptReceive("RETR good.txt", "good");
+  EXPECT_EQ(runWith("127.0.0.1:/pub/*.txt local:" + local_.path() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(local_.read("good.txt"), "good");
+  EXPECT_EQ(local_.list(), std::vector<std::string>{"good.txt"});
+  for (const char* refused : {"../evil.txt", "/etc/passwd.txt", "sub/inner.txt", "..", ".",
+                              "bad?name.txt"}) {
+    EXPECT_THAT(log_.history(),
+                Contains(std::string("! refused unsafe name \"") + refused + "\"; skipped"));
+  }
+  EXPECT_THAT(server_.receivedText(), Not(HasSubstr("RETR ..")));
+  EXPECT_THAT(server_.receivedText(), Not(HasSubstr("RETR bad")));
+}
+
+TEST_F(UnattendedNamesTest, DownloadCutShortIsAFailedTransfer) {
+  server_.expectLine("TYPE I").reply("200 Type I")
+      .expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
+      .expectLine("RETR /pub/big.bin").reply("150 Opening")
+      .sendDataUntilAborted(std::string(1 << 20, 'x'))
+      .expectLine("\xff\xf4\xff\xf2" "ABOR").reply("426 Transfer aborted").closeData()
+      .reply("226 Abort successful");
+  // The destination's folder is missing: the first block cannot be written.
+  EXPECT_EQ(runWith("127.0.0.1:/pub/big.bin local:" + local_.path() + "/none/big.bin"),
+            UnattendedResult::kFailed);
+  EXPECT_THAT(log_.history(), Contains("! File error on WRITE! Transfer cancelled."));
+  EXPECT_THAT(log_.history(), Contains("! Transfer failed for /pub/big.bin from 127.0.0.1"));
+  EXPECT_THAT(log_.history(), Not(Contains("Successful transfer")));
+}
+
+}  // namespace
+}  // namespace ferrix::shell

@@ -1,0 +1,223 @@
+// Downloads and uploads when something goes wrong halfway: the server drops
+// a connection, the local file cannot be written, the server claims a size
+// beyond 32 bits, the user cancels.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <algorithm>
+#include <thread>
+
+#include "session/connection.h"
+#include "session/control_channel.h"
+#include "session/message_log.h"
+#include "testing/scratch_folder.h"
+#include "testing/scripted_ftp_server.h"
+#include "testing/scripted_user_interface.h"
+#include "transfer/receive_file.h"
+#include "transfer/send_file.h"
+
+namespace ferrix::transfer {
+namespace {
+
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using std::chrono::milliseconds;
+using testing::ScriptedFtpServer;
+
+constexpr milliseconds kScriptTime{5000};
+constexpr char kAbortSequence[] = "\xff\xf4\xff\xf2" "ABOR";
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream content;
+  content << file.rdbuf();
+  return content.str();
+}
+
+// Bytes that differ from position to position, so a misplaced block shows.
+std::string patterned(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131) ^ (i >> 9));
+  return bytes;
+}
+
+class TransferFaultTest : public ::testing::Test {
+ protected:
+  TransferFaultTest() : session_(log_, clock_, resolver_), status_(ui_, true, false) {
+    state_.serverTransferType = 'I';
+    settings_.sendBlockSize = TransferSettings::kMaxBlockSize;
+  }
+  ~TransferFaultTest() override {
+    if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
+  }
+
+  int connect() {
+    server_.start();
+    const int socket = session::openControlConnection(session_, "127.0.0.1", server_.port());
+    session_.state.controlSocket = socket;
+    session_.state.connected = 1;
+    return socket;
+  }
+
+  std::filesystem::path folder() const { return folder_.path(); }
+
+  TransferContext context() { return {session_, state_, status_, settings_, nameRules_, ui_}; }
+
+  void expectScriptDone() {
+    EXPECT_TRUE(server_.waitUntilDone(kScriptTime));
+    EXPECT_THAT(server_.failures(), IsEmpty());
+  }
+
+  testing::ScratchFolder folder_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+  testing::ScriptedUserInterface ui_;
+  TransferStatus status_;
+  TransferState state_;
+  TransferSettings settings_;
+  NameRuleSettings nameRules_;
+  ScriptedFtpServer server_;
+};
+
+TEST_F(TransferFaultTest, DataDroppedHalfwayKeepsThePartAndARestartCompletesIt) {
+  const std::string whole = patterned(200000);
+  const std::size_t half = 70001;
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR /pub/big.bin").reply("150 Opening BINARY mode (200000 bytes)")
+      .sendData(whole.substr(0, half)).closeData()
+      .reply("426 Connection closed; transfer aborted.")
+      .expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("REST " + std::to_string(half)).reply("350 Restart position accepted")
+      .expectLine("RETR /pub/big.bin").reply("150 Opening BINARY mode")
+      .sendData(whole.substr(half)).closeData().reply("226 Transfer complete");
+  const int socket = connect();
+  TransferContext transfer = context();
+  const std::filesystem::path local = folder() / "big.bin";
+
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR /pub/big.bin", local.string(), 'I', false), 4);
+  EXPECT_EQ(readFile(local), whole.substr(0, half));
+
+  std::FILE* file = std::fopen(local.c_str(), "r+b");
+  ASSERT_NE(file, nullptr);
+  std::fseek(file, 0, SEEK_END);
+  EXPECT_EQ(ResumeReceive(transfer, socket, file, "/pub", "big.bin", half), 2);
+  std::fclose(file);
+  expectScriptDone();
+  EXPECT_EQ(readFile(local), whole);
+}
+
+TEST_F(TransferFaultTest, ControlConnectionLostDuringADownloadFailsIt) {
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR file.bin").reply("150 Opening").sendData("first part")
+      .closeConnection().sendData(" and the rest").closeData();
+  const int socket = connect();
+  TransferContext transfer = context();
+  const std::filesystem::path local = folder() / "file.bin";
+  EXPECT_NE(ReceiveToFile(transfer, socket, "RETR file.bin", local.string(), 'I', false), 2);
+  expectScriptDone();
+  // What arrived is kept for a later restart.
+  EXPECT_EQ(readFile(local), "first part and the rest");
+}
+
+TEST_F(TransferFaultTest, ControlConnectionLostDuringAnUploadFailsIt) {
+  const std::filesystem::path local = folder() / "up.bin";
+  std::ofstream(local, std::ios::binary) << patterned(50000);
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("STOR up.bin").reply("150 Ok to send data").closeConnection()
+      .receiveDataUntilClose();
+  const int socket = connect();
+  TransferContext transfer = context();
+  EXPECT_NE(SendFromFile(transfer, socket, "STOR up.bin", local.string(), 'I'), 2);
+  expectScriptDone();
+}
+
+TEST_F(TransferFaultTest, UnwritableDestinationCancelsWithTheAbortSequence) {
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR big.iso").reply("150 Opening")
+      .sendDataUntilAborted(std::string(1 << 20, 'x'))
+      .expectLine(kAbortSequence).reply("426 Transfer aborted").closeData()
+      .reply("226 Abort ok");
+  const int socket = connect();
+  TransferContext transfer = context();
+  // Root may write anywhere, so the folder is missing rather than locked.
+  const std::filesystem::path local = folder() / "no-such-folder" / "big.iso";
+  ReceiveToFile(transfer, socket, "RETR big.iso", local.string(), 'I', false);
+  expectScriptDone();
+  EXPECT_EQ(state_.transferResult, kBrokenOff);
+  EXPECT_THAT(log_.history(), Contains("! File error on WRITE! Transfer cancelled."));
+  EXPECT_THAT(server_.receivedText(), HasSubstr("\xff\xf4<URG:FF>\xf2" "ABOR\r\n"));
+  EXPECT_FALSE(std::filesystem::exists(local));
+}
+
+TEST_F(TransferFaultTest, SizeBeyondFourGigabytesGivesTheRightPercentages) {
+  // 60 MB of 5 GB is 1 %; a size cut to 32 bits (705032704) would show 8 %.
+  // The pause lets the half-second refresh show a figure past the start.
+  const std::size_t first = 55'000'000;
+  const std::size_t sent = 60'000'000;
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR huge.iso")
+      .reply("150 Opening BINARY mode data connection for huge.iso (5000000000 bytes)")
+      .sendData(std::string(first, 'h')).delay(milliseconds(700))
+      .sendData(std::string(sent - first, 'h')).closeData().reply("226 Transfer complete");
+  const int socket = connect();
+  TransferContext transfer = context();
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR huge.iso", (folder() / "huge.iso").string(), 'I',
+                          false),
+            2);
+  expectScriptDone();
+  unsigned highest = 0;
+  for (const testing::ScriptedUserInterface::Progress& shown : ui_.progress()) {
+    if (shown.percent) highest = std::max(highest, *shown.percent);
+  }
+  EXPECT_EQ(highest, 1u);
+  EXPECT_EQ(std::filesystem::file_size(folder() / "huge.iso"), sent);
+
+  struct Case {
+    std::uint64_t done;
+    unsigned percent;
+  };
+  for (const Case& c : {Case{4294967296, 85}, Case{2500000000, 50}, Case{4999999999, 99},
+                        Case{5000000000, 100}}) {
+    EXPECT_EQ(ProgressPercent(c.done, 5000000000u), c.percent) << c.done;
+  }
+}
+
+TEST_F(TransferFaultTest, CancelledUploadClosesTheDataConnectionWithoutAbort) {
+  const std::filesystem::path local = folder() / "big.bin";
+  std::ofstream(local, std::ios::binary) << std::string(8 << 20, 'u');
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("STOR big.bin").reply("150 Ok to send data").receiveDataUntilClose()
+      .reply("226 Transfer complete");
+  const int socket = connect();
+  // Without HASH every block is shown, so the cancel comes early.
+  TransferStatus everyBlock(ui_, false, false);
+  TransferContext transfer{session_, state_, everyBlock, settings_, nameRules_, ui_};
+  std::thread canceller([&] {
+    while (ui_.progress().size() < 3) std::this_thread::sleep_for(milliseconds(1));
+    session::requestCancel(session_);
+  });
+  SendFromFile(transfer, socket, "STOR big.bin", local.string(), 'I');
+  canceller.join();
+  expectScriptDone();
+  ASSERT_EQ(server_.receivedData().size(), 1u);
+  EXPECT_LT(server_.receivedData()[0].size(), std::size_t{8} << 20);
+  EXPECT_THAT(server_.receivedText(), Not(HasSubstr("ABOR")));
+  EXPECT_THAT(log_.history(), Contains(::testing::EndsWith("transfer failed")));
+}
+
+}  // namespace
+}  // namespace ferrix::transfer
