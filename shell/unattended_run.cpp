@@ -157,7 +157,10 @@ int sendOne(UnattendedRun& run, const std::string& localPath, const std::string&
   const int control = run.session.state.controlSocket;
   const int replyClass = transfer::SendFromFile(transfer, control, "STOR " + remotePath, localPath,
                                                 transfer.state.transferMode);
-  if (replyClass != 2) return kStepFailed;
+  // A cancelled upload still ends with the server's completion reply.
+  if (replyClass != 2 || transfer.state.transferResult != transfer::kTransferred) {
+    return kStepFailed;
+  }
   logTransfer(run, transfer::TransferDirection::kSent, localPath,
               run.session.state.sessionProfile.hostName, folderPart(remotePath),
               baseName(remotePath));

@@ -95,6 +95,12 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
       transfer.status.ShowProgress(total, startTick, session.clock.ticks());
     }
     const std::uint64_t endTick = session.clock.ticks();
+    // A read error must not pass for the end of the file.
+    if (std::ferror(file)) {
+      session.log.logMessagef("! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
+                              localPath.c_str(), static_cast<unsigned>(errno));
+      state.cancelRequested = 1;
+    }
     std::fclose(file);
     outcome.cancelled = state.cancelRequested != 0;
     WriteTransferSummary(session, text(strings::kTransmitted), total, startTick, endTick,
@@ -204,6 +210,7 @@ int SendFromFile(TransferContext& transfer, int controlSocket, std::string comma
   if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
 
   SendOutcome outcome;
+  transfer.state.transferResult = kNothingTransferred;
   session::DataExchangeRequest request;
   request.direction = session::DataDirection::kSend;
   request.sendTransferCommand = [&](session::Session&, int control) {
@@ -211,6 +218,8 @@ int SendFromFile(TransferContext& transfer, int controlSocket, std::string comma
   };
   request.moveData = [&](session::Session&, int dataSocket) {
     outcome = sendLoop(transfer, dataSocket, localPath);
+    // The completion reply clears the cancel flag; the result keeps it.
+    transfer.state.transferResult = outcome.cancelled ? kBrokenOff : outcome.result;
   };
   const session::DataExchangeResult exchange =
       session::dataExchange(session, controlSocket, request);

@@ -216,6 +216,7 @@ TEST_F(TransferFaultTest, CancelledUploadClosesTheDataConnectionWithoutAbort) {
   ASSERT_EQ(server_.receivedData().size(), 1u);
   EXPECT_LT(server_.receivedData()[0].size(), std::size_t{8} << 20);
   EXPECT_THAT(server_.receivedText(), Not(HasSubstr("ABOR")));
+  EXPECT_EQ(state_.transferResult, kBrokenOff);
   EXPECT_THAT(log_.history(), Contains(::testing::EndsWith("transfer failed")));
 }
 
