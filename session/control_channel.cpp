@@ -196,8 +196,13 @@ int openControlConnection(Session& session, const std::string& host, std::uint16
   return kInvalidSocket;
 }
 
+// Sockets are non-blocking: a call that can go through at once needs no
+// wait, which spares a poll (and the cancel descriptor's reset) per block
+// while data flows. Only a call that would block waits, cancellably.
 long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
                      std::uint64_t milliseconds) {
+  const long sent = platform::sendOnce(socket, bytes, length, 0);
+  if (sent >= 0 || platform::lastSocketError() != platform::socket_error::kWouldBlock) return sent;
   if (session.blockingCalls.waitForSocket(socket, POLLOUT, milliseconds) != WaitResult::kReady) {
     return -1;
   }
@@ -206,6 +211,10 @@ long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_
 
 long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
                      std::uint64_t milliseconds) {
+  const long received = platform::receiveOnce(socket, buffer, length, flags);
+  if (received >= 0 || platform::lastSocketError() != platform::socket_error::kWouldBlock) {
+    return received;
+  }
   if (session.blockingCalls.waitForSocket(socket, POLLIN, milliseconds) != WaitResult::kReady) {
     return -1;
   }

@@ -251,6 +251,23 @@ TEST_F(DataTransferTest, AsciiUploadDropsTheFinalEndOfFileMarkAndSetsTheTime) {
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 7 bytes in ")));
 }
 
+TEST_F(DataTransferTest, EndOfFileMarkIsDroppedAtTheEndOfEveryAsciiBlock) {
+  state_.serverTransferType = 'A';
+  settings_.sendBlockSize = 4;
+  session_.state.sessionProfile.serverFeatureMask = 4;
+  const std::filesystem::path local = folder_ / "blocks.txt";
+  writeFile(local, "abc\x1a" "def\x1a" "g\x1ah");
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("STOR blocks.txt").reply("150 Go").receiveDataUntilClose().reply("226 Stored");
+  const int socket = connect();
+  TransferContext transfer = context();
+  EXPECT_EQ(SendFromFile(transfer, socket, "STOR blocks.txt", local.string(), 'A'), 2);
+  expectScriptDone();
+  EXPECT_THAT(server_.receivedData(), ElementsAre("abcdefg\x1ah"));
+  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 11 bytes in ")));
+}
+
 TEST_F(DataTransferTest, UniqueStoreFallsBackToStoreAndActiveRefusalGivesZero) {
   settings_.storeUnique = true;
   state_.serverTransferType = 'I';

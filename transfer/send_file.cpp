@@ -32,14 +32,44 @@ void playSound(session::Session& session, int event) {
   if (session.playSound) session.playSound(event);
 }
 
-// Sends one block; in ASCII type a final end-of-file mark stays behind.
-bool sendBlock(TransferContext& transfer, int dataSocket, const char* bytes, std::size_t length) {
-  if (transfer.state.serverTransferType == 'A' && length > 0 &&
-      bytes[length - 1] == kTextEndOfFile) {
-    --length;
+// Blocks of SBP bytes read from the file, gathered into one send: the bytes
+// on the wire are those of block-by-block sending (in ASCII type a block's
+// final end-of-file mark stays behind), at a fraction of the system calls.
+class BlockBatch {
+ public:
+  static constexpr std::size_t kBatchBytes = 65536;
+
+  BlockBatch(std::size_t blockSize, bool ascii) : blockSize_(blockSize), ascii_(ascii) {}
+
+  // Reads the next blocks; false at the end of the file (or a read error).
+  bool fill(std::FILE* file) {
+    filled_ = 0;
+    blockBytes_ = 0;
+    while (filled_ + blockSize_ <= kBatchBytes) {
+      const std::size_t length = std::fread(bytes_ + filled_, 1, blockSize_, file);
+      if (length == 0) break;
+      blockBytes_ += length;
+      const bool dropMark = ascii_ && bytes_[filled_ + length - 1] == kTextEndOfFile;
+      filled_ += dropMark ? length - 1 : length;
+      if (length < blockSize_) break;
+    }
+    return blockBytes_ > 0;
   }
-  return session::sendAll(transfer.session, dataSocket, std::string_view(bytes, length)) == length;
-}
+
+  bool send(session::Session& session, int dataSocket) const {
+    return session::sendAll(session, dataSocket, std::string_view(bytes_, filled_)) == filled_;
+  }
+
+  // The blocks' lengths as read, which is what the totals count.
+  std::uint64_t blockBytes() const { return blockBytes_; }
+
+ private:
+  std::size_t blockSize_;
+  bool ascii_;
+  std::size_t filled_ = 0;
+  std::uint64_t blockBytes_ = 0;
+  char bytes_[kBatchBytes];
+};
 
 struct SendOutcome {
   int result = 0;
@@ -80,18 +110,16 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
   } else {
     const std::size_t blockSize = static_cast<std::size_t>(
         std::clamp(transfer.settings.sendBlockSize, 1, TransferSettings::kMaxBlockSize));
-    char block[TransferSettings::kMaxBlockSize];
     const std::uint64_t startTick = session.clock.ticks();
     std::uint64_t total = 0;
     transfer.status.setExpectedSize(sized ? static_cast<std::uint64_t>(status.st_size) : 0);
-    while (!state.cancelRequested) {
-      const std::size_t length = std::fread(block, 1, blockSize, file);
-      if (length == 0) break;
-      if (!sendBlock(transfer, dataSocket, block, length)) {
+    BlockBatch batch(blockSize, transfer.state.serverTransferType == 'A');
+    while (!state.cancelRequested && batch.fill(file)) {
+      if (!batch.send(transfer.session, dataSocket)) {
         state.cancelRequested = 1;
         break;
       }
-      total += length;
+      total += batch.blockBytes();
       transfer.status.ShowProgress(total, startTick, session.clock.ticks());
     }
     const std::uint64_t endTick = session.clock.ticks();
