@@ -8,8 +8,8 @@
 # Needs root (vsftpd logs on a system user, made here when missing, the same
 # one the test fixture uses). Files live under /dev/shm when it exists, so
 # the disk does not decide the figures. Usage: bench/transfer_vs_curl.sh
-# [ferrixgui] (default: build-bench-transfer/shell/ferrixgui, built here
-# with -O2: g++ 12 at -O3 stops on a false -Wrestrict alarm in the library).
+# [ferrixgui] (default: build-bench/shell/ferrixgui, the Release build of
+# scripts/bench.sh, built here when missing).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 runs=${FERRIX_BENCH_RUNS:-3}
@@ -41,10 +41,10 @@ getent passwd "$user" >/dev/null ||
 
 ferrixgui=${1:-}
 if [ -z "$ferrixgui" ]; then
-  cmake -S "$root" -B "$root/build-bench-transfer" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DFERRIX_BUILD_TESTS=OFF -DFERRIX_BUILD_BENCHMARKS=OFF >/dev/null
-  cmake --build "$root/build-bench-transfer" -j "${FERRIX_JOBS:-2}" --target ferrixgui >/dev/null
-  ferrixgui="$root/build-bench-transfer/shell/ferrixgui"
+  cmake -S "$root" -B "$root/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DFERRIX_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$root/build-bench" -j "${FERRIX_JOBS:-2}" --target ferrixgui >/dev/null
+  ferrixgui="$root/build-bench/shell/ferrixgui"
 fi
 
 base=/dev/shm
