@@ -113,7 +113,10 @@ void logTransfer(UnattendedRun& run, transfer::TransferDirection direction,
   entry.serverTransferType = run.transfer.state.serverTransferType;
   entry.localName = local.filename().string();
   entry.site = site;
-  entry.remoteFolder = remoteFolder;
+  // The log names the folder as PWD would: without a trailing '/', except the root.
+  entry.remoteFolder = remoteFolder.size() > 1 && remoteFolder.back() == '/'
+                           ? remoteFolder.substr(0, remoteFolder.size() - 1)
+                           : remoteFolder;
   entry.remoteName = remoteName;
   transfer::AppendTransferLog(settings, entry, local.parent_path(), std::time(nullptr));
 }
