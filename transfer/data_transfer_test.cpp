@@ -20,6 +20,7 @@ using namespace std::string_literals;
 #include "testing/scripted_ftp_server.h"
 #include "testing/scripted_user_interface.h"
 #include "transfer/receive_file.h"
+#include "transfer/scripted_transfer_test_support.h"
 #include "transfer/send_file.h"
 
 namespace ferrix::transfer {
@@ -31,7 +32,6 @@ using ::testing::IsEmpty;
 using std::chrono::milliseconds;
 using testing::ScriptedFtpServer;
 
-constexpr milliseconds kScriptTime{5000};
 
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -44,47 +44,7 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-class DataTransferTest : public ::testing::Test {
- protected:
-  DataTransferTest() : session_(log_, clock_, resolver_), status_(ui_, true, false) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ferrix-xfer-XXXXXX").string();
-    folder_ = mkdtemp(pattern.data());
-    nameRules_.asciiListPath = folder_ / "FERRIX.EXT";
-    nameRules_.conversionListPath = folder_ / "FERRIX.CNV";
-  }
-  ~DataTransferTest() override {
-    if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
-    std::filesystem::remove_all(folder_);
-  }
-
-  // Connects to the scripted server; the session counts as logged on.
-  int connect() {
-    server_.start();
-    const int socket = session::openControlConnection(session_, "127.0.0.1", server_.port());
-    session_.state.controlSocket = socket;
-    session_.state.connected = 1;
-    return socket;
-  }
-
-  TransferContext context() { return {session_, state_, status_, settings_, nameRules_, ui_}; }
-
-  void expectScriptDone() {
-    EXPECT_TRUE(server_.waitUntilDone(kScriptTime));
-    EXPECT_THAT(server_.failures(), IsEmpty());
-  }
-
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
-  testing::ScriptedUserInterface ui_;
-  TransferStatus status_;
-  TransferState state_;
-  TransferSettings settings_;
-  NameRuleSettings nameRules_;
-  std::filesystem::path folder_;
-  ScriptedFtpServer server_;
-};
+using DataTransferTest = ScriptedTransferTest;
 
 TEST_F(DataTransferTest, PassiveDownloadIsWrittenByteForByte) {
   const std::string bytes = "line one\r\nline two\r\n\x1a\0end"s;
@@ -95,7 +55,7 @@ TEST_F(DataTransferTest, PassiveDownloadIsWrittenByteForByte) {
       .sendData(bytes).closeData().reply("226 Transfer complete");
   const int socket = connect();
   TransferContext transfer = context();
-  const std::string local = (folder_ / "notes.txt").string();
+  const std::string local = (folder() / "notes.txt").string();
   EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR notes.txt", local, 'I', false), 2);
   expectScriptDone();
   EXPECT_EQ(readFile(local), bytes);
@@ -116,7 +76,7 @@ TEST_F(DataTransferTest, AutomaticModePicksTheTypeByNameAndTypeErrorsDoNotStopTh
       .closeData().reply("226 Done");
   const int socket = connect();
   TransferContext transfer = context();
-  const std::string local = (folder_ / "readme.txt").string();
+  const std::string local = (folder() / "readme.txt").string();
   EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR readme.txt", local, 'I', false), 2);
   expectScriptDone();
   EXPECT_EQ(state_.transferMode, 'A');
@@ -137,9 +97,9 @@ TEST_F(DataTransferTest, KnetServersGetTheArgumentQuotedAfter550InActiveMode) {
       .sendData("data").closeData().reply("226 Done");
   const int socket = connect();
   TransferContext transfer = context();
-  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR X.Y", (folder_ / "X.Y").string(), 'I', false), 2);
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR X.Y", (folder() / "X.Y").string(), 'I', false), 2);
   expectScriptDone();
-  EXPECT_EQ(readFile(folder_ / "X.Y"), "data");
+  EXPECT_EQ(readFile(folder() / "X.Y"), "data");
 }
 
 TEST_F(DataTransferTest, RefusedLinkReportsFiveAndRefusalInPassiveModeReturnsItsClass) {
@@ -152,11 +112,11 @@ TEST_F(DataTransferTest, RefusedLinkReportsFiveAndRefusalInPassiveModeReturnsIts
   const int socket = connect();
   TransferContext transfer = context();
   state_.currentEntry.kind = CurrentEntry::kLinkKind;
-  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR link", (folder_ / "link").string(), 'I', false),
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR link", (folder() / "link").string(), 'I', false),
             5);
   EXPECT_EQ(state_.transferResult, kRefusedLink);
   state_.currentEntry = {};
-  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR gone", (folder_ / "gone").string(), 'I', false),
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR gone", (folder() / "gone").string(), 'I', false),
             5);
   EXPECT_EQ(state_.transferResult, kNothingTransferred);
   expectScriptDone();
@@ -171,7 +131,7 @@ TEST_F(DataTransferTest, ListingDateIsGivenToTheDownloadedFile) {
       .reply("226 Done");
   const int socket = connect();
   TransferContext transfer = context();
-  const std::string local = (folder_ / "old.bin").string();
+  const std::string local = (folder() / "old.bin").string();
   EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR old.bin", local, 'I', false), 2);
   expectScriptDone();
   struct stat status {};
@@ -199,7 +159,7 @@ TEST_F(DataTransferTest, CancelDuringADownloadSendsTheAbortSequence) {
     while (ui_.progress().size() < 2) std::this_thread::sleep_for(milliseconds(1));
     session::requestCancel(session_);
   });
-  const std::string local = (folder_ / "big.iso").string();
+  const std::string local = (folder() / "big.iso").string();
   EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR big.iso", local, 'I', false), 2);
   canceller.join();
   expectScriptDone();
@@ -217,7 +177,7 @@ TEST_F(DataTransferTest, RestartRefusedStartsOver) {
       .reply("226 Done");
   const int socket = connect();
   TransferContext transfer = context();
-  const std::filesystem::path local = folder_ / "file.bin";
+  const std::filesystem::path local = folder() / "file.bin";
   writeFile(local, "part");
   std::FILE* file = std::fopen(local.c_str(), "r+b");
   std::fseek(file, 0, SEEK_END);
@@ -232,7 +192,7 @@ TEST_F(DataTransferTest, RestartRefusedStartsOver) {
 TEST_F(DataTransferTest, AsciiUploadDropsTheFinalEndOfFileMarkAndSetsTheTime) {
   state_.serverTransferType = 'A';
   settings_.sendBlockSize = 4096;
-  const std::filesystem::path local = folder_ / "notes.txt";
+  const std::filesystem::path local = folder() / "notes.txt";
   writeFile(local, "a\r\nb\r\n\x1a");
   const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};  // 2001-09-09 01:46:40 UTC
   utimensat(AT_FDCWD, local.c_str(), times, 0);
@@ -255,7 +215,7 @@ TEST_F(DataTransferTest, EndOfFileMarkIsDroppedAtTheEndOfEveryAsciiBlock) {
   state_.serverTransferType = 'A';
   settings_.sendBlockSize = 4;
   session_.state.sessionProfile.serverFeatureMask = 4;
-  const std::filesystem::path local = folder_ / "blocks.txt";
+  const std::filesystem::path local = folder() / "blocks.txt";
   writeFile(local, "abc\x1a" "def\x1a" "g\x1ah");
   const std::uint16_t dataPort = server_.openPassiveDataListener();
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
@@ -272,7 +232,7 @@ TEST_F(DataTransferTest, UniqueStoreFallsBackToStoreAndActiveRefusalGivesZero) {
   settings_.storeUnique = true;
   state_.serverTransferType = 'I';
   session_.state.sessionProfile.serverFeatureMask = 4;
-  const std::filesystem::path local = folder_ / "a.bin";
+  const std::filesystem::path local = folder() / "a.bin";
   writeFile(local, "binary\x1a");
   const std::uint16_t dataPort = server_.openPassiveDataListener();
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
@@ -293,7 +253,7 @@ TEST_F(DataTransferTest, MissingLocalFileFailsTheUpload) {
       .expectLine("STOR none").reply("150 Go").receiveDataUntilClose().reply("226 Stored");
   const int socket = connect();
   TransferContext transfer = context();
-  const std::string missing = (folder_ / "none").string();
+  const std::string missing = (folder() / "none").string();
   EXPECT_EQ(SendFromFile(transfer, socket, "STOR none", missing, 'I'), 2);
   expectScriptDone();
   ASSERT_EQ(ui_.messages().size(), 1u);

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "session/connection.h"
-#include "transfer/file_transfer_test_support.h"
+#include "transfer/scripted_transfer_test_support.h"
 #include "transfer/receive_file.h"
 #include "transfer/resume_record.h"
 #include "transfer/send_file.h"

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "transfer/file_transfer_test_support.h"
+#include "transfer/scripted_transfer_test_support.h"
 
 namespace ferrix::transfer {
 namespace {

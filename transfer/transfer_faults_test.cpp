@@ -16,6 +16,7 @@
 #include "session/message_log.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_ftp_server.h"
+#include "transfer/scripted_transfer_test_support.h"
 #include "testing/scripted_user_interface.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
@@ -30,7 +31,6 @@ using ::testing::Not;
 using std::chrono::milliseconds;
 using testing::ScriptedFtpServer;
 
-constexpr milliseconds kScriptTime{5000};
 constexpr char kAbortSequence[] = "\xff\xf4\xff\xf2" "ABOR";
 
 std::string readFile(const std::filesystem::path& path) {
@@ -47,44 +47,12 @@ std::string patterned(std::size_t size) {
   return bytes;
 }
 
-class TransferFaultTest : public ::testing::Test {
+class TransferFaultTest : public ScriptedTransferTest {
  protected:
-  TransferFaultTest() : session_(log_, clock_, resolver_), status_(ui_, true, false) {
+  TransferFaultTest() {
     state_.serverTransferType = 'I';
     settings_.sendBlockSize = TransferSettings::kMaxBlockSize;
   }
-  ~TransferFaultTest() override {
-    if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
-  }
-
-  int connect() {
-    server_.start();
-    const int socket = session::openControlConnection(session_, "127.0.0.1", server_.port());
-    session_.state.controlSocket = socket;
-    session_.state.connected = 1;
-    return socket;
-  }
-
-  std::filesystem::path folder() const { return folder_.path(); }
-
-  TransferContext context() { return {session_, state_, status_, settings_, nameRules_, ui_}; }
-
-  void expectScriptDone() {
-    EXPECT_TRUE(server_.waitUntilDone(kScriptTime));
-    EXPECT_THAT(server_.failures(), IsEmpty());
-  }
-
-  testing::ScratchFolder folder_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
-  testing::ScriptedUserInterface ui_;
-  TransferStatus status_;
-  TransferState state_;
-  TransferSettings settings_;
-  NameRuleSettings nameRules_;
-  ScriptedFtpServer server_;
 };
 
 TEST_F(TransferFaultTest, DataDroppedHalfwayKeepsThePartAndARestartCompletesIt) {

@@ -1,6 +1,6 @@
-// Test support for the transfers of named files: a session logged on to the
-// scripted FTP server, the transfer state around a scripted person, a
-// scratch local folder and an INI file in it for the resume records.
+// Test support for transfers against the scripted FTP server: a session
+// logged on to it, the transfer state around a scripted person, a scratch
+// local folder, and for named files an INI file for the resume records.
 // Thread rule: one test, one thread (plus the server's own).
 #pragma once
 
@@ -23,24 +23,21 @@
 
 namespace ferrix::transfer {
 
-class FileTransferTest : public ::testing::Test {
+// A session connected to the scripted FTP server, with the transfer state
+// around a scripted person and a scratch local folder.
+class ScriptedTransferTest : public ::testing::Test {
  protected:
   static constexpr std::chrono::milliseconds kScriptTime{5000};
 
-  FileTransferTest()
-      : session_(log_, clock_, resolver_),
-        status_(ui_, true, false),
-        ini_(scratch_ / "FERRIX.INI"),
-        localPane_(scratch_.path()) {
-    session_.state.sessionProfile.profileName = "Work";
-    session_.state.sessionProfile.hostName = "ftp.example.com";
-    state_.transferMode = 'I';
-    state_.serverTransferType = 'I';
+  ScriptedTransferTest() : session_(log_, clock_, resolver_), status_(ui_, true, false) {
+    nameRules_.asciiListPath = scratch_ / "FERRIX.EXT";
+    nameRules_.conversionListPath = scratch_ / "FERRIX.CNV";
   }
-  ~FileTransferTest() override {
+  ~ScriptedTransferTest() override {
     if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
   }
 
+  // Connects to the scripted server; the session counts as logged on.
   int connect() {
     server_.start();
     const int socket = session::openControlConnection(session_, "127.0.0.1", server_.port());
@@ -51,9 +48,7 @@ class FileTransferTest : public ::testing::Test {
 
   TransferContext context() { return {session_, state_, status_, settings_, nameRules_, ui_}; }
 
-  FileTransferContext files(const DestinationListing& destination) {
-    return {session_.state.controlSocket, "/pub", scratch_.path(), destination, ini_, logSettings_};
-  }
+  std::filesystem::path folder() const { return scratch_.path(); }
 
   void expectScriptDone() {
     EXPECT_TRUE(server_.waitUntilDone(kScriptTime));
@@ -75,11 +70,28 @@ class FileTransferTest : public ::testing::Test {
   TransferState state_;
   TransferSettings settings_;
   NameRuleSettings nameRules_;
+  testing::ScriptedFtpServer server_;
+};
+
+// The transfers of named files: a site profile, the INI file the resume
+// records live in, and the two panes' listings.
+class FileTransferTest : public ScriptedTransferTest {
+ protected:
+  FileTransferTest() : ini_(scratch_ / "FERRIX.INI"), localPane_(scratch_.path()) {
+    session_.state.sessionProfile.profileName = "Work";
+    session_.state.sessionProfile.hostName = "ftp.example.com";
+    state_.transferMode = 'I';
+    state_.serverTransferType = 'I';
+  }
+
+  FileTransferContext files(const DestinationListing& destination) {
+    return {session_.state.controlSocket, "/pub", scratch_.path(), destination, ini_, logSettings_};
+  }
+
   TransferLogSettings logSettings_;
   platform::IniFile ini_;
   LocalFolderListing localPane_;
   ListedEntries remotePane_;
-  testing::ScriptedFtpServer server_;
 };
 
 }  // namespace ferrix::transfer
