@@ -227,7 +227,8 @@ std::size_t sendAll(Session& session, int socket, std::string_view bytes) {
     const long piece = sendWithTimeout(session, socket, bytes.data() + sent, bytes.size() - sent,
                                        kSendPieceTimeoutMs);
     if (piece < 1) {
-      logSocketError(session, "Send error", platform::lastSocketError());
+      logSocketError(session, resources::loadString(resources::string_id::kSendError),
+                     platform::lastSocketError());
       return sent;
     }
     sent += static_cast<std::size_t>(piece);
@@ -275,7 +276,10 @@ int readReplyLine(Session& session, int socket) {
   // The line is a C string to everyone who reads it: it ends at a NUL.
   line.resize(std::min(line.size(), line.find('\0')));
   if (lastReceived <= 0) {
-    if (lastReceived < 0) logSocketError(session, "Receive error", platform::lastSocketError());
+    if (lastReceived < 0) {
+      logSocketError(session, resources::loadString(resources::string_id::kReceiveError),
+                     platform::lastSocketError());
+    }
     state.replyLine = trimLineEnd(line);
     state.cancelRequested = 1;
     return kReplyLost;

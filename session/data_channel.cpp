@@ -5,6 +5,7 @@
 
 #include "platform/socket_errors.h"
 #include "session/connection.h"
+#include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
 #include "session/passive_reply.h"
@@ -204,7 +205,7 @@ int acceptDataConnection(Session& session, int listenSocket) {
     stopWatchdog(session);
   }
   if (dataSocket == kInvalidSocket) {
-    logSocketError(session, "Accept error", error);
+    logSocketError(session, resources::loadString(resources::string_id::kAcceptError), error);
     return kInvalidSocket;
   }
   closeListening(session, listenSocket);
