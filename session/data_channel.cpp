@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/socket_errors.h"
-#include "session/connection.h"
 #include "resources/strings.h"
+#include "session/connection.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
 #include "session/passive_reply.h"
