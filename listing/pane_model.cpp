@@ -22,9 +22,10 @@ void PaneModel::setSortValue(std::int32_t sortValue) {
 
 void PaneModel::add(PaneItem item) {
   item.itemType = side_ == PaneSide::kRemote ? 1 : 0;
-  const auto place = std::upper_bound(
-      items_.begin(), items_.end(), item,
-      [this](const PaneItem& a, const PaneItem& b) { return ComparePaneItems(a, b, sortValue_) < 0; });
+  const auto place = std::upper_bound(items_.begin(), items_.end(), item,
+                                      [this](const PaneItem& a, const PaneItem& b) {
+                                        return ComparePaneItems(a, b, sortValue_) < 0;
+                                      });
   items_.insert(place, std::move(item));
 }
 
@@ -43,7 +44,7 @@ namespace {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool MatchesFrom(std::string_view name, std::string_view pattern) {
+bool MatchesGlob(std::string_view name, std::string_view pattern) {
   // Iterative glob with one back-track point for the latest '*'.
   std::size_t n = 0, p = 0, starPattern = std::string_view::npos, starName = 0;
   while (n < name.size()) {
@@ -73,7 +74,7 @@ bool IsWildcardMask(std::string_view mask) {
 
 bool MatchesLocalMask(std::string_view name, std::string_view pattern) {
   if (pattern == "*.*") return true;
-  return MatchesFrom(name, pattern);
+  return MatchesGlob(name, pattern);
 }
 
 bool RemoteMaskChangeRedisplays(std::string_view previousMask, std::string_view newMask) {
@@ -86,9 +87,8 @@ void PushFolderHistory(config::FolderList& box, std::string_view text) {
   for (std::size_t i = 0; i < box.count(); ++i) {
     std::string entry = box.textAt(i);
     const bool same = entry.size() == text.size() &&
-                      std::equal(entry.begin(), entry.end(), text.begin(), [](char a, char b) {
-                        return LowerAscii(a) == LowerAscii(b);
-                      });
+                      std::equal(entry.begin(), entry.end(), text.begin(),
+                                 [](char a, char b) { return LowerAscii(a) == LowerAscii(b); });
     if (!same) kept.push_back(std::move(entry));
   }
   box.clear();
@@ -104,9 +104,9 @@ LocalTime LocalTimeOf(fs::file_time_type writeTime) {
       std::chrono::time_point_cast<std::chrono::system_clock::duration>(systemTime));
   std::tm parts{};
   if (localtime_r(&seconds, &parts) == nullptr) return LocalTime{};
-  return LocalTime{static_cast<unsigned>(parts.tm_year + 1900), static_cast<unsigned>(parts.tm_mon + 1),
-                   static_cast<unsigned>(parts.tm_mday), static_cast<unsigned>(parts.tm_hour),
-                   static_cast<unsigned>(parts.tm_min)};
+  return LocalTime{static_cast<unsigned>(parts.tm_year + 1900),
+                   static_cast<unsigned>(parts.tm_mon + 1), static_cast<unsigned>(parts.tm_mday),
+                   static_cast<unsigned>(parts.tm_hour), static_cast<unsigned>(parts.tm_min)};
 }
 
 // Fills `item` from a folder entry; false when the entry went away meanwhile.

@@ -57,8 +57,8 @@ bool MatchesLocalMask(std::string_view name, std::string_view pattern);
 bool RemoteMaskChangeRedisplays(std::string_view previousMask, std::string_view newMask);
 
 struct LocalListingOptions {
-  std::string maskText;             // the local mask box's text
-  bool longDir = true;              // LONGDIR: append the date and size tail
+  std::string maskText;                  // the local mask box's text
+  bool longDir = true;                   // LONGDIR: append the date and size tail
   transfer::NameRuleSettings nameRules;  // the ASCII name list for text-file kinds
 };
 

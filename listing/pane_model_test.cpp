@@ -95,9 +95,9 @@ TEST(PaneMasks, LocalPatternMatching) {
     bool matches;
   };
   const std::vector<Case> cases = {
-      {"README", "*.*", true},   {"a.TXT", "*.txt", true}, {"a.txt", "?.txt", true},
-      {"ab.txt", "?.txt", false}, {"abc", "a*c*", true},   {"abd", "a*c", false},
-      {"x", "", false},          {"report.c", "*.c", true},
+      {"README", "*.*", true},    {"a.TXT", "*.txt", true},  {"a.txt", "?.txt", true},
+      {"ab.txt", "?.txt", false}, {"abc", "a*c*", true},     {"abd", "a*c", false},
+      {"x", "", false},           {"report.c", "*.c", true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MatchesLocalMask(c.name, c.pattern), c.matches) << c.name << " " << c.pattern;

@@ -43,8 +43,10 @@ int CompareByPlacement(const PaneItem& first, const PaneItem& second, FolderPlac
 }
 
 int CompareDates(const PaneItem& first, const PaneItem& second) {
-  const int fields[][2] = {{first.year, second.year},   {first.month, second.month},
-                           {first.day, second.day},     {first.hour, second.hour},
+  const int fields[][2] = {{first.year, second.year},
+                           {first.month, second.month},
+                           {first.day, second.day},
+                           {first.hour, second.hour},
                            {first.minute, second.minute}};
   for (const auto& field : fields) {
     if (field[0] != field[1]) return field[0] < field[1] ? -1 : 1;

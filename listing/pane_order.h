@@ -16,7 +16,14 @@
 
 namespace ferrix::listing {
 
-enum class SortKey { kNone = 0, kName = 1, kExtension = 2, kDate = 3, kSize = 4, kNameFromSecond = 5 };
+enum class SortKey {
+  kNone = 0,
+  kName = 1,
+  kExtension = 2,
+  kDate = 3,
+  kSize = 4,
+  kNameFromSecond = 5
+};
 enum class FolderPlacement { kOnTop = 0, kMixed = 16, kAtBottom = 32 };
 
 inline constexpr std::int32_t kReverseBit = 8;
