@@ -86,8 +86,7 @@ void logRenameFailure(Session& session, const char* format, std::string_view fro
 
 }  // namespace
 
-int changeRemoteFolder(Session& session, UserInterface& ui, int control,
-                       std::string_view folder) {
+int changeRemoteFolder(Session& session, UserInterface& ui, int control, std::string_view folder) {
   if (folder.empty()) return 2;
   if (session.state.UseCdup && folder == "..") {
     if (sendCommand(session, control, "CDUP") == 2) return 2;
@@ -120,12 +119,10 @@ RenameOutcome renameRemoteEntry(Session& session, int control, std::string_view 
                                 std::string_view to) {
   if (sendWithArgument(session, control, "RNFR", from) != 3) return RenameOutcome::kSkipped;
   return sendWithArgument(session, control, "RNTO", to) == 2 ? RenameOutcome::kRenamed
-                                                              : RenameOutcome::kFailed;
+                                                             : RenameOutcome::kFailed;
 }
 
-bool isProtectedEntryName(std::string_view name) {
-  return name == ".." || name.starts_with("[-");
-}
+bool isProtectedEntryName(std::string_view name) { return name == ".." || name.starts_with("[-"); }
 
 bool renameRemoteEntries(Session& session, UserInterface& ui, int control,
                          const std::vector<std::string>& names) {
@@ -147,8 +144,7 @@ bool renameRemoteEntries(Session& session, UserInterface& ui, int control,
 bool moveRemoteEntries(Session& session, UserInterface& ui, int control,
                        const std::vector<std::string>& names) {
   std::string destination;
-  if (!ui.inputBox(&destination, "Please enter the remote destination folder:",
-                   kMoveHelpTopic) ||
+  if (!ui.inputBox(&destination, "Please enter the remote destination folder:", kMoveHelpTopic) ||
       destination.empty()) {
     return false;
   }
@@ -166,8 +162,7 @@ bool moveRemoteEntries(Session& session, UserInterface& ui, int control,
 }
 
 int chmodRemoteEntries(Session& session, UserInterface& ui, int control,
-                       RememberedPermissions& remembered,
-                       const std::vector<std::string>& names) {
+                       RememberedPermissions& remembered, const std::vector<std::string>& names) {
   const std::optional<unsigned> digits = ui.askPermissions(remembered.digits, kChmodHelpTopic);
   if (!digits) return 0;
   remembered.digits = *digits;
@@ -198,13 +193,9 @@ int cwdMenuCommand(Session& session, UserInterface& ui, int control) {
 
 int pwdMenuCommand(Session& session, int control) { return printRemoteFolder(session, control); }
 
-int helpMenuCommand(Session& session, int control) {
-  return sendCommand(session, control, "HELP");
-}
+int helpMenuCommand(Session& session, int control) { return sendCommand(session, control, "HELP"); }
 
-int systMenuCommand(Session& session, int control) {
-  return sendCommand(session, control, "SYST");
-}
+int systMenuCommand(Session& session, int control) { return sendCommand(session, control, "SYST"); }
 
 int siteMenuCommand(Session& session, UserInterface& ui, int control) {
   std::string text;

@@ -28,8 +28,7 @@ namespace ferrix::session {
 
 inline constexpr int kHostTypeVmsUcx = 6012;
 
-int changeRemoteFolder(Session& session, UserInterface& ui, int control,
-                       std::string_view folder);
+int changeRemoteFolder(Session& session, UserInterface& ui, int control, std::string_view folder);
 // The folder itself is read from replyLine by the listing.
 int printRemoteFolder(Session& session, int control);
 int makeRemoteFolder(Session& session, int control, std::string_view folder);
@@ -65,8 +64,7 @@ struct RememberedPermissions {
 // for each name, or, with no names, asks for a free SITE text. Stops at the
 // first refusal. Returns the class of the last reply (0 when cancelled).
 int chmodRemoteEntries(Session& session, UserInterface& ui, int control,
-                       RememberedPermissions& remembered,
-                       const std::vector<std::string>& names);
+                       RememberedPermissions& remembered, const std::vector<std::string>& names);
 
 // The "FTP Commands" menu. Each asks what it needs (Cancel sends nothing and
 // returns 0) and returns the class of the last reply.

@@ -220,8 +220,7 @@ TEST(RemoteCommands, UnsafeNamesAreNeverSent) {
     ScriptedSession run;
     EXPECT_EQ(deleteRemoteFile(run.session(), run.control(), name), 0);
     EXPECT_EQ(removeRemoteFolder(run.session(), run.control(), name), 0);
-    EXPECT_EQ(renameRemoteEntry(run.session(), run.control(), name, "b"),
-              RenameOutcome::kSkipped);
+    EXPECT_EQ(renameRemoteEntry(run.session(), run.control(), name, "b"), RenameOutcome::kSkipped);
     EXPECT_THAT(run.errorLines(), Contains(::testing::StartsWith("! Command not sent")));
     run.finish();
   }
@@ -270,8 +269,8 @@ TEST(RemoteMove, TwoFilesGoToArchiveSlashName) {
 }
 
 TEST(RemoteMove, EmptyOrCancelledDestinationMovesNothing) {
-  for (const std::optional<std::string>& answer : {std::optional<std::string>(""),
-                                                   std::optional<std::string>()}) {
+  for (const std::optional<std::string>& answer :
+       {std::optional<std::string>(""), std::optional<std::string>()}) {
     ScriptedSession run;
     run.ui().answerInput(answer);
     EXPECT_FALSE(moveRemoteEntries(run.session(), run.ui(), run.control(), {"one"}));
@@ -283,8 +282,7 @@ TEST(RemoteChmod, ChosenDigitsGoToEveryNameAndAreRemembered) {
   ScriptedSession run({{"SITE chmod 755 a", "200 ok"}, {"SITE chmod 755 b c", "200 ok"}});
   run.ui().answerPermissions(755);
   RememberedPermissions remembered;
-  EXPECT_EQ(chmodRemoteEntries(run.session(), run.ui(), run.control(), remembered,
-                               {"a", "b c"}),
+  EXPECT_EQ(chmodRemoteEntries(run.session(), run.ui(), run.control(), remembered, {"a", "b c"}),
             2);
   EXPECT_EQ(remembered.digits, 755u);
   EXPECT_THAT(run.ui().permissionPresets(), ElementsAre(644u));
@@ -296,8 +294,7 @@ TEST(RemoteChmod, FirstRefusalStopsTheWalk) {
   ScriptedSession run(std::vector<Exchange>{{"SITE chmod 600 a", "500 unknown"}});
   run.ui().answerPermissions(600);
   RememberedPermissions remembered;
-  EXPECT_EQ(chmodRemoteEntries(run.session(), run.ui(), run.control(), remembered, {"a", "b"}),
-            5);
+  EXPECT_EQ(chmodRemoteEntries(run.session(), run.ui(), run.control(), remembered, {"a", "b"}), 5);
   EXPECT_THAT(run.errorLines(), ElementsAre(kChmodFailed));
   EXPECT_THAT(run.sounds(), ElementsAre(1));
   run.finish();
