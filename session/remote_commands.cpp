@@ -23,26 +23,54 @@ void soundActionFailed(Session& session) {
   if (session.playSound) session.playSound(sound_event::kActionFailed);
 }
 
-// Sends "verb argument". The control channel would cut a longer text to its
-// limit, and a cut name can name another file, so such a command is refused.
-int sendWithArgument(Session& session, int control, std::string_view verb,
-                     std::string_view argument) {
+// Why a command cannot carry `text` unchanged, or nothing when it can.
+// printf formatting would end the text at a NUL, and the control channel
+// would cut an overlong text; either way a shorter name can name another file.
+std::optional<std::string> unsendableReason(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) {
+    return "! Command not sent: it contains a line break or NUL character";
+  }
+  if (text.size() > kMaxCommandLength) {
+    return "! Command not sent: it is longer than " + std::to_string(kMaxCommandLength) +
+           " characters";
+  }
+  return std::nullopt;
+}
+
+// How the argument is used: a typed text may lose its trailing blanks on the
+// way, as every command line does; a name that must reach the server exactly
+// (the entry to delete, rename or change) must not, since the shorter name can
+// be another entry.
+enum class Argument { kTyped, kExactName };
+
+bool endsInBlank(std::string_view text) {
+  return !text.empty() && (text.back() == ' ' || text.back() == '\t');
+}
+
+std::string commandText(std::string_view verb, std::string_view argument) {
   std::string text(verb);
   text += ' ';
   text += argument;
-  // printf formatting would end the text at a NUL, sending a shorter name.
-  if (text.find('\0') != std::string::npos) {
-    session.log.logMessage("! Command not sent: it contains a line break or NUL character");
-    session.state.replyCode = 0;
-    return 0;
+  return text;
+}
+
+// Whether "verb argument" can arrive as it stands; logs why not.
+bool canSend(Session& session, std::string_view verb, std::string_view argument, Argument use) {
+  std::optional<std::string> reason = unsendableReason(commandText(verb, argument));
+  if (!reason && use == Argument::kExactName && endsInBlank(argument)) {
+    reason = "! Command not sent: the name ends in a blank the server would not receive";
   }
-  if (text.size() > kMaxCommandLength) {
-    session.log.logMessagef("! Command not sent: it is longer than %zu characters",
-                            kMaxCommandLength);
-    session.state.replyCode = 0;
-    return 0;
-  }
-  return sendCommand(session, control, "%s", text.c_str());
+  if (!reason) return true;
+  session.log.logMessage(*reason);
+  session.state.replyCode = 0;
+  return false;
+}
+
+// Sends "verb argument" unless it cannot arrive as it stands (class 0).
+int sendWithArgument(Session& session, int control, std::string_view verb,
+                     std::string_view argument, Argument use = Argument::kExactName) {
+  if (!canSend(session, verb, argument, use)) return 0;
+  return sendCommand(session, control, "%s", commandText(verb, argument).c_str());
 }
 
 // Sends `verb argument`, and `fallbackVerb argument` when the server does not
@@ -62,20 +90,20 @@ int sendAccountForFolder(Session& session, UserInterface& ui, int control, int r
   }
   ui.forgetEnteredText();
   if (account.empty()) return replyClass;
-  return sendWithArgument(session, control, "ACCT", account);
+  return sendWithArgument(session, control, "ACCT", account, Argument::kTyped);
 }
 
 int sendChangeFolder(Session& session, int control, std::string_view folder) {
-  const int replyClass = sendWithArgument(session, control, "CWD", folder);
+  const int replyClass = sendWithArgument(session, control, "CWD", folder, Argument::kTyped);
   if (replyClass != 5 || session.state.replyCode != kCommandNotRecognized) return replyClass;
   // VMS UCX servers want the subfolder in their own bracket form.
   if (session.state.sessionProfile.hostType == kHostTypeVmsUcx && !folder.starts_with("[")) {
     std::string ucxFolder = "[.";
     ucxFolder += folder;
     ucxFolder += ']';
-    return sendWithArgument(session, control, "CWD", ucxFolder);
+    return sendWithArgument(session, control, "CWD", ucxFolder, Argument::kTyped);
   }
-  return sendWithArgument(session, control, "XCWD", folder);
+  return sendWithArgument(session, control, "XCWD", folder, Argument::kTyped);
 }
 
 void logRenameFailure(Session& session, const char* format, std::string_view from,
@@ -117,6 +145,8 @@ int deleteRemoteFile(Session& session, int control, std::string_view file) {
 
 RenameOutcome renameRemoteEntry(Session& session, int control, std::string_view from,
                                 std::string_view to) {
+  // A new name that cannot be sent fails before RNFR leaves the server waiting.
+  if (!canSend(session, "RNTO", to, Argument::kExactName)) return RenameOutcome::kFailed;
   if (sendWithArgument(session, control, "RNFR", from) != 3) return RenameOutcome::kSkipped;
   return sendWithArgument(session, control, "RNTO", to) == 2 ? RenameOutcome::kRenamed
                                                              : RenameOutcome::kFailed;
@@ -170,7 +200,7 @@ int chmodRemoteEntries(Session& session, UserInterface& ui, int control,
   if (names.empty()) {
     std::string text;
     if (!ui.inputBox(&text, "Enter CHMOD string:", kChmodHelpTopic)) return 0;
-    replyClass = sendWithArgument(session, control, "SITE", text);
+    replyClass = sendWithArgument(session, control, "SITE", text, Argument::kTyped);
   } else {
     for (const std::string& name : names) {
       const std::string chmod = "chmod " + std::to_string(*digits) + " " + name;
@@ -200,7 +230,7 @@ int systMenuCommand(Session& session, int control) { return sendCommand(session,
 int siteMenuCommand(Session& session, UserInterface& ui, int control) {
   std::string text;
   if (!ui.inputBox(&text, "Enter SITE string:", kSiteHelpTopic)) return 0;
-  return sendWithArgument(session, control, "SITE", text);
+  return sendWithArgument(session, control, "SITE", text, Argument::kTyped);
 }
 
 }  // namespace ferrix::session

@@ -7,7 +7,10 @@
 // The wrappers return the reply class (replyCode / 100) of the last command
 // they sent, 0 when nothing valid came back or a command was not sent.
 // Names usually come from a listing, so a command whose text would carry a
-// line break or be cut to the control channel's length limit is not sent.
+// line break or NUL, or be cut to the control channel's length limit, is not
+// sent (class 0, an error line); nor is a command naming an entry to delete,
+// remove, rename, move, make or chmod when the name ends in a blank, which
+// the command line would lose.
 // Nothing is removed recursively: a folder goes only when the server takes it.
 //
 // Ownership: the caller owns the session and the user interface; the only

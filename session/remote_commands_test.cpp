@@ -215,7 +215,8 @@ TEST(RemoteCommands, EachWrapperSendsItsSequenceAndFallbacks) {
 }
 
 TEST(RemoteCommands, UnsafeNamesAreNeverSent) {
-  const std::string names[] = {std::string("a\0b", 3), "a\r\nDELE b", std::string(300, 'x')};
+  const std::string names[] = {std::string("a\0b", 3), "a\r\nDELE b", std::string(300, 'x'), "a ",
+                               "a\t"};
   for (const std::string& name : names) {
     ScriptedSession run;
     EXPECT_EQ(deleteRemoteFile(run.session(), run.control(), name), 0);
@@ -243,6 +244,23 @@ TEST(RemoteRename, RefusedRnfrIsSilentRefusedRntoIsReported) {
   EXPECT_EQ(prompts[0].text, "Enter new name for \"a\":");
   EXPECT_EQ(prompts[0].prefilled, "a");
   EXPECT_EQ(prompts[0].helpTopic, 520);
+  run.finish();
+}
+
+TEST(RemoteRename, UnsendableNewNameFailsBeforeRnfr) {
+  ScriptedSession run;
+  run.ui().answerInput("b ");
+  EXPECT_FALSE(renameRemoteEntries(run.session(), run.ui(), run.control(), {"a"}));
+  EXPECT_THAT(run.errorLines(), ElementsAre(::testing::StartsWith("! Command not sent"),
+                                            "! Rename of a to b  failed."));
+  run.finish();
+}
+
+TEST(RemoteCommands, TypedTextsKeepTheCommandLineRule) {
+  ScriptedSession run({{"CWD sub", "250 ok"}, {"SITE idle", "200 ok"}});
+  EXPECT_EQ(changeRemoteFolder(run.session(), run.ui(), run.control(), "sub  "), 2);
+  run.ui().answerInput("idle ");
+  EXPECT_EQ(siteMenuCommand(run.session(), run.ui(), run.control()), 2);
   run.finish();
 }
 
