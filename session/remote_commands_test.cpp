@@ -236,11 +236,13 @@ TEST(RemoteRename, RefusedRnfrIsSilentRefusedRntoIsReported) {
   run.ui().answerInput("a2");
   run.ui().answerInput("b2");
   run.ui().answerInput("c2");
-  EXPECT_TRUE(renameRemoteEntries(run.session(), run.ui(), run.control(), {"a", "..", "b", "c"}));
+  run.ui().answerInput(std::nullopt);
+  EXPECT_TRUE(
+      renameRemoteEntries(run.session(), run.ui(), run.control(), {"a", "..", "b", "c", "d"}));
   EXPECT_THAT(run.errorLines(), ElementsAre("! Rename of b to b2 failed."));
   EXPECT_THAT(run.sounds(), ElementsAre(1));
   const auto prompts = run.ui().prompts();
-  ASSERT_EQ(prompts.size(), 3u);
+  ASSERT_EQ(prompts.size(), 4u);
   EXPECT_EQ(prompts[0].text, "Enter new name for \"a\":");
   EXPECT_EQ(prompts[0].prefilled, "a");
   EXPECT_EQ(prompts[0].helpTopic, 520);
@@ -261,14 +263,6 @@ TEST(RemoteCommands, TypedTextsKeepTheCommandLineRule) {
   EXPECT_EQ(changeRemoteFolder(run.session(), run.ui(), run.control(), "sub  "), 2);
   run.ui().answerInput("idle ");
   EXPECT_EQ(siteMenuCommand(run.session(), run.ui(), run.control()), 2);
-  run.finish();
-}
-
-TEST(RemoteRename, CancelledPromptSkipsOnlyThatEntry) {
-  ScriptedSession run({{"RNFR b", "350 ready"}, {"RNTO b2", "250 done"}});
-  run.ui().answerInput(std::nullopt);
-  run.ui().answerInput("b2");
-  EXPECT_TRUE(renameRemoteEntries(run.session(), run.ui(), run.control(), {"a", "b"}));
   run.finish();
 }
 
@@ -362,15 +356,6 @@ TEST(FtpCommandsMenu, CommandsSendWhatWasAskedFor) {
   EXPECT_EQ(prompts[1].text, "Enter SITE string:");
   EXPECT_EQ(prompts[1].helpTopic, 700);
   run.finish();
-}
-
-TEST(FtpCommandsMenu, NotConnectedIsReportedNotSent) {
-  MessageLog log;
-  platform::SystemClock clock;
-  platform::SystemResolver resolver;
-  Session session(log, clock, resolver);
-  EXPECT_EQ(systMenuCommand(session, -1), 0);
-  EXPECT_THAT(log.history(), Contains("! Not connected, ignored"));
 }
 
 }  // namespace
