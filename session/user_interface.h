@@ -49,6 +49,11 @@ class UserInterface {
   virtual OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
                                        int batchCount) = 0;
 
+  // The permission dialog: read, write and execute for owner, group and
+  // other, preset from `digits` (three octal digits written as a decimal
+  // number, 644). Returns the chosen digits the same way; nothing on Cancel.
+  virtual std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) = 0;
+
   // The main window's caption.
   virtual void setWindowTitle(std::string_view title) = 0;
   // Enables or disables the remote pane's make-folder, rename and delete

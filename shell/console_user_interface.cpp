@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <optional>
+#include <string>
 
 namespace ferrix::shell {
 namespace {
@@ -36,6 +38,17 @@ bool readLine(std::FILE* input, std::string& line) {
     if (c != '\r') line += static_cast<char>(c);
   }
   return !line.empty();
+}
+
+// "755" as 755; nothing unless the text is exactly three octal digits.
+std::optional<unsigned> permissionDigits(const std::string& text) {
+  if (text.size() != 3) return std::nullopt;
+  unsigned digits = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '7') return std::nullopt;
+    digits = digits * 10 + static_cast<unsigned>(c - '0');
+  }
+  return digits;
 }
 
 }  // namespace
@@ -109,6 +122,17 @@ session::UserInterface::OverwriteAnswer ConsoleUserInterface::AskOverwrite(
   if (batch && first == 'a') return OverwriteAnswer::kYesToAll;
   if (batch && first == 's') return OverwriteAnswer::kNoToAll;
   return OverwriteAnswer::kNo;
+}
+
+std::optional<unsigned> ConsoleUserInterface::askPermissions(unsigned digits, int) {
+  if (!canAsk()) return std::nullopt;
+  clearProgressLine();
+  std::fprintf(errors_, "Remote file permissions (three octal digits) [%03u] ", digits);
+  std::fflush(errors_);
+  std::string answer;
+  if (!readLine(input_, answer)) return std::nullopt;
+  if (answer.empty()) return digits;
+  return permissionDigits(answer);
 }
 
 void ConsoleUserInterface::setWindowTitle(std::string_view) {}

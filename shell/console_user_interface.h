@@ -27,6 +27,8 @@ class ConsoleUserInterface final : public session::UserInterface,
   // Asked on a terminal; otherwise answered as by nobody there: kNo.
   OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
                                int batchCount) override;
+  // Asked on a terminal as three octal digits; otherwise Cancel.
+  std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;

@@ -1,8 +1,11 @@
 #include "shell/console_user_interface.h"
 
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace ferrix::shell {
@@ -31,6 +34,50 @@ TEST(ConsoleOverwriteQuestion, WithoutATerminalTheFileIsKept) {
   std::fclose(input);
   std::fclose(output);
   std::fclose(errors);
+}
+
+// The permission question on a terminal: three octal digits, an empty line
+// keeps the preset, anything else cancels.
+TEST(ConsolePermissions, OnlyThreeOctalDigitsAreTaken) {
+  struct Case {
+    const char* typed;
+    std::optional<unsigned> digits;
+  };
+  const Case cases[] = {
+      {"755\n", 755},
+      {"\n", 644},
+      {"007\n", 7},
+      {"789\n", std::nullopt},
+      {"7555\n", std::nullopt},
+      {"rwx\n", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    int terminal = -1;
+    int keyboard = -1;
+    ASSERT_EQ(openpty(&keyboard, &terminal, nullptr, nullptr, nullptr), 0);
+    std::FILE* input = fdopen(terminal, "r");
+    std::FILE* output = std::tmpfile();
+    std::FILE* errors = std::tmpfile();
+    const std::string typed = c.typed;
+    ASSERT_EQ(write(keyboard, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    ConsoleUserInterface console(input, output, errors, false);
+    EXPECT_EQ(console.askPermissions(644, 720), c.digits);
+    EXPECT_EQ(contentOf(errors), "Remote file permissions (three octal digits) [644] ");
+    std::fclose(input);
+    std::fclose(output);
+    std::fclose(errors);
+    close(keyboard);
+  }
+}
+
+TEST(ConsolePermissions, WithoutATerminalNothingChanges) {
+  std::FILE* input = std::tmpfile();
+  std::fputs("777\n", input);
+  std::rewind(input);
+  ConsoleUserInterface console(input, nullptr, nullptr, false);
+  EXPECT_EQ(console.askPermissions(644, 720), std::nullopt);
+  std::fclose(input);
 }
 
 }  // namespace

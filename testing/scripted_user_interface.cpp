@@ -33,6 +33,25 @@ session::UserInterface::OverwriteAnswer ScriptedUserInterface::AskOverwrite(
   return answer;
 }
 
+void ScriptedUserInterface::answerPermissions(std::optional<unsigned> digits) {
+  std::lock_guard lock(mutex_);
+  permissionAnswers_.push_back(digits);
+}
+
+std::optional<unsigned> ScriptedUserInterface::askPermissions(unsigned digits, int) {
+  std::lock_guard lock(mutex_);
+  permissionPresets_.push_back(digits);
+  if (permissionAnswers_.empty()) return std::nullopt;
+  const std::optional<unsigned> answer = permissionAnswers_.front();
+  permissionAnswers_.pop_front();
+  return answer;
+}
+
+std::vector<unsigned> ScriptedUserInterface::permissionPresets() const {
+  std::lock_guard lock(mutex_);
+  return permissionPresets_;
+}
+
 std::vector<ScriptedUserInterface::Shown> ScriptedUserInterface::prompts() const {
   std::lock_guard lock(mutex_);
   return prompts_;

@@ -27,6 +27,9 @@ class ScriptedUserInterface final : public session::UserInterface {
   // The next input dialog answers OK with `text`, or Cancel with nothing.
   void answerInput(std::optional<std::string> text);
   void answerMessage(Answer answer);
+  // The next permission dialog answers OK with `digits`, or Cancel with
+  // nothing (also with none queued).
+  void answerPermissions(std::optional<unsigned> digits);
   // The next overwrite question gets `answer`; with none queued it is closed
   // (kNo).
   void answerOverwrite(OverwriteAnswer answer);
@@ -39,6 +42,8 @@ class ScriptedUserInterface final : public session::UserInterface {
     int batchCount = 0;
   };
   std::vector<OverwriteQuestion> overwriteQuestions() const;
+  // The preset of every permission dialog shown, oldest first.
+  std::vector<unsigned> permissionPresets() const;
   // Every caption set, oldest first.
   std::vector<std::string> windowTitles() const;
   // The last state of the remote command buttons, if ever set.
@@ -54,6 +59,7 @@ class ScriptedUserInterface final : public session::UserInterface {
                     Icon icon) override;
   OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
                                int batchCount) override;
+  std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
 
@@ -77,6 +83,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::deque<Answer> messageAnswers_;
   std::deque<OverwriteAnswer> overwriteAnswers_;
   std::vector<OverwriteQuestion> overwriteQuestions_;
+  std::deque<std::optional<unsigned>> permissionAnswers_;
+  std::vector<unsigned> permissionPresets_;
   std::vector<Shown> prompts_;
   std::vector<Shown> messages_;
   std::vector<std::string> windowTitles_;
