@@ -1,0 +1,24 @@
+// Reading a cached listing file into the remote pane: the file is read in
+// pieces of at most 179 characters, the formats that spread one entry over
+// several lines or several entries over one line are put back together
+// (VMS continuation lines, IBM MVS member columns, KA9Q/NOS halves), each
+// line goes through the listing decoder and each entry becomes a pane item.
+//
+// The pane owns the items it is given. Thread rule: the thread that owns the
+// remote pane; the decoder library keeps parser state, so one file at a time.
+#pragma once
+#include <string>
+#include "listing/pane_model.h"
+#include "session/session_state.h"
+#include "transfer/name_rules.h"
+
+namespace ferrix::listing {
+
+// Fills `pane` with the parent entry and the entries of the listing in
+// `path`, decoded for the session's host type in `remoteFolder`. A file that
+// cannot be opened is logged and leaves the parent entry alone.
+void DecodeListingFile(session::Session& session, const std::string& path,
+                       const std::string& remoteFolder, const transfer::NameRuleSettings& nameRules,
+                       PaneModel& pane);
+
+}  // namespace ferrix::listing
