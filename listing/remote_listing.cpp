@@ -1,0 +1,189 @@
+#include "listing/remote_listing.h"
+
+#include <ferrixcore.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <system_error>
+#include <utility>
+
+#include "listing/host_detection.h"
+#include "listing/listing_decoder.h"
+#include "session/control_channel.h"
+#include "session/message_log.h"
+#include "session/remote_commands.h"
+#include "session/sound_events.h"
+#include "transfer/receive_file.h"
+#include "transfer/transfer_status.h"
+
+namespace ferrix::listing {
+
+namespace {
+
+constexpr std::size_t kMaxFolderLength = 250;
+constexpr const char* kRetrieveFailed = "! Retrieve of folder listing failed (%u)";
+constexpr const char* kCannotMakeListingFile = "! Cannot make a temporary file for the listing: %s";
+
+void playActionFailed(session::Session& session) {
+  if (session.playSound) session.playSound(session::sound_event::kActionFailed);
+}
+
+// Holds TransferThreadBusy for one guarded refresh.
+class GuardScope {
+ public:
+  GuardScope(TransferThreadBusy& flag, bool useGuard)
+      : flag_(flag), held_(useGuard && flag.tryAcquire()), refused_(useGuard && !held_) {}
+  ~GuardScope() {
+    if (held_) flag_.release();
+  }
+  GuardScope(const GuardScope&) = delete;
+  GuardScope& operator=(const GuardScope&) = delete;
+  bool refused() const { return refused_; }
+
+ private:
+  TransferThreadBusy& flag_;
+  bool held_;
+  bool refused_;
+};
+
+bool failureMeansEmptyFolder(int hostType) {
+  return hostType == FERRIX_HOST_TYPE_VMS_MULTINET || hostType == FERRIX_HOST_TYPE_VMS_UCX ||
+         hostType == FERRIX_HOST_TYPE_IBM_MVS;
+}
+
+int receiveListing(transfer::TransferContext& quiet, std::string_view command,
+                   const std::string& path) {
+  session::Session& session = quiet.session;
+  const int control = session.state.controlSocket;
+  const int hostType = session.state.sessionProfile.hostType;
+  int result = transfer::ReceiveToFile(quiet, control, command, path, 'A', false);
+  if (result == 2 && hostType == FERRIX_HOST_TYPE_QNX2 && command.size() >= 4) {
+    // QNX2 lists folders only on NLST; their names follow the LIST output.
+    const std::string names = "NLST" + std::string(command.substr(4));
+    transfer::ReceiveToFile(quiet, control, names, path, 'A', true);
+  }
+  if (result != 2 && failureMeansEmptyFolder(hostType)) {
+    std::ofstream(path, std::ios::trunc);
+    result = 2;
+  }
+  return result;
+}
+
+void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
+  const GuardScope guard(listing.transferThreadBusy, useGuard);
+  if (guard.refused()) return;
+  session::Session& session = listing.transfer.session;
+  const int hostType = session.state.sessionProfile.hostType;
+  listing.pane.clear();
+  if (session.state.connected == 0) {
+    listing.remoteFolder.clear();
+    return;
+  }
+  listing.remoteFolder = std::string(kFolderUnavailable);
+  const bool skipPwd = useCache && hostType == FERRIX_HOST_TYPE_CDC_CYBER;
+  if (!skipPwd && session::printRemoteFolder(session, session.state.controlSocket) == 2) {
+    std::string folder = FolderFromPwdReply(session.state.replyLine);
+    if (!folder.empty()) listing.remoteFolder = std::move(folder);
+  }
+  PushFolderHistory(listing.folderBox, listing.remoteFolder);
+  if (session.state.DetectionDone == 0) DetectHostType(session, listing.transfer.userInterface);
+
+  std::error_code error;
+  const std::optional<ListingCache::Slot> slot =
+      listing.cache.findOrAdd(listing.remoteFolder, error);
+  if (!slot) {
+    session.log.logMessagef(kCannotMakeListingFile, error.message().c_str());
+    playActionFailed(session);
+    return;
+  }
+  const bool fetch = !useCache || !slot->cached || !std::filesystem::exists(slot->path);
+  if (fetch) {
+    const std::string command =
+        ListingCommand(session.state.sessionProfile.hostType, listing.remoteMask);
+    const int result = DoDirList(listing, command, slot->path);
+    if (result != 2) {
+      listing.cache.forget(slot->path);
+      listing.pane.clear();
+      session.log.logMessagef(kRetrieveFailed, static_cast<unsigned>(result));
+      playActionFailed(session);
+      return;
+    }
+  }
+  DecodeListingFile(session, slot->path, listing.remoteFolder, listing.transfer.nameRules,
+                    listing.pane);
+}
+
+}  // namespace
+
+bool TransferThreadBusy::tryAcquire() {
+  const std::lock_guard lock(mutex_);
+  if (busy_) return false;
+  busy_ = true;
+  return true;
+}
+
+void TransferThreadBusy::release() {
+  const std::lock_guard lock(mutex_);
+  busy_ = false;
+}
+
+bool TransferThreadBusy::isSet() const {
+  const std::lock_guard lock(mutex_);
+  return busy_;
+}
+
+std::string FolderFromPwdReply(std::string_view replyLine) {
+  std::string_view folder;
+  if (const std::size_t quote = replyLine.find('"'); quote != std::string_view::npos) {
+    folder = replyLine.substr(quote + 1);
+  } else if (const std::size_t apostrophe = replyLine.find('\'');
+             apostrophe != std::string_view::npos) {
+    folder = replyLine.substr(apostrophe + 1);
+  } else if (const std::size_t space = replyLine.find(' '); space != std::string_view::npos) {
+    folder = replyLine.substr(space);
+    folder.remove_prefix(std::min(folder.find_first_not_of(' '), folder.size()));
+    folder = folder.substr(0, folder.find(' '));
+  }
+  folder = folder.substr(0, kMaxFolderLength);
+  std::size_t end = folder.find('"');
+  if (end == std::string_view::npos) end = folder.find('\'');
+  return std::string(folder.substr(0, end));
+}
+
+std::string ListingCommand(int hostType, std::string_view remoteMask) {
+  std::string command = hostType == FERRIX_HOST_TYPE_MLSD ? "MLSD" : "LIST";
+  const std::string mask = RemoteMaskArgument(remoteMask);
+  if (!mask.empty()) command += ' ' + mask;
+  return command;
+}
+
+int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path) {
+  session::Session& session = listing.transfer.session;
+  if (session.state.commandInProgress != 0) return 4;
+  // A listing is no transfer of the person's: no sound, no progress marks,
+  // and always ASCII whatever the name rules would choose.
+  transfer::TransferStatus quietStatus(listing.transfer.userInterface, false,
+                                       listing.transfer.status.bytesPerSecond());
+  transfer::TransferContext quiet{session,
+                                  listing.transfer.state,
+                                  quietStatus,
+                                  listing.transfer.settings,
+                                  listing.transfer.nameRules,
+                                  listing.transfer.userInterface};
+  const bool automaticMode = std::exchange(listing.transfer.state.automaticMode, false);
+  std::function<void(int)> playSound = std::exchange(session.playSound, nullptr);
+  const int result = receiveListing(quiet, command, path);
+  session.playSound = std::move(playSound);
+  listing.transfer.state.automaticMode = automaticMode;
+  return result;
+}
+
+void ShowRemoteFolder(RemoteListing& listing, bool useGuard) { refresh(listing, useGuard, true); }
+
+void FetchRemoteListing(RemoteListing& listing, bool useGuard) {
+  refresh(listing, useGuard, false);
+}
+
+}  // namespace ferrix::listing
