@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+
 #include "config/folder_history.h"
 #include "platform/temp_file.h"
 
@@ -27,7 +28,7 @@ class ListingCache {
 
   struct Slot {
     std::string folder;
-    std::string path;  // the temporary file holding the folder's listing
+    std::string path;     // the temporary file holding the folder's listing
     bool cached = false;  // the folder was already in the cache
   };
 

@@ -88,9 +88,8 @@ class ListingReader {
   static bool startsMemberColumns(const std::string& line) {
     if (line.size() < 70) return false;
     const auto at = [&](std::size_t position, char wanted) { return line[position] == wanted; };
-    return at(40, ' ') && at(44, 'F') && at(45, 'B') && at(46, ' ') && at(50, ' ') &&
-           at(61, 'P') && at(62, 'O') && at(63, ' ') && at(64, 'N') && at(65, 'O') &&
-           at(66, ' ') && at(68, ' ');
+    return at(40, ' ') && at(44, 'F') && at(45, 'B') && at(46, ' ') && at(50, ' ') && at(61, 'P') &&
+           at(62, 'O') && at(63, ' ') && at(64, 'N') && at(65, 'O') && at(66, ' ') && at(68, ' ');
   }
 
   static bool isMemberRow(const std::string& line) {

@@ -8,6 +8,7 @@
 // remote pane; the decoder library keeps parser state, so one file at a time.
 #pragma once
 #include <string>
+
 #include "listing/pane_model.h"
 #include "session/session_state.h"
 #include "transfer/name_rules.h"

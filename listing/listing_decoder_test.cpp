@@ -19,7 +19,8 @@ using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
 // `text` laid out at the given columns of a line of blanks.
-std::string columns(std::size_t width, std::initializer_list<std::pair<std::size_t, const char*>> parts) {
+std::string columns(std::size_t width,
+                    std::initializer_list<std::pair<std::size_t, const char*>> parts) {
   std::string line(width, ' ');
   for (const auto& [column, text] : parts) line.replace(column, std::string(text).size(), text);
   return line;
@@ -78,21 +79,33 @@ struct LineRuleCase {
 
 TEST_F(ListingFileTest, LineRulesOfTheWrappingAndColumnFormats) {
   const LineRuleCase cases[] = {
-      {"VMS name alone, attributes on the indented next line", FERRIX_HOST_TYPE_VMS_MULTINET,
+      {"VMS name alone, attributes on the indented next line",
+       FERRIX_HOST_TYPE_VMS_MULTINET,
        "NAME.TXT;1\r\n        2/3  12-MAR-2003 10:15:42\r\nNEXT.DAT;1  1/3\r\n",
        {"NAME.TXT;1", "NEXT.DAT;1"}},
-      {"two short VMS entries in a row each decode alone", FERRIX_HOST_TYPE_VMS_MULTINET,
-       "A.TXT;1  1/3\r\nB.TXT;1  2/3\r\nC.TXT;1  3/3\r\n", {"A.TXT;1", "B.TXT;1", "C.TXT;1"}},
-      {"VMS name line at the end of the file", FERRIX_HOST_TYPE_VMS_UCX, "LAST.TXT;1  1/3\n",
+      {"two short VMS entries in a row each decode alone",
+       FERRIX_HOST_TYPE_VMS_MULTINET,
+       "A.TXT;1  1/3\r\nB.TXT;1  2/3\r\nC.TXT;1  3/3\r\n",
+       {"A.TXT;1", "B.TXT;1", "C.TXT;1"}},
+      {"VMS name line at the end of the file",
+       FERRIX_HOST_TYPE_VMS_UCX,
+       "LAST.TXT;1  1/3\n",
        {"LAST.TXT;1"}},
-      {"MVS member columns, several names a row", FERRIX_HOST_TYPE_IBM_MVS,
+      {"MVS member columns, several names a row",
+       FERRIX_HOST_TYPE_IBM_MVS,
        kMvsMemberHeader + "\r\nMEMBER1   MEMB2     X\r\nALPHA     BETA\r\n",
        {"MEMBER1", "MEMB2", "X", "ALPHA", "BETA"}},
-      {"KA9Q line gives both halves", FERRIX_HOST_TYPE_KA9Q_NOS,
-       columns(41, {{0, kKa9qLeft.c_str()}}) + kKa9qRight + "\r\n", {"README.TXT", "DOCS"}},
-      {"KA9Q left half gives nothing, so neither does the right", FERRIX_HOST_TYPE_KA9Q_NOS,
-       columns(41, {{0, "Disk size 1440k, 20k free"}}) + kKa9qRight + "\r\n", {}},
-      {"KA9Q short line decodes whole", FERRIX_HOST_TYPE_KA9Q_NOS, kKa9qLeft + "\r\n",
+      {"KA9Q line gives both halves",
+       FERRIX_HOST_TYPE_KA9Q_NOS,
+       columns(41, {{0, kKa9qLeft.c_str()}}) + kKa9qRight + "\r\n",
+       {"README.TXT", "DOCS"}},
+      {"KA9Q left half gives nothing, so neither does the right",
+       FERRIX_HOST_TYPE_KA9Q_NOS,
+       columns(41, {{0, "Disk size 1440k, 20k free"}}) + kKa9qRight + "\r\n",
+       {}},
+      {"KA9Q short line decodes whole",
+       FERRIX_HOST_TYPE_KA9Q_NOS,
+       kKa9qLeft + "\r\n",
        {"README.TXT"}},
   };
   for (const LineRuleCase& c : cases) {

@@ -174,7 +174,11 @@ int DoDirList(RemoteListing& listing, std::string_view command, const std::strin
                                   listing.transfer.userInterface};
   const bool automaticMode = std::exchange(listing.transfer.state.automaticMode, false);
   std::function<void(int)> playSound = std::exchange(session.playSound, nullptr);
+  // The entry being transferred would lend the listing file its date and
+  // kind, and a receive consumes it; a listing between files keeps it.
+  const transfer::CurrentEntry entry = std::exchange(listing.transfer.state.currentEntry, {});
   const int result = receiveListing(quiet, command, path);
+  listing.transfer.state.currentEntry = entry;
   session.playSound = std::move(playSound);
   listing.transfer.state.automaticMode = automaticMode;
   return result;

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+
 #include "config/folder_history.h"
 #include "listing/listing_cache.h"
 #include "listing/pane_model.h"

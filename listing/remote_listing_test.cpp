@@ -37,18 +37,21 @@ class RemoteListingTest : public transfer::ScriptedTransferTest {
     dataPort_ = server_.openPassiveDataListener();
   }
 
-  RemoteListing listing() {
-    return {context(), cache_, pane_, folderBox_, busy_, {}, {}};
-  }
+  RemoteListing listing() { return {context(), cache_, pane_, folderBox_, busy_, {}, {}}; }
 
   // PWD answered with `folder`.
   void expectPwd(const std::string& folder) { server_.expectLine("PWD").reply(pwdReply(folder)); }
 
   // A passive listing command that delivers `bytes`.
   void expectListing(const std::string& command, const std::string& bytes) {
-    server_.expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
-        .expectLine(command).reply("150 Opening ASCII mode data connection")
-        .sendData(bytes).closeData().reply("226 Transfer complete");
+    server_.expectLine("PASV")
+        .reply(testing::passiveReply(dataPort_))
+        .acceptData()
+        .expectLine(command)
+        .reply("150 Opening ASCII mode data connection")
+        .sendData(bytes)
+        .closeData()
+        .reply("226 Transfer complete");
   }
 
   std::vector<std::string> paneNames() const {
@@ -111,9 +114,13 @@ TEST_F(RemoteListingTest, TwentiethFolderPushesTheFirstOutOfTheCache) {
 
 TEST_F(RemoteListingTest, BrokenDataConnectionLeavesThePaneEmptyAndNothingCached) {
   expectPwd("/pub");
-  server_.expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
-      .expectLine("LIST").reply("150 Opening ASCII mode data connection")
-      .sendData("-rw-r--r--   1 ann  staff    1234 Jan  5 10:20 par").closeData()
+  server_.expectLine("PASV")
+      .reply(testing::passiveReply(dataPort_))
+      .acceptData()
+      .expectLine("LIST")
+      .reply("150 Opening ASCII mode data connection")
+      .sendData("-rw-r--r--   1 ann  staff    1234 Jan  5 10:20 par")
+      .closeData()
       .reply("426 Connection closed; transfer aborted.");
   expectPwd("/pub");
   expectListing("LIST", kUnixListing);
@@ -129,11 +136,32 @@ TEST_F(RemoteListingTest, BrokenDataConnectionLeavesThePaneEmptyAndNothingCached
   EXPECT_THAT(paneNames(), ElementsAre("..", "docs", "notes.bin"));
 }
 
+TEST_F(RemoteListingTest, ListingLeavesTheTransferSettingsAndTheEntryBeingTransferred) {
+  state_.automaticMode = true;
+  state_.transferMode = 'I';
+  state_.currentEntry = {transfer::CurrentEntry::kLinkKind, 98, 1, 5, 10, 20, 4};
+  expectPwd("/pub");
+  expectListing("LIST", kUnixListing);
+  connect();
+  RemoteListing remote = listing();
+  FetchRemoteListing(remote, false);
+  expectScriptDone();
+  EXPECT_TRUE(state_.automaticMode);
+  EXPECT_EQ(state_.transferMode, 'I');
+  EXPECT_EQ(state_.currentEntry.kind, transfer::CurrentEntry::kLinkKind);
+  EXPECT_EQ(state_.currentEntry.year, 98);
+  EXPECT_TRUE(sounds_.empty());
+  EXPECT_THAT(paneNames(), ElementsAre("..", "docs", "notes.bin"));
+}
+
 TEST_F(RemoteListingTest, VmsRefusalIsAnEmptyFolder) {
   session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_VMS_MULTINET;
   expectPwd("USER:[ANN]");
-  server_.expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
-      .expectLine("LIST").reply("550 No files found");
+  server_.expectLine("PASV")
+      .reply(testing::passiveReply(dataPort_))
+      .acceptData()
+      .expectLine("LIST")
+      .reply("550 No files found");
   connect();
   RemoteListing remote = listing();
   ShowRemoteFolder(remote, false);
@@ -162,7 +190,8 @@ TEST_F(RemoteListingTest, MlsdWithTheMaskAndQnx2AppendsTheNlstNames) {
   const std::optional<ListingCache::Slot> slot = cache_.findOrAdd("/pub", error);
   ASSERT_TRUE(slot && slot->cached);
   std::ifstream file(slot->path, std::ios::binary);
-  const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::string content((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
   EXPECT_EQ(content, "file1\r\nfolder1\r\n");
 }
 
