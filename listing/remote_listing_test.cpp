@@ -154,6 +154,19 @@ TEST_F(RemoteListingTest, ListingLeavesTheTransferSettingsAndTheEntryBeingTransf
   EXPECT_THAT(paneNames(), ElementsAre("..", "docs", "notes.bin"));
 }
 
+TEST_F(RemoteListingTest, MaskWithALineBreakNeverReachesTheServer) {
+  expectPwd("/pub");
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData();
+  connect();
+  RemoteListing remote = listing();
+  remote.remoteMask = "x\r\nDELE a";
+  FetchRemoteListing(remote, false);
+  expectScriptDone();
+  EXPECT_THAT(server_.receivedLines(), ElementsAre("PWD", "PASV"));
+  EXPECT_TRUE(logged("! Retrieve of folder listing failed (0)"));
+  EXPECT_EQ(cache_.size(), 0u);
+}
+
 TEST_F(RemoteListingTest, VmsRefusalIsAnEmptyFolder) {
   session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_VMS_MULTINET;
   expectPwd("USER:[ANN]");
