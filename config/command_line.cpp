@@ -1,3 +1,4 @@
+#include "platform/ascii_text.h"
 #include "config/command_line.h"
 
 #include <algorithm>
@@ -9,13 +10,7 @@ namespace {
 constexpr int kCommandLineHelpTopic = 145;
 constexpr std::size_t kUnattendedMinimum = 4;
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         });
-}
+using platform::startsWithIgnoringCase;
 
 std::string_view skipSpaces(std::string_view text) {
   return text.substr(std::min(text.find_first_not_of(' '), text.size()));
@@ -141,15 +136,15 @@ void PrepareUnattendedRun(std::string remainder, CommandLineValues& values) {
 TransferArgument ClassifyTransferArgument(std::string_view argument) {
   TransferArgument result;
   if (argument.empty()) return result;
-  if (startsWithNoCase(argument, "local:")) {
+  if (startsWithIgnoringCase(argument, "local:")) {
     return {ArgumentKind::kLocal, "", std::string(argument.substr(6))};
   }
   if (argument.find(':') == std::string_view::npos && !argument.starts_with("//")) {
     return {ArgumentKind::kLocal, "", std::string(argument)};
   }
   result.kind = ArgumentKind::kRemote;
-  if (startsWithNoCase(argument, "ftp:")) argument.remove_prefix(4);
-  if (startsWithNoCase(argument, "file:")) argument.remove_prefix(5);
+  if (startsWithIgnoringCase(argument, "ftp:")) argument.remove_prefix(4);
+  if (startsWithIgnoringCase(argument, "file:")) argument.remove_prefix(5);
   if (const std::size_t colon = argument.find(':'); colon != std::string_view::npos) {
     result.host = argument.substr(0, colon);
     const std::size_t path = argument.find_first_not_of(':', colon);

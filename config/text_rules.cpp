@@ -1,3 +1,4 @@
+#include "platform/ascii_text.h"
 #include "config/text_rules.h"
 
 #include <algorithm>
@@ -6,7 +7,7 @@ namespace ferrix::config {
 
 namespace {
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using platform::lowerAscii;
 
 }  // namespace
 
@@ -15,12 +16,6 @@ std::string cutToLength(std::string_view text, std::size_t maxLength) {
   std::size_t end = maxLength;
   while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
   return std::string(text.substr(0, end));
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 bool lessIgnoringCase(std::string_view a, std::string_view b) {

@@ -8,13 +8,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ascii_text.h"
+
 namespace ferrix::config {
 
 // `text` cut to at most `maxLength` bytes without splitting a UTF-8 character.
 std::string cutToLength(std::string_view text, std::size_t maxLength);
 
 // ASCII case-insensitive equality and ordering, as INI names are matched.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
+using platform::equalsIgnoringCase;
 bool lessIgnoringCase(std::string_view a, std::string_view b);
 
 // `text` without leading blanks and tabs.

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <strings.h>
 
 #include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
@@ -20,13 +19,8 @@ constexpr int kMacNcsa = 6014;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool StartsWith(const char* text, const char* prefix) {
-  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-bool StartsWithNoCase(const char* text, const char* prefix) {
-  return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
-}
+using columns::StartsWith;
+using columns::StartsWithNoCase;
 
 bool IsSummaryLine(const char* line) {
   return StartsWith(line, "Files match") || StartsWith(line, "Directories match");

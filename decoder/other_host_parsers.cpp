@@ -22,21 +22,10 @@ using columns::SizeProduct;
 using columns::ToByte;
 using columns::ToYear;
 
-// Locale-independent, so bytes above 127 never match a letter.
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsFolderLetter(char c) { return c == 'd' || c == 'D'; }
 
-bool StartsWith(const char* text, const char* prefix) {
-  return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-bool StartsWithNoCase(const char* text, const char* prefix) {
-  for (; *prefix != '\0'; ++text, ++prefix) {
-    if (AsciiLower(*text) != AsciiLower(*prefix)) return false;
-  }
-  return true;
-}
+using columns::StartsWith;
+using columns::StartsWithNoCase;
 
 // Field n, or the last field when the line has no field n.
 char* NameField(char* line, int n) {

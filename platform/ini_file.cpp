@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "platform/ascii_text.h"
 #include "platform/paths.h"
 
 namespace ferrix::platform {
@@ -25,15 +26,6 @@ std::string_view trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 std::string withoutQuotes(std::string_view value) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {

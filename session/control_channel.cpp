@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/ascii_text.h"
 #include "platform/socket_errors.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
@@ -38,15 +39,7 @@ std::string_view trimLineEnd(std::string_view text) {
   return text;
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
-bool isPasswordCommand(std::string_view text) { return startsWithNoCase(text, "PASS "); }
+bool isPasswordCommand(std::string_view text) { return platform::startsWithIgnoringCase(text, "PASS "); }
 
 // A command must be one line: CR, LF or NUL inside it would let a file name
 // smuggle a second command to the server. Only the trailing line end that
@@ -300,7 +293,7 @@ int getReply(Session& session, int socket) {
     int lineCode = readReplyLine(session, socket);
     bool more = lineCode < 100 || lineCode > 599 ||
                 (state.replyLine.size() > 3 && state.replyLine[3] == '-');
-    if (session.log.verbose() || !startsWithNoCase(state.replyLine, "200 NOOP")) {
+    if (session.log.verbose() || !platform::startsWithIgnoringCase(state.replyLine, "200 NOOP")) {
       session.log.logMessage(state.replyLine);
     }
     int code = state.replyCode;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/ascii_text.h"
 #include "decoder/include/ferrixcore.h"
 
 namespace ferrix::transfer {
@@ -20,16 +21,12 @@ constexpr long kShortNameLimit = 12;
 constexpr int kUniqueNameTries = 999;
 constexpr char kEmptyNameReplacement[] = "aaremote";
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return lower(x) == lower(y); });
-}
+using platform::equalsIgnoringCase;
+using platform::lowerAscii;
 
 // True when `name` is longer than `tail` and ends with it, ignoring case.
 bool endsWithLongerNoCase(std::string_view name, std::string_view tail) {
-  return name.size() > tail.size() && equalsNoCase(name.substr(name.size() - tail.size()), tail);
+  return name.size() > tail.size() && equalsIgnoringCase(name.substr(name.size() - tail.size()), tail);
 }
 
 std::string_view beforeVersion(std::string_view name) { return name.substr(0, name.find(';')); }
@@ -190,14 +187,14 @@ bool IsAsciiName(const NameRuleSettings& settings, std::string_view name) {
   const auto entries = readAsciiList(settings.asciiListPath);
   if (!entries) return endsWithLongerNoCase(name, ".TXT");
   return std::any_of(entries->begin(), entries->end(), [name](const std::string& entry) {
-    return equalsNoCase(name, entry) || endsWithLongerNoCase(name, entry);
+    return equalsIgnoringCase(name, entry) || endsWithLongerNoCase(name, entry);
   });
 }
 
 bool ConvertTransferName(const NameRuleSettings& settings, std::string& name,
                          NameDirection direction) {
   if (direction == NameDirection::kUpload && settings.forceLowercase) {
-    std::transform(name.begin(), name.end(), name.begin(), lower);
+    std::transform(name.begin(), name.end(), name.begin(), lowerAscii);
   }
   if (!settings.convertExtensions) return false;
   const std::size_t version = name.find(';');
@@ -206,7 +203,7 @@ bool ConvertTransferName(const NameRuleSettings& settings, std::string& name,
   bool converted = false;
   for (const Conversion& conversion : readConversionList(settings.conversionListPath)) {
     if (conversion.source.size() < 2) continue;
-    if (equalsNoCase(stem, conversion.source)) {
+    if (equalsIgnoringCase(stem, conversion.source)) {
       stem = conversion.destination;
     } else if (endsWithLongerNoCase(stem, conversion.source)) {
       stem.replace(stem.size() - conversion.source.size(), conversion.source.size(),
