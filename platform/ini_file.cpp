@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -182,6 +183,22 @@ std::optional<std::int32_t> IniFile::findInt(std::string_view section, std::stri
 std::int32_t IniFile::readInt(std::string_view section, std::string_view key,
                               std::int32_t fallback) {
   return findInt(section, key).value_or(fallback);
+}
+
+std::vector<std::string> IniFile::keysOf(std::string_view section) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  std::vector<std::string> keys;
+  const std::size_t header = findSection(lines_, trim(section));
+  if (header == kNone) return keys;
+  for (std::size_t i = header + 1; i < sectionEnd(lines_, header); ++i) {
+    if (lines_[i].kind != LineKind::kKey) continue;
+    const bool listed = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+      return equalsIgnoringCase(key, lines_[i].name);
+    });
+    if (!listed) keys.push_back(lines_[i].name);
+  }
+  return keys;
 }
 
 bool IniFile::writeString(std::string_view section, std::string_view key,
