@@ -27,7 +27,6 @@ std::string_view trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-
 std::string withoutQuotes(std::string_view value) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
     value = value.substr(1, value.size() - 2);
@@ -229,8 +228,8 @@ bool IniFile::writeKeys(std::string_view section, const std::vector<KeyChange>& 
   bool changed = false;
   for (const KeyChange& change : changes) {
     const std::string_view key = trim(change.key);
-    changed |= change.value ? setKey(lines, section, key, *change.value)
-                            : removeKey(lines, section, key);
+    changed |=
+        change.value ? setKey(lines, section, key, *change.value) : removeKey(lines, section, key);
   }
   return !changed || store(std::move(lines));
 }

@@ -148,10 +148,14 @@ TEST(IniFileWriting, ChangesOnlyWhatItMust) {
       {"section with closing bracket refused", "[s]\nk=1\n",
        [](IniFile& ini) { return !ini.writeString("s]x", "k", "2"); }, "[s]\nk=1\n"},
       {"several keys set and deleted in one write", "[s]\nk=1\nold=x\n",
-       [](IniFile& ini) { return ini.writeKeys("s", {{"k", "2"}, {"old", {}}, {"new", "3"}}); },
+       [](IniFile& ini) {
+         return ini.writeKeys("s", {{"k", "2"}, {"old", {}}, {"new", "3"}});
+       },
        "[s]\nk=2\nnew=3\n"},
       {"one refused value leaves every key as it was", "[s]\nk=1\n",
-       [](IniFile& ini) { return !ini.writeKeys("s", {{"k", "2"}, {"j", "a\nb"}}); },
+       [](IniFile& ini) {
+         return !ini.writeKeys("s", {{"k", "2"}, {"j", "a\nb"}});
+       },
        "[s]\nk=1\n"},
   };
   ScratchFolder folder;
