@@ -15,6 +15,8 @@ inline constexpr int kAcceptError = 14003;
 inline constexpr int kCancelled = 14013;
 inline constexpr int kCommandInProgress = 14016;
 inline constexpr int kEnterLocalFileName = 14053;
+inline constexpr int kProgramsFilter = 14055;
+inline constexpr int kSoundFilesFilter = 14056;
 inline constexpr int kFailedToOpenFile = 14076;
 inline constexpr int kFileWriteError = 14080;
 inline constexpr int kEnterRemoteFileName = 14083;
@@ -36,9 +38,11 @@ inline constexpr int kRegetFailed = 14261;
 inline constexpr int kLocalFileLocked = 14262;
 inline constexpr int kSeekFailed = 14263;
 inline constexpr int kRetrieveAgain = 14264;
+inline constexpr int kRemoteSortOptions = 14265;
 inline constexpr int kSameVersionQuestion = 14266;
 inline constexpr int kSameVersionExists = 14267;
 inline constexpr int kSavingRestartInfo = 14268;
+inline constexpr int kLocalSortOptions = 14269;
 inline constexpr int kSendError = 14270;
 inline constexpr int kSendingAsciiFile = 14271;
 inline constexpr int kSendingBinaryFile = 14272;
@@ -46,6 +50,16 @@ inline constexpr int kSendingAs = 14273;
 inline constexpr int kTransferFailed = 14302;
 inline constexpr int kTransferSucceeded = 14304;
 inline constexpr int kTransmitted = 14305;
+inline constexpr int kAdvancedTab = 14401;
+inline constexpr int kAssociationsTab = 14402;
+inline constexpr int kConvertTab = 14403;
+inline constexpr int kDisplayTab = 14404;
+inline constexpr int kExtensionsTab = 14405;
+inline constexpr int kGeneralTab = 14407;
+inline constexpr int kSessionTab = 14409;
+inline constexpr int kSessionMoreTab = 14410;
+inline constexpr int kSortTab = 14411;
+inline constexpr int kSoundsTab = 14412;
 }  // namespace string_id
 
 // The text of resource `id`; empty when there is none.
