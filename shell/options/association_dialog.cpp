@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
@@ -50,7 +51,9 @@ AssociationFields::AssociationFields(config::Configuration& configuration, const
   auto* form = new QFormLayout(this);
   form->setContentsMargins(0, 0, 0, 0);
   form->addRow("&Files with Extension: ", extension_);
-  form->addRow("&Associate With:", commandRow);
+  auto* commandLabel = new QLabel("&Associate With:", this);
+  commandLabel->setBuddy(command_);
+  form->addRow(commandLabel, commandRow);
   if (!extension.isEmpty()) showCommandOfExtension();
 
   connect(extension_, &QComboBox::activated, this, [this] {
@@ -85,6 +88,9 @@ int showAssociationDialog(QWidget* owner, config::Configuration& configuration,
   QDialog dialog(owner);
   dialog.setObjectName("associateDialog");
   dialog.setWindowTitle("Associate");
+  // Room for a program path without scrolling the field.
+  constexpr int kDialogWidthInCharacters = 60;
+  dialog.setMinimumWidth(dialog.fontMetrics().averageCharWidth() * kDialogWidthInCharacters);
   auto* fields = new AssociationFields(configuration, lastDialogExtension(), &dialog);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   buttons->addButton("&Help", QDialogButtonBox::HelpRole);

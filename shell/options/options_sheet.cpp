@@ -40,7 +40,8 @@ OptionsSheet::OptionsSheet(OptionsSheetContext context, QWidget* parent)
   using namespace resources::string_id;
   setObjectName("optionsSheet");
   setWindowTitle(session::kProgramTitle);
-  tabs_->setUsesScrollButtons(true);
+  // Every tab stays in sight; the sheet is as wide as its tab row.
+  tabs_->setUsesScrollButtons(false);
   addPage(new GeneralOptionsPage(editor_, context_, tabs_), tabTitle(kGeneralTab));
   addPage(new AdvancedOptionsPage(editor_, tabs_), tabTitle(kAdvancedTab));
   addPage(new DisplayOptionsPage(editor_, context_, tabs_), tabTitle(kDisplayTab));

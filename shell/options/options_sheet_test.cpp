@@ -14,10 +14,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "config/scratch_configuration.h"
+#include "shell/options/association_dialog.h"
 #include "shell/options/file_browser.h"
 
 namespace ferrix::shell {
@@ -236,7 +239,7 @@ TEST(OptionsSheetWidgets, SoundChoiceEnablesTheControls) {
   SheetFixture fixture;
   QWidget* page = fixture.page(3);
   auto* box = byText<QCheckBox>(page, "Connection Success");
-  auto* browse = page->findChild<QPushButton*>("browse_sndcs");
+  auto* browse = page->findChild<QAbstractButton*>("browse_sndcs");
   EXPECT_TRUE(byText<QRadioButton>(page, "Wave")->isChecked());
   EXPECT_TRUE(browse->isEnabled());
   byText<QRadioButton>(page, "Beeps")->click();
@@ -263,6 +266,42 @@ TEST(OptionsSheetWidgets, AssociationPageWritesWinIni) {
   command->setEditText("edit");
   fixture.press(QDialogButtonBox::Ok);
   EXPECT_EQ(config::associationCommand(fixture.configuration->winIni(), "xyz"), "edit ^.xyz");
+}
+
+TEST(OptionsSheetWidgets, ExtensionsPageAddsANameAndOkRewritesTheList) {
+  SheetFixture fixture;
+  QWidget* page = fixture.page(9);
+  page->findChild<QLineEdit*>("asciiName")->setText("README");
+  byText<QPushButton>(page, "&Add")->click();
+  fixture.press(QDialogButtonBox::Ok);
+  std::ifstream list(fixture.configuration->extensionListPath());
+  const std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, ".TXT\nREADME\n");
+}
+
+TEST(AssociateDialog, ConfirmingStoresTheCompletedCommand) {
+  ScratchConfiguration configuration;
+  configuration.writeWinIni("[Extensions]\ndoc=writer ^.doc\n");
+  int helpShown = 0;
+  QTimer::singleShot(0, [&] {
+    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_EQ(dialog->objectName(), "associateDialog");
+    EXPECT_EQ(dialog->windowTitle(), "Associate");
+    auto* command = dialog->findChild<QComboBox*>("associationCommand");
+    EXPECT_EQ(command->currentText(), "");
+    EXPECT_EQ(command->itemText(0), "writer");
+    command->setEditText("edit");
+    byText<QPushButton>(dialog, "&Help")->click();
+    const QString folder = qEnvironmentVariable("FERRIX_SCREENSHOTS");
+    if (!folder.isEmpty()) dialog->grab().save(folder + "/associate.png");
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  EXPECT_EQ(showAssociationDialog(nullptr, *configuration, "xyz",
+                                  [&](int context) { helpShown = context; }),
+            1);
+  EXPECT_EQ(helpShown, 256);
+  EXPECT_EQ(config::associationCommand(configuration->winIni(), "xyz"), "edit ^.xyz");
 }
 
 TEST(FileBrowser, FilterTextsBecomeNameFilters) {
