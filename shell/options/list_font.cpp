@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <algorithm>
 #include <cstdlib>
@@ -38,7 +39,7 @@ QFont fontFromCustom(const config::CustomFont& custom) {
 
 config::CustomFont customFromFont(const QFont& font, std::int32_t width) {
   config::CustomFont custom;
-  const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).ascent();
+  const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
   custom.height = -pixels;
   custom.width = width;
   custom.weight = font.weight();
