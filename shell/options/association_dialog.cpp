@@ -13,6 +13,7 @@
 #include "config/options_pages.h"
 #include "resources/strings.h"
 #include "shell/options/file_browser.h"
+#include "shell/options/list_font.h"
 
 namespace ferrix::shell {
 namespace {
@@ -88,6 +89,9 @@ int showAssociationDialog(QWidget* owner, config::Configuration& configuration,
   QDialog dialog(owner);
   dialog.setObjectName("associateDialog");
   dialog.setWindowTitle("Associate");
+  if (auto font = scaledDialogFont(configuration.settings(), dialog.logicalDpiY())) {
+    dialog.setFont(*font);
+  }
   // Room for a program path without scrolling the field.
   constexpr int kDialogWidthInCharacters = 60;
   dialog.setMinimumWidth(dialog.fontMetrics().averageCharWidth() * kDialogWidthInCharacters);

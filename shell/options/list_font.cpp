@@ -69,11 +69,11 @@ config::CustomFont chooseCustomFont(QWidget* parent, const config::CustomFont& c
 
 void recordDialogBaseUnit() { recordedBaseUnit = baseUnitHeight(); }
 
-QFont dialogFont(const config::ProgramSettings& settings, int verticalDpi) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+std::optional<QFont> scaledDialogFont(const config::ProgramSettings& settings, int verticalDpi) {
   if (settings.SCALE == 0 || recordedBaseUnit == 0 || baseUnitHeight() == recordedBaseUnit) {
-    return font;
+    return std::nullopt;
   }
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   font.setPixelSize(std::max(1, recordedBaseUnit * verticalDpi / kScaleDivisor));
   return font;
 }

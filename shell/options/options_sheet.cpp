@@ -10,6 +10,7 @@
 #include "session/user_interface.h"
 #include "shell/options/association_dialog.h"
 #include "shell/options/behaviour_pages.h"
+#include "shell/options/list_font.h"
 #include "shell/options/list_pages.h"
 #include "shell/options/main_pages.h"
 #include "shell/options/session_pages.h"
@@ -40,6 +41,9 @@ OptionsSheet::OptionsSheet(OptionsSheetContext context, QWidget* parent)
   using namespace resources::string_id;
   setObjectName("optionsSheet");
   setWindowTitle(session::kProgramTitle);
+  if (auto font = scaledDialogFont(context_.configuration.settings(), logicalDpiY())) {
+    setFont(*font);
+  }
   // Every tab stays in sight; the sheet is as wide as its tab row.
   tabs_->setUsesScrollButtons(false);
   addPage(new GeneralOptionsPage(editor_, context_, tabs_), tabTitle(kGeneralTab));

@@ -22,6 +22,7 @@
 #include "config/scratch_configuration.h"
 #include "shell/options/association_dialog.h"
 #include "shell/options/file_browser.h"
+#include "shell/options/list_font.h"
 
 namespace ferrix::shell {
 namespace {
@@ -302,6 +303,58 @@ TEST(AssociateDialog, ConfirmingStoresTheCompletedCommand) {
             1);
   EXPECT_EQ(helpShown, 256);
   EXPECT_EQ(config::associationCommand(configuration->winIni(), "xyz"), "edit ^.xyz");
+}
+
+TEST(OptionsSheetWidgets, OnlyLayoutKeysLayTheWindowOutAgain) {
+  ScratchConfiguration configuration;
+  config::SiteProfile profile;
+  int relaidOut = 0;
+  for (const char* caption : {"Enable button balloon help ", "Alter&nate Screen Layout"}) {
+    OptionsSheet sheet(OptionsSheetContext{.configuration = *configuration,
+                                           .sessionProfile = profile,
+                                           .relayout = [&] { ++relaidOut; }},
+                       nullptr);
+    sheet.tabs()->setCurrentIndex(2);
+    sheet.show();
+    byText<QCheckBox>(sheet.tabs()->widget(2), caption)->click();
+    sheet.accept();
+  }
+  EXPECT_EQ(relaidOut, 1);
+  EXPECT_EQ(configuration->settings().LAYOUT, 1);
+  EXPECT_EQ(configuration->settings().balloon, 1);
+}
+
+TEST(ListFont, CustomFontKeysAndQtFontsAgree) {
+  const config::CustomFont bold{-14, 0, 700, 49, "DejaVu Sans Mono"};
+  const QFont font = fontFromCustom(bold);
+  EXPECT_EQ(font.pixelSize(), 14);
+  EXPECT_EQ(font.weight(), QFont::Bold);
+  EXPECT_TRUE(font.fixedPitch());
+  const config::CustomFont back = customFromFont(font, 3);
+  EXPECT_EQ(back.height, -14);
+  EXPECT_EQ(back.width, 3);
+  EXPECT_EQ(back.weight, 700);
+  EXPECT_EQ(back.pitch, 49);
+  EXPECT_EQ(back.name, "DejaVu Sans Mono");
+}
+
+TEST(ListFont, DialogFontScalesOnlyWhenTheBaseUnitChanged) {
+  config::ProgramSettings settings;
+  settings.SCALE = 1;
+  const QFont original = QApplication::font();
+  recordDialogBaseUnit();
+  EXPECT_FALSE(scaledDialogFont(settings, 96).has_value());
+  QFont larger = original;
+  larger.setPixelSize(QFontMetrics(original).height() * 2);
+  QApplication::setFont(larger);
+  const std::optional<QFont> scaled = scaledDialogFont(settings, 140);
+  settings.SCALE = 0;
+  const bool scaledWithoutScale = scaledDialogFont(settings, 140).has_value();
+  QApplication::setFont(original);
+  recordDialogBaseUnit();
+  ASSERT_TRUE(scaled.has_value());
+  EXPECT_EQ(scaled->pixelSize(), QFontMetrics(original).height());
+  EXPECT_FALSE(scaledWithoutScale);
 }
 
 TEST(FileBrowser, FilterTextsBecomeNameFilters) {
