@@ -27,6 +27,10 @@ void ListingCache::forget(std::string_view path) {
   std::erase_if(slots_, [&](const Entry& entry) { return entry.file.path() == path; });
 }
 
+void ListingCache::forgetFolder(std::string_view folder) {
+  std::erase_if(slots_, [&](const Entry& entry) { return entry.folder == folder; });
+}
+
 void ClearListingCache(ListingCache& cache, config::FolderList& remoteFolderBox) {
   cache.clear();
   remoteFolderBox.clear();
