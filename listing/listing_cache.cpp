@@ -33,6 +33,10 @@ std::vector<std::string> ListingCache::folders() const {
   return folders;
 }
 
+void ListingCache::forgetFolder(std::string_view folder) {
+  std::erase_if(slots_, [&](const Entry& entry) { return entry.folder == folder; });
+}
+
 void ClearListingCache(ListingCache& cache, config::FolderList& remoteFolderBox) {
   cache.clear();
   remoteFolderBox.clear();

@@ -11,15 +11,26 @@ namespace ferrix::resources {
 // Resource numbers used by name in the code.
 namespace string_id {
 inline constexpr int kFirstSocketErrorText = 1;  // 1..27, see socket error table
+inline constexpr int kMoveItemsQuestion = 10123;
 inline constexpr int kAcceptError = 14003;
 inline constexpr int kCancelled = 14013;
 inline constexpr int kCommandInProgress = 14016;
+inline constexpr int kBusyFilesIgnored = 14023;
+inline constexpr int kDropWithoutFiles = 14024;
+inline constexpr int kNotConnectedFilesIgnored = 14025;
+inline constexpr int kDropOutsidePanes = 14026;
 inline constexpr int kEnterLocalFileName = 14053;
+inline constexpr int kCannotMakeLocalFolder = 14074;
+inline constexpr int kCannotEnterLocalFolder = 14075;
 inline constexpr int kFailedToOpenFile = 14076;
 inline constexpr int kFileWriteError = 14080;
+inline constexpr int kEnterLocalFileToSend = 14082;
 inline constexpr int kEnterRemoteFileName = 14083;
+inline constexpr int kEnterRemoteFileToReceive = 14084;
 inline constexpr int kHostTypeLabel = 14100;
 inline constexpr int kMessageLogCaption = 14175;
+inline constexpr int kMoveFailed = 14176;
+inline constexpr int kMoved = 14177;
 inline constexpr int kNewerOrSameExists = 14178;
 inline constexpr int kNewerVersionQuestion = 14179;
 inline constexpr int kNewerVersionExists = 14180;
@@ -28,6 +39,7 @@ inline constexpr int kNotAccepted = 14182;
 inline constexpr int kNotConnected = 14183;
 inline constexpr int kEnterLogFileName = 14210;
 inline constexpr int kResumeQuestion = 14252;
+inline constexpr int kTransferFoldersQuestion = 14253;
 inline constexpr int kReceived = 14255;
 inline constexpr int kReceiveError = 14256;
 inline constexpr int kReceivingAs = 14257;
@@ -43,9 +55,14 @@ inline constexpr int kSendError = 14270;
 inline constexpr int kSendingAsciiFile = 14271;
 inline constexpr int kSendingBinaryFile = 14272;
 inline constexpr int kSendingAs = 14273;
+inline constexpr int kErrorDuringTransfer = 14301;
 inline constexpr int kTransferFailed = 14302;
 inline constexpr int kTransferSucceeded = 14304;
 inline constexpr int kTransmitted = 14305;
+inline constexpr int kFolderTransferComplete = 16001;
+inline constexpr int kCannotReturnToRemoteFolder = 16002;
+inline constexpr int kCannotReturnToLocalFolder = 16003;
+inline constexpr int kCannotEnterRemoteFolder = 16004;
 }  // namespace string_id
 
 // The text of resource `id`; empty when there is none.
