@@ -214,6 +214,8 @@ void QtUserInterface::closeTransferStatus() {
   onGuiThread([this] { closeStatusDialog(); });
 }
 
+TransferStatusDialog* QtUserInterface::transferStatusDialog() const { return statusDialog_; }
+
 void QtUserInterface::openStatusDialog(const QString& statusText) {
   closeStatusDialog();
   if (isShutDown()) return;

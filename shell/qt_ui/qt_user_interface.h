@@ -65,7 +65,7 @@ class QtUserInterface : public QObject, public session::UserInterface {
   int confirmDelete(std::string_view name, int count);
 
   // The open transfer status dialog, if any (GUI thread).
-  TransferStatusDialog* transferStatusDialog() const { return statusDialog_; }
+  TransferStatusDialog* transferStatusDialog() const;
 
  signals:
   void windowTitleChanged(QString title);
