@@ -20,13 +20,14 @@ inline QDialog* shownDialog(const QString& name) {
   return nullptr;
 }
 
-// Runs `act` once on the dialog named `name` as soon as it is shown.
+// Runs `act` once on the dialog named `name` as soon as it is shown and
+// active (keys such as F1 reach only the active window).
 inline void whenShown(const QString& name, std::function<void(QDialog&)> act) {
   auto* timer = new QTimer;
   timer->setInterval(5);
   QObject::connect(timer, &QTimer::timeout, [timer, name, act = std::move(act)] {
     QDialog* dialog = shownDialog(name);
-    if (dialog == nullptr) return;
+    if (dialog == nullptr || !dialog->isActiveWindow()) return;
     timer->stop();
     timer->deleteLater();
     act(*dialog);
