@@ -27,7 +27,7 @@ InputDialog::InputDialog(QWidget* parent, Kind kind, const QString& prompt, cons
   if (kind == Kind::kPassword) field_->setEchoMode(QLineEdit::Password);
   field_->setText(text);
   field_->selectAll();
-  field_->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
+  field_->setMinimumWidth(fontMetrics().averageCharWidth() * 56);
 
   auto* buttons = new QDialogButtonBox(
       QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
