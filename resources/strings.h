@@ -36,16 +36,23 @@ inline constexpr int kRegetFailed = 14261;
 inline constexpr int kLocalFileLocked = 14262;
 inline constexpr int kSeekFailed = 14263;
 inline constexpr int kRetrieveAgain = 14264;
+inline constexpr int kRemoteSortCaption = 14265;
 inline constexpr int kSameVersionQuestion = 14266;
 inline constexpr int kSameVersionExists = 14267;
 inline constexpr int kSavingRestartInfo = 14268;
+inline constexpr int kLocalSortCaption = 14269;
 inline constexpr int kSendError = 14270;
 inline constexpr int kSendingAsciiFile = 14271;
 inline constexpr int kSendingBinaryFile = 14272;
 inline constexpr int kSendingAs = 14273;
+inline constexpr int kSiteDialogCaption = 14274;
 inline constexpr int kTransferFailed = 14302;
 inline constexpr int kTransferSucceeded = 14304;
 inline constexpr int kTransmitted = 14305;
+inline constexpr int kAdvancedPageTitle = 14401;
+inline constexpr int kFirewallPageTitle = 14406;
+inline constexpr int kGeneralPageTitle = 14407;
+inline constexpr int kStartupPageTitle = 14413;
 }  // namespace string_id
 
 // The text of resource `id`; empty when there is none.
