@@ -1,6 +1,7 @@
 #include "shell/dialogs/log_window.h"
 
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -122,6 +123,8 @@ void LogWindow::buildWindow() {
   text_->setObjectName("logText");
   text_->setReadOnly(true);
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Replies such as listings line up in columns.
+  text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   text_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(text_, &QWidget::customContextMenuRequested, this, [this](QPoint position) {
     emit contextMenuRequested(text_->viewport()->mapToGlobal(position));

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -18,6 +19,13 @@ namespace {
 
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 std::string plain(const QString& text) { return text.toStdString(); }
+
+// A form row whose field is a layout needs its label's buddy set by hand.
+QLabel* buddyLabel(const QString& text, QWidget* buddy) {
+  auto* label = new QLabel(text);
+  label->setBuddy(buddy);
+  return label;
+}
 
 }  // namespace
 
@@ -57,12 +65,12 @@ SiteGeneralPage::SiteGeneralPage(config::SiteEditor& editor, QWidget* parent)
   passwordRow->addWidget(savePassword_);
 
   auto* form = new QFormLayout(this);
-  form->addRow(tr("&Profile Name:"), siteRow);
+  form->addRow(buddyLabel(tr("&Profile Name:"), profileName_), siteRow);
   form->addRow(tr("&Host Name/Address:"), hostName_);
   form->addRow(tr("Host &Type:"), hostType_);
   form->addRow(tr("&User ID:"), userId_);
   form->addRow(QString(), anonymous_);
-  form->addRow(tr("Passwo&rd:"), passwordRow);
+  form->addRow(buddyLabel(tr("Passwo&rd:"), password_), passwordRow);
   form->addRow(tr("A&ccount:"), account_);
   form->addRow(tr("C&omment:"), comment_);
 

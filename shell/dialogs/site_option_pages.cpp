@@ -57,7 +57,8 @@ SiteStartupPage::SiteStartupPage(config::SiteEditor& editor, QWidget* parent)
   auto* form = new QFormLayout(this);
   form->addRow(tr("Initial &Remote Site Folder:"), remoteFolder_);
   form->addRow(tr("Initial &Local Folder:"), localFolder_);
-  form->addRow(tr("&Initialize Command (use ; between commands):"), initialCommand_);
+  form->addRow(tr("&Initialize Command:"), initialCommand_);
+  form->addRow(QString(), new QLabel(tr("Put \";\" between several commands."), this));
   form->addRow(tr("Local &File Mask:"), localMask_);
   form->addRow(tr("Remote File &Mask:"), remoteMask_);
   form->addRow(tr("&Time Offset in Hours:"), timeOffset_);
