@@ -92,6 +92,10 @@ class Configuration {
   // up each time rather than keeping it.
   platform::IniFile& iniFile() { return *ini_; }
 
+  // Our WIN.INI (`win.ini` in the configuration folder): SPFLAGS and the
+  // `Extensions` associations.
+  platform::IniFile& winIni() { return winIni_; }
+
   // Keys read where they are used, with their defaults.
   std::string viewer();  // "xdg-open" where Windows had "notepad"
   std::int32_t keepTransferLog();

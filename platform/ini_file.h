@@ -50,6 +50,10 @@ class IniFile {
   std::optional<std::int32_t> findInt(std::string_view section, std::string_view key);
   std::int32_t readInt(std::string_view section, std::string_view key, std::int32_t fallback);
 
+  // The keys of the section in file order, each once (the first spelling
+  // wins); empty when the section is absent.
+  std::vector<std::string> keysOf(std::string_view section);
+
   // Sets the key to the value; with no value the key is deleted. Returns
   // false when the file could not be written, and refuses (false) names or
   // values that would not read back as written: line breaks or NULs
