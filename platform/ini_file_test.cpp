@@ -57,6 +57,14 @@ TEST(IniFileReading, ToleratesEveryOddity) {
   }
 }
 
+TEST(IniFileReading, KeysOfASectionInFileOrderWithoutDuplicates) {
+  ScratchFolder folder;
+  IniFile ini(folder.write("win.ini", "[other]\nz=1\n[Extensions]\ntxt=a ^.txt\n; doc=no\n"
+                                      "Doc=b ^.doc\nTXT=c\n[more]\nq=2\n"));
+  EXPECT_EQ(ini.keysOf("extensions"), (std::vector<std::string>{"txt", "Doc"}));
+  EXPECT_TRUE(ini.keysOf("missing").empty());
+}
+
 struct IntCase {
   const char* value;
   std::optional<std::int32_t> expected;
