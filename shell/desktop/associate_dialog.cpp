@@ -151,11 +151,11 @@ void AssociateDialog::accept() {
   QDialog::accept();
 }
 
-desktop::AskAssociation associationQuestion(desktop::AssociationTable& associations,
-                                            QWidget* parent) {
+desktop::AskAssociation associationQuestion(platform::IniFile& winIni, QWidget* parent) {
   QPointer<QWidget> owner(parent);
-  return [&associations, owner](const std::string& extension) {
+  return [&winIni, owner](const std::string& extension) {
     auto ask = [&] {
+      desktop::AssociationTable associations(winIni);
       AssociateDialog dialog(associations, QString::fromStdString(extension), owner.data());
       return dialog.exec() == QDialog::Accepted;
     };

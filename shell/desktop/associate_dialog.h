@@ -53,9 +53,9 @@ QStringList programsOfCommands(const QStringList& commands);
 // A filter of the string table ("Name|patterns|...|||") for a Qt file dialog.
 QString fileDialogFilter(const QString& resourceFilter);
 
-// The association question of LocalFileCommands, shown over `parent`; from
-// another thread it waits for the answer on the GUI thread.
-desktop::AskAssociation associationQuestion(desktop::AssociationTable& associations,
-                                            QWidget* parent);
+// The association question of LocalFileCommands over the `Extensions` of
+// `winIni`, shown over `parent`; from another thread it waits for the answer
+// on the GUI thread.
+desktop::AskAssociation associationQuestion(platform::IniFile& winIni, QWidget* parent);
 
 }  // namespace ferrix::shell

@@ -100,7 +100,7 @@ TEST(AssociationQuestion, AnswersFromAnotherThreadThroughTheGuiThread) {
   platform::IniFile winIni(folder / "win.ini");
   desktop::AssociationTable associations(winIni);
   QWidget owner;
-  desktop::AskAssociation ask = associationQuestion(associations, &owner);
+  desktop::AskAssociation ask = associationQuestion(winIni, &owner);
   // Answer the dialog as soon as the GUI thread shows it.
   QTimer answer;
   QObject::connect(&answer, &QTimer::timeout, [] {
