@@ -77,7 +77,8 @@ class DesktopExtras {
   void showHelp(int topic);
 
   // Exit: stops waiting for editors (their edits are not stored back) and
-  // deletes the "DSP" and "EDT" files. Also done by the destructor.
+  // deletes the "DSP" and "EDT" files. Also done by the destructor. Call it
+  // once the engine thread runs no more posted work (stopped, or idle).
   void shutDown();
 
   desktop::LocalFileCommands& commands() { return *commands_; }

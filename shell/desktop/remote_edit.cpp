@@ -1,7 +1,6 @@
 #include "shell/desktop/remote_edit.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -47,19 +46,30 @@ struct RemoteEditor::Edit {
 };
 
 struct RemoteEditor::Shared {
+  Shared(transfer::TransferContext& transfer, LocalFileCommands& commands,
+         TemporaryFiles& temporaryFiles, PostToEngine postToEngine, RemoteEditSettings settings)
+      : transfer(transfer),
+        commands(commands),
+        temporaryFiles(temporaryFiles),
+        postToEngine(std::move(postToEngine)),
+        settings(settings) {}
+
   transfer::TransferContext& transfer;
   LocalFileCommands& commands;
   TemporaryFiles& temporaryFiles;
-  PostToEngine postToEngine;
-  RemoteEditSettings settings;
+  const PostToEngine postToEngine;
+  const RemoteEditSettings settings;
 
   std::mutex mutex;
-  std::condition_variable stopped;
   bool stopping = false;
   std::atomic<int> activeEdits = 0;
   std::list<std::thread> waiters;
 
   session::Session& session() { return transfer.session; }
+  bool isStopping() {
+    std::lock_guard lock(mutex);
+    return stopping;
+  }
 
   // Waits for the editor, posting keep-alive ticks. False when stopped first.
   bool waitForEditor(Edit& edit);
@@ -73,10 +83,7 @@ bool RemoteEditor::Shared::waitForEditor(Edit& edit) {
   auto keepAliveArmed = std::make_shared<std::atomic<bool>>(true);
   for (;;) {
     if (edit.editor->waitFor(kStopCheckInterval)) return true;
-    {
-      std::lock_guard lock(mutex);
-      if (stopping) return false;
-    }
+    if (isStopping()) return false;
     if (std::chrono::steady_clock::now() < nextTick || !*keepAliveArmed) continue;
     nextTick += settings.keepAliveInterval;
     session::Session& engineSession = session();
@@ -123,8 +130,8 @@ void RemoteEditor::Shared::storeBack(Edit& edit) {
 RemoteEditor::RemoteEditor(transfer::TransferContext& transfer, LocalFileCommands& commands,
                            TemporaryFiles& temporaryFiles, PostToEngine postToEngine,
                            RemoteEditSettings settings)
-    : shared_(new Shared{transfer, commands, temporaryFiles, std::move(postToEngine), settings,
-                         {}, {}, false, 0, {}}) {}
+    : shared_(std::make_shared<Shared>(transfer, commands, temporaryFiles,
+                                       std::move(postToEngine), settings)) {}
 
 RemoteEditor::~RemoteEditor() {
   {
@@ -183,7 +190,7 @@ int RemoteEditor::StartRemoteEdit(const SelectedEntry& entry, std::string_view r
       return;
     }
     shared->postToEngine([shared, edit] {
-      shared->storeBack(*edit);
+      if (!shared->isStopping()) shared->storeBack(*edit);
       --shared->activeEdits;
     });
   });

@@ -14,7 +14,9 @@
 //
 // Ownership: RemoteEditor owns the waiting threads and the temporary files of
 // the edits in flight; destroying it stops the waits (no store-back happens;
-// editors keep running). Posted work keeps what it needs alive itself.
+// editors keep running). Work it posted and that has not run yet does nothing
+// once it is destroyed; destroy it while no posted work is running (on exit:
+// after the engine thread has stopped, or from the engine thread).
 // Thread rule: StartRemoteEdit on the engine thread; activeEdits from any.
 #pragma once
 
