@@ -174,6 +174,21 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
   return value ? *value : std::string(fallback);
 }
 
+std::vector<std::string> IniFile::keysOf(std::string_view section) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  std::vector<std::string> keys;
+  std::size_t header = findSection(lines_, trim(section));
+  if (header == kNone) return keys;
+  for (std::size_t i = header + 1; i < sectionEnd(lines_, header); ++i) {
+    if (lines_[i].kind != LineKind::kKey) continue;
+    bool seen = false;
+    for (const std::string& key : keys) seen = seen || equalsIgnoringCase(key, lines_[i].name);
+    if (!seen) keys.push_back(lines_[i].name);
+  }
+  return keys;
+}
+
 std::optional<std::int32_t> IniFile::findInt(std::string_view section, std::string_view key) {
   std::optional<std::string> value = find(section, key);
   return value ? leadingInteger(*value) : std::nullopt;
@@ -182,22 +197,6 @@ std::optional<std::int32_t> IniFile::findInt(std::string_view section, std::stri
 std::int32_t IniFile::readInt(std::string_view section, std::string_view key,
                               std::int32_t fallback) {
   return findInt(section, key).value_or(fallback);
-}
-
-std::vector<std::string> IniFile::keysOf(std::string_view section) {
-  std::lock_guard lock(mutex_);
-  refresh();
-  std::vector<std::string> keys;
-  const std::size_t header = findSection(lines_, trim(section));
-  if (header == kNone) return keys;
-  for (std::size_t i = header + 1; i < sectionEnd(lines_, header); ++i) {
-    if (lines_[i].kind != LineKind::kKey) continue;
-    const bool listed = std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
-      return equalsIgnoringCase(key, lines_[i].name);
-    });
-    if (!listed) keys.push_back(lines_[i].name);
-  }
-  return keys;
 }
 
 bool IniFile::writeString(std::string_view section, std::string_view key,

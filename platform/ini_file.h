@@ -43,16 +43,15 @@ class IniFile {
   // nothing when the section or key is absent.
   std::optional<std::string> find(std::string_view section, std::string_view key);
   std::string readString(std::string_view section, std::string_view key, std::string_view fallback);
+  // The keys of the section in file order (the first of duplicates only);
+  // empty when the section is absent.
+  std::vector<std::string> keysOf(std::string_view section);
 
   // The key's leading decimal digits (an optional '-' first) as a 32-bit
   // pattern, so "4294967285" reads as -11. Nothing (or the fallback) when
   // the key is absent or its value starts with no digit.
   std::optional<std::int32_t> findInt(std::string_view section, std::string_view key);
   std::int32_t readInt(std::string_view section, std::string_view key, std::int32_t fallback);
-
-  // The keys of the section in file order, each once (the first spelling
-  // wins); empty when the section is absent.
-  std::vector<std::string> keysOf(std::string_view section);
 
   // Sets the key to the value; with no value the key is deleted. Returns
   // false when the file could not be written, and refuses (false) names or
