@@ -94,10 +94,10 @@ SoundsOptionsPage::SoundsOptionsPage(config::OptionsEditor& editor,
 SortOptionsPage::SortOptionsPage(config::OptionsEditor& editor, QWidget* parent)
     : OptionsPageWidget(editor, config::OptionsPage::kSort, 0, parent) {
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(paneGroup(resources::loadString(resources::string_id::kLocalSortOptions).data(),
+  layout->addWidget(paneGroup(resources::loadString(resources::string_id::kLocalSortCaption).data(),
                               [&editor]() -> std::int32_t& { return editor.sort().localSort; }));
   layout->addWidget(
-      paneGroup(resources::loadString(resources::string_id::kRemoteSortOptions).data(),
+      paneGroup(resources::loadString(resources::string_id::kRemoteSortCaption).data(),
                 [&editor]() -> std::int32_t& { return editor.sort().remoteSort; }));
 }
 

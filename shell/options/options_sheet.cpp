@@ -46,17 +46,17 @@ OptionsSheet::OptionsSheet(OptionsSheetContext context, QWidget* parent)
   }
   // Every tab stays in sight; the sheet is as wide as its tab row.
   tabs_->setUsesScrollButtons(false);
-  addPage(new GeneralOptionsPage(editor_, context_, tabs_), tabTitle(kGeneralTab));
-  addPage(new AdvancedOptionsPage(editor_, tabs_), tabTitle(kAdvancedTab));
-  addPage(new DisplayOptionsPage(editor_, context_, tabs_), tabTitle(kDisplayTab));
-  addPage(new SoundsOptionsPage(editor_, context_, tabs_), tabTitle(kSoundsTab));
-  addPage(new SortOptionsPage(editor_, tabs_), tabTitle(kSortTab));
+  addPage(new GeneralOptionsPage(editor_, context_, tabs_), tabTitle(kGeneralPageTitle));
+  addPage(new AdvancedOptionsPage(editor_, tabs_), tabTitle(kAdvancedPageTitle));
+  addPage(new DisplayOptionsPage(editor_, context_, tabs_), tabTitle(kDisplayPageTitle));
+  addPage(new SoundsOptionsPage(editor_, context_, tabs_), tabTitle(kSoundsPageTitle));
+  addPage(new SortOptionsPage(editor_, tabs_), tabTitle(kSortPageTitle));
   addPage(new TransferOptionsPage(editor_, tabs_), "Transfers");
-  addPage(new SessionOptionsPage(editor_, context_, tabs_), tabTitle(kSessionTab));
-  addPage(new SessionMoreOptionsPage(editor_, tabs_), tabTitle(kSessionMoreTab));
-  addPage(new ConvertOptionsPage(editor_, tabs_), tabTitle(kConvertTab));
-  addPage(new ExtensionsOptionsPage(editor_, tabs_), tabTitle(kExtensionsTab));
-  addPage(new AssociationsOptionsPage(editor_, tabs_), tabTitle(kAssociationsTab));
+  addPage(new SessionOptionsPage(editor_, context_, tabs_), tabTitle(kSessionPageTitle));
+  addPage(new SessionMoreOptionsPage(editor_, tabs_), tabTitle(kSessionMorePageTitle));
+  addPage(new ConvertOptionsPage(editor_, tabs_), tabTitle(kConvertPageTitle));
+  addPage(new ExtensionsOptionsPage(editor_, tabs_), tabTitle(kExtensionsPageTitle));
+  addPage(new AssociationsOptionsPage(editor_, tabs_), tabTitle(kAssociationsPageTitle));
   tabs_->setCurrentIndex(static_cast<int>(editor_.startPage()));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
