@@ -8,7 +8,7 @@
 
 #include "resources/strings.h"
 #include "session/user_interface.h"
-#include "shell/options/association_dialog.h"
+#include "shell/options/association_page.h"
 #include "shell/options/behaviour_pages.h"
 #include "shell/options/list_font.h"
 #include "shell/options/list_pages.h"
@@ -37,7 +37,8 @@ OptionsSheet::OptionsSheet(OptionsSheetContext context, QWidget* parent)
           context_.configuration,
           config::SessionOptionsState{context_.sessionProfile, transferMode_, context_.connected,
                                       context_.remoteFolder, context_.localFolder}),
-      tabs_(new QTabWidget(this)) {
+      tabs_(new QTabWidget(this)),
+      associations_(nullptr) {
   using namespace resources::string_id;
   setObjectName("optionsSheet");
   setWindowTitle(session::kProgramTitle);
@@ -56,7 +57,8 @@ OptionsSheet::OptionsSheet(OptionsSheetContext context, QWidget* parent)
   addPage(new SessionMoreOptionsPage(editor_, tabs_), tabTitle(kSessionMorePageTitle));
   addPage(new ConvertOptionsPage(editor_, tabs_), tabTitle(kConvertPageTitle));
   addPage(new ExtensionsOptionsPage(editor_, tabs_), tabTitle(kExtensionsPageTitle));
-  addPage(new AssociationsOptionsPage(editor_, tabs_), tabTitle(kAssociationsPageTitle));
+  associations_ = new AssociationsOptionsPage(editor_, tabs_);
+  addPage(associations_, tabTitle(kAssociationsPageTitle));
   tabs_->setCurrentIndex(static_cast<int>(editor_.startPage()));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -85,6 +87,7 @@ void OptionsSheet::showCurrentHelp() {
 void OptionsSheet::accept() {
   const config::TransferModeSetting before = transferMode_;
   const config::AppliedOptions applied = editor_.apply();
+  if (editor_.isChanged(config::OptionsPage::kAssociations)) associations_->store();
   if ((transferMode_.mode != before.mode || transferMode_.automatic != before.automatic) &&
       context_.setTransferMode) {
     context_.setTransferMode(transferMode_);

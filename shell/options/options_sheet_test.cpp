@@ -20,8 +20,6 @@
 #include <string>
 
 #include "config/scratch_configuration.h"
-#include "shell/options/association_dialog.h"
-#include "shell/options/file_browser.h"
 #include "shell/options/list_font.h"
 
 namespace ferrix::shell {
@@ -257,16 +255,26 @@ TEST(OptionsSheetWidgets, SaveWindowLocationsActsAtOnce) {
   EXPECT_TRUE(iniHas(fixture.ini(), "_config_", "LOC=10,20,800,600,400,300")) << fixture.ini();
 }
 
-TEST(OptionsSheetWidgets, AssociationPageWritesWinIni) {
+TEST(OptionsSheetWidgets, AssociationPageShowsAndStoresAssociations) {
   SheetFixture fixture;
+  fixture.configuration.writeWinIni("[Extensions]\nTXT=Edit ^.txt\ndoc=writer ^.doc\n");
   QWidget* page = fixture.page(10);
   auto* extension = page->findChild<QComboBox*>("associationExtension");
   auto* command = page->findChild<QComboBox*>("associationCommand");
-  extension->setEditText("xyz");
+  ASSERT_EQ(extension->count(), 2);
+  EXPECT_EQ(extension->itemText(0), "doc");
+  EXPECT_EQ(extension->itemText(1), "txt");
+  EXPECT_EQ(command->itemText(0), "edit");
+  extension->setCurrentIndex(1);
+  emit extension->activated(1);
+  EXPECT_EQ(command->currentText(), "Edit ^.txt");
+  // The page takes whole extensions, longer than three characters too.
+  extension->setEditText("html");
   emit extension->lineEdit()->editingFinished();
-  command->setEditText("edit");
+  EXPECT_EQ(command->currentText(), "");
+  command->setEditText("browser");
   fixture.press(QDialogButtonBox::Ok);
-  EXPECT_EQ(config::associationCommand(fixture.configuration->winIni(), "xyz"), "edit ^.xyz");
+  EXPECT_EQ(fixture.configuration->winIni().find("Extensions", "html"), "browser ^.html");
 }
 
 TEST(OptionsSheetWidgets, ExtensionsPageAddsANameAndOkRewritesTheList) {
@@ -278,31 +286,6 @@ TEST(OptionsSheetWidgets, ExtensionsPageAddsANameAndOkRewritesTheList) {
   std::ifstream list(fixture.configuration->extensionListPath());
   const std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text, ".TXT\nREADME\n");
-}
-
-TEST(AssociateDialog, ConfirmingStoresTheCompletedCommand) {
-  ScratchConfiguration configuration;
-  configuration.writeWinIni("[Extensions]\ndoc=writer ^.doc\n");
-  int helpShown = 0;
-  QTimer::singleShot(0, [&] {
-    QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-    QWidget* dialog = QApplication::activeModalWidget();
-    ASSERT_EQ(dialog->objectName(), "associateDialog");
-    EXPECT_EQ(dialog->windowTitle(), "Associate");
-    auto* command = dialog->findChild<QComboBox*>("associationCommand");
-    EXPECT_EQ(command->currentText(), "");
-    EXPECT_EQ(command->itemText(0), "writer");
-    command->setEditText("edit");
-    byText<QPushButton>(dialog, "&Help")->click();
-    const QString folder = qEnvironmentVariable("FERRIX_SCREENSHOTS");
-    if (!folder.isEmpty()) dialog->grab().save(folder + "/associate.png");
-    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-  });
-  EXPECT_EQ(showAssociationDialog(nullptr, *configuration, "xyz",
-                                  [&](int context) { helpShown = context; }),
-            1);
-  EXPECT_EQ(helpShown, 256);
-  EXPECT_EQ(config::associationCommand(configuration->winIni(), "xyz"), "edit ^.xyz");
 }
 
 TEST(OptionsSheetWidgets, OnlyLayoutKeysLayTheWindowOutAgain) {
@@ -355,13 +338,6 @@ TEST(ListFont, DialogFontScalesOnlyWhenTheBaseUnitChanged) {
   ASSERT_TRUE(scaled.has_value());
   EXPECT_EQ(scaled->pixelSize(), QFontMetrics(original).height());
   EXPECT_FALSE(scaledWithoutScale);
-}
-
-TEST(FileBrowser, FilterTextsBecomeNameFilters) {
-  EXPECT_EQ(nameFiltersFrom("Programs|*.exe;*.pif;*.com;*.bat|All Files (*.*)|*.*|||"),
-            (QStringList{"Programs (*.exe *.pif *.com *.bat)", "All Files (*.*) (*)"}));
-  EXPECT_EQ(nameFiltersFrom("Sound Files (*.wav)|*.wav|All Files (*.*)|*.*|||"),
-            (QStringList{"Sound Files (*.wav) (*.wav)", "All Files (*.*) (*)"}));
 }
 
 // Renders every page into FERRIX_SCREENSHOTS (when set) and checks that each
