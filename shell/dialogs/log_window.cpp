@@ -22,13 +22,17 @@ QString resourceText(int id) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The top-level frame; tells its owner when the user moves or resizes it.
+// The top-level frame; tells its owner when the user moves or resizes it,
+// and when it closes (it is deleted later, but is gone for its owner then).
 class LogFrame final : public QMainWindow {
  public:
   // A window of its own that closes with the main window and does not keep
   // the program running after it.
-  LogFrame(QWidget* mainWindow, std::function<void()> placementChanged)
-      : QMainWindow(mainWindow, Qt::Window), placementChanged_(std::move(placementChanged)) {}
+  LogFrame(QWidget* mainWindow, std::function<void()> placementChanged,
+           std::function<void()> closed)
+      : QMainWindow(mainWindow, Qt::Window),
+        placementChanged_(std::move(placementChanged)),
+        closed_(std::move(closed)) {}
 
  protected:
   void moveEvent(QMoveEvent* event) override {
@@ -39,9 +43,14 @@ class LogFrame final : public QMainWindow {
     QMainWindow::resizeEvent(event);
     placementChanged_();
   }
+  void closeEvent(QCloseEvent* event) override {
+    QMainWindow::closeEvent(event);
+    closed_();
+  }
 
  private:
   std::function<void()> placementChanged_;
+  std::function<void()> closed_;
 };
 
 // Double clicks in the text open the context menu instead of selecting a word.
@@ -108,7 +117,12 @@ void LogWindow::showLogWindow() {
 }
 
 void LogWindow::buildWindow() {
-  auto* frame = new LogFrame(mainWindow_, [this] { recordPlacement(); });
+  auto* frame = new LogFrame(
+      mainWindow_, [this] { recordPlacement(); },
+      [this] {
+        window_ = nullptr;
+        text_ = nullptr;
+      });
   frame->setObjectName("messageLogWindow");
   frame->setAttribute(Qt::WA_DeleteOnClose);
   frame->setWindowTitle(resourceText(resources::string_id::kMessageLogCaption));
