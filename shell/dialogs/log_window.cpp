@@ -77,6 +77,7 @@ class DoubleClickFilter final : public QObject {
 LogWindow::LogWindow(session::MessageLog& log, config::Configuration& configuration,
                      QWidget* mainWindow)
     : log_(log),
+      configuration_(configuration),
       mainWindow_(mainWindow),
       rect_(parseLogWindowPlacement(configuration.logWindowRectangle(), LogWindowRect{})) {
   log_.addObserver(this);
@@ -203,6 +204,11 @@ void LogWindow::recordPlacement() {
 std::optional<LogWindowRect> LogWindow::placement() const {
   if (!window_ || rect_.width == 0) return std::nullopt;
   return rect_;
+}
+
+bool LogWindow::saveWindowLocation() {
+  const std::optional<LogWindowRect> rect = placement();
+  return rect && configuration_.WriteConfigString("SLOC", formatLogWindowPlacement(*rect));
 }
 
 void LogWindow::resetPlacement() {

@@ -147,6 +147,11 @@ TEST_F(LogWindowTest, OpensWhereSlocSaysAndRecordsMoves) {
   frame->resize(420, 200);
   EXPECT_EQ(window_->placement()->width, 420);
   EXPECT_EQ(window_->placement()->height, 200);
+  ASSERT_TRUE(window_->saveWindowLocation());
+  EXPECT_EQ(configuration_->logWindowRectangle(),
+            formatLogWindowPlacement(*window_->placement()));
+  frame->close();
+  EXPECT_FALSE(window_->saveWindowLocation());
 }
 
 TEST_F(LogWindowTest, UnplacedWindowOpensBelowTheMainWindowTop) {
