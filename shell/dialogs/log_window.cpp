@@ -12,15 +12,10 @@
 #include <vector>
 
 #include "config/configuration.h"
-#include "resources/strings.h"
+#include "shell/dialogs/resource_text.h"
 
 namespace ferrix::shell {
 namespace {
-
-QString resourceText(int id) {
-  const std::string_view text = resources::loadString(id);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The top-level frame; tells its owner when the user moves or resizes it,
 // and when it closes (it is deleted later, but is gone for its owner then).

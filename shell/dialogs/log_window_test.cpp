@@ -148,8 +148,7 @@ TEST_F(LogWindowTest, OpensWhereSlocSaysAndRecordsMoves) {
   EXPECT_EQ(window_->placement()->width, 420);
   EXPECT_EQ(window_->placement()->height, 200);
   ASSERT_TRUE(window_->saveWindowLocation());
-  EXPECT_EQ(configuration_->logWindowRectangle(),
-            formatLogWindowPlacement(*window_->placement()));
+  EXPECT_EQ(configuration_->logWindowRectangle(), formatLogWindowPlacement(*window_->placement()));
   frame->close();
   EXPECT_FALSE(window_->saveWindowLocation());
 }
