@@ -10,7 +10,6 @@
 #include <QRadioButton>
 #include <QSplashScreen>
 #include <QTabWidget>
-#include <QTest>
 #include <memory>
 #include <string>
 
