@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -36,8 +36,7 @@ std::string sha256Of(const fs::path& path) {
   EVP_MD_CTX* context = EVP_MD_CTX_new();
   EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
   std::vector<char> block(1 << 16);
-  while (file.read(block.data(), static_cast<std::streamsize>(block.size())) ||
-         file.gcount() > 0) {
+  while (file.read(block.data(), static_cast<std::streamsize>(block.size())) || file.gcount() > 0) {
     EVP_DigestUpdate(context, block.data(), static_cast<std::size_t>(file.gcount()));
   }
   unsigned char digest[EVP_MAX_MD_SIZE];
@@ -70,8 +69,8 @@ void writeTree(const fs::path& root) {
   std::ofstream(root / kLargeName, std::ios::binary) << patterned(kLargeFileSize, 7);
   for (int i = 1; i < kFileCount; ++i) {
     const fs::path& folder = folders[i % 4];
-    const std::string name = (i % 3 == 0 ? "file " : i % 3 == 1 ? "données-" : "plain") +
-                             std::to_string(i) + ".bin";
+    static const char* const kPrefixes[] = {"file ", "données-", "plain"};
+    const std::string name = kPrefixes[i % 3] + std::to_string(i) + ".bin";
     const std::size_t size = i % 10 == 0 ? 0 : static_cast<std::size_t>(i) * 97;
     std::ofstream(folder / name, std::ios::binary) << patterned(size, static_cast<unsigned>(i));
   }
@@ -122,7 +121,12 @@ class BatchRealServerTest : public ::testing::Test {
         cache_(scratch_.makeFolder("temp")),
         ini_(scratch_ / "FERRIX.INI"),
         remote_{{session_, state_, status_, settings_, nameRules_, ui_},
-                cache_, remotePane_, remoteBox_, busy_, {}, {}},
+                cache_,
+                remotePane_,
+                remoteBox_,
+                busy_,
+                {},
+                {}},
         local_{localPane_, localBox_, {}, scratch_.makeFolder("local")} {
     session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
     session_.state.sessionProfile.profileName = "Work";
@@ -151,9 +155,9 @@ class BatchRealServerTest : public ::testing::Test {
     ASSERT_EQ(session::sendCommand(session_, socket, "PASS %s", server_.login().password.c_str()),
               2);
     session_.state.connected = 1;
-    ASSERT_EQ(session::sendCommand(session_, socket, "CWD %s",
-                                   server_.servedFolder().string().c_str()),
-              2);
+    ASSERT_EQ(
+        session::sendCommand(session_, socket, "CWD %s", server_.servedFolder().string().c_str()),
+        2);
     listing::FetchRemoteListing(remote_, false);
   }
 

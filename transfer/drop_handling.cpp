@@ -214,9 +214,11 @@ void uploadToRemoteSide(BatchTransfer& batch, const Drop& drop, const PaneItem* 
   if (guard.refused()) return;
   const std::string previous = batch.remote.remoteFolder;
   const bool intoFolder = isFolderEntry(entry);
-  // Files meant for a folder never land beside it.
-  if (intoFolder && !enterRemoteFolder(batch, entry->name())) return;
-  if (intoFolder && refreshesBeforeTransfer(batch)) listing::FetchRemoteListing(batch.remote, false);
+  if (intoFolder) {
+    // Files meant for a folder never land beside it.
+    if (!enterRemoteFolder(batch, entry->name())) return;
+    if (refreshesBeforeTransfer(batch)) listing::FetchRemoteListing(batch.remote, false);
+  }
   bool sentAny = false;
   if (drop.source == DragSource::kLocalPane) {
     UploadSelection(batch);

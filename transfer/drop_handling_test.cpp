@@ -27,15 +27,17 @@ TEST_F(DropTest, MoveWithinTheLocalSideNeverReplacesAFile) {
   scratch_.write("local/docs/b.txt", "kept b");
   listLocal();
   BatchTransfer transfer = batch();
-  const Drop drop{DropTarget::kLocalPane, DragSource::kLocalPane,
-                  {localPath("a.txt"), localPath("b.txt")}, indexOf(localPane_, "docs")};
+  const Drop drop{DropTarget::kLocalPane,
+                  DragSource::kLocalPane,
+                  {localPath("a.txt"), localPath("b.txt")},
+                  indexOf(localPane_, "docs")};
   HandleDrop(transfer, drop);
   EXPECT_EQ(scratch_.read("local/docs/a.txt"), "a");
   EXPECT_EQ(scratch_.read("local/docs/b.txt"), "kept b");
   EXPECT_EQ(scratch_.read("local/b.txt"), "moved b");
   EXPECT_TRUE(wasLogged("Moved " + localPath("a.txt") + " to " + localPath("docs/a.txt")));
-  EXPECT_TRUE(wasLogged("! Move of " + localPath("b.txt") + " to " + localPath("docs/b.txt") +
-                        " failed."));
+  EXPECT_TRUE(
+      wasLogged("! Move of " + localPath("b.txt") + " to " + localPath("docs/b.txt") + " failed."));
   EXPECT_THAT(sounds_, ElementsAre(session::sound_event::kActionFailed));
   EXPECT_EQ(indexOf(localPane_, "b.txt"), 2u);  // the pane was listed again
 }
@@ -53,7 +55,9 @@ TEST_F(DropTest, MoveWithinTheServerAsksOnceAndListsTheTargetAnew) {
   ui_.answerMessage(Answer::kYes);
   remote_.remoteFolder = "/pub";
   BatchTransfer transfer = batch();
-  HandleDrop(transfer, {DropTarget::kRemotePane, DragSource::kRemotePane, {"a", "b/"},
+  HandleDrop(transfer, {DropTarget::kRemotePane,
+                        DragSource::kRemotePane,
+                        {"a", "b/"},
                         indexOf(remotePane_, "docs")});
   expectScriptDone();
   ASSERT_EQ(ui_.messages().size(), 1u);
@@ -74,8 +78,8 @@ TEST_F(DropTest, MoveOntoTheParentForgetsTheParentsListing) {
   connect();
   ui_.answerMessage(Answer::kYes);
   BatchTransfer transfer = batch();
-  HandleDrop(transfer, {DropTarget::kRemotePane, DragSource::kRemotePane, {"a"},
-                        indexOf(remotePane_, "..")});
+  HandleDrop(transfer,
+             {DropTarget::kRemotePane, DragSource::kRemotePane, {"a"}, indexOf(remotePane_, "..")});
   expectScriptDone();
   EXPECT_FALSE(cache_.findOrAdd("/", error)->cached);
 }
@@ -88,8 +92,9 @@ TEST_F(DropTest, RemoteEntriesDroppedOnALocalFolderArriveInIt) {
   connect();
   BatchTransfer transfer = batch();
   transfer.remoteSelection = remoteIndexes({"a.bin"});
-  HandleDrop(transfer, {DropTarget::kLocalPane, DragSource::kRemotePane, {"a.bin"},
-                        indexOf(localPane_, "in")});
+  HandleDrop(
+      transfer,
+      {DropTarget::kLocalPane, DragSource::kRemotePane, {"a.bin"}, indexOf(localPane_, "in")});
   expectScriptDone();
   EXPECT_EQ(scratch_.read("local/in/a.bin"), "data");
   EXPECT_EQ(local_.folder, fs::path(scratch_ / "local"));
@@ -110,7 +115,9 @@ TEST_F(DropTest, LocalEntriesDroppedOnARemoteFolderGoIntoItAndBack) {
   connect();
   BatchTransfer transfer = batch();
   transfer.localSelection = localIndexes({"up.bin"});
-  HandleDrop(transfer, {DropTarget::kRemotePane, DragSource::kLocalPane, {localPath("up.bin")},
+  HandleDrop(transfer, {DropTarget::kRemotePane,
+                        DragSource::kLocalPane,
+                        {localPath("up.bin")},
                         indexOf(remotePane_, "docs")});
   expectScriptDone();
   EXPECT_THAT(server_.receivedData(), ElementsAre("up"));
@@ -123,7 +130,9 @@ TEST_F(DropTest, FilesMeantForARemoteFolderThatCannotBeEnteredStayHome) {
   expectCwd("docs", "550 No such folder");
   connect();
   BatchTransfer transfer = batch();
-  HandleDrop(transfer, {DropTarget::kRemotePane, DragSource::kOtherProgram, {localPath("up.bin")},
+  HandleDrop(transfer, {DropTarget::kRemotePane,
+                        DragSource::kOtherProgram,
+                        {localPath("up.bin")},
                         indexOf(remotePane_, "docs")});
   expectScriptDone();
   EXPECT_THAT(server_.receivedData(), IsEmpty());
@@ -138,8 +147,10 @@ TEST_F(DropTest, FilesFromAnotherProgramAreUploadedIntoTheCurrentFolder) {
   expectListing("/pub", fileLine("one.bin", 1) + fileLine("two.bin", 2));
   connect();
   BatchTransfer transfer = batch();
-  HandleDrop(transfer, {DropTarget::kRemotePane, DragSource::kOtherProgram,
-                        {scratch_ / "elsewhere/one.bin", scratch_ / "elsewhere/two.bin"}, {}});
+  HandleDrop(transfer, {DropTarget::kRemotePane,
+                        DragSource::kOtherProgram,
+                        {scratch_ / "elsewhere/one.bin", scratch_ / "elsewhere/two.bin"},
+                        {}});
   expectScriptDone();
   EXPECT_THAT(server_.receivedData(), ElementsAre("1", "22"));
   EXPECT_TRUE(wasLogged("sending " + scratch_ / "elsewhere/two.bin" + " as two.bin (2 of 2)"));
@@ -150,8 +161,10 @@ TEST_F(DropTest, FilesFromAnotherProgramReplaceLocalFilesWithoutAsking) {
   scratch_.write("elsewhere/same.txt", "new");
   scratch_.write("local/same.txt", "old");
   BatchTransfer transfer = batch();
-  HandleDrop(transfer, {DropTarget::kLocalPane, DragSource::kOtherProgram,
-                        {scratch_ / "elsewhere/same.txt", localPath("same.txt")}, {}});
+  HandleDrop(transfer, {DropTarget::kLocalPane,
+                        DragSource::kOtherProgram,
+                        {scratch_ / "elsewhere/same.txt", localPath("same.txt")},
+                        {}});
   EXPECT_EQ(scratch_.read("local/same.txt"), "new");
   EXPECT_EQ(scratch_.read("elsewhere/same.txt"), "new");
   EXPECT_THAT(ui_.messages(), IsEmpty());
