@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "config/folder_history.h"
 #include "platform/temp_file.h"
@@ -47,6 +48,8 @@ class ListingCache {
   // Deletes every temporary file and empties the cache.
   void clear() { slots_.clear(); }
   std::size_t size() const { return slots_.size(); }
+  // The cached folders, oldest first.
+  std::vector<std::string> folders() const;
 
  private:
   struct Entry {
