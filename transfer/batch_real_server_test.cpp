@@ -19,6 +19,7 @@
 #include "session/sound_events.h"
 #include "testing/real_ftp_servers.h"
 #include "testing/scratch_folder.h"
+#include "testing/scripted_user_interface.h"
 #include "transfer/resume_record.h"
 #include "transfer/selection_transfer.h"
 
@@ -26,6 +27,7 @@ namespace ferrix::transfer {
 namespace {
 
 namespace fs = std::filesystem;
+using Answer = session::UserInterface::Answer;
 
 constexpr std::size_t kLargeFileSize = 20u << 20;
 constexpr int kFileCount = 200;
@@ -87,31 +89,6 @@ std::map<std::string, std::string> digestsOf(const fs::path& root) {
   return digests;
 }
 
-// A person who answers every question Yes, and a hook that watches the
-// byte count a folder transfer shows (HASH is off there: every block).
-class YesSayer final : public session::UserInterface {
- public:
-  std::function<void(std::uint64_t bytes)> onProgress;
-
-  Answer messageBox(std::string_view, std::string_view, Buttons, Icon) override {
-    return Answer::kYes;
-  }
-  OverwriteAnswer AskOverwrite(std::string_view, std::string_view, int) override {
-    return OverwriteAnswer::kYes;
-  }
-  std::optional<unsigned> askPermissions(unsigned, int) override { return std::nullopt; }
-  void setWindowTitle(std::string_view) override {}
-  void enableRemoteCommands(bool, bool, bool) override {}
-  void openTransferStatus(TransferDisplay, std::string_view) override {}
-  void showTransferProgress(std::string_view text, std::optional<unsigned>) override {
-    if (onProgress && !text.empty()) onProgress(std::stoull(std::string(text)));
-  }
-  void closeTransferStatus() override {}
-
- protected:
-  bool askText(InputKind, std::string_view, int, std::string&) override { return false; }
-};
-
 class BatchRealServerTest : public ::testing::Test {
  protected:
   BatchRealServerTest()
@@ -127,7 +104,8 @@ class BatchRealServerTest : public ::testing::Test {
                 busy_,
                 {},
                 {}},
-        local_{localPane_, localBox_, {}, scratch_.makeFolder("local")} {
+        localFolder_(scratch_.makeFolder("local")),
+        local_{localPane_, localBox_, localOptions_, localFolder_} {
     session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
     session_.state.sessionProfile.profileName = "Work";
     session_.state.sessionProfile.serverFeatureMask = 0;
@@ -184,7 +162,7 @@ class BatchRealServerTest : public ::testing::Test {
   platform::SystemClock clock_;
   platform::SystemResolver resolver_;
   session::Session session_;
-  YesSayer ui_;
+  testing::ScriptedUserInterface ui_;
   TransferStatus status_;
   TransferState state_;
   TransferSettings settings_;
@@ -200,7 +178,9 @@ class BatchRealServerTest : public ::testing::Test {
   BatchSettings batchSettings_;
   BatchGestures gestures_;
   listing::RemoteListing remote_;
-  LocalSide local_;
+  listing::LocalListingOptions localOptions_;
+  fs::path localFolder_;
+  listing::LocalPane local_;
   std::vector<int> sounds_;
 };
 
@@ -208,6 +188,7 @@ TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
   const fs::path sent = fs::path(scratch_ / "local/tree");
   writeTree(sent);
   enterLocal(local_.folder);
+  ui_.answerMessage(Answer::kYes);
   BatchTransfer upload = batch();
   upload.localSelection = {indexOf(localPane_, "tree")};
   ASSERT_TRUE(UploadSelection(upload));
@@ -216,6 +197,7 @@ TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
   EXPECT_EQ(digestsOf(server_.servedFolder() / "tree"), original);
 
   enterLocal(scratch_.makeFolder("back"));
+  ui_.answerMessage(Answer::kYes);
   BatchTransfer download = batch();
   download.remoteSelection = {indexOf(remotePane_, "tree")};
   ASSERT_TRUE(DownloadSelection(download));
@@ -229,12 +211,14 @@ TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
 TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   writeTree(server_.servedFolder() / "tree");
   listing::FetchRemoteListing(remote_, false);
+  ui_.answerMessage(Answer::kYes);
   bool cut = false;
-  ui_.onProgress = [&](std::uint64_t bytes) {
-    if (bytes < (1u << 20) || cut) return;
+  // Folder transfers show the bare byte count after every block.
+  ui_.setProgressHook([&](std::string_view text) {
+    if (text.empty() || std::stoull(std::string(text)) < (1u << 20) || cut) return;
     cut = true;
     server_.endSessions();
-  };
+  });
   TransferWorker worker(session_, busy_);
   BatchTransfer download = batch();
   download.remoteSelection = {indexOf(remotePane_, "tree")};
@@ -259,6 +243,7 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   platform::closeSocket(session_.state.controlSocket);
   session_.state.controlSocket = -1;
   logOn();
+  ui_.answerMessage(Answer::kYes);
   const ResumeContext resume{session_.state.controlSocket, ini_, logSettings_,
                              [this](const fs::path& folder) { enterLocal(folder); },
                              [this] { enterLocal(local_.folder); }};

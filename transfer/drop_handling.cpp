@@ -1,11 +1,9 @@
 #include "transfer/drop_handling.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-
-#include <cerrno>
+#include <cstdio>
 #include <system_error>
 
+#include "listing/local_file_commands.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
 #include "session/remote_commands.h"
@@ -72,16 +70,12 @@ void logMoved(BatchTransfer& batch, bool moved, const std::string& from, const s
   if (!moved) PlayBatchSound(batch, session::sound_event::kActionFailed);
 }
 
-// A move never replaces an entry of the same name in the folder.
-bool moveLocalEntry(const fs::path& from, const fs::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
-  }
-  if (errno != EINVAL && errno != ENOSYS) return false;
+// Moves the dropped local entry `path` to `target`, never replacing an entry
+// of that name.
+bool moveLocalEntry(const std::string& path, const fs::path& target) {
+  const fs::path source(path.ends_with('/') ? path.substr(0, path.size() - 1) : path);
   std::error_code error;
-  if (fs::exists(fs::symlink_status(to, error))) return false;
-  fs::rename(from, to, error);
-  return !error;
+  return listing::RenameLocalEntry(source.parent_path(), source.filename().string(), target, error);
 }
 
 void moveWithinLocalSide(BatchTransfer& batch, const Drop& drop, const PaneItem& folder) {
