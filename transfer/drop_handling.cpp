@@ -113,15 +113,16 @@ void downloadIntoLocalSide(BatchTransfer& batch, const PaneItem* entry) {
   const fs::path previous = batch.local.folder;
   const bool intoFolder = isFolderEntry(entry);
   if (intoFolder) {
-    const fs::path folder = (previous / entry->name()).lexically_normal();
     std::error_code error;
-    if (!fs::is_directory(folder, error)) {
+    std::optional<fs::path> folder = listing::EnterLocalFolder(previous, entry->name(), error);
+    // Files meant for a folder never land beside it.
+    if (!folder) {
       sessionOf(batch).log.logMessagef("! %s %s", text(strings::kCannotEnterLocalFolder),
-                                       folder.string().c_str());
+                                       std::string(entry->name()).c_str());
       PlayBatchSound(batch, session::sound_event::kActionFailed);
       return;
     }
-    batch.local.folder = folder;
+    batch.local.folder = std::move(*folder);
     if (refreshesBeforeTransfer(batch)) RefreshLocalPane(batch);
   }
   DownloadSelection(batch);
