@@ -153,6 +153,23 @@ TEST(InputDialog, CancelKeepsTheDestinationButRemembersTheText) {
   EXPECT_EQ(ui.lastEnteredText(), "typed");
 }
 
+TEST(InputDialog, NameThatIsNotUtf8ComesBackUnchangedWhenLeftAsItWas) {
+  QtUserInterface ui(nullptr);
+  clickWhenShown("DLG_INPUT", "ok");
+  std::string name = "r\xe9sum\xe9.txt";
+  EXPECT_TRUE(ui.inputBox(&name, "Enter new name for \"r\xe9sum\xe9.txt\":", 520));
+  EXPECT_EQ(name, "r\xe9sum\xe9.txt");
+}
+
+TEST(InputDialog, MinimizedWindowIsBroughtUpForTheQuestion) {
+  QWidget window;
+  window.showMinimized();
+  QtUserInterface ui(&window);
+  clickWhenShown("DLG_INPUT", "cancel");
+  ui.inputBox(nullptr, "Enter local file name for a.txt:", 630);
+  EXPECT_FALSE(window.isMinimized());
+}
+
 TEST(InputDialog, HelpButtonHiddenWithoutATopicAndF1ShowsTheTopic) {
   QtUserInterface ui(nullptr);
   std::vector<int> shownTopics;

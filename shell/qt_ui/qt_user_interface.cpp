@@ -160,17 +160,30 @@ bool QtUserInterface::askText(InputKind kind, std::string_view prompt, int helpT
     std::string text;
   };
   const Entered entered = ask<Entered>(
-      [this, kind, prompt = fromEngine(prompt), helpTopic, initial = fromEngine(text)] {
+      [this, kind, prompt = fromEngine(prompt), helpTopic, initial = text] {
+        bringUpMinimizedWindow();
+        const QString shown = fromEngine(initial);
         InputDialog dialog(
             parentWidget_,
             kind == InputKind::kPassword ? InputDialog::Kind::kPassword : InputDialog::Kind::kText,
-            prompt, initial, helpTopic, showHelp_);
+            prompt, shown, helpTopic, showHelp_);
         const bool confirmed = execQuestion(dialog) == QDialog::Accepted;
-        return Entered{confirmed, dialog.text().toStdString()};
+        // A name that is not UTF-8 (from an older server) comes back byte for
+        // byte when the user left it as it was.
+        return Entered{confirmed, dialog.text() == shown ? initial : dialog.text().toStdString()};
       },
       Entered{false, text});
   text = entered.text;
   return entered.confirmed;
+}
+
+// An unattended run keeps the window minimized; a question must not hide
+// behind it.
+void QtUserInterface::bringUpMinimizedWindow() {
+  if (parentWidget_ == nullptr || !parentWidget_->isMinimized()) return;
+  parentWidget_->showNormal();
+  parentWidget_->raise();
+  parentWidget_->activateWindow();
 }
 
 void QtUserInterface::setWindowTitle(std::string_view title) {

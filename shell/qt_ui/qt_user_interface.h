@@ -86,6 +86,7 @@ class QtUserInterface : public QObject, public session::UserInterface {
   // exec() of a question dialog that shutDown() can close.
   int execQuestion(QDialog& dialog);
   bool isShutDown() const;
+  void bringUpMinimizedWindow();
 
   void openStatusDialog(const QString& statusText);
   void closeStatusDialog();
