@@ -20,6 +20,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "session/user_interface.h"
@@ -54,15 +56,14 @@ class QtUserInterface : public QObject, public session::UserInterface {
   OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
                                int batchCount) override;
   std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) override;
+  DeleteAnswer askDelete(std::string_view question, int selectedCount) override;
+  bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
+                       const std::vector<std::string>& choices) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;
   void showTransferProgress(std::string_view text, std::optional<unsigned> percent) override;
   void closeTransferStatus() override;
-
-  // The confirmation before deleting `name`, one of `count` selected
-  // entries: 6 Yes, 7 No, 4 Delete All, 2 Cancel.
-  int confirmDelete(std::string_view name, int count);
 
   // The open transfer status dialog, if any (GUI thread).
   TransferStatusDialog* transferStatusDialog() const;
