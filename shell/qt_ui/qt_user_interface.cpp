@@ -48,6 +48,8 @@ QtUserInterface::~QtUserInterface() {
   changed_.wait(lock, [this] { return waiting_ == 0; });
 }
 
+void QtUserInterface::setDialogParent(QWidget* parentWidget) { parentWidget_ = parentWidget; }
+
 void QtUserInterface::setCancelHandler(std::function<void()> cancel) {
   cancel_ = std::move(cancel);
 }

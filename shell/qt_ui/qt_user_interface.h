@@ -45,6 +45,9 @@ class QtUserInterface : public QObject, public session::UserInterface {
   explicit QtUserInterface(QWidget* parentWidget);
   ~QtUserInterface() override;
 
+  // The window the dialogs belong to, for a port made before its window
+  // (the window takes the port when it is constructed).
+  void setDialogParent(QWidget* parentWidget);
   // What the transfer status dialog's Cancel calls (on the GUI thread).
   void setCancelHandler(std::function<void()> cancel);
   // Shows a help topic for the dialogs' Help buttons and F1/F2.
