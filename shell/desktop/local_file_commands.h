@@ -15,6 +15,7 @@
 // port and the association callback must be callable from either.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -41,6 +42,7 @@ using AskAssociation = std::function<bool(const std::string& extension)>;
 struct SelectedEntry {
   std::string name;
   int kind = 0;  // pane item kind: below 4 a file or link, 4 and above folders and drives
+  std::uint64_t size = 0;
 };
 
 enum class FileAction { kView, kExecute };
