@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -25,7 +26,6 @@ std::string_view trim(std::string_view text) {
   std::size_t last = text.find_last_not_of(kBlanks);
   return text.substr(first, last - first + 1);
 }
-
 
 std::string withoutQuotes(std::string_view value) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
@@ -227,8 +227,8 @@ bool IniFile::writeKeys(std::string_view section, const std::vector<KeyChange>& 
   bool changed = false;
   for (const KeyChange& change : changes) {
     const std::string_view key = trim(change.key);
-    changed |= change.value ? setKey(lines, section, key, *change.value)
-                            : removeKey(lines, section, key);
+    changed |=
+        change.value ? setKey(lines, section, key, *change.value) : removeKey(lines, section, key);
   }
   return !changed || store(std::move(lines));
 }

@@ -1,0 +1,221 @@
+// The main window's widgets and their arrangement: the standard layout (the
+// panes side by side with the transfer buttons between them, splitters
+// between the panes and above the status lines) or the alternate one (LAYOUT
+// 1: the panes one above the other, both transfer buttons captioned
+// "Transfer"), the command buttons at the bottom or at the top (BONTOP) or
+// hidden (HIDBTN), the window menu and the accelerators.
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "shell/window/context_menu.h"
+#include "shell/window/file_pane.h"
+#include "shell/window/main_window.h"
+#include "shell/window/pane_header.h"
+#include "shell/window/pane_icons.h"
+#include "shell/window/status_lines.h"
+#include "shell/window/window_commands.h"
+#include "shell/window/window_placement.h"
+
+namespace ferrix::shell {
+
+namespace {
+
+using namespace command;
+
+constexpr char kTransferCaption[] = "Transfer";
+constexpr int kGeneralHelpTopic = 140;  // F1 and F2
+
+constexpr int kCommandButtons[] = {kConnect, kCancel, kLogWindow, kHelp, kOptions, kAbout, kExit};
+
+struct Accelerator {
+  QKeySequence keys;
+  int id;
+};
+
+}  // namespace
+
+QPushButton* MainWindow::commandButton(int id, QWidget* parent) {
+  auto* button = new QPushButton(ControlCaption(id), parent);
+  button->setObjectName(QStringLiteral("command%1").arg(id));
+  button->setFocusPolicy(Qt::TabFocus);
+  connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
+  buttons_[id] = button;
+  return button;
+}
+
+QWidget* MainWindow::buildTransferButtons() {
+  const bool alternate = services_.configuration.settings().LAYOUT == 1;
+  auto* column = new QWidget(this);
+  auto* layout = alternate ? static_cast<QBoxLayout*>(new QHBoxLayout(column))
+                           : static_cast<QBoxLayout*>(new QVBoxLayout(column));
+  layout->setContentsMargins(2, 0, 2, 0);
+  layout->addStretch(1);
+  for (const int id : {kDownload, kUpload}) {
+    QPushButton* button = commandButton(id, column);
+    if (alternate) button->setText(QString::fromLatin1(kTransferCaption));
+    layout->addWidget(button);
+  }
+  layout->addStretch(1);
+  return column;
+}
+
+QWidget* MainWindow::buildModeButtons() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  asciiButton_ = new QRadioButton(ControlCaption(kAscii), row);
+  binaryButton_ = new QRadioButton(ControlCaption(kBinary), row);
+  autoButton_ = new QCheckBox(ControlCaption(kAuto), row);
+  auto* group = new QButtonGroup(row);
+  group->addButton(asciiButton_);
+  group->addButton(binaryButton_);
+  const std::pair<QAbstractButton*, int> modes[] = {
+      {asciiButton_, kAscii}, {binaryButton_, kBinary}, {autoButton_, kAuto}};
+  for (const auto& [button, id] : modes) {
+    button->setObjectName(QStringLiteral("command%1").arg(id));
+    connect(button, &QAbstractButton::clicked, this, [this, id = id] { dispatchCommand(id); });
+    buttons_[id] = button;
+    layout->addWidget(button);
+  }
+  return row;
+}
+
+QWidget* MainWindow::buildCommandButtons() {
+  commandRow_ = new QWidget(this);
+  auto* layout = new QHBoxLayout(commandRow_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(buildModeButtons());
+  layout->addStretch(1);
+  for (const int id : kCommandButtons) layout->addWidget(commandButton(id, commandRow_));
+  return commandRow_;
+}
+
+void MainWindow::buildWidgets() {
+  const config::ProgramSettings& settings = services_.configuration.settings();
+  const bool alternate = settings.LAYOUT == 1;
+  localPane_ = new FilePane(listing::PaneSide::kLocal, localLook_, this);
+  remotePane_ = new FilePane(listing::PaneSide::kRemote, remoteLook_, this);
+  QWidget* transferButtons = buildTransferButtons();
+
+  auto* panes = new QWidget(this);
+  auto* paneRow = alternate ? static_cast<QBoxLayout*>(new QVBoxLayout(panes))
+                            : static_cast<QBoxLayout*>(new QHBoxLayout(panes));
+  paneRow->setContentsMargins(0, 0, 0, 0);
+  if (alternate) {
+    paneRow->addWidget(localPane_, 1);
+    paneRow->addWidget(transferButtons);
+    paneRow->addWidget(remotePane_, 1);
+  } else {
+    auto* right = new QWidget(panes);
+    auto* rightRow = new QHBoxLayout(right);
+    rightRow->setContentsMargins(0, 0, 0, 0);
+    rightRow->addWidget(transferButtons);
+    rightRow->addWidget(remotePane_, 1);
+    paneSplitter_ = new QSplitter(Qt::Horizontal, panes);
+    paneSplitter_->setObjectName(QStringLiteral("paneSplitter"));
+    paneSplitter_->setChildrenCollapsible(false);
+    paneSplitter_->addWidget(localPane_);
+    paneSplitter_->addWidget(right);
+    paneRow->addWidget(paneSplitter_);
+  }
+
+  statusLines_ = new StatusLines(services_.session.log, this);
+  connect(statusLines_, &StatusLines::doubleClicked, this, [this] { dispatchCommand(kShowLog); });
+  QWidget* commands = buildCommandButtons();
+
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(6, 6, 6, 6);
+  if (settings.BONTOP) column->addWidget(commands);
+  if (alternate) {
+    column->addWidget(panes, 1);
+    column->addWidget(statusLines_);
+  } else {
+    logSplitter_ = new QSplitter(Qt::Vertical, central);
+    logSplitter_->setObjectName(QStringLiteral("logSplitter"));
+    logSplitter_->setChildrenCollapsible(false);
+    logSplitter_->addWidget(panes);
+    logSplitter_->addWidget(statusLines_);
+    logSplitter_->setStretchFactor(0, 1);
+    logSplitter_->setStretchFactor(1, 0);
+    column->addWidget(logSplitter_, 1);
+  }
+  if (!settings.BONTOP) column->addWidget(commands);
+  if (settings.HIDBTN) {
+    commands->hide();
+    localPane_->setButtonsShown(false);
+    remotePane_->setButtonsShown(false);
+  }
+  setCentralWidget(central);
+  applyToolTips();
+}
+
+void MainWindow::buildMenuAndAccelerators() {
+  QMenu* windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+  windowMenu->setObjectName(QStringLiteral("windowMenu"));
+  for (const auto& [text, id] : {std::pair{"About...", kAbout}, std::pair{"Show Log...", kShowLog}}) {
+    QAction* action = windowMenu->addAction(QString::fromLatin1(text));
+    action->setData(id);
+  }
+  connect(windowMenu, &QMenu::aboutToShow, this, [this, windowMenu] {
+    for (QAction* action : windowMenu->actions()) action->setEnabled(commandAvailable(action->data().toInt()));
+  });
+  connect(windowMenu, &QMenu::triggered, this,
+          [this](QAction* action) { dispatchCommand(action->data().toInt()); });
+
+  const Accelerator accelerators[] = {
+      {QKeySequence(QStringLiteral("<")), kDownload}, {QKeySequence(QStringLiteral(">")), kUpload},
+      {QKeySequence(Qt::ALT | Qt::Key_A), kAbout},    {QKeySequence(Qt::ALT | Qt::Key_C), kConnect},
+      {QKeySequence(Qt::ALT | Qt::Key_H), kHelp},     {QKeySequence(Qt::ALT | Qt::Key_L), kLogWindow},
+      {QKeySequence(Qt::ALT | Qt::Key_N), kCancel},   {QKeySequence(Qt::ALT | Qt::Key_O), kOptions},
+      {QKeySequence(Qt::ALT | Qt::Key_R), kDownload}, {QKeySequence(Qt::ALT | Qt::Key_S), kUpload},
+      {QKeySequence(Qt::Key_Delete), kDeleteKey},     {QKeySequence(Qt::ALT | Qt::Key_X), kExit}};
+  for (const Accelerator& accelerator : accelerators) {
+    auto* shortcut = new QShortcut(accelerator.keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, id = accelerator.id] { dispatchCommand(id); });
+  }
+  for (const QKeySequence& keys : {QKeySequence(Qt::Key_F1), QKeySequence(Qt::Key_F2)}) {
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, [this] {
+      if (hooks_.showHelp) hooks_.showHelp(kGeneralHelpTopic);
+    });
+  }
+}
+
+void MainWindow::applyPlacement() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const WindowPlacement placement =
+      ReadWindowPlacement(services_.configuration.mainWindowPlacement(), desktop.width());
+  setGeometry(placement.left, placement.top, std::max(placement.width, 320),
+              std::max(placement.height, 240));
+  if (paneSplitter_ && placement.splitter > 0) {
+    paneSplitter_->setSizes({placement.splitter, std::max(placement.width - placement.splitter, 1)});
+  }
+  if (logSplitter_ && placement.logSplitter > 0) {
+    logSplitter_->setSizes({placement.logSplitter, std::max(placement.height - placement.logSplitter, 1)});
+  }
+}
+
+void MainWindow::applyToolTips() {
+  const bool shown = services_.configuration.settings().balloon != 0;
+  localPane_->setToolTipsShown(shown);
+  remotePane_->setToolTipsShown(shown);
+  for (const auto& [id, button] : buttons_) button->setToolTip(shown ? ControlToolTip(id) : QString());
+}
+
+}  // namespace ferrix::shell

@@ -1,0 +1,76 @@
+#include "shell/window/pane_delegate.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <algorithm>
+
+#include "listing/pane_text.h"
+#include "shell/window/pane_list_model.h"
+
+namespace ferrix::shell {
+
+namespace {
+
+constexpr int kMinimumRowHeight = 18;
+constexpr int kTextPadding = 3;
+
+QString qText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+PaneDelegate::PaneDelegate(const PaneLook& look, QObject* parent)
+    : QStyledItemDelegate(parent), look_(look) {}
+
+int PaneDelegate::rowHeight(const QFontMetrics& metrics) {
+  return std::max(metrics.lineSpacing() + 2, kMinimumRowHeight);
+}
+
+QSize PaneDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+  return {look_.columns.extent(), rowHeight(option.fontMetrics)};
+}
+
+void PaneDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+  const auto* model = static_cast<const PaneListModel*>(index.model());
+  const listing::PaneItem& item = model->item(index.row());
+  const listing::ColumnStops& columns = look_.columns;
+  const QRect row = option.rect;
+  const bool selected = option.state & QStyle::State_Selected;
+
+  painter->save();
+  QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+  style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, painter, option.widget);
+  painter->setPen(option.palette.color(QPalette::Normal,
+                                       selected ? QPalette::HighlightedText : QPalette::Text));
+
+  auto column = [&](int number) {
+    const int left = row.left() + columns.columnStart(number);
+    return QRect(left, row.top(), columns.stops[number] - columns.columnStart(number), row.height());
+  };
+  icons_.paint(*painter, column(0), item);
+
+  const QFontMetrics& metrics = option.fontMetrics;
+  const QRect nameColumn = column(1);
+  const std::string name = listing::ShortenedName(
+      item.name(), nameColumn.width(),
+      [&metrics](std::string_view text) { return metrics.horizontalAdvance(qText(text)); });
+  const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+  painter->drawText(nameColumn.adjusted(kTextPadding, 0, 0, 0), flags | Qt::AlignLeft, qText(name));
+
+  const QRect dateColumn = column(2);
+  if (!item.hasDate()) {
+    const QRect tailRect(dateColumn.left() + kTextPadding, row.top(),
+                         row.right() - dateColumn.left(), row.height());
+    painter->drawText(tailRect, flags | Qt::AlignLeft, qText(listing::DisplayTail(item)));
+  } else {
+    painter->drawText(dateColumn.adjusted(kTextPadding, 0, 0, 0), flags | Qt::AlignLeft,
+                      qText(listing::DateText(item, look_.dateFmt, look_.longDate)));
+    painter->drawText(column(3).adjusted(0, 0, -kTextPadding, 0), flags | Qt::AlignRight,
+                      qText(listing::SizeText(item.size)));
+  }
+  painter->restore();
+}
+
+}  // namespace ferrix::shell
