@@ -92,10 +92,6 @@ class Configuration {
   // up each time rather than keeping it.
   platform::IniFile& iniFile() { return *ini_; }
   // Our WIN.INI (`win.ini` in the configuration folder): SPFLAGS and the
-  // file associations of the `Extensions` section.
-  platform::IniFile& winIni() { return winIni_; }
-
-  // Our WIN.INI (`win.ini` in the configuration folder): SPFLAGS and the
   // `Extensions` associations.
   platform::IniFile& winIni() { return winIni_; }
 
