@@ -15,12 +15,18 @@
 #include <QTimer>
 #include <thread>
 
+#include "config/scratch_configuration.h"
+#include "platform/clock.h"
+#include "platform/tcp_socket.h"
+#include "session/message_log.h"
 #include "session/sound_events.h"
 #include "shell/desktop/associate_dialog.h"
+#include "shell/desktop/desktop_extras.h"
 #include "shell/desktop/help_topics.h"
 #include "shell/desktop/help_window.h"
 #include "shell/desktop/sound_player.h"
 #include "testing/scratch_folder.h"
+#include "testing/scripted_user_interface.h"
 
 namespace ferrix::shell {
 namespace {
@@ -177,6 +183,39 @@ TEST(SoundPlayer, PlaysFromAnyThreadAndStaysSilentWithoutADevice) {
   player.setSettings(settings);
   player.playEvent(session::sound_event::kTransferFailed);
   SUCCEED();
+}
+
+TEST(DesktopExtras, EndOfProgramDeletesDisplayAndEditFilesOfEveryRun) {
+  testing::ScratchFolder temp;
+  testing::ScratchFolder local;
+  local.write("a.txt", "a");
+  testing::ScratchConfiguration configuration;
+  // A viewer that shows nothing and ends at once.
+  configuration.writeIni("[_config_]\nVIEWER=true\n");
+  session::MessageLog log;
+  platform::SystemClock clock;
+  platform::SystemResolver resolver;
+  session::Session session(log, clock, resolver);
+  testing::ScriptedUserInterface ui;
+  transfer::TransferStatus status(ui, false, false);
+  transfer::TransferState state;
+  transfer::TransferSettings settings;
+  transfer::NameRuleSettings nameRules;
+  transfer::TransferContext engineTransfer{session, state, status, settings, nameRules, ui};
+  QWidget window;
+  setenv("TMPDIR", temp.path().c_str(), 1);
+  {
+    DesktopExtras extras({*configuration, ui, log, engineTransfer,
+                          [](std::function<void()> work) { work(); }},
+                         &window);
+    temp.write("DSPold123.TMP", "left by an earlier run");
+    temp.write("EDTold456.txt", "left by an earlier run");
+    temp.write("keep-me.txt", "not ours");
+    EXPECT_TRUE(extras.showLocalFolderInfo(local.path()));
+    EXPECT_EQ(temp.list().size(), 4u);
+  }
+  unsetenv("TMPDIR");
+  EXPECT_THAT(temp.list(), ElementsAre("keep-me.txt"));
 }
 
 }  // namespace
