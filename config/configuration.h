@@ -91,6 +91,13 @@ class Configuration {
   // profiles, FIREWALL, resume records). "-i" replaces it, so callers look it
   // up each time rather than keeping it.
   platform::IniFile& iniFile() { return *ini_; }
+  // Our WIN.INI (`win.ini` in the configuration folder): SPFLAGS and the
+  // file associations of the `Extensions` section.
+  platform::IniFile& winIni() { return winIni_; }
+
+  // Our WIN.INI (`win.ini` in the configuration folder): SPFLAGS and the
+  // `Extensions` associations.
+  platform::IniFile& winIni() { return winIni_; }
 
   // Keys read where they are used, with their defaults.
   std::string viewer();  // "xdg-open" where Windows had "notepad"

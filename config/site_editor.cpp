@@ -198,4 +198,6 @@ bool SiteEditor::acceptFirewall(const FirewallEntries& entries) {
 
 void SiteEditor::cancel() { edited_ = sessionProfile_; }
 
+void SiteEditor::useEdited() { sessionProfile_ = edited_; }
+
 }  // namespace ferrix::config

@@ -122,6 +122,10 @@ class SiteEditor {
   // Cancel: the edited profile goes back to the session profile.
   void cancel();
 
+  // OK, after every page has taken its entries: the edited profile becomes
+  // the session profile the connect command uses.
+  void useEdited();
+
  private:
   void loadEdited();
   void addToSites(const std::string& name);

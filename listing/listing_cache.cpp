@@ -27,6 +27,16 @@ void ListingCache::forget(std::string_view path) {
   std::erase_if(slots_, [&](const Entry& entry) { return entry.file.path() == path; });
 }
 
+std::vector<std::string> ListingCache::folders() const {
+  std::vector<std::string> folders;
+  for (const Entry& entry : slots_) folders.push_back(entry.folder);
+  return folders;
+}
+
+void ListingCache::forgetFolder(std::string_view folder) {
+  std::erase_if(slots_, [&](const Entry& entry) { return entry.folder == folder; });
+}
+
 void ClearListingCache(ListingCache& cache, config::FolderList& remoteFolderBox) {
   cache.clear();
   remoteFolderBox.clear();

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "config/folder_history.h"
 #include "platform/temp_file.h"
@@ -41,9 +42,14 @@ class ListingCache {
   // Drops the slot whose file is `path` and deletes the file: a listing that
   // failed to arrive must not be shown later as the folder's content.
   void forget(std::string_view path);
+  // Drops the slot of `folder`, if cached, so that its listing is fetched
+  // anew: entries were moved into it behind the cache's back.
+  void forgetFolder(std::string_view folder);
   // Deletes every temporary file and empties the cache.
   void clear() { slots_.clear(); }
   std::size_t size() const { return slots_.size(); }
+  // The cached folders, oldest first.
+  std::vector<std::string> folders() const;
 
  private:
   struct Entry {

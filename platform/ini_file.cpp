@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -25,7 +26,6 @@ std::string_view trim(std::string_view text) {
   std::size_t last = text.find_last_not_of(kBlanks);
   return text.substr(first, last - first + 1);
 }
-
 
 std::string withoutQuotes(std::string_view value) {
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
@@ -174,6 +174,21 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
   return value ? *value : std::string(fallback);
 }
 
+std::vector<std::string> IniFile::keysOf(std::string_view section) {
+  std::lock_guard lock(mutex_);
+  refresh();
+  std::vector<std::string> keys;
+  std::size_t header = findSection(lines_, trim(section));
+  if (header == kNone) return keys;
+  for (std::size_t i = header + 1; i < sectionEnd(lines_, header); ++i) {
+    if (lines_[i].kind != LineKind::kKey) continue;
+    bool seen = false;
+    for (const std::string& key : keys) seen = seen || equalsIgnoringCase(key, lines_[i].name);
+    if (!seen) keys.push_back(lines_[i].name);
+  }
+  return keys;
+}
+
 std::optional<std::int32_t> IniFile::findInt(std::string_view section, std::string_view key) {
   std::optional<std::string> value = find(section, key);
   return value ? leadingInteger(*value) : std::nullopt;
@@ -212,8 +227,8 @@ bool IniFile::writeKeys(std::string_view section, const std::vector<KeyChange>& 
   bool changed = false;
   for (const KeyChange& change : changes) {
     const std::string_view key = trim(change.key);
-    changed |= change.value ? setKey(lines, section, key, *change.value)
-                            : removeKey(lines, section, key);
+    changed |=
+        change.value ? setKey(lines, section, key, *change.value) : removeKey(lines, section, key);
   }
   return !changed || store(std::move(lines));
 }

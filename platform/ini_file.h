@@ -43,6 +43,9 @@ class IniFile {
   // nothing when the section or key is absent.
   std::optional<std::string> find(std::string_view section, std::string_view key);
   std::string readString(std::string_view section, std::string_view key, std::string_view fallback);
+  // The keys of the section in file order (the first of duplicates only);
+  // empty when the section is absent.
+  std::vector<std::string> keysOf(std::string_view section);
 
   // The key's leading decimal digits (an optional '-' first) as a 32-bit
   // pattern, so "4294967285" reads as -11. Nothing (or the fallback) when

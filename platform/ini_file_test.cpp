@@ -9,6 +9,7 @@
 #include <csignal>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "testing/scratch_folder.h"
 
@@ -55,6 +56,15 @@ TEST(IniFileReading, ToleratesEveryOddity) {
     IniFile ini(folder.write(std::string(c.label) + ".ini", c.content));
     EXPECT_EQ(ini.find(c.section, c.key), c.expected) << c.label;
   }
+}
+
+TEST(IniFileReading, KeysOfTheFirstSectionOnceInFileOrder) {
+  ScratchFolder folder;
+  IniFile ini(folder.write("keys.ini",
+                           "[Extensions]\ntxt=edit ^.txt\n; doc=x\nHTM=browser\nTXT=again\n"
+                           "junk\n[Other]\nzip=z\n[extensions]\nlate=1\n"));
+  EXPECT_EQ(ini.keysOf("EXTENSIONS"), (std::vector<std::string>{"txt", "HTM"}));
+  EXPECT_TRUE(ini.keysOf("missing").empty());
 }
 
 struct IntCase {
@@ -138,10 +148,14 @@ TEST(IniFileWriting, ChangesOnlyWhatItMust) {
       {"section with closing bracket refused", "[s]\nk=1\n",
        [](IniFile& ini) { return !ini.writeString("s]x", "k", "2"); }, "[s]\nk=1\n"},
       {"several keys set and deleted in one write", "[s]\nk=1\nold=x\n",
-       [](IniFile& ini) { return ini.writeKeys("s", {{"k", "2"}, {"old", {}}, {"new", "3"}}); },
+       [](IniFile& ini) {
+         return ini.writeKeys("s", {{"k", "2"}, {"old", {}}, {"new", "3"}});
+       },
        "[s]\nk=2\nnew=3\n"},
       {"one refused value leaves every key as it was", "[s]\nk=1\n",
-       [](IniFile& ini) { return !ini.writeKeys("s", {{"k", "2"}, {"j", "a\nb"}}); },
+       [](IniFile& ini) {
+         return !ini.writeKeys("s", {{"k", "2"}, {"j", "a\nb"}});
+       },
        "[s]\nk=1\n"},
   };
   ScratchFolder folder;

@@ -19,18 +19,26 @@ std::error_code lastSystemError() { return {errno, std::generic_category()}; }
 
 std::optional<TempFile> TempFile::create(std::string_view folder, std::string_view prefix,
                                          std::error_code& error) {
-  if (prefix.find('/') != std::string_view::npos) {
+  return createWithSuffix(folder, prefix, kTempSuffix, error);
+}
+
+std::optional<TempFile> TempFile::createWithSuffix(std::string_view folder,
+                                                   std::string_view prefix,
+                                                   std::string_view suffix,
+                                                   std::error_code& error) {
+  if (prefix.find('/') != std::string_view::npos || suffix.find('/') != std::string_view::npos ||
+      prefix.find('\0') != std::string_view::npos || suffix.find('\0') != std::string_view::npos) {
     error = std::make_error_code(std::errc::invalid_argument);
     return std::nullopt;
   }
   std::string name(prefix);
   name += "XXXXXX";
-  name += kTempSuffix;
+  name += suffix;
   std::string pattern = joinPath(folder, name);
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   // mkstemps creates the file with mode 0600 whatever the umask.
-  int descriptor = mkstemps(buffer.data(), static_cast<int>(kTempSuffix.size()));
+  int descriptor = mkstemps(buffer.data(), static_cast<int>(suffix.size()));
   if (descriptor < 0) {
     error = lastSystemError();
     return std::nullopt;

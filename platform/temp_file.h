@@ -24,6 +24,10 @@ class TempFile {
   // created; a prefix holding '/' is refused (it would leave the folder).
   static std::optional<TempFile> create(std::string_view folder, std::string_view prefix,
                                         std::error_code& error);
+  // As create, with `suffix` (such as ".txt") in place of ".TMP", so the file
+  // carries the extension of what it holds. A suffix holding '/' is refused.
+  static std::optional<TempFile> createWithSuffix(std::string_view folder, std::string_view prefix,
+                                                  std::string_view suffix, std::error_code& error);
 
   TempFile(TempFile&& other) noexcept;
   TempFile& operator=(TempFile&& other) noexcept;

@@ -51,6 +51,19 @@ TEST(TempFile, OwnerDeletesUnlessKept) {
   EXPECT_TRUE(fileExists(keptPath));
 }
 
+TEST(TempFile, SuffixTakesThePlaceOfTmp) {
+  ScratchFolder folder;
+  std::error_code error;
+  std::optional<TempFile> file = TempFile::createWithSuffix(folder.path(), "DSP", ".txt", error);
+  ASSERT_TRUE(file) << error.message();
+  std::string name = baseName(file->path());
+  EXPECT_EQ(name.size(), 3u + 6u + 4u);
+  EXPECT_EQ(name.substr(0, 3), "DSP");
+  EXPECT_EQ(name.substr(name.size() - 4), ".txt");
+  EXPECT_FALSE(TempFile::createWithSuffix(folder.path(), "DSP", "./x", error));
+  EXPECT_EQ(error, std::errc::invalid_argument);
+}
+
 TEST(TempFile, FailureIsReportedAsAnError) {
   ScratchFolder folder;
   std::error_code error;

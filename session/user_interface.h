@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ferrix::session {
 
@@ -53,6 +54,21 @@ class UserInterface {
   // other, preset from `digits` (three octal digits written as a decimal
   // number, 644). Returns the chosen digits the same way; nothing on Cancel.
   virtual std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) = 0;
+
+  // The delete confirmation ("Verify Deletion") with `question` as its text.
+  // "Delete &All" and Cancel are offered only when `selectedCount` is 2 or
+  // more; the focus starts on Yes; closing it answers kCancel. The values are
+  // the results of the question's buttons.
+  enum class DeleteAnswer { kYes = 6, kNo = 7, kDeleteAll = 4, kCancel = 2 };
+  virtual DeleteAnswer askDelete(std::string_view question, int selectedCount) = 0;
+
+  // A one-line prompt whose field also drops down `choices` (the remote
+  // folders visited on this connection), pre-filled with `folder`. On OK
+  // leaves the entered or chosen text, at most kMaxFolderChoiceLength
+  // characters, in `folder` and returns true.
+  static constexpr std::size_t kMaxFolderChoiceLength = 69;
+  virtual bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
+                               const std::vector<std::string>& choices) = 0;
 
   // The main window's caption.
   virtual void setWindowTitle(std::string_view title) = 0;

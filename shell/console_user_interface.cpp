@@ -6,6 +6,7 @@
 #include <cctype>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ferrix::shell {
 namespace {
@@ -133,6 +134,36 @@ std::optional<unsigned> ConsoleUserInterface::askPermissions(unsigned digits, in
   if (!readLine(input_, answer)) return std::nullopt;
   if (answer.empty()) return digits;
   return permissionDigits(answer);
+}
+
+session::UserInterface::DeleteAnswer ConsoleUserInterface::askDelete(std::string_view question,
+                                                                     int selectedCount) {
+  clearProgressLine();
+  std::fprintf(errors_, "Verify Deletion: %.*s\n", static_cast<int>(question.size()),
+               question.data());
+  if (!canAsk()) return DeleteAnswer::kCancel;
+  const bool several = selectedCount >= 2;
+  std::fputs(several ? "[y(es)/n(o)/a(ll)/c(ancel)] " : "[y/n] ", errors_);
+  std::fflush(errors_);
+  std::string answer;
+  if (!readLine(input_, answer)) return DeleteAnswer::kCancel;
+  const int first = answer.empty() ? 0 : std::tolower(static_cast<unsigned char>(answer.front()));
+  if (first == 'y') return DeleteAnswer::kYes;
+  if (several && first == 'a') return DeleteAnswer::kDeleteAll;
+  if (several && first == 'c') return DeleteAnswer::kCancel;
+  return DeleteAnswer::kNo;
+}
+
+bool ConsoleUserInterface::askFolderChoice(std::string& folder, std::string_view prompt,
+                                           int helpTopic,
+                                           const std::vector<std::string>& choices) {
+  if (!canAsk()) return false;
+  clearProgressLine();
+  for (const std::string& choice : choices) std::fprintf(errors_, "  %s\n", choice.c_str());
+  std::string text = folder;
+  if (!askText(InputKind::kText, prompt, helpTopic, text)) return false;
+  folder = text.substr(0, kMaxFolderChoiceLength);
+  return true;
 }
 
 void ConsoleUserInterface::setWindowTitle(std::string_view) {}

@@ -29,6 +29,12 @@ class ConsoleUserInterface final : public session::UserInterface,
                                int batchCount) override;
   // Asked on a terminal as three octal digits; otherwise Cancel.
   std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) override;
+  // Asked on a terminal; otherwise answered as by nobody there: kCancel.
+  DeleteAnswer askDelete(std::string_view question, int selectedCount) override;
+  // A text prompt on a terminal that lists the choices first; otherwise
+  // Cancel.
+  bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
+                       const std::vector<std::string>& choices) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;

@@ -71,6 +71,38 @@ TEST(ConsolePermissions, OnlyThreeOctalDigitsAreTaken) {
   }
 }
 
+// The delete question on a terminal: "all" and "cancel" exist only for a
+// selection of two or more; anything unknown keeps the entry.
+TEST(ConsoleDeleteQuestion, AllAndCancelOnlyForSeveralEntries) {
+  using DeleteAnswer = session::UserInterface::DeleteAnswer;
+  struct Case {
+    const char* typed;
+    int selectedCount;
+    DeleteAnswer answer;
+  };
+  const Case cases[] = {
+      {"y\n", 1, DeleteAnswer::kYes},   {"a\n", 1, DeleteAnswer::kNo},
+      {"c\n", 1, DeleteAnswer::kNo},    {"a\n", 3, DeleteAnswer::kDeleteAll},
+      {"c\n", 3, DeleteAnswer::kCancel}, {"x\n", 3, DeleteAnswer::kNo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    int terminal = -1;
+    int keyboard = -1;
+    ASSERT_EQ(openpty(&keyboard, &terminal, nullptr, nullptr, nullptr), 0);
+    std::FILE* input = fdopen(terminal, "r");
+    std::FILE* errors = std::tmpfile();
+    const std::string typed = c.typed;
+    ASSERT_EQ(write(keyboard, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    ConsoleUserInterface console(input, nullptr, errors, false);
+    EXPECT_EQ(console.askDelete("Are you sure you want to delete \"a\"?", c.selectedCount),
+              c.answer);
+    std::fclose(input);
+    std::fclose(errors);
+    close(keyboard);
+  }
+}
+
 TEST(ConsolePermissions, WithoutATerminalNothingChanges) {
   std::FILE* input = std::tmpfile();
   std::fputs("777\n", input);

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -340,6 +341,37 @@ bool RealFtpServer::waitUntilGreeting(std::uint16_t port) {
   startError_ = std::string(name()) + " did not greet on port " + std::to_string(port) +
                 " within " + std::to_string(kStartLimit.count()) + " ms: " + serverOutput();
   return false;
+}
+
+namespace {
+
+// The process group of process `pid`, read from /proc; -1 when it is gone.
+pid_t processGroupOf(const std::string& pid) {
+  std::ifstream file("/proc/" + pid + "/stat");
+  std::string line;
+  if (!std::getline(file, line)) return -1;
+  // The command name in parentheses may hold blanks; the fields follow it.
+  const std::size_t close = line.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(line.substr(close + 1));
+  std::string state;
+  pid_t parent = 0;
+  pid_t group = -1;
+  fields >> state >> parent >> group;
+  return fields ? group : -1;
+}
+
+}  // namespace
+
+void RealFtpServer::endSessions() {
+  if (pid_ <= 0) return;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const pid_t pid = static_cast<pid_t>(std::stol(name));
+    if (pid != pid_ && processGroupOf(name) == pid_) kill(pid, SIGKILL);
+  }
 }
 
 // Stops the whole process group (the server and its connection workers),

@@ -45,6 +45,11 @@ class RealFtpServer {
   const FtpLogin& login() const { return login_; }
   const char* name() const;
 
+  // Kills the processes that serve connections, as if the server had died
+  // under them, while the listener stays up for the next logon. vsftpd
+  // serves each connection in processes of its own; pyftpdlib has none.
+  void endSessions();
+
  private:
   bool prepareFolders();
   bool startOnFreePort();

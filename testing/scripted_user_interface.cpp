@@ -52,6 +52,49 @@ std::vector<unsigned> ScriptedUserInterface::permissionPresets() const {
   return permissionPresets_;
 }
 
+void ScriptedUserInterface::answerDelete(DeleteAnswer answer) {
+  std::lock_guard lock(mutex_);
+  deleteAnswers_.push_back(answer);
+}
+
+session::UserInterface::DeleteAnswer ScriptedUserInterface::askDelete(std::string_view question,
+                                                                      int selectedCount) {
+  std::lock_guard lock(mutex_);
+  deleteQuestions_.push_back({std::string(question), selectedCount});
+  if (deleteAnswers_.empty()) return DeleteAnswer::kCancel;
+  const DeleteAnswer answer = deleteAnswers_.front();
+  deleteAnswers_.pop_front();
+  return answer;
+}
+
+std::vector<ScriptedUserInterface::DeleteQuestion> ScriptedUserInterface::deleteQuestions() const {
+  std::lock_guard lock(mutex_);
+  return deleteQuestions_;
+}
+
+void ScriptedUserInterface::answerFolderChoice(std::optional<std::string> text) {
+  std::lock_guard lock(mutex_);
+  folderChoiceAnswers_.push_back(std::move(text));
+}
+
+bool ScriptedUserInterface::askFolderChoice(std::string& folder, std::string_view prompt,
+                                            int helpTopic,
+                                            const std::vector<std::string>& choices) {
+  std::lock_guard lock(mutex_);
+  folderChoices_.push_back({std::string(prompt), folder, helpTopic, choices});
+  if (folderChoiceAnswers_.empty()) return false;
+  std::optional<std::string> answer = std::move(folderChoiceAnswers_.front());
+  folderChoiceAnswers_.pop_front();
+  if (!answer) return false;
+  folder = answer->substr(0, kMaxFolderChoiceLength);
+  return true;
+}
+
+std::vector<ScriptedUserInterface::FolderChoice> ScriptedUserInterface::folderChoices() const {
+  std::lock_guard lock(mutex_);
+  return folderChoices_;
+}
+
 std::vector<ScriptedUserInterface::Shown> ScriptedUserInterface::prompts() const {
   std::lock_guard lock(mutex_);
   return prompts_;

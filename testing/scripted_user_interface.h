@@ -34,6 +34,13 @@ class ScriptedUserInterface final : public session::UserInterface {
   // (kNo).
   void answerOverwrite(OverwriteAnswer answer);
 
+  // The next delete confirmation gets `answer`; with none queued it is
+  // closed (kCancel).
+  void answerDelete(DeleteAnswer answer);
+  // The next folder choice answers OK with `text`, or Cancel with nothing
+  // (also with none queued).
+  void answerFolderChoice(std::optional<std::string> text);
+
   std::vector<Shown> prompts() const;
   std::vector<Shown> messages() const;
   struct OverwriteQuestion {
@@ -42,6 +49,18 @@ class ScriptedUserInterface final : public session::UserInterface {
     int batchCount = 0;
   };
   std::vector<OverwriteQuestion> overwriteQuestions() const;
+  struct DeleteQuestion {
+    std::string question;
+    int selectedCount = 0;
+  };
+  std::vector<DeleteQuestion> deleteQuestions() const;
+  struct FolderChoice {
+    std::string prompt;
+    std::string prefilled;
+    int helpTopic = 0;
+    std::vector<std::string> choices;
+  };
+  std::vector<FolderChoice> folderChoices() const;
   // The preset of every permission dialog shown, oldest first.
   std::vector<unsigned> permissionPresets() const;
   // Every caption set, oldest first.
@@ -60,6 +79,9 @@ class ScriptedUserInterface final : public session::UserInterface {
   OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
                                int batchCount) override;
   std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) override;
+  DeleteAnswer askDelete(std::string_view question, int selectedCount) override;
+  bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
+                       const std::vector<std::string>& choices) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
 
@@ -85,6 +107,10 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::vector<OverwriteQuestion> overwriteQuestions_;
   std::deque<std::optional<unsigned>> permissionAnswers_;
   std::vector<unsigned> permissionPresets_;
+  std::deque<DeleteAnswer> deleteAnswers_;
+  std::vector<DeleteQuestion> deleteQuestions_;
+  std::deque<std::optional<std::string>> folderChoiceAnswers_;
+  std::vector<FolderChoice> folderChoices_;
   std::vector<Shown> prompts_;
   std::vector<Shown> messages_;
   std::vector<std::string> windowTitles_;

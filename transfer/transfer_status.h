@@ -60,6 +60,10 @@ class TransferStatus {
   void setExpectedSize(std::uint64_t size) { expectedSize_ = size; }
   void clearExpectedSize() { expectedSize_ = 0; }
   bool bytesPerSecond() const { return bytesPerSecond_; }
+  // HASH: the dialog with the rate text, or (off) the bare byte count in a
+  // status line. Folder transfers switch it off for their duration.
+  bool hash() const { return hash_; }
+  void setHash(bool hash) { hash_ = hash; }
 
  private:
   session::UserInterface& userInterface_;

@@ -1,0 +1,54 @@
+#include "shell/qt_ui/input_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "session/user_interface.h"
+
+namespace ferrix::shell {
+
+InputDialog::InputDialog(QWidget* parent, Kind kind, const QString& prompt, const QString& text,
+                         int helpTopic, HelpHandler showHelp)
+    : QDialog(parent), field_(new QLineEdit(this)) {
+  setObjectName(kind == Kind::kPassword ? "DLG_INPUT_PASSWORD" : "DLG_INPUT");
+  setWindowTitle(QString::fromUtf8(session::kProgramTitle));
+
+  auto* promptLabel = new QLabel(prompt, this);
+  promptLabel->setObjectName("prompt");
+  promptLabel->setTextFormat(Qt::PlainText);
+  promptLabel->setWordWrap(true);
+  promptLabel->setBuddy(field_);
+
+  field_->setObjectName("text");
+  field_->setMaxLength(static_cast<int>(session::UserInterface::kMaxInputLength));
+  if (kind == Kind::kPassword) field_->setEchoMode(QLineEdit::Password);
+  field_->setText(text);
+  field_->selectAll();
+  field_->setMinimumWidth(fontMetrics().averageCharWidth() * 56);
+
+  auto* buttons = new QDialogButtonBox(
+      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+  buttons->setObjectName("buttons");
+  QPushButton* help = buttons->button(QDialogButtonBox::Help);
+  help->setObjectName("help");
+  help->setText(tr("&Help"));
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  bindHelp(*this, *help, helpTopic, std::move(showHelp));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(promptLabel);
+  layout->addWidget(field_);
+  layout->addWidget(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  field_->setFocus();
+}
+
+QString InputDialog::text() const { return field_->text(); }
+
+}  // namespace ferrix::shell

@@ -1,0 +1,244 @@
+#include "shell/qt_ui/qt_user_interface.h"
+
+#include <QApplication>
+#include <QThread>
+#include <QWidget>
+#include <memory>
+
+#include "shell/qt_ui/delete_dialog.h"
+#include "shell/qt_ui/input_dialog.h"
+#include "shell/qt_ui/message_box.h"
+#include "shell/qt_ui/overwrite_dialog.h"
+#include "shell/qt_ui/permissions_dialog.h"
+#include "shell/qt_ui/transfer_status_dialog.h"
+
+namespace ferrix::shell {
+namespace {
+
+QString fromEngine(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+int statusLineOf(session::UserInterface::TransferDisplay display) {
+  return display == session::UserInterface::TransferDisplay::kSendStatusLine
+             ? QtUserInterface::kSendStatusLine
+             : QtUserInterface::kReceiveStatusLine;
+}
+
+}  // namespace
+
+QtUserInterface::QtUserInterface(QWidget* parentWidget)
+    : QObject(parentWidget), parentWidget_(parentWidget) {}
+
+QtUserInterface::~QtUserInterface() {
+  shutDown();
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return waiting_ == 0; });
+}
+
+void QtUserInterface::setCancelHandler(std::function<void()> cancel) {
+  cancel_ = std::move(cancel);
+}
+
+void QtUserInterface::setHelpHandler(HelpHandler showHelp) { showHelp_ = std::move(showHelp); }
+
+void QtUserInterface::shutDown() {
+  {
+    std::lock_guard lock(mutex_);
+    shutDown_ = true;
+  }
+  changed_.notify_all();
+  onGuiThread([this] {
+    for (const QPointer<QDialog>& dialog : openQuestions_) {
+      if (dialog) dialog->reject();
+    }
+    closeStatusDialog();
+  });
+}
+
+bool QtUserInterface::isShutDown() const {
+  std::lock_guard lock(mutex_);
+  return shutDown_;
+}
+
+template <typename T>
+T QtUserInterface::ask(std::function<T()> question, T unanswered) {
+  if (isShutDown()) return unanswered;
+  if (QThread::currentThread() == thread()) {
+    T answer = question();
+    return isShutDown() ? unanswered : answer;
+  }
+  // Shared with the queued call, which may still run after this caller was
+  // released by shutDown().
+  struct Pending {
+    std::optional<T> answer;
+  };
+  auto pending = std::make_shared<Pending>();
+  QMetaObject::invokeMethod(
+      this,
+      [this, pending, question = std::move(question), unanswered] {
+        T answer = isShutDown() ? unanswered : question();
+        {
+          std::lock_guard lock(mutex_);
+          pending->answer = answer;
+        }
+        changed_.notify_all();
+      },
+      Qt::QueuedConnection);
+  std::unique_lock lock(mutex_);
+  ++waiting_;
+  changed_.wait(lock, [&] { return pending->answer.has_value() || shutDown_; });
+  --waiting_;
+  const T answer = shutDown_ ? unanswered : *pending->answer;
+  lock.unlock();
+  changed_.notify_all();
+  return answer;
+}
+
+void QtUserInterface::onGuiThread(std::function<void()> effect) {
+  if (QThread::currentThread() == thread()) {
+    effect();
+    return;
+  }
+  QMetaObject::invokeMethod(this, std::move(effect), Qt::QueuedConnection);
+}
+
+int QtUserInterface::execQuestion(QDialog& dialog) {
+  openQuestions_.emplace_back(&dialog);
+  const int result = dialog.exec();
+  std::erase(openQuestions_, QPointer<QDialog>(&dialog));
+  return result;
+}
+
+session::UserInterface::Answer QtUserInterface::messageBox(std::string_view text,
+                                                           std::string_view caption,
+                                                           Buttons buttons, Icon icon) {
+  return ask<Answer>(
+      [this, text = fromEngine(text), caption = fromEngine(caption), buttons, icon] {
+        const std::unique_ptr<QMessageBox> box =
+            makeMessageBox(parentWidget_, text, caption, buttons, icon);
+        execQuestion(*box);
+        return messageBoxAnswer(*box, buttons);
+      },
+      closedAnswer(buttons));
+}
+
+session::UserInterface::OverwriteAnswer QtUserInterface::AskOverwrite(std::string_view question,
+                                                                      std::string_view caption,
+                                                                      int batchCount) {
+  return ask<OverwriteAnswer>(
+      [this, question = fromEngine(question), caption = fromEngine(caption), batchCount] {
+        OverwriteDialog dialog(parentWidget_, question, caption, batchCount);
+        return OverwriteDialog::answerOf(execQuestion(dialog));
+      },
+      OverwriteAnswer::kNo);
+}
+
+std::optional<unsigned> QtUserInterface::askPermissions(unsigned digits, int helpTopic) {
+  return ask<std::optional<unsigned>>(
+      [this, digits, helpTopic]() -> std::optional<unsigned> {
+        PermissionsDialog dialog(parentWidget_, digits, helpTopic, showHelp_);
+        if (execQuestion(dialog) != QDialog::Accepted) return std::nullopt;
+        return dialog.digits();
+      },
+      std::nullopt);
+}
+
+int QtUserInterface::confirmDelete(std::string_view name, int count) {
+  return ask<int>(
+      [this, name = fromEngine(name), count] {
+        DeleteDialog dialog(parentWidget_, name, count);
+        return execQuestion(dialog);
+      },
+      DeleteDialog::kCancel);
+}
+
+bool QtUserInterface::askText(InputKind kind, std::string_view prompt, int helpTopic,
+                              std::string& text) {
+  struct Entered {
+    bool confirmed = false;
+    std::string text;
+  };
+  const Entered entered = ask<Entered>(
+      [this, kind, prompt = fromEngine(prompt), helpTopic, initial = fromEngine(text)] {
+        InputDialog dialog(
+            parentWidget_,
+            kind == InputKind::kPassword ? InputDialog::Kind::kPassword : InputDialog::Kind::kText,
+            prompt, initial, helpTopic, showHelp_);
+        const bool confirmed = execQuestion(dialog) == QDialog::Accepted;
+        return Entered{confirmed, dialog.text().toStdString()};
+      },
+      Entered{false, text});
+  text = entered.text;
+  return entered.confirmed;
+}
+
+void QtUserInterface::setWindowTitle(std::string_view title) {
+  emit windowTitleChanged(fromEngine(title));
+}
+
+void QtUserInterface::enableRemoteCommands(bool makeFolder, bool rename, bool remove) {
+  emit remoteCommandsEnabled(makeFolder, rename, remove);
+}
+
+void QtUserInterface::openTransferStatus(TransferDisplay display, std::string_view statusText) {
+  {
+    std::lock_guard lock(mutex_);
+    display_ = display;
+  }
+  if (display != TransferDisplay::kDialog) return;
+  onGuiThread([this, text = fromEngine(statusText)] { openStatusDialog(text); });
+}
+
+void QtUserInterface::showTransferProgress(std::string_view text, std::optional<unsigned> percent) {
+  std::optional<TransferDisplay> display;
+  {
+    std::lock_guard lock(mutex_);
+    display = display_;
+  }
+  if (!display) return;
+  if (*display != TransferDisplay::kDialog) {
+    emit statusLineProgress(statusLineOf(*display), fromEngine(text));
+    return;
+  }
+  onGuiThread([this, text = fromEngine(text), percent] {
+    if (statusDialog_) statusDialog_->showProgress(text, percent);
+  });
+}
+
+void QtUserInterface::closeTransferStatus() {
+  {
+    std::lock_guard lock(mutex_);
+    display_.reset();
+  }
+  onGuiThread([this] { closeStatusDialog(); });
+}
+
+TransferStatusDialog* QtUserInterface::transferStatusDialog() const { return statusDialog_; }
+
+void QtUserInterface::openStatusDialog(const QString& statusText) {
+  closeStatusDialog();
+  if (isShutDown()) return;
+  QWidget* const active = QApplication::activeWindow();
+  statusDialog_ = new TransferStatusDialog(parentWidget_, statusText);
+  // Another window the user works in (the log window, say) keeps the focus.
+  if (active != nullptr && active != parentWidget_) {
+    statusDialog_->setAttribute(Qt::WA_ShowWithoutActivating);
+  }
+  if (statusDialogPosition_) statusDialog_->move(*statusDialogPosition_);
+  connect(statusDialog_, &TransferStatusDialog::cancelRequested, this, [this] {
+    if (cancel_) cancel_();
+  });
+  connect(statusDialog_, &QDialog::finished, this, [this, dialog = statusDialog_.data()] {
+    statusDialogPosition_ = dialog->pos();
+    if (statusDialog_ == dialog) statusDialog_ = nullptr;
+    dialog->deleteLater();
+  });
+  statusDialog_->show();
+}
+
+void QtUserInterface::closeStatusDialog() {
+  if (statusDialog_) statusDialog_->accept();
+}
+
+}  // namespace ferrix::shell

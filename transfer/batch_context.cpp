@@ -1,0 +1,56 @@
+#include "transfer/batch_context.h"
+
+#include "platform/ascii_text.h"
+
+namespace ferrix::transfer {
+
+std::optional<EntryStamp> PaneDestination::findFile(std::string_view name) const {
+  for (const listing::PaneItem& item : pane_.items()) {
+    if (item.kind >= listing::kKindFolder) continue;
+    if (!platform::equalsIgnoringCase(item.name(), name)) continue;
+    return EntryStamp{item.year, item.month, item.day, item.hour, item.minute, item.size};
+  }
+  return std::nullopt;
+}
+
+void SetCurrentEntry(TransferState& state, const listing::PaneItem& item) {
+  state.currentEntry = CurrentEntry{item.kind, item.year,   item.month, item.day,
+                                    item.hour, item.minute, item.size};
+}
+
+bool BatchStopping(const BatchTransfer& batch) {
+  if (batch.remote.transfer.session.state.abortRequested != 0) return true;
+  return batch.stopRequested != nullptr && batch.stopRequested->load();
+}
+
+TransferContext& BatchContext(BatchTransfer& batch) { return batch.remote.transfer; }
+
+FileTransferContext DownloadFiles(BatchTransfer& batch, const DestinationListing& localPane) {
+  return {batch.remote.transfer.session.state.controlSocket,
+          batch.remote.remoteFolder,
+          batch.local.folder,
+          localPane,
+          batch.ini,
+          batch.log};
+}
+
+FileTransferContext UploadFiles(BatchTransfer& batch, const DestinationListing& remotePane) {
+  return {batch.remote.transfer.session.state.controlSocket,
+          batch.remote.remoteFolder,
+          batch.local.folder,
+          remotePane,
+          batch.ini,
+          batch.log};
+}
+
+void RefreshLocalPane(BatchTransfer& batch) {
+  listing::ShowLocalFolder(batch.local.folder, batch.local.options, batch.local.pane,
+                           batch.local.folderBox);
+}
+
+void PlayBatchSound(BatchTransfer& batch, int soundEvent) {
+  const auto& playSound = batch.remote.transfer.session.playSound;
+  if (playSound) playSound(soundEvent);
+}
+
+}  // namespace ferrix::transfer
