@@ -95,10 +95,6 @@ class Configuration {
   // file associations of the `Extensions` section.
   platform::IniFile& winIni() { return winIni_; }
 
-  // Our WIN.INI (`win.ini` in the configuration folder): SPFLAGS and the
-  // `Extensions` associations.
-  platform::IniFile& winIni() { return winIni_; }
-
   // Keys read where they are used, with their defaults.
   std::string viewer();  // "xdg-open" where Windows had "notepad"
   std::int32_t keepTransferLog();
