@@ -4,17 +4,33 @@
 
 namespace ferrix::shell {
 
-DeleteDialog::DeleteDialog(QWidget* parent, const QString& name, int count)
-    : QuestionDialog(parent, tr("Verify Deletion"),
-                     tr("Are you sure you want to delete \"%1\"?").arg(name), kCancel) {
+using DeleteAnswer = session::UserInterface::DeleteAnswer;
+
+DeleteDialog::DeleteDialog(QWidget* parent, const QString& question, int selectedCount)
+    : QuestionDialog(parent, tr("Verify Deletion"), question,
+                     static_cast<int>(DeleteAnswer::kCancel)) {
   setObjectName("DLG_DELETE");
-  QPushButton* yes = addAnswer(tr("&Yes"), kYes, "yes");
+  QPushButton* yes = addAnswer(tr("&Yes"), static_cast<int>(DeleteAnswer::kYes), "yes");
   yes->setDefault(true);
-  addAnswer(tr("&No"), kNo, "no");
-  const bool several = count >= 2;
-  addAnswer(tr("Delete &All"), kDeleteAll, "deleteAll")->setVisible(several);
-  addAnswer(tr("Cancel"), kCancel, "cancel")->setVisible(several);
+  addAnswer(tr("&No"), static_cast<int>(DeleteAnswer::kNo), "no");
+  const bool several = selectedCount >= 2;
+  addAnswer(tr("Delete &All"), static_cast<int>(DeleteAnswer::kDeleteAll), "deleteAll")
+      ->setVisible(several);
+  addAnswer(tr("Cancel"), static_cast<int>(DeleteAnswer::kCancel), "cancel")->setVisible(several);
   yes->setFocus();
+}
+
+DeleteAnswer DeleteDialog::answerOf(int result) {
+  switch (result) {
+    case static_cast<int>(DeleteAnswer::kYes):
+      return DeleteAnswer::kYes;
+    case static_cast<int>(DeleteAnswer::kNo):
+      return DeleteAnswer::kNo;
+    case static_cast<int>(DeleteAnswer::kDeleteAll):
+      return DeleteAnswer::kDeleteAll;
+    default:
+      return DeleteAnswer::kCancel;
+  }
 }
 
 }  // namespace ferrix::shell

@@ -1,11 +1,13 @@
-// DLG_DELETE, "Verify Deletion": "Are you sure you want to delete ...?" with
-// "&Yes" (6), "&No" (7), and for two or more selected entries also
-// "Delete &All" (4) and "Cancel" (2). The focus starts on "&Yes"; closing the
-// dialog answers Cancel. exec() returns the button's number.
+// DLG_DELETE, "Verify Deletion": the question ("Are you sure you want to
+// delete ...?") with "&Yes" (6), "&No" (7), and for two or more selected
+// entries also "Delete &All" (4) and "Cancel" (2). The focus starts on
+// "&Yes"; closing the dialog answers Cancel. exec() returns the button's
+// number, the port's DeleteAnswer.
 //
 // Thread rule: GUI thread only.
 #pragma once
 
+#include "session/user_interface.h"
 #include "shell/qt_ui/question_dialog.h"
 
 namespace ferrix::shell {
@@ -14,12 +16,9 @@ class DeleteDialog final : public QuestionDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kYes = 6;
-  static constexpr int kNo = 7;
-  static constexpr int kDeleteAll = 4;
-  static constexpr int kCancel = 2;
+  DeleteDialog(QWidget* parent, const QString& question, int selectedCount);
 
-  DeleteDialog(QWidget* parent, const QString& name, int count);
+  static session::UserInterface::DeleteAnswer answerOf(int result);
 };
 
 }  // namespace ferrix::shell

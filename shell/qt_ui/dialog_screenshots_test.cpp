@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shell/qt_ui/delete_dialog.h"
+#include "shell/qt_ui/folder_choice_dialog.h"
 #include "shell/qt_ui/input_dialog.h"
 #include "shell/qt_ui/message_box.h"
 #include "shell/qt_ui/overwrite_dialog.h"
@@ -49,8 +50,16 @@ std::vector<std::pair<QString, std::unique_ptr<QDialog>>> everyDialog() {
                            "Same version of report.txt exists in the destination folder.\n"
                            "Copy the file anyway?",
                            "report.txt", 1));
-  dialogs.emplace_back("delete_several", std::make_unique<DeleteDialog>(nullptr, "old.log", 3));
-  dialogs.emplace_back("delete_one", std::make_unique<DeleteDialog>(nullptr, "old.log", 1));
+  dialogs.emplace_back(
+      "delete_several",
+      std::make_unique<DeleteDialog>(nullptr, "Are you sure you want to delete \"old.log\"?", 3));
+  dialogs.emplace_back(
+      "delete_one",
+      std::make_unique<DeleteDialog>(nullptr, "Are you sure you want to delete \"old.log\"?", 1));
+  dialogs.emplace_back("folder_choice",
+                       std::make_unique<FolderChoiceDialog>(
+                           nullptr, "Enter remote folder name:", "/pub/incoming",
+                           QStringList{"/", "/pub", "/pub/incoming"}, 180, HelpHandler()));
   dialogs.emplace_back("chmod",
                        std::make_unique<PermissionsDialog>(nullptr, 754, 720, HelpHandler()));
   auto status = std::make_unique<TransferStatusDialog>(

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -20,6 +21,7 @@ using Answer = session::UserInterface::Answer;
 using Buttons = session::UserInterface::Buttons;
 using Icon = session::UserInterface::Icon;
 using OverwriteAnswer = session::UserInterface::OverwriteAnswer;
+using DeleteAnswer = session::UserInterface::DeleteAnswer;
 
 bool buttonShown(QDialog& dialog, const char* name) {
   return !dialog.findChild<QAbstractButton*>(name)->isHidden();
@@ -69,10 +71,14 @@ TEST(DeleteDialog, AnswersAreTheButtonNumbersAndClosingCancels) {
   struct Case {
     int count;
     const char* button;  // nullptr: closed with Escape
-    int answer;
+    DeleteAnswer answer;
   };
-  const Case cases[] = {{1, "yes", 6},    {1, "no", 7},    {3, "deleteAll", 4},
-                        {3, "cancel", 2}, {3, nullptr, 2}, {1, nullptr, 2}};
+  const Case cases[] = {{1, "yes", DeleteAnswer::kYes},
+                        {1, "no", DeleteAnswer::kNo},
+                        {3, "deleteAll", DeleteAnswer::kDeleteAll},
+                        {3, "cancel", DeleteAnswer::kCancel},
+                        {3, nullptr, DeleteAnswer::kCancel},
+                        {1, nullptr, DeleteAnswer::kCancel}};
   QtUserInterface ui(nullptr);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.button ? c.button : "Escape");
@@ -89,7 +95,7 @@ TEST(DeleteDialog, AnswersAreTheButtonNumbersAndClosingCancels) {
         QTest::keyClick(&dialog, Qt::Key_Escape);
       }
     });
-    EXPECT_EQ(ui.confirmDelete("<b>x</b>", c.count), c.answer);
+    EXPECT_EQ(ui.askDelete("Are you sure you want to delete \"<b>x</b>\"?", c.count), c.answer);
   }
 }
 
@@ -151,6 +157,47 @@ TEST(InputDialog, CancelKeepsTheDestinationButRemembersTheText) {
   EXPECT_FALSE(ui.inputBox(&folder, "Enter remote folder name:", 180));
   EXPECT_EQ(folder, "/pub");
   EXPECT_EQ(ui.lastEnteredText(), "typed");
+}
+
+TEST(InputDialog, NameThatIsNotUtf8ComesBackUnchangedWhenLeftAsItWas) {
+  QtUserInterface ui(nullptr);
+  clickWhenShown("DLG_INPUT", "ok");
+  std::string name = "r\xe9sum\xe9.txt";
+  EXPECT_TRUE(ui.inputBox(&name, "Enter new name for \"r\xe9sum\xe9.txt\":", 520));
+  EXPECT_EQ(name, "r\xe9sum\xe9.txt");
+}
+
+TEST(FolderChoiceDialog, OffersTheVisitedFoldersAndReturnsTheOneChosen) {
+  QtUserInterface ui(nullptr);
+  whenShown("DLG_INPUT1", [](QDialog& dialog) {
+    auto* field = dialog.findChild<QComboBox*>("text");
+    EXPECT_EQ(field->currentText(), "/pub");
+    EXPECT_EQ(field->lineEdit()->selectedText(), "/pub");
+    EXPECT_EQ(field->count(), 3);
+    EXPECT_EQ(field->lineEdit()->maxLength(), 69);
+    field->setCurrentIndex(2);
+    dialog.findChild<QAbstractButton*>("ok")->click();
+  });
+  std::string folder = "/pub";
+  EXPECT_TRUE(
+      ui.askFolderChoice(folder, "Enter remote folder name:", 180, {"/", "/pub", "/pub/caf\xe9"}));
+  EXPECT_EQ(folder, "/pub/caf\xe9");
+
+  whenShown("DLG_INPUT1", [](QDialog& dialog) {
+    dialog.findChild<QComboBox*>("text")->setEditText("/typed");
+    dialog.findChild<QAbstractButton*>("cancel")->click();
+  });
+  EXPECT_FALSE(ui.askFolderChoice(folder, "Enter remote folder name:", 180, {}));
+  EXPECT_EQ(folder, "/pub/caf\xe9");
+}
+
+TEST(InputDialog, MinimizedWindowIsBroughtUpForTheQuestion) {
+  QWidget window;
+  window.showMinimized();
+  QtUserInterface ui(&window);
+  clickWhenShown("DLG_INPUT", "cancel");
+  ui.inputBox(nullptr, "Enter local file name for a.txt:", 630);
+  EXPECT_FALSE(window.isMinimized());
 }
 
 TEST(InputDialog, HelpButtonHiddenWithoutATopicAndF1ShowsTheTopic) {

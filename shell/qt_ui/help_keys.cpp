@@ -1,22 +1,35 @@
 #include "shell/qt_ui/help_keys.h"
 
-#include <QAbstractButton>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QShortcut>
 
 namespace ferrix::shell {
 
-void bindHelp(QDialog& dialog, QAbstractButton& helpButton, int topic, HelpHandler showHelp) {
-  helpButton.setVisible(topic != 0);
-  const auto show = [topic, showHelp = std::move(showHelp)] {
-    if (showHelp) showHelp(topic);
+QDialogButtonBox* makeOkCancelHelp(QDialog& dialog, int helpTopic, HelpHandler showHelp) {
+  auto* buttons = new QDialogButtonBox(
+      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, &dialog);
+  buttons->setObjectName("buttons");
+  buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
+  QPushButton* help = buttons->button(QDialogButtonBox::Help);
+  help->setObjectName("help");
+  help->setText(QDialog::tr("&Help"));
+  help->setVisible(helpTopic != 0);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+  const auto show = [helpTopic, showHelp = std::move(showHelp)] {
+    if (showHelp) showHelp(helpTopic);
   };
-  QObject::connect(&helpButton, &QAbstractButton::clicked, &dialog, show);
+  QObject::connect(help, &QPushButton::clicked, &dialog, show);
   for (const Qt::Key key : {Qt::Key_F1, Qt::Key_F2}) {
     auto* shortcut = new QShortcut(QKeySequence(key), &dialog);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(shortcut, &QShortcut::activated, &dialog, show);
   }
+  return buttons;
 }
 
 }  // namespace ferrix::shell

@@ -3,7 +3,6 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "session/user_interface.h"
@@ -29,17 +28,7 @@ InputDialog::InputDialog(QWidget* parent, Kind kind, const QString& prompt, cons
   field_->selectAll();
   field_->setMinimumWidth(fontMetrics().averageCharWidth() * 56);
 
-  auto* buttons = new QDialogButtonBox(
-      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-  buttons->setObjectName("buttons");
-  QPushButton* help = buttons->button(QDialogButtonBox::Help);
-  help->setObjectName("help");
-  help->setText(tr("&Help"));
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  bindHelp(*this, *help, helpTopic, std::move(showHelp));
+  QDialogButtonBox* buttons = makeOkCancelHelp(*this, helpTopic, std::move(showHelp));
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(promptLabel);

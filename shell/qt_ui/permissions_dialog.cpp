@@ -4,7 +4,6 @@
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace ferrix::shell {
@@ -41,16 +40,7 @@ PermissionsDialog::PermissionsDialog(QWidget* parent, unsigned digits, int helpT
     groups->addWidget(group);
   }
 
-  auto* buttons = new QDialogButtonBox(
-      QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-  QPushButton* help = buttons->button(QDialogButtonBox::Help);
-  help->setObjectName("help");
-  help->setText(tr("&Help"));
-  buttons->button(QDialogButtonBox::Ok)->setObjectName("ok");
-  buttons->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  bindHelp(*this, *help, helpTopic, std::move(showHelp));
+  QDialogButtonBox* buttons = makeOkCancelHelp(*this, helpTopic, std::move(showHelp));
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(groups);

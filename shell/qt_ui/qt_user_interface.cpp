@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "shell/qt_ui/delete_dialog.h"
+#include "shell/qt_ui/folder_choice_dialog.h"
 #include "shell/qt_ui/input_dialog.h"
 #include "shell/qt_ui/message_box.h"
 #include "shell/qt_ui/overwrite_dialog.h"
@@ -17,6 +18,17 @@ namespace {
 
 QString fromEngine(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The engine's bytes for what the user left in a field: the original bytes
+// of the pre-filled text or of a listed choice (which may not be UTF-8, coming
+// from an older server), else the typed text in UTF-8.
+std::string engineText(const QString& entered, const QString& shown, const std::string& initial,
+                       const QStringList& shownChoices, const std::vector<std::string>& choices) {
+  if (entered == shown) return initial;
+  const qsizetype choice = shownChoices.indexOf(entered);
+  if (choice >= 0) return choices[static_cast<std::size_t>(choice)];
+  return entered.toStdString();
 }
 
 int statusLineOf(session::UserInterface::TransferDisplay display) {
@@ -35,6 +47,8 @@ QtUserInterface::~QtUserInterface() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return waiting_ == 0; });
 }
+
+void QtUserInterface::setDialogParent(QWidget* parentWidget) { parentWidget_ = parentWidget; }
 
 void QtUserInterface::setCancelHandler(std::function<void()> cancel) {
   cancel_ = std::move(cancel);
@@ -144,13 +158,32 @@ std::optional<unsigned> QtUserInterface::askPermissions(unsigned digits, int hel
       std::nullopt);
 }
 
-int QtUserInterface::confirmDelete(std::string_view name, int count) {
-  return ask<int>(
-      [this, name = fromEngine(name), count] {
-        DeleteDialog dialog(parentWidget_, name, count);
-        return execQuestion(dialog);
+session::UserInterface::DeleteAnswer QtUserInterface::askDelete(std::string_view question,
+                                                                int selectedCount) {
+  return ask<DeleteAnswer>(
+      [this, question = fromEngine(question), selectedCount] {
+        DeleteDialog dialog(parentWidget_, question, selectedCount);
+        return DeleteDialog::answerOf(execQuestion(dialog));
       },
-      DeleteDialog::kCancel);
+      DeleteAnswer::kCancel);
+}
+
+bool QtUserInterface::askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
+                                      const std::vector<std::string>& choices) {
+  QStringList shownChoices;
+  for (const std::string& choice : choices) shownChoices << fromEngine(choice);
+  const std::optional<std::string> chosen = ask<std::optional<std::string>>(
+      [this, prompt = fromEngine(prompt), initial = folder, shownChoices, choices,
+       helpTopic]() -> std::optional<std::string> {
+        const QString shown = fromEngine(initial);
+        FolderChoiceDialog dialog(parentWidget_, prompt, shown, shownChoices, helpTopic, showHelp_);
+        if (execQuestion(dialog) != QDialog::Accepted) return std::nullopt;
+        return engineText(dialog.text(), shown, initial, shownChoices, choices);
+      },
+      std::nullopt);
+  if (!chosen) return false;
+  folder = chosen->substr(0, kMaxFolderChoiceLength);
+  return true;
 }
 
 bool QtUserInterface::askText(InputKind kind, std::string_view prompt, int helpTopic,
@@ -160,17 +193,28 @@ bool QtUserInterface::askText(InputKind kind, std::string_view prompt, int helpT
     std::string text;
   };
   const Entered entered = ask<Entered>(
-      [this, kind, prompt = fromEngine(prompt), helpTopic, initial = fromEngine(text)] {
+      [this, kind, prompt = fromEngine(prompt), helpTopic, initial = text] {
+        bringUpMinimizedWindow();
+        const QString shown = fromEngine(initial);
         InputDialog dialog(
             parentWidget_,
             kind == InputKind::kPassword ? InputDialog::Kind::kPassword : InputDialog::Kind::kText,
-            prompt, initial, helpTopic, showHelp_);
+            prompt, shown, helpTopic, showHelp_);
         const bool confirmed = execQuestion(dialog) == QDialog::Accepted;
-        return Entered{confirmed, dialog.text().toStdString()};
+        return Entered{confirmed, engineText(dialog.text(), shown, initial, {}, {})};
       },
       Entered{false, text});
   text = entered.text;
   return entered.confirmed;
+}
+
+// An unattended run keeps the window minimized; a question must not hide
+// behind it.
+void QtUserInterface::bringUpMinimizedWindow() {
+  if (parentWidget_ == nullptr || !parentWidget_->isMinimized()) return;
+  parentWidget_->showNormal();
+  parentWidget_->raise();
+  parentWidget_->activateWindow();
 }
 
 void QtUserInterface::setWindowTitle(std::string_view title) {

@@ -20,6 +20,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "session/user_interface.h"
@@ -43,6 +45,9 @@ class QtUserInterface : public QObject, public session::UserInterface {
   explicit QtUserInterface(QWidget* parentWidget);
   ~QtUserInterface() override;
 
+  // The window the dialogs belong to, for a port made before its window
+  // (the window takes the port when it is constructed).
+  void setDialogParent(QWidget* parentWidget);
   // What the transfer status dialog's Cancel calls (on the GUI thread).
   void setCancelHandler(std::function<void()> cancel);
   // Shows a help topic for the dialogs' Help buttons and F1/F2.
@@ -54,15 +59,14 @@ class QtUserInterface : public QObject, public session::UserInterface {
   OverwriteAnswer AskOverwrite(std::string_view question, std::string_view caption,
                                int batchCount) override;
   std::optional<unsigned> askPermissions(unsigned digits, int helpTopic) override;
+  DeleteAnswer askDelete(std::string_view question, int selectedCount) override;
+  bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
+                       const std::vector<std::string>& choices) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;
   void showTransferProgress(std::string_view text, std::optional<unsigned> percent) override;
   void closeTransferStatus() override;
-
-  // The confirmation before deleting `name`, one of `count` selected
-  // entries: 6 Yes, 7 No, 4 Delete All, 2 Cancel.
-  int confirmDelete(std::string_view name, int count);
 
   // The open transfer status dialog, if any (GUI thread).
   TransferStatusDialog* transferStatusDialog() const;
@@ -86,6 +90,7 @@ class QtUserInterface : public QObject, public session::UserInterface {
   // exec() of a question dialog that shutDown() can close.
   int execQuestion(QDialog& dialog);
   bool isShutDown() const;
+  void bringUpMinimizedWindow();
 
   void openStatusDialog(const QString& statusText);
   void closeStatusDialog();

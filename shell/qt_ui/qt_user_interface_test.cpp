@@ -114,7 +114,11 @@ TEST(QtUserInterface, AfterShutDownQuestionsAnswerAtOnce) {
   EXPECT_EQ(text, "kept");
   EXPECT_EQ(ui.messageBox("?", "", Buttons::kYesNoCancel, Icon::kQuestion), Answer::kCancel);
   EXPECT_EQ(ui.messageBox("!", "", Buttons::kOk, Icon::kError), Answer::kOk);
-  EXPECT_EQ(ui.confirmDelete("a.txt", 2), 2);
+  EXPECT_EQ(ui.askDelete("Are you sure you want to delete \"a.txt\"?", 2),
+            session::UserInterface::DeleteAnswer::kCancel);
+  std::string folder = "/pub";
+  EXPECT_FALSE(ui.askFolderChoice(folder, "Enter remote folder name:", 180, {"/"}));
+  EXPECT_EQ(folder, "/pub");
 }
 
 TEST(QtUserInterface, EffectsFromAnotherThreadArriveAsSignalsInOrder) {

@@ -15,7 +15,7 @@ QuestionDialog::QuestionDialog(QWidget* parent, const QString& caption, const QS
   label->setObjectName("question");
   label->setTextFormat(Qt::PlainText);
   label->setWordWrap(true);
-  label->setMinimumWidth(fontMetrics().averageCharWidth() * 56);
+  label->setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
   buttonRow_->addStretch();
   auto* layout = new QVBoxLayout(this);

@@ -82,11 +82,13 @@ TEST(TransferStatusDialog, CloseBoxEndsTheDisplayWithoutCancelling) {
 }
 
 TEST(TransferStatusDialog, ReopensWhereTheUserLeftIt) {
+  QtUserInterface ui(nullptr);
   QWidget window;
   window.setGeometry(100, 100, 800, 500);
   window.show();
-  QtUserInterface ui(&window);
+  ui.setDialogParent(&window);
   ui.openTransferStatus(Display::kDialog, "150 Opening");
+  EXPECT_EQ(ui.transferStatusDialog()->parentWidget(), &window);
   ui.transferStatusDialog()->move(37, 41);
   const QPoint moved = ui.transferStatusDialog()->pos();
   ui.closeTransferStatus();

@@ -18,6 +18,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <vector>
 
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
@@ -175,13 +176,23 @@ void MainWindow::buildMenuAndAccelerators() {
   connect(windowMenu, &QMenu::triggered, this,
           [this](QAction* action) { dispatchCommand(action->data().toInt()); });
 
-  const Accelerator accelerators[] = {
+  // The command buttons' own mnemonics (Alt+C on "&Connect" ...) carry the
+  // rest of the accelerators while the buttons are shown; a second shortcut
+  // on the same keys would make both ambiguous.
+  std::vector<Accelerator> accelerators{
       {QKeySequence(QStringLiteral("<")), kDownload}, {QKeySequence(QStringLiteral(">")), kUpload},
-      {QKeySequence(Qt::ALT | Qt::Key_A), kAbout},    {QKeySequence(Qt::ALT | Qt::Key_C), kConnect},
-      {QKeySequence(Qt::ALT | Qt::Key_H), kHelp},     {QKeySequence(Qt::ALT | Qt::Key_L), kLogWindow},
-      {QKeySequence(Qt::ALT | Qt::Key_N), kCancel},   {QKeySequence(Qt::ALT | Qt::Key_O), kOptions},
       {QKeySequence(Qt::ALT | Qt::Key_R), kDownload}, {QKeySequence(Qt::ALT | Qt::Key_S), kUpload},
-      {QKeySequence(Qt::Key_Delete), kDeleteKey},     {QKeySequence(Qt::ALT | Qt::Key_X), kExit}};
+      {QKeySequence(Qt::Key_Delete), kDeleteKey}};
+  if (services_.configuration.settings().HIDBTN) {
+    accelerators.insert(accelerators.end(),
+                        {{QKeySequence(Qt::ALT | Qt::Key_A), kAbout},
+                         {QKeySequence(Qt::ALT | Qt::Key_C), kConnect},
+                         {QKeySequence(Qt::ALT | Qt::Key_H), kHelp},
+                         {QKeySequence(Qt::ALT | Qt::Key_L), kLogWindow},
+                         {QKeySequence(Qt::ALT | Qt::Key_N), kCancel},
+                         {QKeySequence(Qt::ALT | Qt::Key_O), kOptions},
+                         {QKeySequence(Qt::ALT | Qt::Key_X), kExit}});
+  }
   for (const Accelerator& accelerator : accelerators) {
     auto* shortcut = new QShortcut(accelerator.keys, this);
     shortcut->setContext(Qt::WindowShortcut);
