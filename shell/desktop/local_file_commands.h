@@ -33,6 +33,9 @@
 
 namespace ferrix::desktop {
 
+// Help context of the association dialog.
+inline constexpr int kAssociateHelpTopic = 256;
+
 using AskAssociation = std::function<bool(const std::string& extension)>;
 
 // One selected entry of a pane, in list order.
