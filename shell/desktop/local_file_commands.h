@@ -69,6 +69,7 @@ class LocalFileCommands {
 
   // The command rules as the settings stand now.
   CommandRules commandRules() const;
+  AssociationTable& associations() { return associations_; }
 
   // Starts `program` (VIEWER when empty) with the path; true when it started.
   bool viewFile(std::string_view path, std::string_view program = {});
