@@ -106,6 +106,7 @@ class MainWindowTest : public ::testing::Test {
     window_->setLocalFolder(local_.path());
     window_->resize(900, 600);
     window_->show();
+    waitIdle();
   }
 
   void connect() {
@@ -202,6 +203,7 @@ TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
 
   write(local_.path() + "/upload.dat", "sent bytes");
   window_->dispatchCommand(kLocalRefresh);
+  waitIdle();
   select(*window_->localPane(), {"upload.dat"});
   window_->findChild<QPushButton*>("command939")->click();
   waitIdle();
