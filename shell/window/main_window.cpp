@@ -98,6 +98,9 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
       pane->columnsChanged();
     });
     connect(pane, &FilePane::selectionChanged, this, &MainWindow::updateAllButtons);
+    connect(pane, &FilePane::dropped, this,
+            [this, side](transfer::DragSource source, std::vector<std::string> paths,
+                         std::optional<std::size_t> row) { dropCommand(side, source, std::move(paths), row); });
     connect(pane->list(), &QWidget::customContextMenuRequested, this, [this, pane](const QPoint& at) {
       showPaneMenu(*pane, pane->list()->viewport()->mapToGlobal(at));
     });
@@ -325,6 +328,23 @@ void MainWindow::transferCommand(int id, bool append) {
   if (!posted) --pendingTransfers_;
 }
 
+void MainWindow::dropCommand(PaneSide target, transfer::DragSource source,
+                             std::vector<std::string> paths, std::optional<std::size_t> row) {
+  transfer::Drop drop;
+  drop.target = target == PaneSide::kLocal ? transfer::DropTarget::kLocalPane
+                                           : transfer::DropTarget::kRemotePane;
+  drop.source = source;
+  drop.paths = std::move(paths);
+  drop.entryUnderPoint = row;
+  listing::Selection selection;
+  if (source == transfer::DragSource::kLocalPane) selection = selectionOf(PaneSide::kLocal);
+  if (source == transfer::DragSource::kRemotePane) selection = selectionOf(PaneSide::kRemote);
+  // A drop onto the remote pane while a transfer runs is refused by the
+  // drop itself, with its message; the local pane belongs to the transfer.
+  postJob([drop, selection](EngineSide& engine) { engine.drop(drop, selection); },
+          target == PaneSide::kLocal ? Admission::kLocal : Admission::kQueue);
+}
+
 void MainWindow::paneCommand(int id, PaneSide side, bool guarded) {
   const listing::Selection selection = selectionOf(side);
   postJob([id, selection](EngineSide& engine) { engine.paneCommand(id, selection); },
@@ -544,6 +564,7 @@ bool MainWindow::postJob(std::function<void(EngineSide&)> work, Admission admiss
 }
 
 void MainWindow::applyView(EngineView view) {
+  localPane_->model()->setFolder(view.localFolder);
   localPane_->setItems(std::move(view.localItems));
   localPane_->setFolderHistory(view.localFolders);
   localFolder_ = view.localFolder;

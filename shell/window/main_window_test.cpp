@@ -212,6 +212,20 @@ TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
   EXPECT_GE(rowOf(*window_->remotePane(), "upload.dat"), 0) << "the remote pane is listed again";
 }
 
+TEST_F(MainWindowTest, LocalEntriesDroppedOnTheRemotePaneAreSent) {
+  connect();
+  write(local_.path() + "/dragged.txt", "dragged bytes");
+  window_->dispatchCommand(kLocalRefresh);
+  waitIdle();
+  select(*window_->localPane(), {"dragged.txt"});
+  emit window_->remotePane()->dropped(transfer::DragSource::kLocalPane,
+                                      {local_.path() + "/dragged.txt"}, std::nullopt);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return rowOf(*window_->remotePane(), "dragged.txt") >= 0; },
+                              kWaitMs));
+  std::ifstream sent(server_.servedFolder() / "dragged.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(sent), {}), "dragged bytes");
+}
+
 TEST_F(MainWindowTest, CancelStopsALongTransferAndTheWindowStaysUsable) {
   connect();
   startLongDownload();
