@@ -52,11 +52,6 @@ class LogLines final : public session::MessageLogObserver {
     return std::any_of(lines_.begin(), lines_.end(),
                        [text](const std::string& line) { return line == text; });
   }
-  bool containsPrefix(std::string_view text) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(lines_.begin(), lines_.end(),
-                       [text](const std::string& line) { return line.starts_with(text); });
-  }
 
  private:
   mutable std::mutex mutex_;
