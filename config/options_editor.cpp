@@ -54,8 +54,6 @@ AsciiNameList& OptionsEditor::asciiNames() {
   return loaded(asciiNames_,
                 [&] { return AsciiNameList::load(configuration_.extensionListPath()); });
 }
-std::string& OptionsEditor::associationExtension() { return associationExtension_; }
-std::string& OptionsEditor::associationCommand() { return associationCommand_; }
 
 AppliedOptions OptionsEditor::apply() {
   AppliedOptions applied;
@@ -86,9 +84,6 @@ AppliedOptions OptionsEditor::apply() {
   }
   if (isChanged(OptionsPage::kConvert)) conversions().save(configuration_.conversionListPath());
   if (isChanged(OptionsPage::kExtensions)) asciiNames().save(configuration_.extensionListPath());
-  if (isChanged(OptionsPage::kAssociations)) {
-    storeAssociation(configuration_.winIni(), associationExtension_, associationCommand_);
-  }
   return applied;
 }
 

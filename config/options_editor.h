@@ -72,14 +72,12 @@ class OptionsEditor {
   SessionMorePage& sessionMore();
   ConversionList& conversions();
   AsciiNameList& asciiNames();
-  // The Associations page: the extension and command shown.
-  std::string& associationExtension();
-  std::string& associationCommand();
 
   void markChanged(OptionsPage page) { changed_[static_cast<std::size_t>(page)] = true; }
   bool isChanged(OptionsPage page) const { return changed_[static_cast<std::size_t>(page)]; }
 
-  // OK: writes every changed page, in sheet order.
+  // OK: writes every changed page, in sheet order. The Associations page
+  // keeps its entries in WIN.INI, which the page itself writes.
   AppliedOptions apply();
 
   // The buttons that act at once, with the page's values as they stand.
@@ -105,8 +103,6 @@ class OptionsEditor {
   std::optional<SessionMorePage> sessionMore_;
   std::optional<ConversionList> conversions_;
   std::optional<AsciiNameList> asciiNames_;
-  std::string associationExtension_;
-  std::string associationCommand_;
 };
 
 }  // namespace ferrix::config

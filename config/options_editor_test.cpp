@@ -132,13 +132,6 @@ const PageCase kPageCases[] = {
      OptionsPage::kExtensions,
      [](OptionsEditor& e) { e.asciiNames().add("README"); },
      {}},
-    {"Associations",
-     OptionsPage::kAssociations,
-     [](OptionsEditor& e) {
-       e.associationExtension() = "xyz";
-       e.associationCommand() = "edit";
-     },
-     {"Extensions/xyz"}},
 };
 
 TEST(OptionsSheet, EachChangedPageWritesExactlyItsKeys) {
@@ -375,32 +368,6 @@ TEST(ConversionList, AddReplacesAndDeleteFindsLongSources) {
             std::make_pair(std::string(".jpeg"), std::string(".jpg")));
   EXPECT_TRUE(list.save(folder / "FERRIX.CNV"));
   EXPECT_EQ(folder.read("FERRIX.CNV"), ".jpeg=.jpg\n.html=.H\n");
-}
-
-TEST(Associations, CommandIsCompletedToNameTheFile) {
-  const std::tuple<const char*, const char*, const char*> cases[] = {
-      {"xyz", "edit", "edit ^.xyz"},
-      {"doc", "writer ^", "writer ^.doc"},
-      {"doc", "writer -x ^.doc", "writer -x ^.doc"},
-      {"txt", "view ^ --tail", "view ^.txt"},
-  };
-  for (const auto& [extension, command, completed] : cases) {
-    EXPECT_EQ(completeAssociation(extension, command), completed) << command;
-  }
-}
-
-TEST(Associations, ListsAndStoreInWinIni) {
-  testing::ScratchFolder folder;
-  platform::IniFile winIni(
-      folder.write("win.ini", "[Extensions]\nTXT=Edit ^.txt\ndoc=writer ^.doc\nlog=ed ^.log\n"));
-  const AssociationLists lists = loadAssociationLists(winIni);
-  EXPECT_EQ(lists.extensions, (std::vector<std::string>{"doc", "log", "txt"}));
-  // "ed" is not added: "edit" already begins with it.
-  EXPECT_EQ(lists.programs, (std::vector<std::string>{"edit", "writer"}));
-  EXPECT_EQ(associationCommand(winIni, "Txt"), "Edit ^.txt");
-  EXPECT_FALSE(storeAssociation(winIni, "xyz", ""));
-  EXPECT_TRUE(storeAssociation(winIni, "xyz", "edit"));
-  EXPECT_EQ(associationCommand(winIni, "xyz"), "edit ^.xyz");
 }
 
 }  // namespace

@@ -33,16 +33,6 @@ void storeSetting(Configuration& configuration, std::int32_t ProgramSettings::*m
   writeConfigInt(configuration, key, value);
 }
 
-std::string lowerCopy(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = platform::lowerAscii(c);
-  return lower;
-}
-
-bool lessIgnoringCase(const std::string& a, const std::string& b) {
-  return lowerCopy(a) < lowerCopy(b);
-}
-
 std::string_view withoutLineEnd(std::string_view line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   return line;
@@ -448,47 +438,6 @@ bool ConversionList::save(const std::filesystem::path& path) const {
   std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(kept),
                [](const std::string& entry) { return entry.find('=') != std::string::npos; });
   return writeLines(path, kept);
-}
-
-AssociationLists loadAssociationLists(platform::IniFile& winIni) {
-  AssociationLists lists;
-  for (const std::string& extension : winIni.keysOf(kExtensionsSection)) {
-    lists.extensions.push_back(lowerCopy(extension));
-    const std::string command = winIni.readString(kExtensionsSection, extension, "");
-    const std::string program = lowerCopy(command.substr(0, command.find(' ')));
-    const bool listed = std::any_of(
-        lists.programs.begin(), lists.programs.end(),
-        [&](const std::string& entry) { return startsWithIgnoringCase(entry, program); });
-    if (!listed) lists.programs.push_back(program);
-  }
-  std::sort(lists.extensions.begin(), lists.extensions.end(), lessIgnoringCase);
-  std::sort(lists.programs.begin(), lists.programs.end(), lessIgnoringCase);
-  return lists;
-}
-
-std::string associationCommand(platform::IniFile& winIni, std::string_view extension) {
-  if (extension.empty()) return {};
-  return winIni.readString(kExtensionsSection, extension, "");
-}
-
-std::string completeAssociation(std::string_view extension, std::string_view command) {
-  std::string completed(command);
-  const std::string placeholder = "^." + std::string(extension);
-  const std::size_t caret = completed.find('^');
-  if (caret == std::string::npos) {
-    completed += ' ' + placeholder;
-  } else if (completed.find(extension) == std::string::npos) {
-    completed.replace(caret, std::string::npos, placeholder);
-  }
-  return completed;
-}
-
-bool storeAssociation(platform::IniFile& winIni, std::string_view extension,
-                      std::string_view command) {
-  extension = extension.substr(0, kAssociationFieldLength);
-  command = command.substr(0, kAssociationFieldLength);
-  if (extension.empty() || command.empty()) return false;
-  return winIni.writeString(kExtensionsSection, extension, completeAssociation(extension, command));
 }
 
 }  // namespace ferrix::config

@@ -3,9 +3,8 @@
 // configuration (and the session profile for the two session pages) and
 // applied by writing exactly the keys the page owns. Also the buttons that
 // write at once ("Set as default", saving the current folders or the window
-// locations, the custom list font) and the three list editors: the ASCII name
-// list (FERRIX.EXT), the extension conversion list (FERRIX.CNV) and the
-// associations in the `Extensions` section of our WIN.INI.
+// locations, the custom list font) and the two list editors: the ASCII name
+// list (FERRIX.EXT) and the extension conversion list (FERRIX.CNV).
 //
 // Records are plain data owned by whoever holds them; the functions own
 // nothing. Thread rule: the thread that owns the Configuration.
@@ -23,7 +22,6 @@
 
 #include "config/configuration.h"
 #include "config/site_profile.h"
-#include "platform/ini_file.h"
 
 namespace ferrix::config {
 
@@ -251,24 +249,5 @@ class ConversionList {
  private:
   std::vector<std::string> entries_;
 };
-
-// The associations of our WIN.INI's `Extensions` section.
-inline constexpr std::string_view kExtensionsSection = "Extensions";
-inline constexpr std::size_t kAssociationFieldLength = 259;
-
-struct AssociationLists {
-  std::vector<std::string> extensions;  // lower-cased, sorted
-  std::vector<std::string> programs;    // each command's program, lower-cased, sorted
-};
-AssociationLists loadAssociationLists(platform::IniFile& winIni);
-// The extension's command, or empty when it has none.
-std::string associationCommand(platform::IniFile& winIni, std::string_view extension);
-// The command completed so that it names the file: a "^" not followed by the
-// extension becomes "^.ext"; without "^", " ^.ext" is appended.
-std::string completeAssociation(std::string_view extension, std::string_view command);
-// Completes and writes the association; nothing when either text is empty.
-// True when one was written.
-bool storeAssociation(platform::IniFile& winIni, std::string_view extension,
-                      std::string_view command);
 
 }  // namespace ferrix::config

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "listing/remote_pane_item.h"
 #include "session/message_log.h"
@@ -39,14 +41,8 @@ bool readPiece(std::FILE* file, std::string& line) {
 
 class ListingReader {
  public:
-  ListingReader(session::Session& session, const std::string& remoteFolder,
-                const transfer::NameRuleSettings& nameRules, PaneModel& pane)
-      : hostType_(session.state.sessionProfile.hostType),
-        userName_(session.state.sessionProfile.userId),
-        timeOffsetHours_(session.state.sessionProfile.timeOffsetHours),
-        remoteFolder_(remoteFolder),
-        nameRules_(nameRules),
-        pane_(pane) {}
+  ListingReader(const ListingSource& source, const EntrySink& sink)
+      : source_(source), hostType_(source.hostType), sink_(sink) {}
 
   void read(std::FILE* file) {
     std::string line;
@@ -122,43 +118,51 @@ class ListingReader {
 
   bool decodeAndAdd(const std::string& line) {
     ListingEntry entry{};
-    if (FERRIX_DecodeLine(&entry, line.c_str(), hostType_, remoteFolder_.c_str(),
-                          userName_.c_str()) == 0) {
+    if (FERRIX_DecodeLine(&entry, line.c_str(), hostType_, source_.remoteFolder.c_str(),
+                          source_.userName.c_str()) == 0) {
       return false;
     }
     add(entry);
     return true;
   }
 
-  void add(const ListingEntry& entry) {
-    if (std::optional<PaneItem> item = MakeRemoteItem(entry, nameRules_, timeOffsetHours_)) {
-      pane_.add(std::move(*item));
-    }
-  }
+  void add(const ListingEntry& entry) { sink_(entry); }
 
+  const ListingSource& source_;
   int hostType_;
-  std::string userName_;
-  int timeOffsetHours_;
-  const std::string& remoteFolder_;
-  const transfer::NameRuleSettings& nameRules_;
-  PaneModel& pane_;
+  const EntrySink& sink_;
   bool memberColumns_ = false;
 };
 
 }  // namespace
+
+bool DecodeListingEntries(const std::string& path, const ListingSource& source,
+                          const EntrySink& sink) {
+  const File file(std::fopen(path.c_str(), "r"));
+  if (!file) return false;
+  ListingReader(source, sink).read(file.get());
+  return true;
+}
 
 void DecodeListingFile(session::Session& session, const std::string& path,
                        const std::string& remoteFolder, const transfer::NameRuleSettings& nameRules,
                        PaneModel& pane) {
   pane.clear();
   pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
-  const File file(std::fopen(path.c_str(), "r"));
-  if (!file) {
+  const config::SiteProfile& profile = session.state.sessionProfile;
+  const ListingSource source{profile.hostType, remoteFolder, profile.userId};
+  std::vector<PaneItem> items;
+  const bool opened = DecodeListingEntries(path, source, [&](const ListingEntry& entry) {
+    if (std::optional<PaneItem> item = MakeRemoteItem(entry, nameRules, profile.timeOffsetHours)) {
+      items.push_back(std::move(*item));
+    }
+  });
+  if (!opened) {
     session.log.logMessagef(kCannotOpen, path.c_str());
     if (session.playSound) session.playSound(session::sound_event::kActionFailed);
     return;
   }
-  ListingReader(session, remoteFolder, nameRules, pane).read(file.get());
+  pane.addAll(std::move(items));
 }
 
 }  // namespace ferrix::listing

@@ -7,6 +7,9 @@
 // The pane owns the items it is given. Thread rule: the thread that owns the
 // remote pane; the decoder library keeps parser state, so one file at a time.
 #pragma once
+#include <ferrixcore.h>
+
+#include <functional>
 #include <string>
 
 #include "listing/pane_model.h"
@@ -14,6 +17,21 @@
 #include "transfer/name_rules.h"
 
 namespace ferrix::listing {
+
+// What a listing was fetched for: the decoder reads lines by the host
+// type, and some formats name entries relative to the folder or the user.
+struct ListingSource {
+  int hostType = FERRIX_HOST_TYPE_AUTOMATIC;
+  std::string remoteFolder;
+  std::string userName;
+};
+
+using EntrySink = std::function<void(const ListingEntry&)>;
+
+// Hands every entry decoded from the listing in `path` to `sink`, in listing
+// order. False when the file cannot be opened.
+bool DecodeListingEntries(const std::string& path, const ListingSource& source,
+                          const EntrySink& sink);
 
 // Fills `pane` with the parent entry and the entries of the listing in
 // `path`, decoded for the session's host type in `remoteFolder`. A file that

@@ -29,6 +29,20 @@ void PaneModel::add(PaneItem item) {
   items_.insert(place, std::move(item));
 }
 
+void PaneModel::addAll(std::vector<PaneItem> items) {
+  const std::int32_t itemType = side_ == PaneSide::kRemote ? 1 : 0;
+  items_.reserve(items_.size() + items.size());
+  for (PaneItem& item : items) {
+    item.itemType = itemType;
+    items_.push_back(std::move(item));
+  }
+  // Inserting one by one would move the whole list for every item; a stable
+  // sort keeps ties in the order they came, as add() does.
+  std::stable_sort(items_.begin(), items_.end(), [this](const PaneItem& a, const PaneItem& b) {
+    return ComparePaneItems(a, b, sortValue_) < 0;
+  });
+}
+
 std::string LocalSearchPattern(std::string_view maskText) {
   constexpr std::size_t kLocalMaskLength = 12;
   if (maskText.empty()) return "*.*";

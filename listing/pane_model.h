@@ -31,6 +31,8 @@ class PaneModel {
 
   // Inserts `item` at its place in the order, after the items it ties with.
   void add(PaneItem item);
+  // Adds many items at once, ordered as one add() after the other would.
+  void addAll(std::vector<PaneItem> items);
   void clear() { items_.clear(); }
 
   std::size_t size() const { return items_.size(); }

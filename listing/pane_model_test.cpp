@@ -80,6 +80,34 @@ TEST_F(LocalFolder, UnreadableFolderKeepsOnlyTheParent) {
   EXPECT_EQ(Names(pane_), (std::vector<std::string>{".."}));
 }
 
+// A whole listing added at once lands in the order single adds give, ties
+// (equal sizes here) kept in arrival order, for every sort value.
+TEST(PaneBulkAdd, OrdersAsSingleAddsDo) {
+  const struct {
+    std::int32_t kind;
+    const char* name;
+    std::uint64_t size;
+  } entries[] = {{kKindFile, "b.txt", 5}, {kKindFolder, "Docs", 0}, {kKindFile, "a.bin", 5},
+                 {kKindLink, "ln", 1},    {kKindFolder, "..", 0},   {kKindFile, "C", 2}};
+  for (const std::int32_t sortValue : {0, 1, 2, 4, 12, 17, 33}) {
+    SCOPED_TRACE(sortValue);
+    PaneModel oneByOne(PaneSide::kRemote, sortValue);
+    PaneModel atOnce(PaneSide::kRemote, sortValue);
+    std::vector<PaneItem> items;
+    oneByOne.add(MakeNamedItem(PaneSide::kRemote, kKindFile, "first"));
+    atOnce.add(MakeNamedItem(PaneSide::kRemote, kKindFile, "first"));
+    for (const auto& entry : entries) {
+      PaneItem item = MakeNamedItem(PaneSide::kLocal, entry.kind, entry.name);
+      item.size = entry.size;
+      oneByOne.add(item);
+      items.push_back(item);
+    }
+    atOnce.addAll(std::move(items));
+    EXPECT_EQ(Names(atOnce), Names(oneByOne));
+    for (const PaneItem& item : atOnce.items()) EXPECT_EQ(item.itemType, 1);
+  }
+}
+
 TEST(PaneFolderHistory, PushMovesAnEntryOfAnyCaseToTheTop) {
   config::MemoryFolderList box({"/a", "/B", "/c"});
   PushFolderHistory(box, "/b");

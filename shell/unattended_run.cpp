@@ -8,10 +8,14 @@
 #include <fstream>
 #include <optional>
 
+#include "decoder/tools/decode_tool.h"
+#include "listing/listing_decoder.h"
+#include "listing/remote_listing.h"
 #include "platform/paths.h"
 #include "platform/temp_file.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/remote_commands.h"
 #include "session/sound_events.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
@@ -356,23 +360,31 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
 }
 
 bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out) {
+  session::Session& session = run.session;
+  const int control = session.state.controlSocket;
+  const config::SiteProfile& profile = session.state.sessionProfile;
+  listing::ListingSource source{profile.hostType, {}, profile.userId};
+  // Some formats name entries relative to the folder they list.
+  if (session::printRemoteFolder(session, control) == 2) {
+    source.remoteFolder = listing::FolderFromPwdReply(session.state.replyLine);
+  }
   std::error_code error;
   std::optional<platform::TempFile> list =
       platform::TempFile::create(platform::tempFolder(), "DIR", error);
   if (!list) return false;
-  if (transfer::ReceiveToFile(run.transfer, run.session.state.controlSocket, "LIST", list->path(),
-                              'A', false) != 2 ||
+  const std::string command = listing::ListingCommand(profile.hostType, {});
+  if (transfer::ReceiveToFile(run.transfer, control, command, list->path(), 'A', false) != 2 ||
       run.transfer.state.transferResult == transfer::kBrokenOff) {
     return false;
   }
-  std::ifstream listing(list->path(), std::ios::binary);
   std::fflush(out);
-  char block[4096];
-  while (listing.read(block, sizeof block) || listing.gcount() > 0) {
-    const auto count = static_cast<std::size_t>(listing.gcount());
-    if (std::fwrite(block, 1, count, out) != count) return false;
-  }
-  return std::fflush(out) == 0;
+  bool written = true;
+  const bool decoded =
+      listing::DecodeListingEntries(list->path(), source, [&](const ListingEntry& entry) {
+        const std::string line = tools::FormatEntry(entry, false) + '\n';
+        written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
+      });
+  return decoded && written && std::fflush(out) == 0;
 }
 
 }  // namespace ferrix::shell

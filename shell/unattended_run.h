@@ -45,8 +45,10 @@ struct UnattendedRun {
 UnattendedResult RunUnattendedTransfer(UnattendedRun& run, const config::CommandLineValues& values);
 
 // For a run left connected in a remote folder with no window to show it:
-// receives the folder's listing (LIST) into a temporary file and copies it,
-// bytes as received, to `out`. False when the listing could not be had.
+// receives the folder's listing (LIST, or MLSD for that host type) into a
+// temporary file, decodes it for the session's host type and prints one
+// line per entry to `out`, as ferrix-decode does: name, kind, size, date and
+// time, mode, separated by tabs. False when the listing could not be had.
 bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out);
 
 }  // namespace ferrix::shell

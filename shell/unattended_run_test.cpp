@@ -160,7 +160,8 @@ TEST_F(UnattendedRunTest, RemoteFolderSourceStaysConnectedThereAndListsIt) {
   std::rewind(out);
   listing.resize(std::fread(listing.data(), 1, listing.size(), out));
   std::fclose(out);
-  EXPECT_THAT(listing, ::testing::ContainsRegex("listed\\.txt\r?\n$"));
+  EXPECT_THAT(listing, ::testing::MatchesRegex("listed\\.txt\tfile\t1\t[0-9]{4}-[0-9]{2}-[0-9]{2} "
+                                               "[0-9:]{8}\t0[0-7]{3}\n"));
 }
 
 TEST_F(UnattendedRunTest, UnreadableUploadSourcesStoreNothing) {

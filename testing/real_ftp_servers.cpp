@@ -345,8 +345,8 @@ bool RealFtpServer::waitUntilGreeting(std::uint16_t port) {
 
 namespace {
 
-// The process group of process `pid`, read from /proc; -1 when it is gone.
-pid_t processGroupOf(const std::string& pid) {
+// The parent of process `pid`, read from /proc; -1 when it is gone.
+pid_t parentOf(const std::string& pid) {
   std::ifstream file("/proc/" + pid + "/stat");
   std::string line;
   if (!std::getline(file, line)) return -1;
@@ -355,23 +355,31 @@ pid_t processGroupOf(const std::string& pid) {
   if (close == std::string::npos) return -1;
   std::istringstream fields(line.substr(close + 1));
   std::string state;
-  pid_t parent = 0;
-  pid_t group = -1;
-  fields >> state >> parent >> group;
-  return fields ? group : -1;
+  pid_t parent = -1;
+  fields >> state >> parent;
+  return fields ? parent : -1;
 }
 
 }  // namespace
 
+// vsftpd's session processes start sessions of their own, so they are found
+// as the listener's descendants rather than by process group.
 void RealFtpServer::endSessions() {
   if (pid_ <= 0) return;
+  std::vector<std::pair<pid_t, pid_t>> processes;  // (process, parent)
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
     const std::string name = entry.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    const pid_t pid = static_cast<pid_t>(std::stol(name));
-    if (pid != pid_ && processGroupOf(name) == pid_) kill(pid, SIGKILL);
+    processes.emplace_back(static_cast<pid_t>(std::stol(name)), parentOf(name));
   }
+  std::vector<pid_t> ancestors = {pid_};
+  for (std::size_t next = 0; next < ancestors.size(); ++next) {
+    for (const auto& [process, parent] : processes) {
+      if (parent == ancestors[next]) ancestors.push_back(process);
+    }
+  }
+  for (std::size_t i = 1; i < ancestors.size(); ++i) kill(ancestors[i], SIGKILL);
 }
 
 // Stops the whole process group (the server and its connection workers),

@@ -156,8 +156,18 @@ void ScriptedUserInterface::openTransferStatus(TransferDisplay display, std::str
 
 void ScriptedUserInterface::showTransferProgress(std::string_view text,
                                                  std::optional<unsigned> percent) {
+  std::function<void(std::string_view)> hook;
+  {
+    std::lock_guard lock(mutex_);
+    progress_.push_back({std::string(text), percent});
+    hook = progressHook_;
+  }
+  if (hook) hook(text);
+}
+
+void ScriptedUserInterface::setProgressHook(std::function<void(std::string_view text)> hook) {
   std::lock_guard lock(mutex_);
-  progress_.push_back({std::string(text), percent});
+  progressHook_ = std::move(hook);
 }
 
 void ScriptedUserInterface::closeTransferStatus() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -94,6 +95,9 @@ class ScriptedUserInterface final : public session::UserInterface {
   void closeTransferStatus() override;
   std::optional<TransferDisplay> openDisplay() const;
   std::vector<Progress> progress() const;
+  // Runs on the engine's thread with every progress text shown, after it is
+  // recorded: lets a test act at a given point of a transfer.
+  void setProgressHook(std::function<void(std::string_view text)> hook);
 
  protected:
   bool askText(InputKind kind, std::string_view prompt, int helpTopic,
@@ -117,6 +121,7 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::optional<RemoteCommands> remoteCommands_;
   std::optional<TransferDisplay> openDisplay_;
   std::vector<Progress> progress_;
+  std::function<void(std::string_view)> progressHook_;
 };
 
 }  // namespace ferrix::testing

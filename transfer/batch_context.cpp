@@ -14,8 +14,8 @@ std::optional<EntryStamp> PaneDestination::findFile(std::string_view name) const
 }
 
 void SetCurrentEntry(TransferState& state, const listing::PaneItem& item) {
-  state.currentEntry = CurrentEntry{item.kind, item.year,   item.month, item.day,
-                                    item.hour, item.minute, item.size};
+  state.currentEntry =
+      CurrentEntry{item.kind, item.year, item.month, item.day, item.hour, item.minute, item.size};
 }
 
 bool BatchStopping(const BatchTransfer& batch) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "config/folder_history.h"
+#include "listing/pane_commands.h"
 #include "listing/pane_model.h"
 #include "listing/remote_listing.h"
 #include "platform/ini_file.h"
@@ -27,15 +28,6 @@
 #include "transfer/transfer_log.h"
 
 namespace ferrix::transfer {
-
-// The local pane and the folder it shows, which is the current local folder
-// of every transfer.
-struct LocalSide {
-  listing::PaneModel& pane;
-  config::FolderList& folderBox;
-  listing::LocalListingOptions options;
-  std::filesystem::path folder;
-};
 
 struct BatchSettings {
   bool prompt = false;    // PROMPT: ask for each destination name
@@ -55,7 +47,9 @@ struct BatchTransfer {
   static constexpr std::size_t kMaxSelection = 2048;
 
   listing::RemoteListing& remote;
-  LocalSide& local;
+  // The local pane and the folder it shows, which is the current local
+  // folder of every transfer; shared with the pane commands.
+  listing::LocalPane local;
   platform::IniFile& ini;
   const TransferLogSettings& log;
   const BatchSettings& settings;

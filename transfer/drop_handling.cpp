@@ -1,11 +1,9 @@
 #include "transfer/drop_handling.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-
-#include <cerrno>
+#include <cstdio>
 #include <system_error>
 
+#include "listing/local_file_commands.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
 #include "session/remote_commands.h"
@@ -72,16 +70,12 @@ void logMoved(BatchTransfer& batch, bool moved, const std::string& from, const s
   if (!moved) PlayBatchSound(batch, session::sound_event::kActionFailed);
 }
 
-// A move never replaces an entry of the same name in the folder.
-bool moveLocalEntry(const fs::path& from, const fs::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-    return true;
-  }
-  if (errno != EINVAL && errno != ENOSYS) return false;
+// Moves the dropped local entry `path` to `target`, never replacing an entry
+// of that name.
+bool moveLocalEntry(const std::string& path, const fs::path& target) {
+  const fs::path source(path.ends_with('/') ? path.substr(0, path.size() - 1) : path);
   std::error_code error;
-  if (fs::exists(fs::symlink_status(to, error))) return false;
-  fs::rename(from, to, error);
-  return !error;
+  return listing::RenameLocalEntry(source.parent_path(), source.filename().string(), target, error);
 }
 
 void moveWithinLocalSide(BatchTransfer& batch, const Drop& drop, const PaneItem& folder) {
@@ -119,15 +113,16 @@ void downloadIntoLocalSide(BatchTransfer& batch, const PaneItem* entry) {
   const fs::path previous = batch.local.folder;
   const bool intoFolder = isFolderEntry(entry);
   if (intoFolder) {
-    const fs::path folder = (previous / entry->name()).lexically_normal();
     std::error_code error;
-    if (!fs::is_directory(folder, error)) {
+    std::optional<fs::path> folder = listing::EnterLocalFolder(previous, entry->name(), error);
+    // Files meant for a folder never land beside it.
+    if (!folder) {
       sessionOf(batch).log.logMessagef("! %s %s", text(strings::kCannotEnterLocalFolder),
-                                       folder.string().c_str());
+                                       std::string(entry->name()).c_str());
       PlayBatchSound(batch, session::sound_event::kActionFailed);
       return;
     }
-    batch.local.folder = folder;
+    batch.local.folder = std::move(*folder);
     if (refreshesBeforeTransfer(batch)) RefreshLocalPane(batch);
   }
   DownloadSelection(batch);
@@ -214,9 +209,11 @@ void uploadToRemoteSide(BatchTransfer& batch, const Drop& drop, const PaneItem* 
   if (guard.refused()) return;
   const std::string previous = batch.remote.remoteFolder;
   const bool intoFolder = isFolderEntry(entry);
-  // Files meant for a folder never land beside it.
-  if (intoFolder && !enterRemoteFolder(batch, entry->name())) return;
-  if (intoFolder && refreshesBeforeTransfer(batch)) listing::FetchRemoteListing(batch.remote, false);
+  if (intoFolder) {
+    // Files meant for a folder never land beside it.
+    if (!enterRemoteFolder(batch, entry->name())) return;
+    if (refreshesBeforeTransfer(batch)) listing::FetchRemoteListing(batch.remote, false);
+  }
   bool sentAny = false;
   if (drop.source == DragSource::kLocalPane) {
     UploadSelection(batch);

@@ -64,6 +64,22 @@ TEST_F(FileTransferTest, BinaryDownloadKeepsAResumeRecordOnlyWhileItRuns) {
               EndsWith(" B " + scratch_.path() + "/report.zip <-- Work /pub report.zip\n"));
 }
 
+TEST_F(FileTransferTest, DownloadWhoseServerDiesBeforeTheCompletionReplyKeepsItsRecord) {
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR cut.bin").reply("150 Opening").sendData("first half").closeData()
+      .closeConnection();
+  connect();
+  TransferContext transfer = context();
+  EXPECT_NE(ReceiveFile(transfer, files(localPane_), "cut.bin", 1, 1, false, false), 2);
+  expectScriptDone();
+  EXPECT_EQ(scratch_.read("cut.bin"), "first half");
+  const std::optional<ResumeRecord> record = ReadResumeRecord(ini_, "Work");
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->remoteName, "cut.bin");
+  EXPECT_FALSE(std::filesystem::exists(scratch_ / "FERRIX.LOG"));
+}
+
 TEST_F(FileTransferTest, BrokenOffDownloadKeepsItsResumeRecord) {
   const std::uint16_t dataPort = server_.openPassiveDataListener();
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()

@@ -32,7 +32,8 @@ bool isPlainFolderName(std::string_view name) {
 }
 
 bool isWithin(const fs::path& path, const fs::path& folder) {
-  const auto [folderEnd, pathEnd] = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
+  const auto [folderEnd, pathEnd] =
+      std::mismatch(folder.begin(), folder.end(), path.begin(), path.end());
   return folderEnd == folder.end();
 }
 
@@ -85,7 +86,12 @@ bool received(BatchTransfer& batch, int replyClass) {
          transfer.state.transferResult != kBrokenOff && !BatchStopping(batch);
 }
 
-int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries) {
+// The remote folders a download walk has entered, outermost first.
+using RemoteWalk = std::vector<std::string>;
+
+int downloadFolder(BatchTransfer& batch, const std::string& name, RemoteWalk& walk);
+
+int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, RemoteWalk& walk) {
   TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(entries.size());
   int result = 1;
@@ -95,7 +101,7 @@ int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries) 
     if (BatchStopping(batch)) return 0;
     if (item.isParent() || item.kind == listing::kKindDrive) continue;
     if (item.kind == listing::kKindFolder) {
-      result = DownloadFolder(batch, name);
+      result = downloadFolder(batch, name, walk);
       continue;
     }
     SetCurrentEntry(transfer.state, item);
@@ -103,7 +109,7 @@ int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries) 
     const int replyClass = ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
                                        static_cast<unsigned>(i + 1), count, false, false);
     if (transfer.state.transferResult == kRefusedLink) {
-      result = DownloadFolder(batch, name);
+      result = downloadFolder(batch, name, walk);
     } else {
       result = received(batch, replyClass) ? 1 : 0;
     }
@@ -185,9 +191,56 @@ int uploadFolder(BatchTransfer& batch, const std::string& name, const fs::path& 
     RefreshLocalPane(batch);
     return 0;
   }
-  int result = fetchRemoteListing(batch) ? uploadEntries(batch, entriesOf(batch.local.pane), root) : 0;
+  int result =
+      fetchRemoteListing(batch) ? uploadEntries(batch, entriesOf(batch.local.pane), root) : 0;
   if (result == 1) fetchRemoteListing(batch);
   if (!returnToRemoteFolder(batch, rememberedRemote)) result = 0;
+  if (!returnToLocalFolder(batch, rememberedLocal)) result = 0;
+  return result;
+}
+
+// Walks the listing just fetched, unless the folder is one the walk is
+// already in (a link back up the tree), which would never end.
+int downloadEntriesOnce(BatchTransfer& batch, const std::string& parent, RemoteWalk& walk) {
+  const std::string& here = batch.remote.remoteFolder;
+  walk.push_back(parent);
+  int result = 1;
+  if (here != listing::kFolderUnavailable &&
+      std::find(walk.begin(), walk.end(), here) != walk.end()) {
+    sessionOf(batch).log.logMessagef("! %s: the folder leads back into one that holds it, skipped",
+                                     here.c_str());
+  } else {
+    result = downloadEntries(batch, entriesOf(batch.remote.pane), walk);
+  }
+  walk.pop_back();
+  return result;
+}
+
+int downloadFolder(BatchTransfer& batch, const std::string& name, RemoteWalk& walk) {
+  session::Session& session = sessionOf(batch);
+  session.state.abortRequested = 0;
+  if (!isPlainFolderName(name)) {
+    session.log.logMessagef("! Folder \"%s\" is not a plain name, skipped", name.c_str());
+    return 1;
+  }
+  const std::string rememberedRemote = batch.remote.remoteFolder;
+  const fs::path rememberedLocal = batch.local.folder;
+  std::error_code error;
+  fs::create_directory(rememberedLocal / name, error);
+  if (!enterLocalFolder(batch, rememberedLocal / name)) {
+    session.log.logMessagef("! %s %s", text(strings::kCannotMakeLocalFolder), name.c_str());
+    PlayBatchSound(batch, session::sound_event::kActionFailed);
+    return 0;
+  }
+  RefreshLocalPane(batch);
+  int result = 0;
+  if (!enterRemoteFolder(batch, name)) {
+    session.log.logMessagef(text(strings::kCannotEnterRemoteFolder), name.c_str());
+  } else {
+    if (fetchRemoteListing(batch)) result = downloadEntriesOnce(batch, rememberedRemote, walk);
+    session.log.logMessage(text(strings::kFolderTransferComplete));
+    if (!returnToRemoteFolder(batch, rememberedRemote)) result = 0;
+  }
   if (!returnToLocalFolder(batch, rememberedLocal)) result = 0;
   return result;
 }
@@ -210,32 +263,8 @@ FolderTransferScope::~FolderTransferScope() {
 }
 
 int DownloadFolder(BatchTransfer& batch, const std::string& name) {
-  session::Session& session = sessionOf(batch);
-  session.state.abortRequested = 0;
-  if (!isPlainFolderName(name)) {
-    session.log.logMessagef("! Folder \"%s\" is not a plain name, skipped", name.c_str());
-    return 1;
-  }
-  const std::string rememberedRemote = batch.remote.remoteFolder;
-  const fs::path rememberedLocal = batch.local.folder;
-  std::error_code error;
-  fs::create_directory(rememberedLocal / name, error);
-  if (!enterLocalFolder(batch, rememberedLocal / name)) {
-    session.log.logMessagef("! %s %s", text(strings::kCannotMakeLocalFolder), name.c_str());
-    PlayBatchSound(batch, session::sound_event::kActionFailed);
-    return 0;
-  }
-  RefreshLocalPane(batch);
-  int result = 0;
-  if (!enterRemoteFolder(batch, name)) {
-    session.log.logMessagef(text(strings::kCannotEnterRemoteFolder), name.c_str());
-  } else {
-    if (fetchRemoteListing(batch)) result = downloadEntries(batch, entriesOf(batch.remote.pane));
-    session.log.logMessage(text(strings::kFolderTransferComplete));
-    if (!returnToRemoteFolder(batch, rememberedRemote)) result = 0;
-  }
-  if (!returnToLocalFolder(batch, rememberedLocal)) result = 0;
-  return result;
+  RemoteWalk walk;
+  return downloadFolder(batch, name, walk);
 }
 
 int UploadFolder(BatchTransfer& batch, const std::string& name) {

@@ -5,9 +5,11 @@
 // failure; a failure to return is reported and fails the folder.
 //
 // Names from the server never leave the destination: a folder named "",
-// ".", "..", or holding a "/" is skipped with an error line. An upload never
-// follows a symbolic link out of the folder being sent, nor into a folder
-// that holds it; a link the person selected is sent as selected.
+// ".", "..", or holding a "/" is skipped with an error line, and so is a
+// remote folder that turns out (by PWD) to be one the walk is already in.
+// An upload never follows a symbolic link out of the folder being sent, nor
+// into a folder that holds it; a link the person selected is sent as
+// selected.
 //
 // Thread rule: the thread that runs the batch (see batch_context.h).
 #pragma once

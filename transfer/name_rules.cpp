@@ -1,9 +1,13 @@
 #include "transfer/name_rules.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -46,6 +50,47 @@ std::optional<std::vector<std::string>> readAsciiList(const std::filesystem::pat
     if (entry.size() > 1) entries.emplace_back(entry);
   }
   return entries;
+}
+
+// What tells one version of a list file from another: a save in place
+// changes the modification time or the size, a save by rename the inode.
+struct FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  std::int64_t modifiedSeconds = 0;
+  long modifiedNanoseconds = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) return std::nullopt;
+  return FileStamp{status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec,
+                   status.st_mtim.tv_nsec};
+}
+
+using AsciiList = std::shared_ptr<const std::vector<std::string>>;
+
+// The ASCII name list as last read, kept while its file is unchanged: the
+// pane asks for every entry of a listing, and rereading the file each time
+// dominated the decoding of large folders.
+AsciiList asciiList(const std::filesystem::path& path) {
+  struct Cached {
+    std::filesystem::path path;
+    FileStamp stamp;
+    AsciiList entries;
+  };
+  static std::mutex mutex;
+  static Cached cached;
+  const std::optional<FileStamp> stamp = stampOf(path);
+  if (!stamp) return nullptr;
+  const std::lock_guard lock(mutex);
+  if (cached.entries && cached.path == path && cached.stamp == *stamp) return cached.entries;
+  std::optional<std::vector<std::string>> entries = readAsciiList(path);
+  if (!entries) return nullptr;
+  cached = {path, *stamp, std::make_shared<const std::vector<std::string>>(std::move(*entries))};
+  return cached.entries;
 }
 
 struct Conversion {
@@ -184,7 +229,7 @@ std::string uniqueName(const std::string& name, bool extensionSplit,
 
 bool IsAsciiName(const NameRuleSettings& settings, std::string_view name) {
   name = beforeVersion(name);
-  const auto entries = readAsciiList(settings.asciiListPath);
+  const AsciiList entries = asciiList(settings.asciiListPath);
   if (!entries) return endsWithLongerNoCase(name, ".TXT");
   return std::any_of(entries->begin(), entries->end(), [name](const std::string& entry) {
     return equalsIgnoringCase(name, entry) || endsWithLongerNoCase(name, entry);

@@ -3,11 +3,13 @@
 // ("FERRIX.CNV") and lower-casing of uploaded names, and the local name a
 // downloaded file is stored under.
 //
-// The two list files are read afresh at each call, so an edit on the options
-// page takes effect at once. A missing file is no error: the ASCII list then
+// The conversion list is read afresh at each call, and the ASCII list
+// whenever its file changed (modification time, size or identity), so an
+// edit on the options page takes effect at once. A missing file is no error: the ASCII list then
 // holds ".TXT" alone and no conversion applies.
 //
-// Thread rule: stateless; safe from any thread.
+// Thread rule: safe from any thread (the ASCII list kept between calls is
+// guarded).
 #pragma once
 
 #include <filesystem>

@@ -48,6 +48,24 @@ TEST_F(NameRulesTest, ListEntriesMatchWholeNamesAndEndings) {
   EXPECT_FALSE(IsAsciiName(settings_, "image.png"));
 }
 
+// The list is kept between calls but an edit, a replacement or a removal of
+// the file shows in the next call.
+TEST_F(NameRulesTest, EditedListTakesEffectAtOnce) {
+  write(settings_.asciiListPath, ".LOG\n");
+  EXPECT_TRUE(IsAsciiName(settings_, "a.log"));
+  EXPECT_FALSE(IsAsciiName(settings_, "a.csv"));
+  write(settings_.asciiListPath, ".CSV\n.DAT\n");
+  EXPECT_TRUE(IsAsciiName(settings_, "a.csv"));
+  EXPECT_FALSE(IsAsciiName(settings_, "a.log"));
+  const std::filesystem::path replacement = folder_ / "new.EXT";
+  write(replacement, ".CSV\n.LOG\n");
+  std::filesystem::rename(replacement, settings_.asciiListPath);
+  EXPECT_TRUE(IsAsciiName(settings_, "a.log"));
+  std::filesystem::remove(settings_.asciiListPath);
+  EXPECT_FALSE(IsAsciiName(settings_, "a.log"));
+  EXPECT_TRUE(IsAsciiName(settings_, "a.txt"));
+}
+
 TEST_F(NameRulesTest, ConversionAppliesTheFirstMatchingEntry) {
   write(settings_.conversionListPath, ".HTML=.HTM\nnoequals\n.X=.Y\n");
   settings_.convertExtensions = true;

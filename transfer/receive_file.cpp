@@ -346,7 +346,10 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
   const std::filesystem::path localPath = file.localFolder / localName;
   const int replyClass = ReceiveToFile(transfer, file.controlSocket, command, localPath.string(),
                                        transfer.state.transferMode, append);
-  if (transfer.state.transferResult == kTransferred) {
+  // Data that arrived without the server's word that the file is complete
+  // (the connection died under it) may be a truncated file: the record stays
+  // so that the rest can still be fetched.
+  if (transfer.state.transferResult == kTransferred && replyClass == 2) {
     ClearResumeRecord(file.ini, site);
     const TransferLogEntry entry{TransferDirection::kReceived,
                                  transfer.state.serverTransferType,

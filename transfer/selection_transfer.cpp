@@ -92,7 +92,9 @@ bool fileHandled(BatchTransfer& batch, int replyClass) {
          transfer.state.transferResult != kBrokenOff;
 }
 
-void refreshRemoteListing(BatchTransfer& batch) { listing::FetchRemoteListing(batch.remote, false); }
+void refreshRemoteListing(BatchTransfer& batch) {
+  listing::FetchRemoteListing(batch.remote, false);
+}
 
 bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
   TransferContext& transfer = BatchContext(batch);
@@ -138,8 +140,7 @@ bool localEntryExists(const BatchTransfer& batch, std::string_view name) {
 
 bool UploadSelection(BatchTransfer& batch) {
   Batch run = beginBatch(batch);
-  const std::vector<PaneItem> items =
-      selectedItems(batch, batch.local.pane, batch.localSelection);
+  const std::vector<PaneItem> items = selectedItems(batch, batch.local.pane, batch.localSelection);
   if (batch.localSelection.empty()) return uploadAskedName(batch, run);
   TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(items.size());
@@ -205,8 +206,8 @@ bool DownloadSelection(BatchTransfer& batch) {
       SetCurrentEntry(transfer.state, item);
       const PaneDestination localPane(batch.local.pane);
       const int replyClass =
-          ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
-                      static_cast<unsigned>(i + 1), count, run.prompt, run.append);
+          ReceiveFile(transfer, DownloadFiles(batch, localPane), name, static_cast<unsigned>(i + 1),
+                      count, run.prompt, run.append);
       folder = transfer.state.transferResult == kRefusedLink;
       if (!folder && !fileHandled(batch, replyClass)) {
         allHandled = false;

@@ -159,21 +159,6 @@ TEST_F(OverwriteAcrossBatchTest, YesToAllCopiesEveryFileAfterOneQuestion) {
   EXPECT_EQ(scratch_.read("local/same.bin"), "SAME");
 }
 
-TEST_F(OverwriteAcrossBatchTest, EachQuestionNamesItsReason) {
-  prepare();
-  expectRetrieve("other.bin", "OTHER");
-  connect();
-  EXPECT_TRUE(run());
-  expectScriptDone();
-  std::vector<std::string> questions;
-  for (const auto& question : ui_.overwriteQuestions()) questions.push_back(question.question);
-  EXPECT_THAT(questions,
-              ElementsAre("Newer version of newer.bin exists in the destination folder.\n"
-                          "Copy the file anyway?",
-                          "Same version of same.bin exists in the destination folder.\n"
-                          "Copy the file anyway?"));
-}
-
 // A folder download into a local folder whose file is newer than the remote
 // one: PRODIROW skips it without a question, or copies it when off.
 class FolderRuleTest : public SelectionTransferTest {
@@ -230,6 +215,25 @@ TEST_F(SelectionTransferTest, FolderNamesThatLeaveTheDestinationAreSkipped) {
   EXPECT_THAT(server_.receivedLines(), IsEmpty());
 }
 
+TEST_F(SelectionTransferTest, RemoteFolderLeadingBackUpTheTreeIsNotWalkedAgain) {
+  expectCwd("docs");
+  expectListing("/pub/docs", folderLine("up") + fileLine("a.bin", 1));
+  expectCwd("up");
+  expectListing("/pub", folderLine("docs"));
+  expectCwd("/pub/docs");
+  expectListing("/pub/docs", folderLine("up") + fileLine("a.bin", 1));
+  expectRetrieve("a.bin", "A");
+  expectCwd("/pub");
+  expectListing("/pub", folderLine("docs"));
+  connect();
+  BatchTransfer transfer = batch();
+  EXPECT_EQ(DownloadFolder(transfer, "docs"), 1);
+  expectScriptDone();
+  EXPECT_TRUE(wasLogged("! /pub: the folder leads back into one that holds it, skipped"));
+  EXPECT_EQ(scratch_.read("local/docs/a.bin"), "A");
+  EXPECT_THAT(scratch_.list("local/docs/up"), IsEmpty());
+}
+
 TEST_F(SelectionTransferTest, UploadFollowsNoLinkOutOfTheFolderBeingSent) {
   scratch_.write("outside.bin", "secret");
   scratch_.makeFolder("local/send");
@@ -255,7 +259,7 @@ TEST_F(SelectionTransferTest, UploadFollowsNoLinkOutOfTheFolderBeingSent) {
   expectScriptDone();
   EXPECT_THAT(server_.receivedData(), ElementsAre("in", "in"));
   EXPECT_TRUE(wasLogged("! " + localPath("send/out") +
-                     ": the link leads out of the folder being sent, skipped"));
+                        ": the link leads out of the folder being sent, skipped"));
   EXPECT_TRUE(wasLogged("! " + localPath("send/loop") +
                         ": the link leads back into its own folder, skipped"));
 }

@@ -173,6 +173,10 @@ SelectionOutcome LocalFileCommands::viewOrExecuteRemote(RemoteSource source,
     std::optional<platform::TempFile> file =
         temporaryFiles_.create(kDisplayPrefix, entry.name, error);
     if (!file) continue;
+    // A link refused as a file may be a folder; the receive tells by the kind.
+    source.transfer.state.currentEntry = transfer::CurrentEntry{};
+    source.transfer.state.currentEntry.kind = entry.kind;
+    source.transfer.state.currentEntry.size = entry.size;
     const int result =
         transfer::ReceiveToFile(source.transfer, source.controlSocket, "RETR " + entry.name,
                                 file->path(), source.transfer.state.transferMode, false);

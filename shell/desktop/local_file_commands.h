@@ -15,6 +15,7 @@
 // port and the association callback must be callable from either.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -32,15 +33,13 @@
 
 namespace ferrix::desktop {
 
-// Help context of the association dialog.
-inline constexpr int kAssociateHelpTopic = 256;
-
 using AskAssociation = std::function<bool(const std::string& extension)>;
 
 // One selected entry of a pane, in list order.
 struct SelectedEntry {
   std::string name;
   int kind = 0;  // pane item kind: below 4 a file or link, 4 and above folders and drives
+  std::uint64_t size = 0;
 };
 
 enum class FileAction { kView, kExecute };
@@ -67,7 +66,6 @@ class LocalFileCommands {
 
   // The command rules as the settings stand now.
   CommandRules commandRules() const;
-  AssociationTable& associations() { return associations_; }
 
   // Starts `program` (VIEWER when empty) with the path; true when it started.
   bool viewFile(std::string_view path, std::string_view program = {});

@@ -161,6 +161,9 @@ int RemoteEditor::StartRemoteEdit(const SelectedEntry& entry, std::string_view r
 
   state.abortRequested = 0;
   state.cancelRequested = 0;
+  transfer.state.currentEntry = transfer::CurrentEntry{};
+  transfer.state.currentEntry.kind = entry.kind;
+  transfer.state.currentEntry.size = entry.size;
   const int received = transfer::ReceiveToFile(transfer, edit->controlSocket,
                                                "RETR " + edit->remotePath, edit->file->path(),
                                                transfer.state.transferMode, false);

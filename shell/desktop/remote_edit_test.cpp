@@ -242,5 +242,16 @@ TEST_F(RemoteEditTest, RemoteViewFetchesIntoADisplayFileWithTheRemoteExtension) 
   EXPECT_EQ(temp_.read(name), "remote text\n");
 }
 
+TEST_F(RemoteEditTest, RemoteViewOfALinkToAFolderEntersIt) {
+  fs::create_directory(server_.servedFolder() / "sub");
+  fs::create_directory_symlink("sub", server_.servedFolder() / "link");
+  ASSERT_EQ(session::sendCommand(session_, socket_, "CWD %s", server_.servedFolder().c_str()), 2);
+  SelectionOutcome outcome = commands_.viewOrExecuteRemote(
+      RemoteSource{transfer_, socket_}, {{"link", 2}}, FileAction::kView, false);
+  EXPECT_TRUE(outcome.refreshRemote);
+  EXPECT_THAT(services_.started, IsEmpty());
+  EXPECT_THAT(log_.history(), Contains("CWD link"));
+}
+
 }  // namespace
 }  // namespace ferrix::desktop

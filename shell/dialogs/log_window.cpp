@@ -12,23 +12,22 @@
 #include <vector>
 
 #include "config/configuration.h"
-#include "resources/strings.h"
+#include "shell/dialogs/resource_text.h"
 
 namespace ferrix::shell {
 namespace {
 
-QString resourceText(int id) {
-  const std::string_view text = resources::loadString(id);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The top-level frame; tells its owner when the user moves or resizes it.
+// The top-level frame; tells its owner when the user moves or resizes it,
+// and when it closes (it is deleted later, but is gone for its owner then).
 class LogFrame final : public QMainWindow {
  public:
   // A window of its own that closes with the main window and does not keep
   // the program running after it.
-  LogFrame(QWidget* mainWindow, std::function<void()> placementChanged)
-      : QMainWindow(mainWindow, Qt::Window), placementChanged_(std::move(placementChanged)) {}
+  LogFrame(QWidget* mainWindow, std::function<void()> placementChanged,
+           std::function<void()> closed)
+      : QMainWindow(mainWindow, Qt::Window),
+        placementChanged_(std::move(placementChanged)),
+        closed_(std::move(closed)) {}
 
  protected:
   void moveEvent(QMoveEvent* event) override {
@@ -39,9 +38,14 @@ class LogFrame final : public QMainWindow {
     QMainWindow::resizeEvent(event);
     placementChanged_();
   }
+  void closeEvent(QCloseEvent* event) override {
+    QMainWindow::closeEvent(event);
+    closed_();
+  }
 
  private:
   std::function<void()> placementChanged_;
+  std::function<void()> closed_;
 };
 
 // Double clicks in the text open the context menu instead of selecting a word.
@@ -68,6 +72,7 @@ class DoubleClickFilter final : public QObject {
 LogWindow::LogWindow(session::MessageLog& log, config::Configuration& configuration,
                      QWidget* mainWindow)
     : log_(log),
+      configuration_(configuration),
       mainWindow_(mainWindow),
       rect_(parseLogWindowPlacement(configuration.logWindowRectangle(), LogWindowRect{})) {
   log_.addObserver(this);
@@ -108,7 +113,12 @@ void LogWindow::showLogWindow() {
 }
 
 void LogWindow::buildWindow() {
-  auto* frame = new LogFrame(mainWindow_, [this] { recordPlacement(); });
+  auto* frame = new LogFrame(
+      mainWindow_, [this] { recordPlacement(); },
+      [this] {
+        window_ = nullptr;
+        text_ = nullptr;
+      });
   frame->setObjectName("messageLogWindow");
   frame->setAttribute(Qt::WA_DeleteOnClose);
   frame->setWindowTitle(resourceText(resources::string_id::kMessageLogCaption));
@@ -189,6 +199,11 @@ void LogWindow::recordPlacement() {
 std::optional<LogWindowRect> LogWindow::placement() const {
   if (!window_ || rect_.width == 0) return std::nullopt;
   return rect_;
+}
+
+bool LogWindow::saveWindowLocation() {
+  const std::optional<LogWindowRect> rect = placement();
+  return rect && configuration_.WriteConfigString("SLOC", formatLogWindowPlacement(*rect));
 }
 
 void LogWindow::resetPlacement() {

@@ -6,8 +6,8 @@
 // and destroyed when closed; the history stays in the MessageLog.
 //
 // Where it opens comes from SLOC at construction and follows every move and
-// resize of the window; the options sheet writes SLOC from placement() and
-// moves it back below the main window with resetPlacement().
+// resize of the window; the options sheet's "save window locations" calls
+// saveWindowLocation() and its "reset" calls resetPlacement().
 //
 // A LogWindow observes the log for its whole life and borrows the log and the
 // configuration, which must outlive it. Lines may be logged on any thread:
@@ -52,6 +52,9 @@ class LogWindow final : public QObject, private session::MessageLogObserver {
 
   // The rectangle SLOC records: only while the window is open with a width.
   std::optional<LogWindowRect> placement() const;
+  // Writes SLOC ("%u,%u,%u,%u") while the window is open with a width;
+  // false when it wrote nothing.
+  bool saveWindowLocation();
   // Moves an open window below the main window's top edge.
   void resetPlacement();
 
@@ -76,6 +79,7 @@ class LogWindow final : public QObject, private session::MessageLogObserver {
   LogWindowRect mainWindowRect() const;
 
   session::MessageLog& log_;
+  config::Configuration& configuration_;
   QWidget* mainWindow_;
   LogWindowRect rect_;
   QPointer<QMainWindow> window_;

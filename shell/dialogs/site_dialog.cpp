@@ -9,17 +9,12 @@
 #include <QVBoxLayout>
 
 #include "config/site_editor.h"
-#include "resources/strings.h"
+#include "shell/dialogs/resource_text.h"
 #include "shell/dialogs/site_general_page.h"
 #include "shell/dialogs/site_option_pages.h"
 
 namespace ferrix::shell {
 namespace {
-
-QString resourceText(int id) {
-  const std::string_view text = resources::loadString(id);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The splash stays up until the first window the user must answer appears.
 void closeSplashScreens() {

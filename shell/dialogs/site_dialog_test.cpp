@@ -8,8 +8,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplashScreen>
 #include <QTabWidget>
-#include <QTest>
 #include <memory>
 #include <string>
 
@@ -216,6 +216,29 @@ TEST_F(SiteDialogTest, ASiteThatCannotBeSavedKeepsTheDialogOpen) {
   auto* warning = dialog_->findChild<QMessageBox*>();
   ASSERT_NE(warning, nullptr);
   warning->close();
+}
+
+TEST_F(SiteDialogTest, AnonymousBoxSetsTheUserAndShowsTheMailAddress) {
+  open(kTwoSites);
+  chooseListed("alpha");
+  type("account", "acct");
+  auto* anonymous = find<QCheckBox>("anonymous");
+  anonymous->click();
+  EXPECT_EQ(line("userId")->text(), "anonymous");
+  EXPECT_EQ(line("password")->text(), "ferrixqx@");
+  EXPECT_EQ(line("password")->echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(line("account")->text(), "");
+  anonymous->click();
+  EXPECT_EQ(line("password")->echoMode(), QLineEdit::Password);
+}
+
+TEST_F(SiteDialogTest, OpeningClosesTheSplashScreen) {
+  QPixmap picture(40, 30);
+  picture.fill(Qt::darkBlue);
+  QSplashScreen splash(picture);
+  splash.show();
+  open(kTwoSites);
+  EXPECT_FALSE(splash.isVisible());
 }
 
 TEST_F(SiteDialogTest, SavePasswordIsHiddenUnderSpflags) {

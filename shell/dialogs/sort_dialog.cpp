@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "resources/strings.h"
+#include "shell/dialogs/resource_text.h"
 
 namespace ferrix::shell {
 namespace {
@@ -51,10 +51,8 @@ QRadioButton* addRadio(QButtonGroup* group, QLayout* column, const char* text,
 }
 
 QString title(listing::PaneSide side) {
-  const std::string_view text = resources::loadString(
-      side == listing::PaneSide::kLocal ? resources::string_id::kLocalSortCaption
-                                        : resources::string_id::kRemoteSortCaption);
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return resourceText(side == listing::PaneSide::kLocal ? resources::string_id::kLocalSortCaption
+                                                        : resources::string_id::kRemoteSortCaption);
 }
 
 }  // namespace

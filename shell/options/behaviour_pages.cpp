@@ -3,7 +3,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPushButton>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "listing/pane_order.h"
@@ -43,9 +43,11 @@ SoundsOptionsPage::SoundsOptionsPage(config::OptionsEditor& editor,
     auto* box = new QCheckBox(row.caption, this);
     auto* file = new QLineEdit(this);
     file->setMaxLength(static_cast<int>(config::kWaveFileFieldLength));
-    auto* browse = new QPushButton("...", this);
+    auto* browse = new QToolButton(this);
+    browse->setText("...");
     browse->setObjectName(QString("browse_%1").arg(row.waveKey));
-    auto* play = new QPushButton("Play", this);
+    auto* play = new QToolButton(this);
+    play->setText("Play");
     play->setObjectName(QString("play_%1").arg(row.waveKey));
     const int line = static_cast<int>(i);
     events->addWidget(box, line, 0);
@@ -59,7 +61,7 @@ SoundsOptionsPage::SoundsOptionsPage(config::OptionsEditor& editor,
       QString path = file->text();
       if (browseForFile(this, resources::string_id::kSoundFilesFilter, path)) file->setText(path);
     });
-    connect(play, &QPushButton::clicked, this, [&context, event = row.event] {
+    connect(play, &QToolButton::clicked, this, [&context, event = row.event] {
       if (context.playSound) context.playSound(event);
     });
     boxes.push_back(box);
@@ -92,10 +94,10 @@ SoundsOptionsPage::SoundsOptionsPage(config::OptionsEditor& editor,
 SortOptionsPage::SortOptionsPage(config::OptionsEditor& editor, QWidget* parent)
     : OptionsPageWidget(editor, config::OptionsPage::kSort, 0, parent) {
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(paneGroup(resources::loadString(resources::string_id::kLocalSortOptions).data(),
+  layout->addWidget(paneGroup(resources::loadString(resources::string_id::kLocalSortCaption).data(),
                               [&editor]() -> std::int32_t& { return editor.sort().localSort; }));
   layout->addWidget(
-      paneGroup(resources::loadString(resources::string_id::kRemoteSortOptions).data(),
+      paneGroup(resources::loadString(resources::string_id::kRemoteSortCaption).data(),
                 [&editor]() -> std::int32_t& { return editor.sort().remoteSort; }));
 }
 

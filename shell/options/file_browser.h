@@ -7,17 +7,10 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-#include <string_view>
 
 class QWidget;
 
 namespace ferrix::shell {
-
-// Qt name filters from a filter text: description and patterns in pairs
-// separated by '|'. "*.*" stands for every file, as it did where the text
-// comes from, so it becomes "*".
-QStringList nameFiltersFrom(std::string_view filterText);
 
 // Opens the browser with the filter text `filterId`; the first filter is
 // chosen. Starts in the folder of `path` with its file name, or in the

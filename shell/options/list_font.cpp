@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <algorithm>
 #include <cstdlib>
@@ -38,7 +39,7 @@ QFont fontFromCustom(const config::CustomFont& custom) {
 
 config::CustomFont customFromFont(const QFont& font, std::int32_t width) {
   config::CustomFont custom;
-  const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).ascent();
+  const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
   custom.height = -pixels;
   custom.width = width;
   custom.weight = font.weight();
@@ -68,11 +69,11 @@ config::CustomFont chooseCustomFont(QWidget* parent, const config::CustomFont& c
 
 void recordDialogBaseUnit() { recordedBaseUnit = baseUnitHeight(); }
 
-QFont dialogFont(const config::ProgramSettings& settings, int verticalDpi) {
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+std::optional<QFont> scaledDialogFont(const config::ProgramSettings& settings, int verticalDpi) {
   if (settings.SCALE == 0 || recordedBaseUnit == 0 || baseUnitHeight() == recordedBaseUnit) {
-    return font;
+    return std::nullopt;
   }
+  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
   font.setPixelSize(std::max(1, recordedBaseUnit * verticalDpi / kScaleDivisor));
   return font;
 }

@@ -9,6 +9,7 @@
 
 #include <QFont>
 #include <cstdint>
+#include <optional>
 
 #include "config/configuration.h"
 #include "config/options_pages.h"
@@ -29,11 +30,13 @@ QFont listFont(config::Configuration& configuration);
 // cancel (then the font it started from).
 config::CustomFont chooseCustomFont(QWidget* parent, const config::CustomFont& custom);
 
-// The height of the dialog base unit, recorded at start-up by the window.
+// The dialog base unit (the height of the application font) at start-up;
+// the window records it once.
 void recordDialogBaseUnit();
-// The font for the texts and buttons the program draws itself: the variable
-// font, or with SCALE set and a base unit that changed since start-up, a
-// variable font of the recorded height scaled by the screen's resolution.
-QFont dialogFont(const config::ProgramSettings& settings, int verticalDpi);
+// With SCALE set and a dialog base unit that changed since it was recorded:
+// a variable font of the recorded height scaled by the resolution, for the
+// dialogs and status lines the program draws itself. Nothing otherwise, and
+// the application's font stays.
+std::optional<QFont> scaledDialogFont(const config::ProgramSettings& settings, int verticalDpi);
 
 }  // namespace ferrix::shell

@@ -47,8 +47,8 @@ ConvertOptionsPage::ConvertOptionsPage(config::OptionsEditor& editor, QWidget* p
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(add);
   buttons->addWidget(remove);
-  buttons->addStretch();
   grid->addLayout(buttons, 0, 1);
+  grid->setRowStretch(1, 1);
   grid->addWidget(list, 1, 0, 1, 2);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid, 1);

@@ -4,7 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -58,7 +58,9 @@ GeneralOptionsPage::GeneralOptionsPage(config::OptionsEditor& editor,
   viewerRow->addWidget(browse);
   auto* fields = new QFormLayout;
   fields->addRow("&E-Mail Address:", mail);
-  fields->addRow("&Text Viewer:", viewerRow);
+  auto* viewerLabel = new QLabel("&Text Viewer:", this);
+  viewerLabel->setBuddy(viewer);
+  fields->addRow(viewerLabel, viewerRow);
   fields->addRow("&Log filename:", logFile);
   auto* checks = new QGridLayout;
   checks->addWidget(enableLog, 0, 0);

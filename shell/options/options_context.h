@@ -19,10 +19,10 @@ namespace ferrix::shell {
 struct OptionsSheetContext {
   config::Configuration& configuration;
   config::SiteProfile& sessionProfile;
-  config::TransferModeSetting transferMode;  // in use when the sheet opens
+  config::TransferModeSetting transferMode{};  // in use when the sheet opens
   bool connected = false;
-  std::string remoteFolder;  // current folders while connected
-  std::string localFolder;
+  std::string remoteFolder{};  // current folders while connected
+  std::string localFolder{};
 
   // OK changed the transfer mode on the "Session (cont'd)" page.
   std::function<void(config::TransferModeSetting)> setTransferMode{};

@@ -78,6 +78,8 @@ void OptionsPageWidget::onClick(QAbstractButton* button, std::function<void()> a
   });
 }
 
+void OptionsPageWidget::onLoad(std::function<void()> load) { loaders_.push_back(std::move(load)); }
+
 void OptionsPageWidget::onRefresh(std::function<void()> refresh) {
   refreshers_.push_back(std::move(refresh));
 }

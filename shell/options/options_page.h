@@ -50,6 +50,8 @@ class OptionsPageWidget : public QWidget {
   void bindChoice(QButtonGroup* group, std::function<int()> get, std::function<void(int)> set);
   // A button whose click marks the page as changed after doing its work.
   void onClick(QAbstractButton* button, std::function<void()> action);
+  // Runs when the controls are filled, before the refreshers.
+  void onLoad(std::function<void()> load);
   // Runs after the controls were filled, and after each change.
   void onRefresh(std::function<void()> refresh);
 

@@ -8,8 +8,9 @@
 
 #include "resources/strings.h"
 #include "session/user_interface.h"
-#include "shell/options/association_dialog.h"
+#include "shell/options/association_page.h"
 #include "shell/options/behaviour_pages.h"
+#include "shell/options/list_font.h"
 #include "shell/options/list_pages.h"
 #include "shell/options/main_pages.h"
 #include "shell/options/session_pages.h"
@@ -36,22 +37,28 @@ OptionsSheet::OptionsSheet(OptionsSheetContext context, QWidget* parent)
           context_.configuration,
           config::SessionOptionsState{context_.sessionProfile, transferMode_, context_.connected,
                                       context_.remoteFolder, context_.localFolder}),
-      tabs_(new QTabWidget(this)) {
+      tabs_(new QTabWidget(this)),
+      associations_(nullptr) {
   using namespace resources::string_id;
   setObjectName("optionsSheet");
   setWindowTitle(session::kProgramTitle);
-  tabs_->setUsesScrollButtons(true);
-  addPage(new GeneralOptionsPage(editor_, context_, tabs_), tabTitle(kGeneralTab));
-  addPage(new AdvancedOptionsPage(editor_, tabs_), tabTitle(kAdvancedTab));
-  addPage(new DisplayOptionsPage(editor_, context_, tabs_), tabTitle(kDisplayTab));
-  addPage(new SoundsOptionsPage(editor_, context_, tabs_), tabTitle(kSoundsTab));
-  addPage(new SortOptionsPage(editor_, tabs_), tabTitle(kSortTab));
+  if (auto font = scaledDialogFont(context_.configuration.settings(), logicalDpiY())) {
+    setFont(*font);
+  }
+  // Every tab stays in sight; the sheet is as wide as its tab row.
+  tabs_->setUsesScrollButtons(false);
+  addPage(new GeneralOptionsPage(editor_, context_, tabs_), tabTitle(kGeneralPageTitle));
+  addPage(new AdvancedOptionsPage(editor_, tabs_), tabTitle(kAdvancedPageTitle));
+  addPage(new DisplayOptionsPage(editor_, context_, tabs_), tabTitle(kDisplayPageTitle));
+  addPage(new SoundsOptionsPage(editor_, context_, tabs_), tabTitle(kSoundsPageTitle));
+  addPage(new SortOptionsPage(editor_, tabs_), tabTitle(kSortPageTitle));
   addPage(new TransferOptionsPage(editor_, tabs_), "Transfers");
-  addPage(new SessionOptionsPage(editor_, context_, tabs_), tabTitle(kSessionTab));
-  addPage(new SessionMoreOptionsPage(editor_, tabs_), tabTitle(kSessionMoreTab));
-  addPage(new ConvertOptionsPage(editor_, tabs_), tabTitle(kConvertTab));
-  addPage(new ExtensionsOptionsPage(editor_, tabs_), tabTitle(kExtensionsTab));
-  addPage(new AssociationsOptionsPage(editor_, tabs_), tabTitle(kAssociationsTab));
+  addPage(new SessionOptionsPage(editor_, context_, tabs_), tabTitle(kSessionPageTitle));
+  addPage(new SessionMoreOptionsPage(editor_, tabs_), tabTitle(kSessionMorePageTitle));
+  addPage(new ConvertOptionsPage(editor_, tabs_), tabTitle(kConvertPageTitle));
+  addPage(new ExtensionsOptionsPage(editor_, tabs_), tabTitle(kExtensionsPageTitle));
+  associations_ = new AssociationsOptionsPage(editor_, tabs_);
+  addPage(associations_, tabTitle(kAssociationsPageTitle));
   tabs_->setCurrentIndex(static_cast<int>(editor_.startPage()));
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -80,6 +87,7 @@ void OptionsSheet::showCurrentHelp() {
 void OptionsSheet::accept() {
   const config::TransferModeSetting before = transferMode_;
   const config::AppliedOptions applied = editor_.apply();
+  if (editor_.isChanged(config::OptionsPage::kAssociations)) associations_->store();
   if ((transferMode_.mode != before.mode || transferMode_.automatic != before.automatic) &&
       context_.setTransferMode) {
     context_.setTransferMode(transferMode_);

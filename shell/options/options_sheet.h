@@ -21,6 +21,7 @@ class QTabWidget;
 
 namespace ferrix::shell {
 
+class AssociationsOptionsPage;
 class OptionsPageWidget;
 
 class OptionsSheet final : public QDialog {
@@ -43,6 +44,7 @@ class OptionsSheet final : public QDialog {
   config::OptionsEditor editor_;
   QTabWidget* tabs_;
   std::vector<OptionsPageWidget*> pages_;
+  AssociationsOptionsPage* associations_;
 };
 
 }  // namespace ferrix::shell

@@ -14,11 +14,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 
 #include "config/scratch_configuration.h"
-#include "shell/options/file_browser.h"
+#include "shell/options/list_font.h"
 
 namespace ferrix::shell {
 namespace {
@@ -236,7 +238,7 @@ TEST(OptionsSheetWidgets, SoundChoiceEnablesTheControls) {
   SheetFixture fixture;
   QWidget* page = fixture.page(3);
   auto* box = byText<QCheckBox>(page, "Connection Success");
-  auto* browse = page->findChild<QPushButton*>("browse_sndcs");
+  auto* browse = page->findChild<QAbstractButton*>("browse_sndcs");
   EXPECT_TRUE(byText<QRadioButton>(page, "Wave")->isChecked());
   EXPECT_TRUE(browse->isEnabled());
   byText<QRadioButton>(page, "Beeps")->click();
@@ -253,23 +255,89 @@ TEST(OptionsSheetWidgets, SaveWindowLocationsActsAtOnce) {
   EXPECT_TRUE(iniHas(fixture.ini(), "_config_", "LOC=10,20,800,600,400,300")) << fixture.ini();
 }
 
-TEST(OptionsSheetWidgets, AssociationPageWritesWinIni) {
+TEST(OptionsSheetWidgets, AssociationPageShowsAndStoresAssociations) {
   SheetFixture fixture;
+  fixture.configuration.writeWinIni("[Extensions]\nTXT=Edit ^.txt\ndoc=writer ^.doc\n");
   QWidget* page = fixture.page(10);
   auto* extension = page->findChild<QComboBox*>("associationExtension");
   auto* command = page->findChild<QComboBox*>("associationCommand");
-  extension->setEditText("xyz");
+  ASSERT_EQ(extension->count(), 2);
+  EXPECT_EQ(extension->itemText(0), "doc");
+  EXPECT_EQ(extension->itemText(1), "txt");
+  EXPECT_EQ(command->itemText(0), "edit");
+  extension->setCurrentIndex(1);
+  emit extension->activated(1);
+  EXPECT_EQ(command->currentText(), "Edit ^.txt");
+  // The page takes whole extensions, longer than three characters too.
+  extension->setEditText("html");
   emit extension->lineEdit()->editingFinished();
-  command->setEditText("edit");
+  EXPECT_EQ(command->currentText(), "");
+  command->setEditText("browser");
   fixture.press(QDialogButtonBox::Ok);
-  EXPECT_EQ(config::associationCommand(fixture.configuration->winIni(), "xyz"), "edit ^.xyz");
+  EXPECT_EQ(fixture.configuration->winIni().find("Extensions", "html"), "browser ^.html");
 }
 
-TEST(FileBrowser, FilterTextsBecomeNameFilters) {
-  EXPECT_EQ(nameFiltersFrom("Programs|*.exe;*.pif;*.com;*.bat|All Files (*.*)|*.*|||"),
-            (QStringList{"Programs (*.exe *.pif *.com *.bat)", "All Files (*.*) (*)"}));
-  EXPECT_EQ(nameFiltersFrom("Sound Files (*.wav)|*.wav|All Files (*.*)|*.*|||"),
-            (QStringList{"Sound Files (*.wav) (*.wav)", "All Files (*.*) (*)"}));
+TEST(OptionsSheetWidgets, ExtensionsPageAddsANameAndOkRewritesTheList) {
+  SheetFixture fixture;
+  QWidget* page = fixture.page(9);
+  page->findChild<QLineEdit*>("asciiName")->setText("README");
+  byText<QPushButton>(page, "&Add")->click();
+  fixture.press(QDialogButtonBox::Ok);
+  std::ifstream list(fixture.configuration->extensionListPath());
+  const std::string text((std::istreambuf_iterator<char>(list)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, ".TXT\nREADME\n");
+}
+
+TEST(OptionsSheetWidgets, OnlyLayoutKeysLayTheWindowOutAgain) {
+  ScratchConfiguration configuration;
+  config::SiteProfile profile;
+  int relaidOut = 0;
+  for (const char* caption : {"Enable button balloon help ", "Alter&nate Screen Layout"}) {
+    OptionsSheet sheet(OptionsSheetContext{.configuration = *configuration,
+                                           .sessionProfile = profile,
+                                           .relayout = [&] { ++relaidOut; }},
+                       nullptr);
+    sheet.tabs()->setCurrentIndex(2);
+    sheet.show();
+    byText<QCheckBox>(sheet.tabs()->widget(2), caption)->click();
+    sheet.accept();
+  }
+  EXPECT_EQ(relaidOut, 1);
+  EXPECT_EQ(configuration->settings().LAYOUT, 1);
+  EXPECT_EQ(configuration->settings().balloon, 1);
+}
+
+TEST(ListFont, CustomFontKeysAndQtFontsAgree) {
+  const config::CustomFont bold{-14, 0, 700, 49, "DejaVu Sans Mono"};
+  const QFont font = fontFromCustom(bold);
+  EXPECT_EQ(font.pixelSize(), 14);
+  EXPECT_EQ(font.weight(), QFont::Bold);
+  EXPECT_TRUE(font.fixedPitch());
+  const config::CustomFont back = customFromFont(font, 3);
+  EXPECT_EQ(back.height, -14);
+  EXPECT_EQ(back.width, 3);
+  EXPECT_EQ(back.weight, 700);
+  EXPECT_EQ(back.pitch, 49);
+  EXPECT_EQ(back.name, "DejaVu Sans Mono");
+}
+
+TEST(ListFont, DialogFontScalesOnlyWhenTheBaseUnitChanged) {
+  config::ProgramSettings settings;
+  settings.SCALE = 1;
+  const QFont original = QApplication::font();
+  recordDialogBaseUnit();
+  EXPECT_FALSE(scaledDialogFont(settings, 96).has_value());
+  QFont larger = original;
+  larger.setPixelSize(QFontMetrics(original).height() * 2);
+  QApplication::setFont(larger);
+  const std::optional<QFont> scaled = scaledDialogFont(settings, 140);
+  settings.SCALE = 0;
+  const bool scaledWithoutScale = scaledDialogFont(settings, 140).has_value();
+  QApplication::setFont(original);
+  recordDialogBaseUnit();
+  ASSERT_TRUE(scaled.has_value());
+  EXPECT_EQ(scaled->pixelSize(), QFontMetrics(original).height());
+  EXPECT_FALSE(scaledWithoutScale);
 }
 
 // Renders every page into FERRIX_SCREENSHOTS (when set) and checks that each

@@ -1,0 +1,256 @@
+// Folder transfers against vsftpd on loopback: a tree three folders deep
+// with 200 files sent up and fetched back, compared file by file (SHA-256);
+// and the server's session killed in the middle of a folder download, after
+// which the broken file is resumed byte for byte.
+#include <ferrixcore.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "listing/listing_cache.h"
+#include "listing/remote_listing.h"
+#include "session/control_channel.h"
+#include "session/message_log.h"
+#include "session/sound_events.h"
+#include "testing/real_ftp_servers.h"
+#include "testing/scratch_folder.h"
+#include "testing/scripted_user_interface.h"
+#include "transfer/resume_record.h"
+#include "transfer/selection_transfer.h"
+
+namespace ferrix::transfer {
+namespace {
+
+namespace fs = std::filesystem;
+using Answer = session::UserInterface::Answer;
+
+constexpr std::size_t kLargeFileSize = 20u << 20;
+constexpr int kFileCount = 200;
+constexpr char kLargeName[] = "large 20 MiB.bin";
+
+std::string sha256Of(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  EVP_MD_CTX* context = EVP_MD_CTX_new();
+  EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
+  std::vector<char> block(1 << 16);
+  while (file.read(block.data(), static_cast<std::streamsize>(block.size())) || file.gcount() > 0) {
+    EVP_DigestUpdate(context, block.data(), static_cast<std::size_t>(file.gcount()));
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned length = 0;
+  EVP_DigestFinal_ex(context, digest, &length);
+  EVP_MD_CTX_free(context);
+  std::string hex;
+  for (unsigned i = 0; i < length; ++i) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    hex += kDigits[digest[i] >> 4];
+    hex += kDigits[digest[i] & 15];
+  }
+  return hex;
+}
+
+std::string patterned(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) {
+    bytes[i] = static_cast<char>((i * 131 + seed) ^ (i >> 11));
+  }
+  return bytes;
+}
+
+// The tree: three folders deep, names with blanks and UTF-8, every tenth
+// file empty, one large file at the top.
+void writeTree(const fs::path& root) {
+  const fs::path folders[] = {root, root / "level one", root / "level one" / "zwei ü",
+                              root / "level one" / "zwei ü" / "три"};
+  for (const fs::path& folder : folders) fs::create_directories(folder);
+  std::ofstream(root / kLargeName, std::ios::binary) << patterned(kLargeFileSize, 7);
+  for (int i = 1; i < kFileCount; ++i) {
+    const fs::path& folder = folders[i % 4];
+    static const char* const kPrefixes[] = {"file ", "données-", "plain"};
+    const std::string name = kPrefixes[i % 3] + std::to_string(i) + ".bin";
+    const std::size_t size = i % 10 == 0 ? 0 : static_cast<std::size_t>(i) * 97;
+    std::ofstream(folder / name, std::ios::binary) << patterned(size, static_cast<unsigned>(i));
+  }
+}
+
+// Relative path to SHA-256 of every file below `root`.
+std::map<std::string, std::string> digestsOf(const fs::path& root) {
+  std::map<std::string, std::string> digests;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) {
+      digests[fs::relative(entry.path(), root).string()] = sha256Of(entry.path());
+    }
+  }
+  return digests;
+}
+
+class BatchRealServerTest : public ::testing::Test {
+ protected:
+  BatchRealServerTest()
+      : server_(testing::FtpServerKind::kVsftpd),
+        session_(log_, clock_, resolver_),
+        status_(ui_, true, false),
+        cache_(scratch_.makeFolder("temp")),
+        ini_(scratch_ / "FERRIX.INI"),
+        remote_{{session_, state_, status_, settings_, nameRules_, ui_},
+                cache_,
+                remotePane_,
+                remoteBox_,
+                busy_,
+                {},
+                {}},
+        localFolder_(scratch_.makeFolder("local")),
+        local_{localPane_, localBox_, localOptions_, localFolder_} {
+    session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
+    session_.state.sessionProfile.profileName = "Work";
+    session_.state.sessionProfile.serverFeatureMask = 0;
+    session_.state.DetectionDone = 1;
+    session_.playSound = [this](int event) { sounds_.push_back(event); };
+    state_.transferMode = 'I';
+    logSettings_.dolog = 0;
+    settings_.sendBlockSize = TransferSettings::kMaxBlockSize;
+  }
+  ~BatchRealServerTest() override {
+    if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
+  }
+
+  void SetUp() override {
+    ASSERT_EQ(server_.startError(), "");
+    logOn();
+  }
+
+  void logOn() {
+    const int socket = session::openControlConnection(session_, "127.0.0.1", server_.port());
+    ASSERT_NE(socket, -1);
+    session_.state.controlSocket = socket;
+    ASSERT_EQ(session::getReply(session_, socket), 2);
+    ASSERT_EQ(session::sendCommand(session_, socket, "USER %s", server_.login().user.c_str()), 3);
+    ASSERT_EQ(session::sendCommand(session_, socket, "PASS %s", server_.login().password.c_str()),
+              2);
+    session_.state.connected = 1;
+    ASSERT_EQ(
+        session::sendCommand(session_, socket, "CWD %s", server_.servedFolder().string().c_str()),
+        2);
+    listing::FetchRemoteListing(remote_, false);
+  }
+
+  BatchTransfer batch() {
+    return {remote_, local_, ini_, logSettings_, batchSettings_, gestures_, {}, {}, nullptr};
+  }
+
+  std::size_t indexOf(const listing::PaneModel& pane, std::string_view name) const {
+    for (std::size_t i = 0; i < pane.size(); ++i) {
+      if (pane.at(i).name() == name) return i;
+    }
+    ADD_FAILURE() << "no entry " << name;
+    return pane.size();
+  }
+
+  void enterLocal(const fs::path& folder) {
+    local_.folder = folder;
+    listing::ShowLocalFolder(folder, local_.options, localPane_, localBox_);
+  }
+
+  testing::RealFtpServer server_;
+  testing::ScratchFolder scratch_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+  testing::ScriptedUserInterface ui_;
+  TransferStatus status_;
+  TransferState state_;
+  TransferSettings settings_;
+  NameRuleSettings nameRules_;
+  listing::ListingCache cache_;
+  listing::PaneModel remotePane_{listing::PaneSide::kRemote, 1};
+  listing::PaneModel localPane_{listing::PaneSide::kLocal, 1};
+  config::MemoryFolderList remoteBox_;
+  config::MemoryFolderList localBox_;
+  listing::TransferThreadBusy busy_;
+  platform::IniFile ini_;
+  TransferLogSettings logSettings_;
+  BatchSettings batchSettings_;
+  BatchGestures gestures_;
+  listing::RemoteListing remote_;
+  listing::LocalListingOptions localOptions_;
+  fs::path localFolder_;
+  listing::LocalPane local_;
+  std::vector<int> sounds_;
+};
+
+TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
+  const fs::path sent = fs::path(scratch_ / "local/tree");
+  writeTree(sent);
+  enterLocal(local_.folder);
+  ui_.answerMessage(Answer::kYes);
+  BatchTransfer upload = batch();
+  upload.localSelection = {indexOf(localPane_, "tree")};
+  ASSERT_TRUE(UploadSelection(upload));
+  const std::map<std::string, std::string> original = digestsOf(sent);
+  ASSERT_EQ(original.size(), static_cast<std::size_t>(kFileCount));
+  EXPECT_EQ(digestsOf(server_.servedFolder() / "tree"), original);
+
+  enterLocal(scratch_.makeFolder("back"));
+  ui_.answerMessage(Answer::kYes);
+  BatchTransfer download = batch();
+  download.remoteSelection = {indexOf(remotePane_, "tree")};
+  ASSERT_TRUE(DownloadSelection(download));
+  EXPECT_EQ(digestsOf(scratch_ / "back/tree"), original);
+  EXPECT_EQ(local_.folder, fs::path(scratch_ / "back"));
+  EXPECT_EQ(remote_.remoteFolder, server_.servedFolder().string());
+  EXPECT_EQ(std::count(sounds_.begin(), sounds_.end(), session::sound_event::kTransferSucceeded),
+            2);
+}
+
+TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
+  writeTree(server_.servedFolder() / "tree");
+  listing::FetchRemoteListing(remote_, false);
+  ui_.answerMessage(Answer::kYes);
+  bool cut = false;
+  // Folder transfers show the bare byte count after every block.
+  ui_.setProgressHook([&](std::string_view text) {
+    if (text.empty() || std::stoull(std::string(text)) < (1u << 20) || cut) return;
+    cut = true;
+    server_.endSessions();
+  });
+  TransferWorker worker(session_, busy_);
+  BatchTransfer download = batch();
+  download.remoteSelection = {indexOf(remotePane_, "tree")};
+  bool handled = true;
+  ASSERT_TRUE(worker.start([&] { handled = DownloadSelection(download); }));
+  const fs::path partial = fs::path(scratch_ / "local/tree") / kLargeName;
+  worker.join();
+  EXPECT_TRUE(cut);
+  EXPECT_FALSE(handled);
+  EXPECT_FALSE(busy_.isSet());
+  EXPECT_LT(fs::file_size(partial), kLargeFileSize);
+  for (const auto& [name, digest] : digestsOf(scratch_ / "local/tree")) {
+    if (name != kLargeName) {
+      EXPECT_EQ(digest, sha256Of(server_.servedFolder() / "tree" / name)) << name;
+    }
+  }
+  const std::optional<ResumeRecord> record = ReadResumeRecord(ini_, "Work");
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->remoteName, kLargeName);
+  EXPECT_EQ(fs::path(record->localFolder), fs::path(scratch_ / "local/tree"));
+
+  platform::closeSocket(session_.state.controlSocket);
+  session_.state.controlSocket = -1;
+  logOn();
+  ui_.answerMessage(Answer::kYes);
+  const ResumeContext resume{session_.state.controlSocket, ini_, logSettings_,
+                             [this](const fs::path& folder) { enterLocal(folder); },
+                             [this] { enterLocal(local_.folder); }};
+  OfferResume(remote_.transfer, resume, "Work");
+  EXPECT_EQ(sha256Of(partial), sha256Of(server_.servedFolder() / "tree" / kLargeName));
+  EXPECT_FALSE(ReadResumeRecord(ini_, "Work"));
+}
+
+}  // namespace
+}  // namespace ferrix::transfer
