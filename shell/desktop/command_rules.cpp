@@ -11,6 +11,14 @@ std::string_view namePart(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+std::string lowerCased(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 bool isOneOf(std::string_view extension, std::initializer_list<std::string_view> names) {
   for (std::string_view name : names) {
     if (platform::equalsIgnoringCase(extension, name)) return true;
@@ -26,6 +34,18 @@ std::optional<std::string> AssociationTable::command(std::string_view extension)
   if (command && command->empty()) return std::nullopt;
   if (command && command->size() > kMaxCommandLength) command->resize(kMaxCommandLength);
   return command;
+}
+
+std::vector<std::string> AssociationTable::extensions() const {
+  std::vector<std::string> extensions;
+  for (const std::string& key : winIni_.keysOf(kExtensionsSection)) {
+    extensions.push_back(lowerCased(key));
+  }
+  return extensions;
+}
+
+bool AssociationTable::store(std::string_view extension, std::string_view command) {
+  return winIni_.writeString(kExtensionsSection, extension, command);
 }
 
 std::string_view extensionAfterLastDot(std::string_view path) {
@@ -46,6 +66,15 @@ std::string FormAssociatedCommand(std::string_view command, std::string_view pat
     return std::string(command.substr(0, caret)) + platform::quotedWord(path);
   }
   return std::string(command) + " " + platform::quotedWord(path);
+}
+
+std::string CompleteAssociation(std::string_view command, std::string_view extension) {
+  std::size_t caret = command.find('^');
+  if (caret == std::string_view::npos) {
+    return std::string(command) + " ^." + std::string(extension);
+  }
+  if (command.find(extension) != std::string_view::npos) return std::string(command);
+  return std::string(command.substr(0, caret)) + "^." + std::string(extension);
 }
 
 std::string ViewerCommand(std::string_view viewer, std::string_view path) {

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ini_file.h"
 #include "shell/desktop/desktop_services.h"
@@ -31,6 +32,10 @@ class AssociationTable {
 
   // The command stored for `extension` (at most 255 characters), if any.
   std::optional<std::string> command(std::string_view extension) const;
+  // Every extension that has an entry, lower-cased, as stored.
+  std::vector<std::string> extensions() const;
+  // Writes the entry; false when the file could not be written.
+  bool store(std::string_view extension, std::string_view command);
 
  private:
   platform::IniFile& winIni_;
@@ -44,6 +49,11 @@ std::string_view extensionAfterFirstDot(std::string_view path);
 // `command` with `path` put in: everything from the first "^" on is replaced
 // by the path, or the path is appended after a blank when there is no "^".
 std::string FormAssociatedCommand(std::string_view command, std::string_view path);
+
+// The association dialog's completion of a typed command: "^" kept but
+// followed by ".<extension>", or " ^.<extension>" appended when there is
+// no "^" ("edit" becomes "edit ^.xyz").
+std::string CompleteAssociation(std::string_view command, std::string_view extension);
 
 // The viewer's command for `path`.
 std::string ViewerCommand(std::string_view viewer, std::string_view path);

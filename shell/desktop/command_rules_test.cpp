@@ -74,11 +74,34 @@ TEST_F(CommandRulesTest, AssociatedProgramComesFirstWhenAsked) {
   EXPECT_EQ(BuildCommand(rules_, "/l/letter.doc", "/l/letter.doc"), "wordproc /l/letter.doc");
 }
 
+TEST(AssociationRules, TypedCommandIsCompletedWithItsExtension) {
+  struct Case {
+    const char* typed;
+    const char* extension;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"edit", "xyz", "edit ^.xyz"},
+      {"edit ^", "xyz", "edit ^.xyz"},
+      {"edit ^.abc -x", "xyz", "edit ^.xyz"},
+      {"edit ^.xyz", "xyz", "edit ^.xyz"},
+      {"/opt/viewer --raw", "log", "/opt/viewer --raw ^.log"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CompleteAssociation(c.typed, c.extension), c.stored);
+}
+
 TEST(AssociationRules, ExtensionsAreTakenAfterTheLastOrTheFirstDot) {
   EXPECT_EQ(extensionAfterLastDot("/a/a.b.doc"), "doc");
   EXPECT_EQ(extensionAfterFirstDot("/a/a.b.doc"), "b.doc");
   EXPECT_EQ(extensionAfterFirstDot("/a.d/README"), "");
   EXPECT_EQ(extensionAfterLastDot("name."), "");
+}
+
+TEST_F(CommandRulesTest, TableListsAndStoresEntries) {
+  EXPECT_EQ(associations_.extensions(), (std::vector<std::string>{"doc", "txt", "htm", "nul"}));
+  ASSERT_TRUE(associations_.store("xyz", CompleteAssociation("edit", "xyz")));
+  EXPECT_EQ(associations_.command("XYZ"), "edit ^.xyz");
+  EXPECT_EQ(folder_.read("win.ini").find("xyz=edit ^.xyz") != std::string::npos, true);
 }
 
 }  // namespace

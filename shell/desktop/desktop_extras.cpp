@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "platform/paths.h"
-#include "shell/desktop/association_question.h"
+#include "shell/desktop/associate_dialog.h"
 #include "shell/desktop/help_window.h"
 
 namespace ferrix::shell {
@@ -15,7 +15,7 @@ DesktopExtras::DesktopExtras(Services services, QWidget* mainWindow)
       sounds_(new SoundPlayer(mainWindow)) {
   commands_ = std::make_unique<desktop::LocalFileCommands>(
       services_.configuration, desktopServices_, services_.userInterface, services_.log,
-      temporaryFiles_, associationQuestion(services_.configuration, mainWindow));
+      temporaryFiles_, associationQuestion(services_.configuration.winIni(), mainWindow));
   remoteEditor_ = std::make_unique<desktop::RemoteEditor>(
       services_.engineTransfer, *commands_, temporaryFiles_, services_.postToEngine);
 }

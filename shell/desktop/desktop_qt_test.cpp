@@ -1,4 +1,4 @@
-// The desktop's Qt pieces: the association question, the help window at its
+// The desktop's Qt pieces: the Associate dialog, the help window at its
 // topics, and the sound player under the offscreen platform (no sound
 // device). Screenshots land in the build's screenshots folder.
 #include <gmock/gmock.h>
@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTimer>
 #include <thread>
@@ -18,7 +20,7 @@
 #include "platform/tcp_socket.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
-#include "shell/desktop/association_question.h"
+#include "shell/desktop/associate_dialog.h"
 #include "shell/desktop/desktop_extras.h"
 #include "shell/desktop/help_topics.h"
 #include "shell/desktop/help_window.h"
@@ -31,21 +33,85 @@ namespace {
 
 using ::testing::ElementsAre;
 
+QStringList itemsOf(const QComboBox* box) {
+  QStringList items;
+  for (int i = 0; i < box->count(); ++i) items.append(box->itemText(i));
+  return items;
+}
+
 void saveScreenshot(QWidget& widget, const QString& name) {
   QDir().mkpath(FERRIX_SCREENSHOT_FOLDER);
   widget.grab().save(QString(FERRIX_SCREENSHOT_FOLDER) + "/" + name);
 }
 
+class AssociateDialogTest : public ::testing::Test {
+ protected:
+  AssociateDialogTest()
+      : winIni_(folder_.write("win.ini",
+                              "[Extensions]\nlog=edit2 ^.log\nTXT=Edit ^.txt\n"
+                              "doc=wordproc ^.doc\nrtf=WordProc -r ^.rtf\n")),
+        associations_(winIni_) {}
+
+  testing::ScratchFolder folder_;
+  platform::IniFile winIni_;
+  desktop::AssociationTable associations_;
+};
+
+TEST_F(AssociateDialogTest, ListsAreLowerCasedSortedAndProgramsUnique) {
+  AssociateDialog dialog(associations_, "doc");
+  EXPECT_EQ(dialog.windowTitle(), "Associate");
+  EXPECT_EQ(itemsOf(dialog.extensionBox()), (QStringList{"doc", "log", "rtf", "txt"}));
+  // "edit" is the beginning of "edit2", which came first.
+  EXPECT_EQ(itemsOf(dialog.programBox()), (QStringList{"edit2", "wordproc"}));
+  EXPECT_EQ(dialog.programBox()->currentText(), "wordproc ^.doc");
+  dialog.extensionBox()->setEditText("rtf");
+  dialog.extensionBox()->lineEdit()->editingFinished();
+  EXPECT_EQ(dialog.programBox()->currentText(), "WordProc -r ^.rtf");
+  dialog.extensionBox()->setEditText("new");
+  dialog.extensionBox()->lineEdit()->editingFinished();
+  EXPECT_EQ(dialog.programBox()->currentText(), "");
+  dialog.show();
+  saveScreenshot(dialog, "associate_dialog.png");
+}
+
+TEST_F(AssociateDialogTest, OkStoresTheCompletedCommand) {
+  AssociateDialog dialog(associations_, "xyz");
+  EXPECT_EQ(dialog.programBox()->currentText(), "");
+  dialog.programBox()->setEditText("edit");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(associations_.command("xyz"), "edit ^.xyz");
+
+  AssociateDialog another(associations_, "longer");
+  EXPECT_EQ(another.extensionBox()->currentText(), "lon");
+  another.programBox()->setEditText("viewer ^.old -x");
+  another.accept();
+  EXPECT_EQ(associations_.command("lon"), "viewer ^.lon");
+
+  AssociateDialog cancelled(associations_, "abc");
+  cancelled.programBox()->setEditText("nothing");
+  cancelled.reject();
+  EXPECT_EQ(associations_.command("abc"), std::nullopt);
+}
+
+TEST(AssociateDialogFilter, ResourceFilterBecomesAQtFilter) {
+  EXPECT_EQ(fileDialogFilter("Programs|*.exe;*.pif;*.com;*.bat|All Files (*.*)|*.*|||"),
+            "Programs (*.exe *.pif *.com *.bat);;All Files (*)");
+  EXPECT_EQ(fileDialogFilter("Sound Files (*.wav)|*.wav|All Files (*.*)|*.*|||"),
+            "Sound Files (*.wav);;All Files (*)");
+}
+
 TEST(AssociationQuestion, AnswersFromAnotherThreadThroughTheGuiThread) {
-  testing::ScratchConfiguration configuration;
+  testing::ScratchFolder folder;
+  platform::IniFile winIni(folder / "win.ini");
+  desktop::AssociationTable associations(winIni);
   QWidget owner;
-  desktop::AskAssociation ask = associationQuestion(*configuration, &owner);
+  desktop::AskAssociation ask = associationQuestion(winIni, &owner);
   // Answer the dialog as soon as the GUI thread shows it.
   QTimer answer;
   QObject::connect(&answer, &QTimer::timeout, [] {
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      dialog->findChild<QComboBox*>("associationCommand")->setEditText("edit");
-      saveScreenshot(*dialog, "associate_dialog.png");
+    if (auto* dialog = qobject_cast<AssociateDialog*>(QApplication::activeModalWidget())) {
+      dialog->programBox()->setEditText("edit");
       dialog->accept();
     }
   });
@@ -59,7 +125,7 @@ TEST(AssociationQuestion, AnswersFromAnotherThreadThroughTheGuiThread) {
   while (!done) QApplication::processEvents(QEventLoop::AllEvents, 20);
   engine.join();
   EXPECT_TRUE(confirmed);
-  EXPECT_EQ(desktop::AssociationTable(configuration->winIni()).command("qqq"), "edit ^.qqq");
+  EXPECT_EQ(associations.command("qqq"), "edit ^.qqq");
 }
 
 TEST(HelpPages, EveryTopicNamesAPageAndAPlaceThatExist) {

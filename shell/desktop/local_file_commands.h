@@ -33,6 +33,9 @@
 
 namespace ferrix::desktop {
 
+// Help context of the association dialog.
+inline constexpr int kAssociateHelpTopic = 256;
+
 using AskAssociation = std::function<bool(const std::string& extension)>;
 
 // One selected entry of a pane, in list order.
@@ -66,6 +69,7 @@ class LocalFileCommands {
 
   // The command rules as the settings stand now.
   CommandRules commandRules() const;
+  AssociationTable& associations() { return associations_; }
 
   // Starts `program` (VIEWER when empty) with the path; true when it started.
   bool viewFile(std::string_view path, std::string_view program = {});

@@ -33,7 +33,7 @@ class LocalFileCommandsTest : public ::testing::Test {
   bool associate(const std::string& extension) {
     asked_.push_back(extension);
     if (!associationAnswer_) return false;
-    return configuration_->winIni().writeString("Extensions", extension, *associationAnswer_);
+    return commands_.associations().store(extension, *associationAnswer_);
   }
 
   std::vector<std::string> logged() const { return log_.history(); }
