@@ -1,5 +1,5 @@
 # The two commands of the README, plus the benchmarks.
-.PHONY: demo check bench
+.PHONY: demo check bench screenshots
 
 demo:
 	@scripts/demo.sh $(ARGS)
@@ -9,3 +9,6 @@ check:
 
 bench:
 	@scripts/bench.sh
+
+screenshots:
+	@scripts/screenshots.sh

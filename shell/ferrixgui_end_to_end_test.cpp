@@ -51,6 +51,7 @@ class FerrixguiEndToEndTest : public ::testing::Test {
     if (child == 0) {
       unsetenv("DISPLAY");
       unsetenv("WAYLAND_DISPLAY");
+      unsetenv("QT_QPA_PLATFORM");
       const int in = open("/dev/null", O_RDONLY);
       const int out = open((work_ / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int err = open((work_ / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -1,9 +1,12 @@
-// ferrixgui: takes its options and transfer arguments; with transfer
-// arguments it runs the unattended transfer on the console and exits with its
-// outcome (a remote folder as the source prints that folder's listing). It
-// never opens a window. Without transfer arguments it prints the INI file in
-// use and the settings and session site loaded from it.
+// ferrixgui: with a display (DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM
+// set) it opens the main window, where command-line transfers run minimized.
+// Without one it takes its options and transfer arguments on the console;
+// with transfer arguments it runs the unattended transfer and exits with its
+// outcome (a remote folder as the source prints that folder's listing);
+// without them it prints the INI file in use and the settings and session
+// site loaded from it.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -17,6 +20,7 @@
 #include "session/message_log.h"
 #include "shell/console_user_interface.h"
 #include "shell/unattended_run.h"
+#include "shell/window/desktop_program.h"
 
 namespace {
 
@@ -24,6 +28,14 @@ using namespace ferrix;
 
 constexpr int kExitFailure = 1;
 constexpr int kExitBadArguments = 2;
+
+bool displayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
 
 std::string joinArguments(int count, char** arguments) {
   std::string text;
@@ -167,6 +179,7 @@ int main(int argc, char** argv) {
     std::puts(config::kCommandLineSyntax);
     return 0;
   }
+  if (displayAvailable()) return shell::RunDesktopProgram(argc, argv, commandLine);
   Program program;
   return program.run(commandLine);
 }

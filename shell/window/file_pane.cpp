@@ -2,7 +2,9 @@
 
 #include <QComboBox>
 #include <QGridLayout>
+#include <QDragEnterEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +48,9 @@ PaneListView::PaneListView(QWidget* parent) : QListView(parent) {
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::CopyAction);
+  setDropIndicatorShown(true);
   connect(this, &QListView::doubleClicked, this,
           [this](const QModelIndex& index) { emit entryActivated(index.row()); });
 }
@@ -57,6 +62,63 @@ void PaneListView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QListView::keyPressEvent(event);
+}
+
+namespace {
+
+bool carriesEntries(const QMimeData* data) {
+  return data->hasUrls() || data->hasFormat(QString::fromLatin1(PaneListModel::kRemoteEntriesMime));
+}
+
+}  // namespace
+
+void PaneListView::dragEnterEvent(QDragEnterEvent* event) {
+  if (carriesEntries(event->mimeData())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void PaneListView::dragMoveEvent(QDragMoveEvent* event) {
+  if (!carriesEntries(event->mimeData())) {
+    event->ignore();
+    return;
+  }
+  QListView::dragMoveEvent(event);
+  event->acceptProposedAction();
+}
+
+void PaneListView::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  std::vector<std::string> paths;
+  transfer::DragSource source = transfer::DragSource::kOtherProgram;
+  const auto* from = qobject_cast<const PaneListView*>(event->source());
+  const auto* fromModel = from ? qobject_cast<const PaneListModel*>(from->model()) : nullptr;
+  if (fromModel) {
+    source = fromModel->side() == listing::PaneSide::kLocal ? transfer::DragSource::kLocalPane
+                                                            : transfer::DragSource::kRemotePane;
+  }
+  if (data->hasFormat(QString::fromLatin1(PaneListModel::kRemoteEntriesMime))) {
+    const QString names = QString::fromUtf8(data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime)));
+    for (const QString& name : names.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+      paths.push_back(name.toStdString());
+    }
+  } else {
+    for (const QUrl& url : data->urls()) {
+      if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    }
+  }
+  const QModelIndex under = indexAt(event->position().toPoint());
+  std::optional<std::size_t> row;
+  if (under.isValid()) row = static_cast<std::size_t>(under.row());
+  // Released over the entry the drag started on: that was a click.
+  if (from == this && row && selectionModel()->isRowSelected(under.row())) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+  emit dropped(source, std::move(paths), row);
 }
 
 void PaneListView::keyboardSearch(const QString& search) {
@@ -123,6 +185,7 @@ FilePane::FilePane(PaneSide side, const PaneLook& look, QWidget* parent)
   grid->setRowStretch(3, 1);
 
   connect(list_, &PaneListView::entryActivated, this, &FilePane::entryActivated);
+  connect(list_, &PaneListView::dropped, this, &FilePane::dropped);
   connect(list_->horizontalScrollBar(), &QScrollBar::valueChanged, header_,
           &PaneHeader::setScrollOffset);
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,

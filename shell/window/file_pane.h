@@ -13,10 +13,13 @@
 #include <QListView>
 #include <QWidget>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "listing/pane_item.h"
 #include "listing/pane_order.h"
+#include "transfer/drop_handling.h"
 #include "shell/window/pane_delegate.h"
 
 class QComboBox;
@@ -40,9 +43,14 @@ class PaneListView final : public QListView {
 
  signals:
   void entryActivated(int row);
+  // Entries or files were dropped here; `row` is the entry under the drop.
+  void dropped(transfer::DragSource source, std::vector<std::string> paths, std::optional<std::size_t> row);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 };
 
 class FilePane final : public QWidget {
@@ -78,6 +86,8 @@ class FilePane final : public QWidget {
   void maskEntered();
   void maskLeft();
   void selectionChanged();
+  void dropped(transfer::DragSource source, std::vector<std::string> paths,
+               std::optional<std::size_t> row);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -18,6 +18,7 @@
 #include "resources/strings.h"
 #include "session/connection.h"
 #include "session/sound_events.h"
+#include "shell/desktop/desktop_extras.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_icons.h"
@@ -32,14 +33,9 @@ namespace {
 using listing::PaneSide;
 using namespace command;
 
-constexpr int kDoubleClickTransfers = 0;
 constexpr char kOriginalFolder[] = "origdir";
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
-
-bool isFolderKind(std::int32_t kind) {
-  return (kind & (listing::kKindFolder | listing::kKindDrive)) != 0;
-}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -47,16 +43,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   });
 }
 
-transfer::CurrentEntry stampOf(const listing::PaneItem& item) {
-  transfer::CurrentEntry stamp;
-  stamp.kind = item.kind;
-  stamp.year = item.year;
-  stamp.month = item.month;
-  stamp.day = item.day;
-  stamp.hour = item.hour;
-  stamp.minute = item.minute;
-  stamp.size = item.size;
-  return stamp;
+bool isFolderKind(std::int32_t kind) {
+  return (kind & (listing::kKindFolder | listing::kKindDrive)) != 0;
 }
 
 }  // namespace
@@ -65,10 +53,11 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
     : QMainWindow(parent),
       services_(services),
       hooks_(std::move(hooks)),
-      localModel_(PaneSide::kLocal, services.configuration.settings().LSORT),
       localFolder_(platform::currentFolder()),
+      localSortValue_(services.configuration.settings().LSORT),
       remoteSortValue_(services.configuration.settings().RSORT),
-      remote_(services.session, services.userInterface, services.configuration) {
+      engineSide_(services.session, services.userInterface, services.configuration,
+                  platform::currentFolder()) {
   config::ProgramSettings& settings = services_.configuration.settings();
   localLook_ = {listing::ParseColumnStops(services_.configuration.localPaneRectangle()),
                 settings.DateFmt, settings.LONGDATE};
@@ -80,6 +69,22 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
   buildWidgets();
   buildMenuAndAccelerators();
   applyPlacement();
+
+  desktop_ = std::make_unique<DesktopExtras>(
+      DesktopExtras::Services{services_.configuration, services_.userInterface, services_.session.log,
+                              engineSide_.transferContext(),
+                              [this](std::function<void()> work) { engine_.post(std::move(work)); }},
+      this);
+  if (!services_.session.playSound) services_.session.playSound = desktop_->soundHook();
+  engineSide_.setViewSink([this](EngineView view) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, view = std::move(view)]() mutable {
+          --pendingTransfers_;
+          applyView(std::move(view));
+        },
+        Qt::QueuedConnection);
+  });
 
   for (FilePane* pane : {localPane_, remotePane_}) {
     const PaneSide side = pane->side();
@@ -93,22 +98,26 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
       pane->columnsChanged();
     });
     connect(pane, &FilePane::selectionChanged, this, &MainWindow::updateAllButtons);
+    connect(pane, &FilePane::dropped, this,
+            [this, side](transfer::DragSource source, std::vector<std::string> paths,
+                         std::optional<std::size_t> row) { dropCommand(side, source, std::move(paths), row); });
     connect(pane->list(), &QWidget::customContextMenuRequested, this, [this, pane](const QPoint& at) {
       showPaneMenu(*pane, pane->list()->viewport()->mapToGlobal(at));
     });
   }
   connect(localPane_, &FilePane::folderChosen, this,
-          [this](const QString& folder) { enterLocalFolder(folder.toStdString()); });
-  connect(localPane_, &FilePane::maskEntered, this, &MainWindow::listLocalFolder);
+          [this](const QString& folder) { setLocalFolder(folder.toStdString()); });
+  connect(localPane_, &FilePane::maskEntered, this, [this] { setLocalFolder(localFolder_); });
   connect(remotePane_, &FilePane::folderChosen, this, [this](const QString& folder) {
-    postRemote([folder = folder.toStdString()](RemoteSide& remote) { remote.changeFolder(folder); },
-               true);
+    postJob(
+        [folder = folder.toStdString()](EngineSide& engine) { engine.enterRemoteFolder(folder); },
+        Admission::kGuarded);
   });
   connect(remotePane_, &FilePane::maskEntered, this, [this] { dispatchCommand(kRemoteRefresh); });
   connect(remotePane_, &FilePane::maskLeft, this, [this] {
     const std::string mask = remotePane_->maskBox()->text().toStdString();
     if (connected_ && listing::RemoteMaskChangeRedisplays(remoteMask_, mask)) {
-      postRemote([](RemoteSide& remote) { remote.redisplay(); }, true);
+      postJob([](EngineSide& engine) { engine.redisplay(PaneSide::kRemote); }, Admission::kGuarded);
     }
     remoteMask_ = mask;
   });
@@ -118,12 +127,15 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
           [this] { session::watchdogTimerProc(services_.session, session::kWatchdogTimerId); });
   watchdog->start(static_cast<int>(session::kWatchdogIntervalMs));
 
-  listLocalFolder();
+  setLocalFolder(localFolder_);
   refreshModeButtons();
   updateAllButtons();
 }
 
-MainWindow::~MainWindow() { engine_.finish(); }
+MainWindow::~MainWindow() {
+  engine_.finish();
+  desktop_.reset();
+}
 
 FilePane* MainWindow::paneOf(PaneSide side) const {
   return side == PaneSide::kLocal ? localPane_ : remotePane_;
@@ -131,12 +143,8 @@ FilePane* MainWindow::paneOf(PaneSide side) const {
 
 bool MainWindow::commandAvailable(int id) const {
   switch (id) {
-    case kLocalView: case kRemoteView: case kLocalExec: case kRemoteExec:
-    case kLocalDirInfo: case kRemoteDirInfo: case kEditFile:
-    case kLocalMakeFolder: case kLocalDeleteFolder: case kRemoteDeleteFolder:
-    case kLocalDelete: case kRemoteDelete: case kLocalRename: case kLocalMove:
-    case kMenuQuote: case kMenuList: case kMenuNlst: case kUnattendedRun:
-      return false;
+    case kUnattendedRun:
+      return false;  // started only by runUnattended, which has the command line
     case kConnect: case kMenuConnect:
       return connected_ || static_cast<bool>(hooks_.chooseSite);
     case kLogWindow: case kShowLog:
@@ -145,8 +153,6 @@ bool MainWindow::commandAvailable(int id) const {
       return static_cast<bool>(hooks_.showOptions);
     case kAbout: case kMenuAbout:
       return static_cast<bool>(hooks_.showAbout);
-    case kHelp:
-      return static_cast<bool>(hooks_.showHelp);
     case kLocalSort: case kRemoteSort:
       return static_cast<bool>(hooks_.askSortValue);
     default:
@@ -168,32 +174,30 @@ bool MainWindow::dispatchCommand(int id) {
     case kConnect: case kMenuConnect: connectCommand(id); break;
     case kMenuClose: closeConnection(id); break;
     case kCancel: cancelCommand(); break;
-    case kExit: case kCloseWindow: case kCloseSystemMenu:
-      if (engine_.busy() && id != kCloseSystemMenu) closeWhileBusy(id);
-      close();
-      break;
+    case kExit: case kCloseWindow: case kCloseSystemMenu: close(); break;
     case kUpload: case kDownload: transferCommand(id, false); break;
     case kAppendUpload: transferCommand(kUpload, true); break;
     case kAppendDownload: transferCommand(kDownload, true); break;
-    case kLocalChangeFolder: changeFolderCommand(PaneSide::kLocal); break;
-    case kRemoteChangeFolder: changeFolderCommand(PaneSide::kRemote); break;
-    case kLocalRefresh: refreshCommand(PaneSide::kLocal); break;
-    case kRemoteRefresh: refreshCommand(PaneSide::kRemote); break;
+    case kLocalChangeFolder: case kLocalMakeFolder: case kLocalDeleteFolder: case kLocalRefresh:
+    case kLocalDelete: case kLocalRename: case kLocalMove:
+      paneCommand(id, PaneSide::kLocal, false);
+      break;
+    case kRemoteChangeFolder: case kRemoteMakeFolder: case kRemoteDeleteFolder:
+    case kRemoteRefresh: case kRemoteDelete: case kRemoteRename: case kRemoteMove:
+      paneCommand(id, PaneSide::kRemote, true);
+      break;
+    case kChmod: paneCommand(id, PaneSide::kRemote, false); break;
+    case kLocalView: case kLocalExec: fileCommand(id, PaneSide::kLocal); break;
+    case kRemoteView: case kRemoteExec: fileCommand(id, PaneSide::kRemote); break;
+    case kLocalDirInfo: folderInfoCommand(PaneSide::kLocal); break;
+    case kRemoteDirInfo: folderInfoCommand(PaneSide::kRemote); break;
+    case kEditFile: editCommand(); break;
     case kLocalSort: sortCommand(PaneSide::kLocal); break;
     case kRemoteSort: sortCommand(PaneSide::kRemote); break;
-    case kRemoteMakeFolder:
-      postRemote([](RemoteSide& remote) { remote.makeFolder(); }, true);
-      break;
-    case kRemoteRename: case kRemoteMove: case kChmod: {
-      std::vector<std::string> names;
-      for (const SelectedEntry& entry : selectedEntries(*remotePane_, false)) names.push_back(entry.name);
-      postRemote([id, names](RemoteSide& remote) { remote.entryCommand(id, names); }, id != kChmod);
-      break;
-    }
-    case kMenuCwd: case kMenuPwd: case kMenuHelp: case kMenuSyst: case kMenuSite:
-    case kMenuRetr: case kMenuStor:
-      postRemote([id](RemoteSide& remote) { remote.menuCommand(id); }, false,
-                 id == kMenuRetr || id == kMenuStor);
+    case kMenuCwd: case kMenuPwd: case kMenuHelp: case kMenuSyst: case kMenuSite: case kMenuQuote:
+    case kMenuList: case kMenuNlst: case kMenuRetr: case kMenuStor:
+      postJob([id](EngineSide& engine) { engine.menuCommand(id); },
+              id == kMenuRetr || id == kMenuStor ? Admission::kGuarded : Admission::kRefuseWhenBusy);
       break;
     case kDeleteKey: deleteKey(); break;
     case kAscii: setTransferMode('A', false); break;
@@ -207,20 +211,16 @@ bool MainWindow::dispatchCommand(int id) {
       refreshModeButtons();
       break;
     case kAbout: case kMenuAbout: hooks_.showAbout(this); break;
-    case kHelp: hooks_.showHelp(0); break;
+    case kHelp: desktop_->showHelp(0); break;
     default: return false;
   }
   return true;
 }
 
 void MainWindow::connectCommand(int id) {
-  if (transferRunning_) return;
+  if (engineSide_.transferRunning()) return;
   if (connected_) {
     closeConnection(kMenuClose);
-    return;
-  }
-  if (engine_.busy()) {
-    services_.session.log.logMessage(resources::loadString(resources::string_id::kCommandInProgress));
     return;
   }
   if (!hooks_.chooseSite(this)) {
@@ -235,178 +235,212 @@ void MainWindow::connectCommand(int id) {
   remoteMask_ = profile.remoteMask;
   setSortValue(PaneSide::kLocal, configuration.ReadSiteInt(profile.profileName, "LSORT", 1));
   setSortValue(PaneSide::kRemote, configuration.ReadSiteInt(profile.profileName, "RSORT", 1));
-  config::loadFolderHistory(configuration, profile.profileName, config::FolderSide::kLocal,
-                            localHistory_);
+  std::optional<std::filesystem::path> localFolder;
   if (!profile.localFolder.empty()) {
-    enterLocalFolder(equalsIgnoringCase(profile.localFolder, kOriginalFolder)
-                         ? std::filesystem::path(platform::currentFolder())
-                         : std::filesystem::path(profile.localFolder));
+    localFolder = equalsIgnoringCase(profile.localFolder, kOriginalFolder)
+                      ? std::filesystem::path(platform::currentFolder())
+                      : std::filesystem::path(profile.localFolder);
   }
-  listLocalFolder();
   const bool showFolder = id == kConnect;
-  postRemote([showFolder](RemoteSide& remote) { remote.connect(showFolder); }, false);
+  postJob(
+      [showFolder, localFolder](EngineSide& engine) {
+        engine.listLocal(localFolder);
+        engine.connect(showFolder);
+      },
+      Admission::kQueue);
 }
 
 void MainWindow::closeConnection(int id) {
-  if (engine_.busy()) {
-    closeWhileBusy(id);
-    return;
+  static_cast<void>(id);
+  if (engine_.busy() || engineSide_.transferRunning()) {
+    // Close while busy: the running exchange or transfer is cancelled at
+    // once; the disconnect waits only for it to return.
+    session::SessionState& state = services_.session.state;
+    state.retriesLeft = 0;
+    session::requestCancel(services_.session);
+    setWindowTitle(QString::fromLatin1(session::kProgramTitle));
+    buttons_[kConnect]->setText(ControlCaption(kConnect));
   }
-  postRemote([](RemoteSide& remote) { remote.disconnect(); }, false);
-}
-
-void MainWindow::closeWhileBusy(int id) {
-  session::SessionState& state = services_.session.state;
-  state.retriesLeft = 0;
-  session::requestCancel(services_.session);
-  if (closingConnection_) return;
-  closingConnection_ = true;
-  if (transferRunning_) {
-    services_.session.log.logMessagef("! %s", std::string(kAbortingThread).c_str());
-  }
-  setWindowTitle(QString::fromLatin1(session::kProgramTitle));
-  buttons_[kConnect]->setText(ControlCaption(kConnect));
-  if (id == kExit || id == kCloseWindow) return;  // closeEvent sends QUIT
-  postRemote([](RemoteSide& remote) { remote.disconnect(); }, false, false, true);
+  postJob([](EngineSide& engine) { engine.disconnect(); }, Admission::kQueue);
 }
 
 void MainWindow::cancelCommand() {
   session::requestCancel(services_.session);
-  postRemote([](RemoteSide& remote) { remote.cancel(); }, false, false, true);
+  postJob([](EngineSide& engine) { engine.cancel(); }, Admission::kQueue);
+}
+
+void MainWindow::runUnattended(const config::CommandLineValues& values,
+                               std::function<void(UnattendedResult)> done) {
+  postJob(
+      [this, values, done = std::move(done)](EngineSide& engine) {
+        const UnattendedResult result = engine.runUnattended(values, services_.sites);
+        QMetaObject::invokeMethod(
+            this,
+            [this, result, done] {
+              done(result);
+              if (result == UnattendedResult::kStayConnected) {
+                showNormal();
+              } else {
+                close();
+              }
+            },
+            Qt::QueuedConnection);
+      },
+      Admission::kRefuseWhenBusy);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!exiting_) {
     exiting_ = true;
     if (hooks_.shutDownQuestions) hooks_.shutDownQuestions();
-    if (engine_.busy()) {
+    if (engine_.busy() || engineSide_.transferRunning()) {
       services_.session.state.retriesLeft = 0;
       session::requestCancel(services_.session);
-      if (transferRunning_ && !closingConnection_) {
-        services_.session.log.logMessagef("! %s", std::string(kAbortingThread).c_str());
-      }
     }
-    engine_.post([this] { remote_.disconnect(); });
+    // The engine stops a running transfer ("Aborting thread.") and sends QUIT.
+    engine_.post([this] { engineSide_.shutDown(); });
     hide();
     engine_.finish();
+    desktop_->shutDown();
   }
   event->accept();
+}
+
+listing::Selection MainWindow::selectionOf(PaneSide side) const {
+  listing::Selection selection;
+  for (const int row : paneOf(side)->selectedRows()) selection.push_back(static_cast<std::size_t>(row));
+  return selection;
 }
 
 void MainWindow::transferCommand(int id, bool append) {
   const bool upload = id == kUpload;
   const Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
   const bool invertPrompt = modifiers & (Qt::ControlModifier | Qt::ShiftModifier);
-  const std::vector<SelectedEntry> entries =
-      selectedEntries(upload ? *localPane_ : *remotePane_, true);
-  postRemote(
-      [upload, append, invertPrompt, entries](RemoteSide& remote) {
-        remote.invertPrompt(invertPrompt);
-        if (entries.empty()) {
-          remote.menuCommand(upload ? kMenuStor : kMenuRetr);
-        } else if (upload) {
-          remote.upload(entries, append);
-        } else {
-          remote.download(entries, append);
+  const listing::Selection selection = selectionOf(upload ? PaneSide::kLocal : PaneSide::kRemote);
+  ++pendingTransfers_;
+  const bool posted = postJob(
+      [this, upload, selection, append, invertPrompt](EngineSide& engine) {
+        if (!engine.startTransfer(upload, selection, append, invertPrompt)) {
+          QMetaObject::invokeMethod(this, [this] { --pendingTransfers_; }, Qt::QueuedConnection);
         }
       },
-      true, true);
+      Admission::kGuarded);
+  if (!posted) --pendingTransfers_;
 }
 
-std::vector<SelectedEntry> MainWindow::selectedEntries(const FilePane& pane, bool filesOnly) const {
-  std::vector<SelectedEntry> entries;
-  for (const listing::PaneItem* item : pane.selectedItems()) {
-    if (item->isParent() || (filesOnly && isFolderKind(item->kind))) continue;
-    std::string name(item->name());
-    if (pane.side() == PaneSide::kLocal) name = (localFolder_ / name).string();
-    entries.push_back({std::move(name), stampOf(*item)});
-  }
-  return entries;
+void MainWindow::dropCommand(PaneSide target, transfer::DragSource source,
+                             std::vector<std::string> paths, std::optional<std::size_t> row) {
+  transfer::Drop drop;
+  drop.target = target == PaneSide::kLocal ? transfer::DropTarget::kLocalPane
+                                           : transfer::DropTarget::kRemotePane;
+  drop.source = source;
+  drop.paths = std::move(paths);
+  drop.entryUnderPoint = row;
+  listing::Selection selection;
+  if (source == transfer::DragSource::kLocalPane) selection = selectionOf(PaneSide::kLocal);
+  if (source == transfer::DragSource::kRemotePane) selection = selectionOf(PaneSide::kRemote);
+  // A drop onto the remote pane while a transfer runs is refused by the
+  // drop itself, with its message; the local pane belongs to the transfer.
+  postJob([drop, selection](EngineSide& engine) { engine.drop(drop, selection); },
+          target == PaneSide::kLocal ? Admission::kLocal : Admission::kQueue);
+}
+
+void MainWindow::paneCommand(int id, PaneSide side, bool guarded) {
+  const listing::Selection selection = selectionOf(side);
+  postJob([id, selection](EngineSide& engine) { engine.paneCommand(id, selection); },
+          guarded ? Admission::kGuarded : (side == PaneSide::kLocal ? Admission::kLocal
+                                                                    : Admission::kRefuseWhenBusy));
 }
 
 void MainWindow::activateEntry(PaneSide side, int row) {
   const FilePane* pane = paneOf(side);
   if (row < 0 || row >= pane->model()->rowCount()) return;
-  const listing::PaneItem& item = pane->model()->item(row);
+  const listing::Selection selection{static_cast<std::size_t>(row)};
   const std::int32_t doubleClick = services_.configuration.settings().DBLCLK;
-  if (side == PaneSide::kLocal) {
-    if (isFolderKind(item.kind)) {
-      enterLocalFolder(localFolder_ / std::string(item.name()));
-    } else if (doubleClick == kDoubleClickTransfers) {
-      dispatchCommand(kUpload);
-    }
+  const bool folder = isFolderKind(pane->model()->item(row).kind);
+  const bool link = pane->model()->item(row).kind == listing::kKindLink;
+  // Only a folder (or a remote link) may be entered; anything else goes
+  // straight to the double-click setting.
+  if (!folder && !(link && side == PaneSide::kRemote)) {
+    if (doubleClick == 0) dispatchCommand(side == PaneSide::kLocal ? kUpload : kDownload);
+    if (doubleClick == 1) dispatchCommand(side == PaneSide::kLocal ? kLocalView : kRemoteView);
     return;
   }
-  const std::string name(item.name());
-  const bool folder = isFolderKind(item.kind);
-  const bool link = item.kind == listing::kKindLink;
-  if (!folder && !link) {
-    if (doubleClick == kDoubleClickTransfers) dispatchCommand(kDownload);
-    return;
-  }
-  const bool transferLink = link && doubleClick == kDoubleClickTransfers;
-  const SelectedEntry entry{name, stampOf(item)};
-  postRemote(
-      [name, transferLink, entry](RemoteSide& remote) {
-        if (!remote.changeFolder(name) && transferLink) remote.download({entry}, false);
+  postJob(
+      [this, side, selection, doubleClick](EngineSide& engine) {
+        if (engine.openEntry(side, selection) || doubleClick == 2) return;
+        // A link the server would not enter is a file.
+        QMetaObject::invokeMethod(
+            this, [this, doubleClick] { dispatchCommand(doubleClick == 0 ? kDownload : kRemoteView); },
+            Qt::QueuedConnection);
       },
-      true, transferLink);
+      side == PaneSide::kLocal ? Admission::kLocal : Admission::kGuarded);
 }
 
-void MainWindow::changeFolderCommand(PaneSide side) {
-  const FilePane* pane = paneOf(side);
-  const std::vector<const listing::PaneItem*> selected = pane->selectedItems();
-  if (!selected.empty() && (isFolderKind(selected.front()->kind) ||
-                            (side == PaneSide::kRemote && selected.front()->kind == listing::kKindLink))) {
-    const std::string name(selected.front()->name());
-    if (side == PaneSide::kLocal) {
-      enterLocalFolder(localFolder_ / name);
-    } else {
-      postRemote([name](RemoteSide& remote) { remote.changeFolder(name); }, true);
-    }
-    return;
+void MainWindow::fileCommand(int id, PaneSide side) {
+  const bool execute = id == kLocalExec || id == kRemoteExec;
+  const desktop::FileAction action = execute ? desktop::FileAction::kExecute : desktop::FileAction::kView;
+  const bool ctrlHeld = QApplication::keyboardModifiers() & Qt::ControlModifier;
+  std::vector<desktop::SelectedEntry> entries;
+  for (const listing::PaneItem* item : paneOf(side)->selectedItems()) {
+    entries.push_back({std::string(item->name()), item->kind});
   }
-  if (side == PaneSide::kRemote) {
-    postRemote([](RemoteSide& remote) { remote.menuCommand(kMenuCwd); }, true);
-    return;
-  }
-  std::string folder;
-  if (services_.userInterface.inputBox(&folder, "Enter local folder name:", 180) && !folder.empty()) {
-    enterLocalFolder(localFolder_ / folder);
-  }
-}
-
-void MainWindow::refreshCommand(PaneSide side) {
   if (side == PaneSide::kLocal) {
-    if (localPane_->maskBox()->text().isEmpty()) localPane_->maskBox()->setText(QStringLiteral("*.*"));
-    listLocalFolder();
+    const desktop::SelectionOutcome outcome =
+        desktop_->viewOrExecuteLocal(localFolder_, entries, action, ctrlHeld);
+    if (outcome.changeFolderTo) setLocalFolder(localFolder_ / *outcome.changeFolderTo);
+    else if (outcome.refreshLocal) setLocalFolder(localFolder_);
     return;
   }
-  postRemote([](RemoteSide& remote) { remote.refresh(); }, true);
+  DesktopExtras* desktop = desktop_.get();
+  postJob(
+      [desktop, entries, action, ctrlHeld, this](EngineSide& engine) {
+        const desktop::SelectionOutcome outcome = desktop->viewOrExecuteRemote(
+            services_.session.state.controlSocket, entries, action, ctrlHeld);
+        if (outcome.refreshRemote) engine.redisplay(PaneSide::kRemote);
+        if (outcome.refreshLocal) engine.listLocal();
+      },
+      Admission::kGuarded);
+}
+
+void MainWindow::folderInfoCommand(PaneSide side) {
+  if (side == PaneSide::kLocal) {
+    desktop_->showLocalFolderInfo(localFolder_);
+  } else {
+    postJob([](EngineSide& engine) { engine.menuCommand(kMenuList); }, Admission::kGuarded);
+  }
+}
+
+void MainWindow::editCommand() {
+  const std::vector<const listing::PaneItem*> selected = remotePane_->selectedItems();
+  if (selected.size() != 1) return;
+  const desktop::SelectedEntry entry{std::string(selected.front()->name()), selected.front()->kind};
+  const bool ctrlHeld = QApplication::keyboardModifiers() & Qt::ControlModifier;
+  DesktopExtras* desktop = desktop_.get();
+  const std::string folder = remoteFolder_;
+  postJob([desktop, entry, folder, ctrlHeld](EngineSide&) { desktop->editRemoteFile(entry, folder, ctrlHeld); },
+          Admission::kRefuseWhenBusy);
 }
 
 void MainWindow::headerCommand(PaneSide side, listing::HeaderClick click) {
-  const std::int32_t current = side == PaneSide::kLocal ? localModel_.sortValue() : remoteSortValue_;
+  const std::int32_t current = side == PaneSide::kLocal ? localSortValue_ : remoteSortValue_;
   setSortValue(side, listing::SortValueAfterClick(current, click, side));
 }
 
 void MainWindow::sortCommand(PaneSide side) {
-  const std::int32_t current = side == PaneSide::kLocal ? localModel_.sortValue() : remoteSortValue_;
+  const std::int32_t current = side == PaneSide::kLocal ? localSortValue_ : remoteSortValue_;
   if (const auto chosen = hooks_.askSortValue(this, current, side)) setSortValue(side, *chosen);
 }
 
 void MainWindow::setSortValue(PaneSide side, std::int32_t sortValue) {
-  if (side == PaneSide::kLocal) {
-    localModel_.setSortValue(sortValue);
-    localPane_->setItems(localModel_.items());
-    return;
-  }
-  remoteSortValue_ = sortValue;
-  std::vector<listing::PaneItem> items = remotePane_->model()->items();
+  (side == PaneSide::kLocal ? localSortValue_ : remoteSortValue_) = sortValue;
+  // The view's copy is reordered at once; the engine's at its next job.
+  FilePane* pane = paneOf(side);
+  std::vector<listing::PaneItem> items = pane->model()->items();
   std::stable_sort(items.begin(), items.end(), [sortValue](const auto& a, const auto& b) {
     return listing::ComparePaneItems(a, b, sortValue) < 0;
   });
-  remotePane_->setItems(std::move(items));
+  pane->setItems(std::move(items));
 }
 
 void MainWindow::deleteKey() {
@@ -434,8 +468,8 @@ void MainWindow::refreshModeButtons() {
 
 std::vector<MenuEntry> MainWindow::paneMenu(PaneSide side) const {
   const std::vector<const listing::PaneItem*> selected = paneOf(side)->selectedItems();
-  PaneSelection selection{side, static_cast<int>(selected.size()),
-                          selected.size() == 1 && isFolderKind(selected.front()->kind)};
+  const PaneSelection selection{side, static_cast<int>(selected.size()),
+                                selected.size() == 1 && isFolderKind(selected.front()->kind)};
   return PaneMenuEntries(selection);
 }
 
@@ -467,33 +501,14 @@ void MainWindow::runMenu(QMenu& menu, const QPoint& globalPosition) {
   }
 }
 
-void MainWindow::setLocalFolder(const std::filesystem::path& folder) { enterLocalFolder(folder); }
-
-bool MainWindow::enterLocalFolder(const std::filesystem::path& folder) {
-  std::error_code error;
-  const std::filesystem::path target = std::filesystem::weakly_canonical(
-      folder.is_absolute() ? folder : localFolder_ / folder, error);
-  if (error || !std::filesystem::is_directory(target, error)) return false;
-  localFolder_ = target;
-  listLocalFolder();
-  return true;
+void MainWindow::setLocalFolder(const std::filesystem::path& folder) {
+  postJob([folder](EngineSide& engine) { engine.listLocal(folder); }, Admission::kLocal);
 }
 
-void MainWindow::listLocalFolder() {
-  const config::ProgramSettings& settings = services_.configuration.settings();
-  listing::LocalListingOptions options;
-  options.maskText = localPane_->maskBox()->text().toStdString();
-  options.longDir = settings.LONGDIR != 0;
-  options.nameRules = remoteSetup().nameRules;
-  listing::ShowLocalFolder(localFolder_, options, localModel_, localHistory_);
-  localPane_->setItems(localModel_.items());
-  localPane_->setFolderHistory(localHistory_.entries());
-}
-
-RemoteSetup MainWindow::remoteSetup() const {
+EngineSetup MainWindow::engineSetup() const {
   config::Configuration& configuration = services_.configuration;
   const config::ProgramSettings& settings = configuration.settings();
-  RemoteSetup setup;
+  EngineSetup setup;
   setup.transfer.receiveBlockSize = settings.RBP;
   setup.transfer.sendBlockSize = settings.SBP;
   setup.transfer.keepTimes = settings.PROTIMES != 0;
@@ -507,57 +522,63 @@ RemoteSetup MainWindow::remoteSetup() const {
   setup.transferMode = static_cast<char>(settings.MODE);
   setup.automaticMode = settings.AMODE != 0;
   setup.hash = settings.HASH != 0;
-  setup.bytesPerSecond = settings.tranrate == 1;
   setup.prompt = settings.PROMPT != 0;
   setup.doUpdate = settings.DOUPDATE != 0;
+  setup.verifyDelete = settings.VRFYDEL != 0;
   setup.retain = settings.RETAIN != 0;
-  setup.sortValue = remoteSortValue_;
-  setup.remoteMask = remotePane_ ? remotePane_->maskBox()->text().toStdString() : std::string();
-  setup.localFolder = localFolder_;
+  setup.longDir = settings.LONGDIR != 0;
+  setup.localSortValue = localSortValue_;
+  setup.remoteSortValue = remoteSortValue_;
+  setup.localMask = localPane_->maskBox()->text().toStdString();
+  setup.remoteMask = remotePane_->maskBox()->text().toStdString();
   return setup;
 }
 
-bool MainWindow::postRemote(std::function<void(RemoteSide&)> work, bool guarded, bool transfer,
-                            bool queueWhenBusy) {
-  if (guarded && (transferRunning_ || remote_.transferThreadBusy().isSet())) return false;
-  if (!queueWhenBusy && engine_.busy()) {
-    services_.session.log.logMessage(
-        resources::loadString(resources::string_id::kCommandInProgress));
+bool MainWindow::postJob(std::function<void(EngineSide&)> work, Admission admission) {
+  const bool transferRuns = engineSide_.transferRunning() || engineSide_.transferThreadBusy().isSet();
+  if ((admission == Admission::kGuarded || admission == Admission::kLocal) && transferRuns) return false;
+  if ((admission == Admission::kGuarded || admission == Admission::kRefuseWhenBusy) && engine_.busy()) {
+    services_.session.log.logMessage(resources::loadString(resources::string_id::kCommandInProgress));
     return false;
   }
   ++pendingJobs_;
-  const RemoteSetup setup = remoteSetup();
-  if (transfer) transferRunning_ = true;
   updateAllButtons();
-  engine_.post([this, setup, work = std::move(work), transfer] {
-    remote_.setup(setup);
-    work(remote_);
-    RemoteView view = remote_.takeView();
-    if (transfer) transferRunning_ = false;
+  const EngineSetup setup = engineSetup();
+  engine_.post([this, setup, work = std::move(work)] {
+    engineSide_.setup(setup);
+    work(engineSide_);
+    if (engineSide_.transferRunning()) {
+      // The worker owns the panes now; its own view follows when it ends.
+      QMetaObject::invokeMethod(this, [this] { --pendingJobs_; updateAllButtons(); }, Qt::QueuedConnection);
+      return;
+    }
     QMetaObject::invokeMethod(
-        this, [this, view = std::move(view)]() mutable { applyRemoteView(std::move(view)); },
+        this,
+        [this, view = engineSide_.takeView()]() mutable {
+          --pendingJobs_;
+          applyView(std::move(view));
+        },
         Qt::QueuedConnection);
   });
   return true;
 }
 
-void MainWindow::applyRemoteView(RemoteView view) {
-  --pendingJobs_;
-  remotePane_->setItems(std::move(view.items));
-  remotePane_->setFolderHistory(view.folders);
+void MainWindow::applyView(EngineView view) {
+  localPane_->model()->setFolder(view.localFolder);
+  localPane_->setItems(std::move(view.localItems));
+  localPane_->setFolderHistory(view.localFolders);
+  localFolder_ = view.localFolder;
+  remotePane_->setItems(std::move(view.remoteItems));
+  remotePane_->setFolderHistory(view.remoteFolders);
+  remoteFolder_ = view.remoteFolder;
   connected_ = view.connected;
   if (!connected_) {
-    closingConnection_ = false;
     setWindowTitle(QString::fromLatin1(session::kProgramTitle));
     canMakeFolder_ = canRename_ = canDelete_ = false;
   }
   const std::string_view caption = connected_ ? kCloseCaption : kConnectCaption;
   buttons_[kConnect]->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-  if (view.enterLocalFolder) {
-    enterLocalFolder(*view.enterLocalFolder);
-  } else if (view.localChanged) {
-    listLocalFolder();
-  }
+  if (view.viewFile) desktop_->viewFile(*view.viewFile);
   refreshModeButtons();
   updateAllButtons();
   emit remoteWorkDone();
@@ -573,7 +594,7 @@ void MainWindow::setEnabled(int id, bool enabled) {
 
 void MainWindow::updateAllButtons() {
   if (services_.configuration.settings().HIDBTN) return;
-  const bool busy = transferRunning_;
+  const bool transferRuns = engineSide_.transferRunning();
   const std::size_t local = localPane_->selectedRows().size();
   const std::size_t remote = remotePane_->selectedRows().size();
   setEnabled(kRemoteChangeFolder, connected_);
@@ -585,7 +606,7 @@ void MainWindow::updateAllButtons() {
   setEnabled(kRemoteRename, remote > 0 && canRename_);
   setEnabled(kRemoteExec, remote == 1);
   for (const int id : {kUpload, kDownload, kRemoteRefresh, kRemoteDirInfo}) {
-    setEnabled(id, connected_ && !busy);
+    setEnabled(id, connected_ && !transferRuns);
   }
   for (const int id : {kLocalChangeFolder, kLocalMakeFolder, kLocalRefresh, kLocalDirInfo, kConnect,
                        kCancel, kLogWindow, kHelp, kOptions, kAbout, kExit}) {

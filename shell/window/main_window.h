@@ -4,20 +4,21 @@
 // number (dispatchCommand), whether it comes from a button, the context
 // menu, the window menu or an accelerator.
 //
-// Remote work never runs on the GUI thread: the window posts it as a job to
-// its EngineThread, where RemoteSide runs it against the session, and shows
-// the result when the job has ended. Cancel, Close and Exit act at once from
-// the GUI thread by requesting cancel on the session, which wakes the
-// engine's blocked wait.
+// Pane and remote work never runs on the GUI thread: the window posts it as
+// a job to its EngineThread, where EngineSide runs it against the session and
+// the engine's copies of the panes (selection transfers go on to the transfer
+// worker), and shows the panes when the job has ended. Cancel, Close and Exit
+// act at once from the GUI thread by requesting cancel on the session, which
+// wakes the engine's blocked wait.
 //
 // The window borrows the configuration, the site store, the session and the
 // UserInterface port from the program, which outlive it; it owns its widgets,
-// the engine thread and the remote side. Thread rule: GUI thread, except
+// the desktop extras (View, Exec, DirInfo, Edit, sounds, help), the engine
+// thread and the engine side. Thread rule: GUI thread, except
 // where a member says otherwise.
 #pragma once
 
 #include <QMainWindow>
-#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -36,9 +37,10 @@
 #include "shell/window/context_menu.h"
 #include "shell/window/engine_thread.h"
 #include "shell/window/pane_delegate.h"
-#include "shell/window/remote_side.h"
+#include "shell/window/engine_side.h"
 
 class QAbstractButton;
+class QMenu;
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
@@ -46,6 +48,7 @@ class QSplitter;
 
 namespace ferrix::shell {
 
+class DesktopExtras;
 class FilePane;
 class StatusLines;
 
@@ -66,7 +69,6 @@ struct WindowHooks {
   std::function<void()> showLogWindow;
   std::function<void(QWidget* parent)> showOptions;
   std::function<void(QWidget* parent)> showAbout;
-  std::function<void(int topic)> showHelp;
   std::function<std::optional<std::int32_t>(QWidget* parent, std::int32_t current,
                                             listing::PaneSide side)>
       askSortValue;
@@ -87,8 +89,8 @@ class MainWindow final : public QMainWindow {
   bool dispatchCommand(int id);
   bool commandAvailable(int id) const;
 
-  // No remote job runs or waits, and every result has been shown.
-  bool idle() const { return pendingJobs_ == 0; }
+  // No job runs or waits, no transfer runs, and every result has been shown.
+  bool idle() const { return pendingJobs_ == 0 && pendingTransfers_ == 0; }
   bool connected() const { return connected_; }
   // The context menu over the pane's list for its current selection.
   std::vector<MenuEntry> paneMenu(listing::PaneSide side) const;
@@ -96,7 +98,14 @@ class MainWindow final : public QMainWindow {
   FilePane* remotePane() const { return remotePane_; }
   StatusLines* statusLines() const { return statusLines_; }
   const std::filesystem::path& localFolder() const { return localFolder_; }
+  // Makes `folder` the local folder and lists it (on the engine thread).
   void setLocalFolder(const std::filesystem::path& folder);
+  DesktopExtras& desktop() { return *desktop_; }
+  // Command 7654: runs the command-line transfer on the engine thread, then
+  // closes the window unless the run stays connected; `done` hears the
+  // outcome first.
+  void runUnattended(const config::CommandLineValues& values,
+                     std::function<void(UnattendedResult)> done);
 
   // Effects the UserInterface port reports (connected by the program).
   void setTitle(const QString& title);
@@ -125,37 +134,35 @@ class MainWindow final : public QMainWindow {
   // Commands.
   void connectCommand(int id);
   void closeConnection(int id);
-  void closeWhileBusy(int id);
   void cancelCommand();
   void transferCommand(int id, bool append);
   void activateEntry(listing::PaneSide side, int row);
-  void changeFolderCommand(listing::PaneSide side);
-  void refreshCommand(listing::PaneSide side);
+  void paneCommand(int id, listing::PaneSide side, bool guarded);
+  void dropCommand(listing::PaneSide target, transfer::DragSource source,
+                   std::vector<std::string> paths, std::optional<std::size_t> row);
+  void fileCommand(int id, listing::PaneSide side);
+  void folderInfoCommand(listing::PaneSide side);
+  void editCommand();
   void headerCommand(listing::PaneSide side, listing::HeaderClick click);
   void sortCommand(listing::PaneSide side);
   void setSortValue(listing::PaneSide side, std::int32_t sortValue);
   void deleteKey();
-  void setTransferMode(char mode, bool automatic);
+  void setTransferMode(char mode, bool toggleAutomatic);
   void refreshModeButtons();
   void showPaneMenu(FilePane& pane, const QPoint& globalPosition);
-  void showWindowMenu(const QPoint& globalPosition);
-  void runMenu(class QMenu& menu, const QPoint& globalPosition);
+  void runMenu(QMenu& menu, const QPoint& globalPosition);
 
-  // The local side.
-  void listLocalFolder();
-  bool enterLocalFolder(const std::filesystem::path& folder);
-  void localMaskLeft();
-
-  // Remote jobs.
-  RemoteSetup remoteSetup() const;
-  // Posts `work` unless the engine is busy ("Command in progress, ignored")
-  // or, for a guarded command, a transfer runs.
-  // `queueWhenBusy` queues it behind the running job instead.
-  bool postRemote(std::function<void(RemoteSide&)> work, bool guarded, bool transfer = false,
-                  bool queueWhenBusy = false);
-  void applyRemoteView(RemoteView view);
-  // The pane's selected entries but "..": local ones as full paths.
-  std::vector<SelectedEntry> selectedEntries(const FilePane& pane, bool filesOnly) const;
+  // Jobs for the engine thread.
+  EngineSetup engineSetup() const;
+  enum class Admission {
+    kRefuseWhenBusy,  // "Command in progress, ignored" while a job runs
+    kGuarded,         // as above, and ignored while a transfer runs
+    kQueue,           // waits behind the running job
+    kLocal,           // waits behind the running job; ignored while a transfer runs
+  };
+  bool postJob(std::function<void(EngineSide&)> work, Admission admission);
+  void applyView(EngineView view);
+  listing::Selection selectionOf(listing::PaneSide side) const;
 
   void updateAllButtons();
   void setEnabled(int id, bool enabled);
@@ -165,19 +172,18 @@ class MainWindow final : public QMainWindow {
   WindowHooks hooks_;
   PaneLook localLook_;
   PaneLook remoteLook_;
-  listing::PaneModel localModel_;
-  config::MemoryFolderList localHistory_;
   std::filesystem::path localFolder_;
+  std::int32_t localSortValue_ = 1;
   std::int32_t remoteSortValue_ = 1;
   std::string remoteMask_;  // the remote mask as last stored
+  std::string remoteFolder_;
   bool connected_ = false;
   bool canMakeFolder_ = false;
   bool canRename_ = false;
   bool canDelete_ = false;
-  bool closingConnection_ = false;
   bool exiting_ = false;
-  std::atomic<bool> transferRunning_ = false;
   int pendingJobs_ = 0;
+  int pendingTransfers_ = 0;
 
   FilePane* localPane_ = nullptr;
   FilePane* remotePane_ = nullptr;
@@ -190,8 +196,9 @@ class MainWindow final : public QMainWindow {
   QCheckBox* autoButton_ = nullptr;
   std::map<int, QAbstractButton*> buttons_;
 
+  std::unique_ptr<DesktopExtras> desktop_;
   // Declared last: destroyed first, so no job outlives what it uses.
-  RemoteSide remote_;
+  EngineSide engineSide_;
   EngineThread engine_;
 };
 

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "shell/desktop/desktop_extras.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
@@ -202,7 +203,7 @@ void MainWindow::buildMenuAndAccelerators() {
   for (const QKeySequence& keys : {QKeySequence(Qt::Key_F1), QKeySequence(Qt::Key_F2)}) {
     auto* shortcut = new QShortcut(keys, this);
     connect(shortcut, &QShortcut::activated, this, [this] {
-      if (hooks_.showHelp) hooks_.showHelp(kGeneralHelpTopic);
+      desktop_->showHelp(kGeneralHelpTopic);
     });
   }
 }

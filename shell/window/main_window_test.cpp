@@ -52,11 +52,6 @@ class LogLines final : public session::MessageLogObserver {
     return std::any_of(lines_.begin(), lines_.end(),
                        [text](const std::string& line) { return line == text; });
   }
-  bool containsPrefix(std::string_view text) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(lines_.begin(), lines_.end(),
-                       [text](const std::string& line) { return line.starts_with(text); });
-  }
 
  private:
   mutable std::mutex mutex_;
@@ -106,6 +101,7 @@ class MainWindowTest : public ::testing::Test {
     window_->setLocalFolder(local_.path());
     window_->resize(900, 600);
     window_->show();
+    waitIdle();
   }
 
   void connect() {
@@ -202,12 +198,27 @@ TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
 
   write(local_.path() + "/upload.dat", "sent bytes");
   window_->dispatchCommand(kLocalRefresh);
+  waitIdle();
   select(*window_->localPane(), {"upload.dat"});
   window_->findChild<QPushButton*>("command939")->click();
   waitIdle();
   std::ifstream sent(server_.servedFolder() / "upload.dat", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(sent), {}), "sent bytes");
   EXPECT_GE(rowOf(*window_->remotePane(), "upload.dat"), 0) << "the remote pane is listed again";
+}
+
+TEST_F(MainWindowTest, LocalEntriesDroppedOnTheRemotePaneAreSent) {
+  connect();
+  write(local_.path() + "/dragged.txt", "dragged bytes");
+  window_->dispatchCommand(kLocalRefresh);
+  waitIdle();
+  select(*window_->localPane(), {"dragged.txt"});
+  emit window_->remotePane()->dropped(transfer::DragSource::kLocalPane,
+                                      {local_.path() + "/dragged.txt"}, std::nullopt);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return rowOf(*window_->remotePane(), "dragged.txt") >= 0; },
+                              kWaitMs));
+  std::ifstream sent(server_.servedFolder() / "dragged.txt", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(sent), {}), "dragged bytes");
 }
 
 TEST_F(MainWindowTest, CancelStopsALongTransferAndTheWindowStaysUsable) {

@@ -1,5 +1,8 @@
 #include "shell/window/pane_list_model.h"
 
+#include <QMimeData>
+#include <QUrl>
+#include <algorithm>
 #include <utility>
 
 namespace ferrix::shell {
@@ -15,6 +18,37 @@ void PaneListModel::setItems(std::vector<listing::PaneItem> items) {
 
 int PaneListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(items_.size());
+}
+
+Qt::ItemFlags PaneListModel::flags(const QModelIndex& index) const {
+  const Qt::ItemFlags flags = QAbstractListModel::flags(index) | Qt::ItemIsDropEnabled;
+  if (!index.isValid() || item(index.row()).isParent()) return flags;
+  return flags | Qt::ItemIsDragEnabled;
+}
+
+QStringList PaneListModel::mimeTypes() const {
+  return {QStringLiteral("text/uri-list"), QString::fromLatin1(kRemoteEntriesMime)};
+}
+
+QMimeData* PaneListModel::mimeData(const QModelIndexList& indexes) const {
+  QModelIndexList rows = indexes;
+  std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  auto* data = new QMimeData;
+  if (side_ == listing::PaneSide::kLocal) {
+    QList<QUrl> urls;
+    for (const QModelIndex& index : rows) {
+      const std::string name(item(index.row()).name());
+      urls.push_back(QUrl::fromLocalFile(QString::fromStdString((folder_ / name).string())));
+    }
+    data->setUrls(urls);
+  } else {
+    QStringList names;
+    for (const QModelIndex& index : rows) {
+      names.push_back(QString::fromStdString(std::string(item(index.row()).name())));
+    }
+    data->setData(QString::fromLatin1(kRemoteEntriesMime), names.join(QLatin1Char('\n')).toUtf8());
+  }
+  return data;
 }
 
 QVariant PaneListModel::data(const QModelIndex& index, int role) const {

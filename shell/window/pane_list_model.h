@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <filesystem>
 #include <vector>
 
 #include "listing/pane_item.h"
@@ -24,13 +25,26 @@ class PaneListModel final : public QAbstractListModel {
   const std::vector<listing::PaneItem>& items() const { return items_; }
   const listing::PaneItem& item(int row) const { return items_.at(static_cast<std::size_t>(row)); }
 
+  // The folder the local pane shows, for the paths its entries are dragged as.
+  void setFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
+
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // Dragged local entries are file URLs other programs take; remote ones
+  // carry their names under kRemoteEntriesMime.
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::MoveAction; }
+  Qt::DropActions supportedDropActions() const override { return Qt::CopyAction | Qt::MoveAction; }
+
+  static constexpr const char* kRemoteEntriesMime = "application/x-ferrix-remote-entries";
   // The display role is the item's name; the tool-tip role its whole text.
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
   listing::PaneSide side_;
   std::vector<listing::PaneItem> items_;
+  std::filesystem::path folder_;
 };
 
 }  // namespace ferrix::shell

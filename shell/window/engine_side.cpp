@@ -1,0 +1,275 @@
+#include "shell/window/engine_side.h"
+
+#include <utility>
+
+#include "config/firewall_settings.h"
+#include "platform/paths.h"
+#include "session/connection.h"
+#include "session/control_channel.h"
+#include "session/logon.h"
+#include "session/sound_events.h"
+#include "listing/host_detection.h"
+#include "shell/window/window_commands.h"
+#include "transfer/resume_record.h"
+#include "transfer/selection_transfer.h"
+
+namespace ferrix::shell {
+
+namespace {
+
+using listing::PaneSide;
+using namespace command;
+
+void playSound(session::Session& session, int event) {
+  if (session.playSound) session.playSound(event);
+}
+
+std::vector<std::string> entriesOf(const config::MemoryFolderList& list) { return list.entries(); }
+
+}  // namespace
+
+EngineSide::EngineSide(session::Session& session, session::UserInterface& userInterface,
+                       config::Configuration& configuration, std::filesystem::path localFolder)
+    : session_(session),
+      userInterface_(userInterface),
+      configuration_(configuration),
+      status_(userInterface, configuration.settings().HASH != 0,
+              configuration.settings().tranrate == 1),
+      cache_(platform::tempFolder()),
+      rawListing_(platform::tempFolder()),
+      remotePane_(PaneSide::kRemote, 1),
+      localPane_(PaneSide::kLocal, 1),
+      remote_{{session, state_, status_, setup_.transfer, setup_.nameRules, userInterface},
+              cache_,
+              remotePane_,
+              remoteFolders_,
+              transferThreadBusy_,
+              {},
+              {}},
+      local_{localPane_, localFolders_, {}, std::move(localFolder)},
+      batch_{remote_, local_, configuration.iniFile(), setup_.log, batchSettings_, gestures_, {}, {}},
+      worker_(session, transferThreadBusy_) {}
+
+void EngineSide::setup(const EngineSetup& setup) {
+  setup_ = setup;
+  state_.transferMode = setup.transferMode;
+  state_.automaticMode = setup.automaticMode;
+  status_.setHash(setup.hash);
+  remote_.remoteMask = setup.remoteMask;
+  local_.options.maskText = setup.localMask;
+  local_.options.longDir = setup.longDir;
+  local_.options.nameRules = setup.nameRules;
+  batchSettings_.prompt = setup.prompt;
+  batchSettings_.doUpdate = setup.doUpdate;
+  commandSettings_.refreshAfterChange = setup.doUpdate;
+  commandSettings_.verifyDelete = setup.verifyDelete;
+  remotePane_.setSortValue(setup.remoteSortValue);
+  localPane_.setSortValue(setup.localSortValue);
+}
+
+EngineView EngineSide::takeView() {
+  EngineView view;
+  view.localItems = localPane_.items();
+  view.localFolders = entriesOf(localFolders_);
+  view.localFolder = local_.folder;
+  view.remoteItems = remotePane_.items();
+  view.remoteFolders = entriesOf(remoteFolders_);
+  view.remoteFolder = remote_.remoteFolder;
+  view.connected = session_.state.connected != 0;
+  view.viewFile = std::exchange(viewFile_, std::nullopt);
+  return view;
+}
+
+listing::PaneCommands EngineSide::paneCommands() {
+  return {remote_, {localPane_, localFolders_, local_.options, local_.folder}, permissions_,
+          commandSettings_};
+}
+
+bool EngineSide::connect(bool showFolder) {
+  session::SessionState& state = session_.state;
+  listing::ClearListingCache(cache_, remoteFolders_);
+  state.cancelRequested = 0;
+  const config::FirewallSettings firewall = config::readFirewallSettings(configuration_);
+  session::connectWithRetries(session_, [this, &firewall](session::Session& session) {
+    return session::logon(session, userInterface_, firewall);
+  });
+  const bool connected = state.connected != 0 && state.controlSocket != platform::kInvalidSocket;
+  if (connected) {
+    const std::string& folder = state.sessionProfile.remoteFolder;
+    if (!folder.empty()) {
+      session::changeRemoteFolder(session_, userInterface_, state.controlSocket, folder);
+    }
+    if (showFolder) {
+      listing::ShowRemoteFolder(remote_, true);
+      if (setup_.retain) {
+        config::loadFolderHistory(configuration_, state.sessionProfile.profileName,
+                                  config::FolderSide::kRemote, remoteFolders_);
+      }
+    }
+  }
+  playSound(session_, connected ? session::sound_event::kConnected
+                                : session::sound_event::kConnectionFailed);
+  if (connected) afterConnect();
+  return connected;
+}
+
+void EngineSide::afterConnect() {
+  const transfer::ResumeContext resume{
+      session_.state.controlSocket, configuration_.iniFile(), setup_.log,
+      [this](const std::filesystem::path& folder) { listLocal(folder); },
+      [this] { listLocal(); }};
+  transfer::OfferResume(remote_.transfer, resume, session_.state.sessionProfile.profileName);
+}
+
+void EngineSide::disconnect() {
+  worker_.stop();
+  session::SessionState& state = session_.state;
+  state.abortRequested = 1;
+  state.retriesLeft = 0;
+  session::disconnectSession(session_);
+  listing::ClearListingCache(cache_, remoteFolders_);
+  remotePane_.clear();
+  remote_.remoteFolder.clear();
+}
+
+void EngineSide::cancel() {
+  if (!worker_.running()) session::cancelSession(session_);
+}
+
+void EngineSide::shutDown() {
+  disconnect();
+  worker_.join();
+}
+
+bool EngineSide::listLocal(const std::optional<std::filesystem::path>& folder) {
+  if (folder) {
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::weakly_canonical(
+        folder->is_absolute() ? *folder : local_.folder / *folder, error);
+    if (error || !std::filesystem::is_directory(target, error)) return false;
+    local_.folder = target;
+  }
+  listing::ShowLocalFolder(local_.folder, local_.options, localPane_, localFolders_);
+  return true;
+}
+
+void EngineSide::enterRemoteFolder(const std::string& folder) {
+  if (session::changeRemoteFolder(session_, userInterface_, session_.state.controlSocket, folder) ==
+      2) {
+    listing::ShowRemoteFolder(remote_, true);
+  }
+}
+
+void EngineSide::redisplay(PaneSide side) {
+  listing::PaneCommands commands = paneCommands();
+  listing::RedisplayPane(commands, side);
+}
+
+void EngineSide::paneCommand(int id, const listing::Selection& selection) {
+  listing::PaneCommands commands = paneCommands();
+  const PaneSide side = (id == kRemoteChangeFolder || id == kRemoteMakeFolder ||
+                         id == kRemoteDeleteFolder || id == kRemoteRefresh || id == kRemoteDelete ||
+                         id == kRemoteRename || id == kRemoteMove || id == kChmod)
+                            ? PaneSide::kRemote
+                            : PaneSide::kLocal;
+  switch (id) {
+    case kLocalChangeFolder: case kRemoteChangeFolder:
+      listing::changeFolderCommand(commands, side, selection);
+      break;
+    case kLocalMakeFolder: case kRemoteMakeFolder:
+      listing::makeFolderCommand(commands, side);
+      break;
+    case kLocalDeleteFolder: case kRemoteDeleteFolder:
+      listing::deleteFolderCommand(commands, side, selection);
+      break;
+    case kLocalRefresh: case kRemoteRefresh:
+      listing::refreshCommand(commands, side);
+      break;
+    case kLocalDelete: case kRemoteDelete:
+      listing::deleteCommand(commands, side, selection);
+      break;
+    case kLocalRename: case kRemoteRename:
+      listing::renameCommand(commands, side, selection);
+      break;
+    case kLocalMove: case kRemoteMove:
+      listing::moveCommand(commands, side, selection);
+      break;
+    case kChmod:
+      listing::chmodCommand(commands, selection);
+      break;
+    default:
+      break;
+  }
+}
+
+bool EngineSide::openEntry(PaneSide side, const listing::Selection& selection) {
+  listing::PaneCommands commands = paneCommands();
+  return listing::openFolderEntry(commands, side, selection);
+}
+
+void EngineSide::menuCommand(int id) {
+  const int control = session_.state.controlSocket;
+  listing::PaneCommands commands = paneCommands();
+  const listing::MenuTransferFiles files{configuration_.iniFile(), setup_.log};
+  switch (id) {
+    case kMenuCwd:
+      if (session::cwdMenuCommand(session_, userInterface_, control) == 2) {
+        listing::ShowRemoteFolder(remote_, true);
+      }
+      break;
+    case kMenuPwd: session::pwdMenuCommand(session_, control); break;
+    case kMenuHelp: session::helpMenuCommand(session_, control); break;
+    case kMenuSyst: session::systMenuCommand(session_, control); break;
+    case kMenuSite: session::siteMenuCommand(session_, userInterface_, control); break;
+    case kMenuList: viewFile_ = listing::listMenuCommand(remote_, rawListing_); break;
+    case kMenuNlst: viewFile_ = listing::nlstMenuCommand(remote_, rawListing_); break;
+    case kMenuQuote: listing::quoteMenuCommand(remote_, rawListing_); break;
+    case kMenuRetr: listing::retrMenuCommand(commands, files); break;
+    case kMenuStor: listing::storMenuCommand(commands, files); break;
+    default: break;
+  }
+}
+
+bool EngineSide::startTransfer(bool upload, const listing::Selection& selection, bool append,
+                               bool invertPrompt) {
+  gestures_.appendNext = append;
+  gestures_.invertPrompt = invertPrompt;
+  (upload ? batch_.localSelection : batch_.remoteSelection) = selection;
+  batch_.stopRequested = &worker_.stopRequested();
+  return worker_.start([this, upload] {
+    if (upload) {
+      transfer::UploadSelection(batch_);
+    } else {
+      transfer::DownloadSelection(batch_);
+    }
+    if (viewSink_) viewSink_(takeView());
+  });
+}
+
+UnattendedResult EngineSide::runUnattended(const config::CommandLineValues& values,
+                                           config::SiteProfileStore& sites) {
+  UnattendedRun run{session_,
+                    userInterface_,
+                    configuration_,
+                    sites,
+                    remote_.transfer,
+                    [this](session::Session& session) {
+                      return session::logon(session, userInterface_,
+                                            config::readFirewallSettings(configuration_));
+                    },
+                    [this](session::Session& session) {
+                      listing::DetectHostType(session, userInterface_);
+                    }};
+  const UnattendedResult result = RunUnattendedTransfer(run, values);
+  if (result == UnattendedResult::kStayConnected) listing::ShowRemoteFolder(remote_, true);
+  return result;
+}
+
+void EngineSide::drop(const transfer::Drop& drop, const listing::Selection& sourceSelection) {
+  if (drop.source == transfer::DragSource::kLocalPane) batch_.localSelection = sourceSelection;
+  if (drop.source == transfer::DragSource::kRemotePane) batch_.remoteSelection = sourceSelection;
+  batch_.stopRequested = nullptr;
+  transfer::HandleDrop(batch_, drop);
+}
+
+}  // namespace ferrix::shell

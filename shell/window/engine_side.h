@@ -1,0 +1,157 @@
+// EngineSide: everything the window's engine thread works on, and the work
+// itself: connect and disconnect, both panes' listings and their folder and
+// file commands, the menu's FTP commands, drops, and the selection transfers
+// it starts on the transfer worker. It owns the engine's copies of both panes
+// (the window shows copies of them), the listing cache, the transfer state
+// and the transfer worker.
+//
+// Each operation runs to its end on the engine thread (blocking in the
+// engine); the window then reads the result with takeView(). A selection
+// transfer runs on the worker instead and hands its view to the view sink
+// when it ends. The window copies its settings into an EngineSetup when it
+// posts a job, so the engine never reads widgets or the settings record the
+// GUI thread owns.
+//
+// Thread rule: the engine thread, except the worker's batch, which has the
+// panes to itself while TransferThreadBusy is set (the window keeps every
+// pane command away meanwhile); transferThreadBusy() is safe from any thread.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/configuration.h"
+#include "config/command_line.h"
+#include "config/folder_history.h"
+#include "config/site_profile_store.h"
+#include "listing/listing_cache.h"
+#include "listing/pane_commands.h"
+#include "listing/pane_model.h"
+#include "listing/remote_listing.h"
+#include "listing/remote_menu_commands.h"
+#include "session/remote_commands.h"
+#include "session/session_state.h"
+#include "session/user_interface.h"
+#include "shell/unattended_run.h"
+#include "transfer/batch_context.h"
+#include "transfer/drop_handling.h"
+#include "transfer/transfer_context.h"
+#include "transfer/transfer_log.h"
+#include "transfer/transfer_status.h"
+#include "transfer/transfer_worker.h"
+
+namespace ferrix::shell {
+
+// The settings a job runs with, copied on the GUI thread.
+struct EngineSetup {
+  transfer::TransferSettings transfer;
+  transfer::NameRuleSettings nameRules;
+  transfer::TransferLogSettings log;
+  char transferMode = 'I';
+  bool automaticMode = false;
+  bool hash = true;
+  bool prompt = false;
+  bool doUpdate = true;
+  bool verifyDelete = true;
+  bool retain = true;
+  bool longDir = true;
+  std::int32_t localSortValue = 1;
+  std::int32_t remoteSortValue = 1;
+  std::string localMask;
+  std::string remoteMask;
+};
+
+// What the panes show after a job.
+struct EngineView {
+  std::vector<listing::PaneItem> localItems;
+  std::vector<std::string> localFolders;
+  std::filesystem::path localFolder;
+  std::vector<listing::PaneItem> remoteItems;
+  std::vector<std::string> remoteFolders;
+  std::string remoteFolder;
+  bool connected = false;
+  // A raw listing (LIST, NLST) waiting to be shown in the viewer.
+  std::optional<std::string> viewFile;
+};
+
+class EngineSide {
+ public:
+  // The rate unit (tranrate) is taken from the settings here, once.
+  EngineSide(session::Session& session, session::UserInterface& userInterface,
+             config::Configuration& configuration, std::filesystem::path localFolder);
+
+  void setup(const EngineSetup& setup);
+  EngineView takeView();
+  // Where a selection transfer's view goes when it ends (on the worker).
+  void setViewSink(std::function<void(EngineView)> sink) { viewSink_ = std::move(sink); }
+  listing::TransferThreadBusy& transferThreadBusy() { return transferThreadBusy_; }
+  transfer::TransferContext& transferContext() { return remote_.transfer; }
+  bool transferRunning() const { return worker_.running(); }
+
+  // The Connect command from the logon on: retries, the profile's remote
+  // folder, the listing (with `showFolder`), the remote folder history, the
+  // connect sound and the resume offer. Returns whether it is connected.
+  bool connect(bool showFolder);
+  // Stops a running transfer ("Aborting thread."), then sends QUIT and
+  // closes the connection; the remote pane and the listing cache empty.
+  void disconnect();
+  // Cancel while no transfer runs: closes the data connection and flushes.
+  void cancel();
+  // Lists the local folder again; enters `folder` first when given.
+  bool listLocal(const std::optional<std::filesystem::path>& folder = std::nullopt);
+  // The remote folder box: changes into `folder` and shows it.
+  void enterRemoteFolder(const std::string& folder);
+  // Redisplays a pane in its current order and mask, without a new listing.
+  void redisplay(listing::PaneSide side);
+  // A pane command (ChgDir, MkDir, Delete Folder, Refresh, Delete, Rename,
+  // Move, chmod) on `selection`, indices into the pane's items.
+  void paneCommand(int id, const listing::Selection& selection);
+  // Double-click or Enter: a folder is entered (true); otherwise false.
+  bool openEntry(listing::PaneSide side, const listing::Selection& selection);
+  // The "FTP Commands" menu.
+  void menuCommand(int id);
+  // Starts the selection transfer on the worker; false while one runs.
+  bool startTransfer(bool upload, const listing::Selection& selection, bool append, bool invertPrompt);
+  void drop(const transfer::Drop& drop, const listing::Selection& sourceSelection);
+  // The command-line transfer run in the window; a run that ends connected
+  // shows the remote folder it reached.
+  UnattendedResult runUnattended(const config::CommandLineValues& values,
+                                 config::SiteProfileStore& sites);
+  // Exit: stops a running transfer and disconnects.
+  void shutDown();
+
+ private:
+  listing::PaneCommands paneCommands();
+  void afterConnect();
+
+  session::Session& session_;
+  session::UserInterface& userInterface_;
+  config::Configuration& configuration_;
+  EngineSetup setup_;
+  transfer::TransferState state_;
+  transfer::TransferStatus status_;
+  listing::ListingCache cache_;
+  listing::RawListingFile rawListing_;
+  listing::PaneModel remotePane_;
+  config::MemoryFolderList remoteFolders_;
+  listing::PaneModel localPane_;
+  config::MemoryFolderList localFolders_;
+  listing::TransferThreadBusy transferThreadBusy_;
+  listing::RemoteListing remote_;
+  transfer::LocalSide local_;
+  transfer::BatchSettings batchSettings_;
+  transfer::BatchGestures gestures_;
+  transfer::BatchTransfer batch_;
+  listing::PaneCommandSettings commandSettings_;
+  session::RememberedPermissions permissions_;
+  std::optional<std::string> viewFile_;
+  std::function<void(EngineView)> viewSink_;
+  // Declared last: stopped first, while everything its batch uses still lives.
+  transfer::TransferWorker worker_;
+};
+
+}  // namespace ferrix::shell

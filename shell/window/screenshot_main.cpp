@@ -1,0 +1,135 @@
+// ferrix-screenshot: renders the main window offscreen, connected to a local
+// pyftpdlib server that serves a small sample tree, and saves it as a PNG.
+// Usage: ferrix-screenshot output.png [width height]
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QStyleFactory>
+#include <QTest>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "config/scratch_configuration.h"
+#include "config/site_profile_store.h"
+#include "listing/host_detection.h"
+#include "platform/clock.h"
+#include "platform/tcp_socket.h"
+#include "session/connection.h"
+#include "session/message_log.h"
+#include "shell/dialogs/about_box.h"
+#include "shell/dialogs/log_window.h"
+#include "shell/dialogs/sort_dialog.h"
+#include "shell/qt_ui/qt_user_interface.h"
+#include "shell/window/file_pane.h"
+#include "shell/window/main_window.h"
+#include "shell/window/pane_list_model.h"
+#include "shell/window/window_commands.h"
+#include "testing/real_ftp_servers.h"
+#include "testing/scratch_folder.h"
+
+namespace {
+
+using namespace ferrix;
+namespace fs = std::filesystem;
+
+void write(const fs::path& path, std::size_t size, char fill) {
+  std::ofstream(path, std::ios::binary) << std::string(size, fill);
+}
+
+void fillSampleTree(const fs::path& served, const fs::path& local) {
+  for (const char* folder : {"incoming", "pub", "reports"}) fs::create_directories(served / folder);
+  write(served / "README.txt", 1834, 'r');
+  write(served / "release-notes.txt", 12044, 'n');
+  write(served / "ferrix-1.0-source.tar.gz", 1482113, 'z');
+  write(served / "logo.png", 20480, 'p');
+  write(served / "a-name-long-enough-to-be-shortened-in-its-column.dat", 99, 'd');
+  for (const char* folder : {"projects", "downloads"}) fs::create_directories(local / folder);
+  write(local / "notes.txt", 812, 'l');
+  write(local / "budget-2026.xls", 40960, 'b');
+  write(local / "photo.jpg", 230400, 'j');
+}
+
+void selectRow(shell::FilePane& pane, std::string_view name) {
+  const auto& items = pane.model()->items();
+  for (std::size_t row = 0; row < items.size(); ++row) {
+    if (items[row].name() == name) {
+      pane.list()->selectionModel()->select(pane.model()->index(static_cast<int>(row)),
+                                            QItemSelectionModel::Select);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 && argc != 4) {
+    std::fputs("usage: ferrix-screenshot output.png [width height]\n", stderr);
+    return 2;
+  }
+  QApplication application(argc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  const int width = argc == 4 ? std::stoi(argv[2]) : 1100;
+  const int height = argc == 4 ? std::stoi(argv[3]) : 640;
+
+  testing::RealFtpServer server(testing::FtpServerKind::kPyftpdlib);
+  if (!server.startError().empty()) {
+    std::fprintf(stderr, "%s\n", server.startError().c_str());
+    return 1;
+  }
+  testing::ScratchFolder local;
+  fillSampleTree(server.servedFolder(), local.path());
+  testing::ScratchConfiguration configuration;
+  configuration.writeIni("[_config_]\nAUTOSTART=0\nballoon=1\n");
+  configuration->LoadProgramSettings();
+  config::SiteProfileStore sites(*configuration, {});
+  session::MessageLog log;
+  platform::SystemClock clock;
+  platform::SystemResolver resolver;
+  session::Session session(log, clock, resolver);
+  session.onGreetingLine = listing::CheckReplyForHostType;
+  shell::QtUserInterface userInterface(nullptr);
+
+  shell::WindowHooks hooks;
+  hooks.chooseSite = [&](QWidget*) {
+    config::SiteProfile& profile = session.state.sessionProfile;
+    profile.profileName = "demo";
+    profile.hostName = "127.0.0.1";
+    profile.port = server.port();
+    profile.userId = server.login().user;
+    profile.password = server.login().password;
+    profile.localMask = "*.*";
+    return true;
+  };
+  hooks.showAbout = [](QWidget* parent) { shell::showAboutBox(parent); };
+  hooks.askSortValue = [](QWidget* parent, std::int32_t current, listing::PaneSide side) {
+    return shell::askSortValue(parent, current, side);
+  };
+  std::unique_ptr<shell::LogWindow> logWindow;
+  hooks.showLogWindow = [&logWindow] { logWindow->showLogWindow(); };
+  shell::MainWindow window({*configuration, sites, session, userInterface}, std::move(hooks));
+  logWindow = std::make_unique<shell::LogWindow>(log, *configuration, &window);
+  userInterface.setDialogParent(&window);
+  QObject::connect(&userInterface, &shell::QtUserInterface::windowTitleChanged, &window,
+                   &shell::MainWindow::setTitle);
+  QObject::connect(&userInterface, &shell::QtUserInterface::remoteCommandsEnabled, &window,
+                   &shell::MainWindow::enableRemoteCommands);
+  window.setLocalFolder(local.path());
+  window.resize(width, height);
+  window.show();
+  const auto idle = [&window] { return window.idle(); };
+  if (!QTest::qWaitFor(idle, 20000)) return 1;
+  window.dispatchCommand(shell::command::kConnect);
+  if (!QTest::qWaitFor(idle, 20000) || !window.connected()) {
+    std::fputs("the window did not connect to the sample server\n", stderr);
+    return 1;
+  }
+  selectRow(*window.remotePane(), "release-notes.txt");
+  selectRow(*window.localPane(), "notes.txt");
+  QTest::qWait(200);
+  const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]));
+  session::disconnectSession(session);
+  logWindow.reset();
+  return saved ? 0 : 1;
+}
