@@ -21,8 +21,7 @@ namespace ferrix::listing {
 
 // `typed` made absolute against `folder` and lexically normalised (".."
 // steps taken), without a trailing separator.
-std::filesystem::path ResolveTypedPath(const std::filesystem::path& folder,
-                                       std::string_view typed);
+std::filesystem::path ResolveTypedPath(const std::filesystem::path& folder, std::string_view typed);
 
 // The path of the pane entry `name` in `folder`; nothing when the name would
 // leave the folder.

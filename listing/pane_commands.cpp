@@ -168,8 +168,8 @@ bool renameLocalEntries(PaneCommands& commands, const std::vector<Entry>& entrie
 
 bool moveLocalEntries(PaneCommands& commands, const std::vector<Entry>& entries) {
   std::string destination;
-  if (!uiOf(commands).inputBox(&destination, "Please enter the local destination folder:",
-                               kMoveHelpTopic) ||
+  if (!uiOf(commands).inputBox(&destination,
+                               "Please enter the local destination folder:", kMoveHelpTopic) ||
       destination.empty()) {
     return false;
   }
@@ -219,8 +219,8 @@ void askAndChangeFolder(PaneCommands& commands, PaneSide side) {
     }
     return;
   }
-  std::string folder = commands.remote.remoteFolder.substr(
-      0, UserInterface::kMaxFolderChoiceLength);
+  std::string folder =
+      commands.remote.remoteFolder.substr(0, UserInterface::kMaxFolderChoiceLength);
   if (uiOf(commands).askFolderChoice(folder, "Enter remote folder name:", kFolderNameHelpTopic,
                                      commands.remote.cache.folders())) {
     changeRemoteFolderAndShow(commands, folder);
@@ -338,21 +338,19 @@ void deleteCommand(PaneCommands& commands, PaneSide side, const Selection& selec
 
 void renameCommand(PaneCommands& commands, PaneSide side, const Selection& selection) {
   const std::vector<Entry> entries = selectedEntries(paneOf(commands, side), selection);
-  const bool changed =
-      side == PaneSide::kRemote
-          ? session::renameRemoteEntries(sessionOf(commands), uiOf(commands), controlOf(commands),
-                                         namesOf(entries))
-          : renameLocalEntries(commands, entries);
+  const bool changed = side == PaneSide::kRemote
+                           ? session::renameRemoteEntries(sessionOf(commands), uiOf(commands),
+                                                          controlOf(commands), namesOf(entries))
+                           : renameLocalEntries(commands, entries);
   refreshAfterWalk(commands, side, changed);
 }
 
 void moveCommand(PaneCommands& commands, PaneSide side, const Selection& selection) {
   const std::vector<Entry> entries = selectedEntries(paneOf(commands, side), selection);
-  const bool changed =
-      side == PaneSide::kRemote
-          ? session::moveRemoteEntries(sessionOf(commands), uiOf(commands), controlOf(commands),
-                                       namesOf(entries))
-          : moveLocalEntries(commands, entries);
+  const bool changed = side == PaneSide::kRemote
+                           ? session::moveRemoteEntries(sessionOf(commands), uiOf(commands),
+                                                        controlOf(commands), namesOf(entries))
+                           : moveLocalEntries(commands, entries);
   refreshAfterWalk(commands, side, changed);
 }
 

@@ -21,8 +21,8 @@
 namespace ferrix::listing {
 namespace {
 
-using testing::FtpServerKind;
 using ::testing::ElementsAre;
+using testing::FtpServerKind;
 namespace fs = std::filesystem;
 
 class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
@@ -56,8 +56,7 @@ class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
               2);
     session_.state.connected = 1;
     // pyftpdlib serves its folder as the root; vsftpd shows the whole tree.
-    const std::string folder =
-        GetParam() == FtpServerKind::kVsftpd ? served().string() : "/";
+    const std::string folder = GetParam() == FtpServerKind::kVsftpd ? served().string() : "/";
     ASSERT_EQ(session::sendCommand(session_, socket_, "CWD %s", folder.c_str()), 2);
   }
 
@@ -65,14 +64,19 @@ class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
 
   RemoteListing& remote() {
     if (!remote_) {
-      remote_.emplace(RemoteListing{
-          {session_, state_, status_, settings_, nameRules_, ui_}, cache_, pane_, box_, busy_, {}, {}});
+      remote_.emplace(RemoteListing{{session_, state_, status_, settings_, nameRules_, ui_},
+                                    cache_,
+                                    pane_,
+                                    box_,
+                                    busy_,
+                                    {},
+                                    {}});
     }
     return *remote_;
   }
   PaneCommands commands() {
-    return {remote(), {localPane_, localBox_, localOptions_, localFolder_}, permissions_,
-            settings_ui_};
+    return {
+        remote(), {localPane_, localBox_, localOptions_, localFolder_}, permissions_, settings_ui_};
   }
 
   std::vector<std::string> paneNames() const {

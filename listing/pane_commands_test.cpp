@@ -43,14 +43,15 @@ class PaneCommandsTest : public transfer::FileTransferTest {
 
   RemoteListing& remote() {
     if (!remote_) {
-      remote_.emplace(RemoteListing{context(), cache_, remoteItems_, remoteBox_, busy_, "/pub", {}});
+      remote_.emplace(
+          RemoteListing{context(), cache_, remoteItems_, remoteBox_, busy_, "/pub", {}});
     }
     return *remote_;
   }
 
   PaneCommands commands() {
-    return {remote(), {localItems_, localBox_, localOptions_, localFolder_}, permissions_,
-            settings_};
+    return {
+        remote(), {localItems_, localBox_, localOptions_, localFolder_}, permissions_, settings_};
   }
 
   void addRemote(std::int32_t kind, const std::string& name) {

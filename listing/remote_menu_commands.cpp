@@ -89,8 +89,8 @@ std::optional<std::string> nlstMenuCommand(RemoteListing& listing, RawListingFil
 int quoteMenuCommand(RemoteListing& listing, RawListingFile& raw) {
   session::Session& session = listing.transfer.session;
   std::string text;
-  if (!listing.transfer.userInterface.inputBox(&text, "Enter command for remote site:",
-                                               kQuoteHelpTopic)) {
+  if (!listing.transfer.userInterface.inputBox(&text,
+                                               "Enter command for remote site:", kQuoteHelpTopic)) {
     return 0;
   }
   if (!isListingCommand(text)) {
@@ -101,16 +101,15 @@ int quoteMenuCommand(RemoteListing& listing, RawListingFile& raw) {
   listing.pane.clear();
   const std::optional<std::string> path = receiveRaw(listing, raw, text);
   if (!path) return 0;
-  DecodeListingFile(session, *path, listing.remoteFolder, listing.transfer.nameRules,
-                    listing.pane);
+  DecodeListingFile(session, *path, listing.remoteFolder, listing.transfer.nameRules, listing.pane);
   return 2;
 }
 
 int retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
   transfer::TransferContext& transfer = commands.remote.transfer;
   std::string name;
-  if (!transfer.userInterface.inputBox(&name, "Enter remote file name to transfer to local system:",
-                                       kRetrHelpTopic) ||
+  if (!transfer.userInterface.inputBox(
+          &name, "Enter remote file name to transfer to local system:", kRetrHelpTopic) ||
       name.empty()) {
     return 0;
   }
@@ -134,8 +133,8 @@ int retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
 int storMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
   transfer::TransferContext& transfer = commands.remote.transfer;
   std::string name;
-  if (!transfer.userInterface.inputBox(&name, "Enter local file name to transfer to remote site:",
-                                       kStorHelpTopic) ||
+  if (!transfer.userInterface.inputBox(
+          &name, "Enter local file name to transfer to remote site:", kStorHelpTopic) ||
       name.empty()) {
     return 0;
   }
