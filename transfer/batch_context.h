@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "config/folder_history.h"
-#include "listing/pane_commands.h"
 #include "listing/pane_model.h"
 #include "listing/remote_listing.h"
 #include "platform/ini_file.h"
@@ -28,6 +27,16 @@
 #include "transfer/transfer_log.h"
 
 namespace ferrix::transfer {
+
+// The local pane and the folder it shows, which is the current local folder
+// of every transfer. The window lends the same folder and options to the
+// pane commands (listing::LocalPane), so both sides see one local folder.
+struct LocalSide {
+  listing::PaneModel& pane;
+  config::FolderList& folderBox;
+  listing::LocalListingOptions options;
+  std::filesystem::path folder;
+};
 
 struct BatchSettings {
   bool prompt = false;    // PROMPT: ask for each destination name
@@ -47,9 +56,7 @@ struct BatchTransfer {
   static constexpr std::size_t kMaxSelection = 2048;
 
   listing::RemoteListing& remote;
-  // The local pane and the folder it shows, which is the current local
-  // folder of every transfer; shared with the pane commands.
-  listing::LocalPane local;
+  LocalSide& local;
   platform::IniFile& ini;
   const TransferLogSettings& log;
   const BatchSettings& settings;

@@ -104,8 +104,7 @@ class BatchRealServerTest : public ::testing::Test {
                 busy_,
                 {},
                 {}},
-        localFolder_(scratch_.makeFolder("local")),
-        local_{localPane_, localBox_, localOptions_, localFolder_} {
+        local_{localPane_, localBox_, {}, scratch_.makeFolder("local")} {
     session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
     session_.state.sessionProfile.profileName = "Work";
     session_.state.sessionProfile.serverFeatureMask = 0;
@@ -178,9 +177,7 @@ class BatchRealServerTest : public ::testing::Test {
   BatchSettings batchSettings_;
   BatchGestures gestures_;
   listing::RemoteListing remote_;
-  listing::LocalListingOptions localOptions_;
-  fs::path localFolder_;
-  listing::LocalPane local_;
+  LocalSide local_;
   std::vector<int> sounds_;
 };
 

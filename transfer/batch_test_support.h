@@ -42,8 +42,7 @@ class BatchTransferTest : public ScriptedTransferTest {
       : cache_(scratch_.makeFolder("temp")),
         ini_(scratch_ / "FERRIX.INI"),
         remote_{context(), cache_, remotePane_, remoteBox_, busy_, "/pub", {}},
-        localFolder_(scratch_.makeFolder("local")),
-        local_{localPane_, localBox_, localOptions_, localFolder_} {
+        local_{localPane_, localBox_, {}, scratch_.makeFolder("local")} {
     session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
     session_.state.sessionProfile.profileName = "Work";
     session_.state.DetectionDone = 1;
@@ -185,9 +184,7 @@ class BatchTransferTest : public ScriptedTransferTest {
   BatchSettings batchSettings_;
   BatchGestures gestures_;
   listing::RemoteListing remote_;
-  listing::LocalListingOptions localOptions_;
-  std::filesystem::path localFolder_;
-  listing::LocalPane local_;
+  LocalSide local_;
   std::vector<int> sounds_;
   LoggedLines lines_;
   std::uint16_t dataPort_ = 0;
