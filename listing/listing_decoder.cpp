@@ -151,9 +151,10 @@ void DecodeListingFile(session::Session& session, const std::string& path,
   pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   const config::SiteProfile& profile = session.state.sessionProfile;
   const ListingSource source{profile.hostType, remoteFolder, profile.userId};
+  const transfer::AsciiNameList asciiNames = transfer::AsciiNameList::load(nameRules);
   std::vector<PaneItem> items;
   const bool opened = DecodeListingEntries(path, source, [&](const ListingEntry& entry) {
-    if (std::optional<PaneItem> item = MakeRemoteItem(entry, nameRules, profile.timeOffsetHours)) {
+    if (std::optional<PaneItem> item = MakeRemoteItem(entry, asciiNames, profile.timeOffsetHours)) {
       items.push_back(std::move(*item));
     }
   });

@@ -144,20 +144,20 @@ bool MakeLocalItem(const fs::directory_entry& entry, std::int32_t kind, std::uin
 }
 
 void AddLocalEntry(const fs::directory_entry& entry, const LocalListingOptions& options,
-                   const std::string& pattern, PaneModel& pane) {
+                   const std::string& pattern, const transfer::AsciiNameList& asciiNames,
+                   std::vector<PaneItem>& items) {
   std::error_code error;
   PaneItem item;
   if (entry.is_directory(error)) {
-    if (MakeLocalItem(entry, kKindFolder, 0, options.longDir, item)) pane.add(std::move(item));
+    if (MakeLocalItem(entry, kKindFolder, 0, options.longDir, item)) items.push_back(std::move(item));
     return;
   }
   const std::string name = entry.path().filename().string();
   if (!MatchesLocalMask(name, pattern)) return;
   const std::uintmax_t size = entry.file_size(error);
-  const std::int32_t kind =
-      transfer::IsAsciiName(options.nameRules, name) ? kKindTextFile : kKindFile;
+  const std::int32_t kind = asciiNames.matches(name) ? kKindTextFile : kKindFile;
   if (MakeLocalItem(entry, kind, error ? 0 : size, options.longDir, item)) {
-    pane.add(std::move(item));
+    items.push_back(std::move(item));
   }
 }
 
@@ -172,11 +172,14 @@ void ShowLocalFolder(const fs::path& folder, const LocalListingOptions& options,
   std::error_code error;
   fs::directory_iterator entries(folder, error);
   if (error) return;
+  const transfer::AsciiNameList asciiNames = transfer::AsciiNameList::load(options.nameRules);
+  std::vector<PaneItem> items;
   // The non-throwing increment: an entry that fails to read ends the listing
   // instead of escaping as an exception.
   for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-    AddLocalEntry(*entries, options, pattern, pane);
+    AddLocalEntry(*entries, options, pattern, asciiNames, items);
   }
+  pane.addAll(std::move(items));
 }
 
 }  // namespace ferrix::listing

@@ -58,20 +58,20 @@ void ShiftByOffset(PaneItem& item, int offsetHours) {
 }
 
 std::int32_t KindOf(const ListingEntry& entry, std::string_view name,
-                    const transfer::NameRuleSettings& nameRules) {
+                    const transfer::AsciiNameList& asciiNames) {
   if (entry.kind != 0) return entry.kind & 15;
-  return transfer::IsAsciiName(nameRules, name) ? kKindTextFile : kKindFile;
+  return asciiNames.matches(name) ? kKindTextFile : kKindFile;
 }
 
 }  // namespace
 
 std::optional<PaneItem> MakeRemoteItem(const ListingEntry& entry,
-                                       const transfer::NameRuleSettings& nameRules,
+                                       const transfer::AsciiNameList& asciiNames,
                                        int timeOffsetHours) {
   // The decoder terminates the name; the bound keeps a bad record in its array.
   const std::string_view name(entry.name, strnlen(entry.name, sizeof entry.name));
   if (name.empty() || name == "." || name == kParentName) return std::nullopt;
-  PaneItem item = MakeNamedItem(PaneSide::kRemote, KindOf(entry, name, nameRules), name);
+  PaneItem item = MakeNamedItem(PaneSide::kRemote, KindOf(entry, name, asciiNames), name);
   item.year = entry.year;
   item.month = entry.month;
   item.day = entry.day;

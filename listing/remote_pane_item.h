@@ -18,7 +18,7 @@ namespace ferrix::listing {
 // The remote item for `entry`, or nothing for an empty name, "." and "..".
 // `timeOffsetHours` is the site's TIMEOFFSET.
 std::optional<PaneItem> MakeRemoteItem(const ListingEntry& entry,
-                                       const transfer::NameRuleSettings& nameRules,
+                                       const transfer::AsciiNameList& asciiNames,
                                        int timeOffsetHours);
 
 }  // namespace ferrix::listing

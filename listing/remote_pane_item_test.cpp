@@ -24,7 +24,7 @@ transfer::NameRuleSettings TxtOnly() {
 
 TEST(RemoteItem, NamesWithoutAnItemAreSkipped) {
   for (const char* name : {"", ".", ".."}) {
-    EXPECT_FALSE(MakeRemoteItem(EntryNamed(name), TxtOnly(), 0).has_value()) << name;
+    EXPECT_FALSE(MakeRemoteItem(EntryNamed(name), transfer::AsciiNameList::load(TxtOnly()), 0).has_value()) << name;
   }
 }
 
@@ -40,7 +40,7 @@ TEST(RemoteItem, KindKeepsTheServersWordOrFollowsTheAsciiList) {
       {"element", 16, kKindFile},
   };
   for (const Case& c : cases) {
-    const auto item = MakeRemoteItem(EntryNamed(c.name, c.decodedKind), TxtOnly(), 0);
+    const auto item = MakeRemoteItem(EntryNamed(c.name, c.decodedKind), transfer::AsciiNameList::load(TxtOnly()), 0);
     ASSERT_TRUE(item.has_value()) << c.name;
     EXPECT_EQ(item->kind, c.kind) << c.name;
     EXPECT_EQ(item->name(), c.name);
@@ -74,7 +74,7 @@ TEST(RemoteItem, TimeOffsetRollsDaysMonthsAndYears) {
     entry.month = c.month;
     entry.day = c.day;
     entry.hour = c.hour;
-    const auto item = MakeRemoteItem(entry, TxtOnly(), c.offset);
+    const auto item = MakeRemoteItem(entry, transfer::AsciiNameList::load(TxtOnly()), c.offset);
     ASSERT_TRUE(item.has_value());
     EXPECT_EQ(item->year, c.expectedYear) << c.offset << " " << int{c.day};
     EXPECT_EQ(item->month, c.expectedMonth) << c.offset << " " << int{c.day};
@@ -86,7 +86,7 @@ TEST(RemoteItem, TimeOffsetRollsDaysMonthsAndYears) {
 TEST(RemoteItem, UnterminatedNameStaysInsideItsRecord) {
   ListingEntry entry{};
   std::memset(entry.name, 'n', sizeof entry.name);
-  const auto item = MakeRemoteItem(entry, TxtOnly(), 0);
+  const auto item = MakeRemoteItem(entry, transfer::AsciiNameList::load(TxtOnly()), 0);
   ASSERT_TRUE(item.has_value());
   EXPECT_EQ(item->name().size(), sizeof entry.name);
 }

@@ -28,3 +28,8 @@ fi
 # Then whole transfers: Ferrix against curl, both talking to vsftpd.
 echo "== transfer throughput against curl"
 bench/transfer_vs_curl.sh
+
+# And a remote folder of 100,000 files: Ferrix's listing into the pane model
+# against curl and lftp on the same vsftpd folder.
+echo "== remote folder listing against curl and lftp"
+bench/remote_listing_vs_curl.sh "$dir/bench/ferrix_remote_listing_driver"

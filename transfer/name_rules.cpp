@@ -227,13 +227,22 @@ std::string uniqueName(const std::string& name, bool extensionSplit,
 
 }  // namespace
 
-bool IsAsciiName(const NameRuleSettings& settings, std::string_view name) {
+AsciiNameList AsciiNameList::load(const NameRuleSettings& settings) {
+  AsciiNameList list;
+  list.entries_ = asciiList(settings.asciiListPath);
+  return list;
+}
+
+bool AsciiNameList::matches(std::string_view name) const {
   name = beforeVersion(name);
-  const AsciiList entries = asciiList(settings.asciiListPath);
-  if (!entries) return endsWithLongerNoCase(name, ".TXT");
-  return std::any_of(entries->begin(), entries->end(), [name](const std::string& entry) {
+  if (!entries_) return endsWithLongerNoCase(name, ".TXT");
+  return std::any_of(entries_->begin(), entries_->end(), [name](const std::string& entry) {
     return equalsIgnoringCase(name, entry) || endsWithLongerNoCase(name, entry);
   });
+}
+
+bool IsAsciiName(const NameRuleSettings& settings, std::string_view name) {
+  return AsciiNameList::load(settings).matches(name);
 }
 
 bool ConvertTransferName(const NameRuleSettings& settings, std::string& name,

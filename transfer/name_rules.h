@@ -13,8 +13,10 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ferrix::transfer {
 
@@ -28,8 +30,20 @@ struct NameRuleSettings {
 
 enum class NameDirection { kUpload = 0, kDownload = 1 };
 
-// True when `name` (or a command line ending with a name) is to be
-// transferred as ASCII in automatic mode.
+// The ASCII name list as it stands now, for asking about many names at
+// once (a whole listing) without looking at the file for each.
+class AsciiNameList {
+ public:
+  static AsciiNameList load(const NameRuleSettings& settings);
+  // True when `name` (or a command line ending with a name) is to be
+  // transferred as ASCII in automatic mode.
+  bool matches(std::string_view name) const;
+
+ private:
+  std::shared_ptr<const std::vector<std::string>> entries_;  // none: ".TXT" alone
+};
+
+// AsciiNameList::load(settings).matches(name).
 bool IsAsciiName(const NameRuleSettings& settings, std::string_view name);
 
 // Lower-cases uploads when asked and applies the first matching conversion

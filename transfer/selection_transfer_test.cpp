@@ -264,6 +264,16 @@ TEST_F(SelectionTransferTest, UploadFollowsNoLinkOutOfTheFolderBeingSent) {
                         ": the link leads back into its own folder, skipped"));
 }
 
+TEST_F(SelectionTransferTest, SelectionBeyondTheLimitIsCutAndNotReportedAsDone) {
+  addRemote("..", listing::kKindFolder);
+  connect();
+  BatchTransfer transfer = batch();
+  transfer.remoteSelection.assign(BatchTransfer::kMaxSelection + 1, indexOf(remotePane_, ".."));
+  EXPECT_FALSE(DownloadSelection(transfer));
+  EXPECT_TRUE(wasLogged("! Only the first 2048 selected entries are transferred."));
+  EXPECT_FALSE(soundPlayed(session::sound_event::kTransferSucceeded));
+}
+
 TEST_F(SelectionTransferTest, StartRefusesWhileTheTransferFlagIsHeld) {
   TransferWorker worker(session_, busy_);
   ASSERT_TRUE(busy_.tryAcquire());
