@@ -141,8 +141,9 @@ class EngineSide {
   listing::PaneModel localPane_;
   config::MemoryFolderList localFolders_;
   listing::TransferThreadBusy transferThreadBusy_;
+  listing::LocalListingOptions localOptions_;
+  std::filesystem::path localFolder_;
   listing::RemoteListing remote_;
-  transfer::LocalSide local_;
   transfer::BatchSettings batchSettings_;
   transfer::BatchGestures gestures_;
   transfer::BatchTransfer batch_;
