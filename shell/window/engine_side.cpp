@@ -39,7 +39,7 @@ EngineSide::EngineSide(session::Session& session, session::UserInterface& userIn
       rawListing_(platform::tempFolder()),
       remotePane_(PaneSide::kRemote, 1),
       localPane_(PaneSide::kLocal, 1),
-      localFolder_(std::move(localFolder)),
+      local_{localPane_, localFolders_, {}, std::move(localFolder)},
       remote_{{session, state_, status_, setup_.transfer, setup_.nameRules, userInterface},
               cache_,
               remotePane_,
@@ -48,7 +48,7 @@ EngineSide::EngineSide(session::Session& session, session::UserInterface& userIn
               {},
               {}},
       batch_{remote_,
-             {localPane_, localFolders_, localOptions_, localFolder_},
+             local_,
              configuration.iniFile(),
              setup_.log,
              batchSettings_,
@@ -63,9 +63,9 @@ void EngineSide::setup(const EngineSetup& setup) {
   state_.automaticMode = setup.automaticMode;
   status_.setHash(setup.hash);
   remote_.remoteMask = setup.remoteMask;
-  localOptions_.maskText = setup.localMask;
-  localOptions_.longDir = setup.longDir;
-  localOptions_.nameRules = setup.nameRules;
+  local_.options.maskText = setup.localMask;
+  local_.options.longDir = setup.longDir;
+  local_.options.nameRules = setup.nameRules;
   batchSettings_.prompt = setup.prompt;
   batchSettings_.doUpdate = setup.doUpdate;
   commandSettings_.refreshAfterChange = setup.doUpdate;
@@ -78,7 +78,7 @@ EngineView EngineSide::takeView() {
   EngineView view;
   view.localItems = localPane_.items();
   view.localFolders = entriesOf(localFolders_);
-  view.localFolder = localFolder_;
+  view.localFolder = local_.folder;
   view.remoteItems = remotePane_.items();
   view.remoteFolders = entriesOf(remoteFolders_);
   view.remoteFolder = remote_.remoteFolder;
@@ -88,7 +88,8 @@ EngineView EngineSide::takeView() {
 }
 
 listing::PaneCommands EngineSide::paneCommands() {
-  return {remote_, batch_.local, permissions_, commandSettings_};
+  return {remote_, {local_.pane, local_.folderBox, local_.options, local_.folder}, permissions_,
+          commandSettings_};
 }
 
 bool EngineSide::connect(bool showFolder) {
@@ -151,11 +152,11 @@ bool EngineSide::listLocal(const std::optional<std::filesystem::path>& folder) {
   if (folder) {
     std::error_code error;
     const std::filesystem::path target = std::filesystem::weakly_canonical(
-        folder->is_absolute() ? *folder : localFolder_ / *folder, error);
+        folder->is_absolute() ? *folder : local_.folder / *folder, error);
     if (error || !std::filesystem::is_directory(target, error)) return false;
-    localFolder_ = target;
+    local_.folder = target;
   }
-  listing::ShowLocalFolder(localFolder_, localOptions_, localPane_, localFolders_);
+  listing::ShowLocalFolder(local_.folder, local_.options, localPane_, localFolders_);
   return true;
 }
 

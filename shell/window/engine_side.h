@@ -141,8 +141,9 @@ class EngineSide {
   listing::PaneModel localPane_;
   config::MemoryFolderList localFolders_;
   listing::TransferThreadBusy transferThreadBusy_;
-  listing::LocalListingOptions localOptions_;
-  std::filesystem::path localFolder_;
+  // The local pane with its folder and listing options, shared by the
+  // batches and the pane commands.
+  transfer::LocalSide local_;
   listing::RemoteListing remote_;
   transfer::BatchSettings batchSettings_;
   transfer::BatchGestures gestures_;
