@@ -98,6 +98,5 @@ inline constexpr std::string_view kLocalCaption = "Local System";
 inline constexpr std::string_view kRemoteCaption = "Remote Site";
 inline constexpr std::string_view kConnectCaption = "&Connect";
 inline constexpr std::string_view kCloseCaption = "&Close";
-inline constexpr std::string_view kAbortingThread = "Aborting thread.";
 
 }  // namespace ferrix::shell
