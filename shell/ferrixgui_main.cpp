@@ -18,6 +18,7 @@
 #include "session/connection.h"
 #include "session/logon.h"
 #include "session/message_log.h"
+#include "shell/command_line_actions.h"
 #include "shell/console_user_interface.h"
 #include "shell/unattended_run.h"
 #include "shell/window/desktop_program.h"
@@ -87,35 +88,16 @@ class Program {
  private:
   config::SiteProfile& profile() { return session_.state.sessionProfile; }
 
+  // The console adds the syntax summary to a command-line error.
   config::CommandLineActions actions() {
-    return {[this] {
-              configuration_.LoadProgramSettings();
-              sites_.loadSessionProfile(profile());
-            },
-            [this](const std::string& iniFile) {
-              configuration_.useIniFile(iniFile);
-              sites_.loadSessionProfile(profile());
-            },
-            [this](const std::string& name) {
-              profile() = config::SiteProfile{};
-              profile().profileName = name;
-              sites_.loadProfile(profile());
-            },
-            [this](const std::string& user) { profile().userId = user; },
-            [this](const std::string& password) { profile().password = password; },
-            [this](const std::string& account) { profile().account = account; },
-            [this](std::string_view prompt, int topic) -> std::optional<std::string> {
-              std::string text;
-              if (!console_.inputBox(&text, prompt, topic)) return std::nullopt;
-              return text;
-            },
-            [this](const std::string& message) {
-              console_.messageBox(message, session::kProgramTitle,
-                                  session::UserInterface::Buttons::kOk,
-                                  session::UserInterface::Icon::kError);
-              std::fputs(config::kCommandLineSyntax, stderr);
-              std::fputc('\n', stderr);
-            }};
+    config::CommandLineActions actions =
+        shell::StandardCommandLineActions(configuration_, sites_, profile(), console_);
+    actions.showError = [this, showError = actions.showError](const std::string& message) {
+      showError(message);
+      std::fputs(config::kCommandLineSyntax, stderr);
+      std::fputc('\n', stderr);
+    };
+    return actions;
   }
 
   int runUnattended() {

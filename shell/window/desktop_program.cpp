@@ -21,6 +21,7 @@
 #include "session/connection.h"
 #include "session/message_log.h"
 #include "session/session_state.h"
+#include "shell/command_line_actions.h"
 #include "shell/desktop/desktop_extras.h"
 #include "shell/dialogs/about_box.h"
 #include "shell/dialogs/log_window.h"
@@ -144,32 +145,7 @@ class DesktopProgram {
   config::SiteProfile& profile() { return session_.state.sessionProfile; }
 
   config::CommandLineActions actions() {
-    return {[this] {
-              configuration_.LoadProgramSettings();
-              sites_.loadSessionProfile(profile());
-            },
-            [this](const std::string& iniFile) {
-              configuration_.useIniFile(iniFile);
-              sites_.loadSessionProfile(profile());
-            },
-            [this](const std::string& name) {
-              profile() = config::SiteProfile{};
-              profile().profileName = name;
-              sites_.loadProfile(profile());
-            },
-            [this](const std::string& user) { profile().userId = user; },
-            [this](const std::string& password) { profile().password = password; },
-            [this](const std::string& account) { profile().account = account; },
-            [this](std::string_view prompt, int topic) -> std::optional<std::string> {
-              std::string text;
-              if (!userInterface_.inputBox(&text, prompt, topic)) return std::nullopt;
-              return text;
-            },
-            [this](const std::string& message) {
-              userInterface_.messageBox(message, session::kProgramTitle,
-                                        session::UserInterface::Buttons::kOk,
-                                        session::UserInterface::Icon::kError);
-            }};
+    return StandardCommandLineActions(configuration_, sites_, profile(), userInterface_);
   }
 
   WindowHooks hooks() {
