@@ -92,7 +92,7 @@ class Program {
   config::CommandLineActions actions() {
     config::CommandLineActions actions =
         shell::StandardCommandLineActions(configuration_, sites_, profile(), console_);
-    actions.showError = [this, showError = actions.showError](const std::string& message) {
+    actions.showError = [showError = actions.showError](const std::string& message) {
       showError(message);
       std::fputs(config::kCommandLineSyntax, stderr);
       std::fputc('\n', stderr);
