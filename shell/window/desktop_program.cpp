@@ -11,7 +11,6 @@
 
 #include "config/command_line.h"
 #include "config/configuration.h"
-#include "config/options_pages.h"
 #include "config/site_editor.h"
 #include "config/site_profile_store.h"
 #include "listing/host_detection.h"
@@ -32,6 +31,7 @@
 #include "shell/window/main_window.h"
 #include "shell/window/pane_icons.h"
 #include "shell/window/window_commands.h"
+#include "shell/window/window_options.h"
 
 namespace ferrix::shell {
 
@@ -174,23 +174,9 @@ class DesktopProgram {
   }
 
   void showOptions(QWidget* parent) {
-    config::ProgramSettings& settings = configuration_.settings();
-    OptionsSheetContext context{configuration_,
-                                profile(),
-                                {static_cast<char>(settings.MODE), settings.AMODE != 0},
-                                window_->connected(),
-                                {},
-                                window_->localFolder().string()};
-    context.setTransferMode = [&settings](config::TransferModeSetting mode) {
-      settings.MODE = mode.mode;
-      settings.AMODE = mode.automatic ? 1 : 0;
-    };
-    context.soundSettingsChanged = [this] { window_->desktop().loadSoundSettings(); };
-    context.playSound = [this](int event) {
-      if (session_.playSound) session_.playSound(event);
-    };
-    context.showHelp = [this](int topic) { window_->desktop().showHelp(topic); };
-    OptionsSheet sheet(context, parent);
+    OptionsSheet sheet(MakeOptionsContext({configuration_, session_, *window_,
+                                           [this] { return logWindow_.get(); }}),
+                       parent);
     sheet.exec();
   }
 

@@ -254,6 +254,13 @@ void FilePane::columnsChanged() {
 
 void FilePane::setButtonsShown(bool shown) { buttonColumn_->setVisible(shown); }
 
+void FilePane::setListFont(const QFont& font) {
+  list_->setFont(font);
+  folderBox_->setFont(font);
+  maskBox_->setFont(font);
+  list_->doItemsLayout();
+}
+
 void FilePane::setToolTipsShown(bool shown) {
   header_->setToolTipsShown(shown);
   const int maskId = side_ == PaneSide::kLocal ? kLocalMask : kRemoteMask;

@@ -75,6 +75,9 @@ class FilePane final : public QWidget {
   // The stops changed: the list and the header are laid out again.
   void columnsChanged();
   void setButtonsShown(bool shown);
+  // The list font: the list (its rows take the font's height), the folder
+  // box and the mask box.
+  void setListFont(const QFont& font);
   void setToolTipsShown(bool shown);
 
  signals:

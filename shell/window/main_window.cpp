@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 
 #include "listing/pane_columns.h"
@@ -69,6 +70,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
   buildWidgets();
   buildMenuAndAccelerators();
   applyPlacement();
+  applyListFont();
 
   desktop_ = std::make_unique<DesktopExtras>(
       DesktopExtras::Services{services_.configuration, services_.userInterface, services_.session.log,
@@ -207,8 +209,10 @@ bool MainWindow::dispatchCommand(int id) {
     case kLogWindow: case kShowLog: hooks_.showLogWindow(); break;
     case kOptions: case kMenuOptions:
       hooks_.showOptions(this);
+      QToolTip::hideText();
       applyToolTips();
-      refreshModeButtons();
+      // The sheet may have changed the transfer mode.
+      QMetaObject::invokeMethod(this, [this] { dispatchCommand(kRefreshModes); }, Qt::QueuedConnection);
       break;
     case kAbout: case kMenuAbout: hooks_.showAbout(this); break;
     case kHelp: desktop_->showHelp(0); break;
@@ -441,6 +445,16 @@ void MainWindow::setSortValue(PaneSide side, std::int32_t sortValue) {
     return listing::ComparePaneItems(a, b, sortValue) < 0;
   });
   pane->setItems(std::move(items));
+}
+
+void MainWindow::applySortSettings() {
+  const config::ProgramSettings& settings = services_.configuration.settings();
+  setSortValue(PaneSide::kLocal, settings.LSORT);
+  setSortValue(PaneSide::kRemote, settings.RSORT);
+}
+
+void MainWindow::redecodeRemoteListing() {
+  postJob([](EngineSide& engine) { engine.redisplay(PaneSide::kRemote); }, Admission::kGuarded);
 }
 
 void MainWindow::deleteKey() {

@@ -29,6 +29,7 @@
 
 #include "config/configuration.h"
 #include "config/folder_history.h"
+#include "config/options_pages.h"
 #include "config/site_profile_store.h"
 #include "listing/pane_model.h"
 #include "listing/pane_order.h"
@@ -44,6 +45,7 @@ class QMenu;
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class QSplitter;
 
 namespace ferrix::shell {
@@ -98,6 +100,8 @@ class MainWindow final : public QMainWindow {
   FilePane* remotePane() const { return remotePane_; }
   StatusLines* statusLines() const { return statusLines_; }
   const std::filesystem::path& localFolder() const { return localFolder_; }
+  // The remote folder shown, empty while not connected.
+  const std::string& remoteFolder() const { return remoteFolder_; }
   // Makes `folder` the local folder and lists it (on the engine thread).
   void setLocalFolder(const std::filesystem::path& folder);
   DesktopExtras& desktop() { return *desktop_; }
@@ -106,6 +110,22 @@ class MainWindow final : public QMainWindow {
   // outcome first.
   void runUnattended(const config::CommandLineValues& values,
                      std::function<void(UnattendedResult)> done);
+
+  // What the options change. Where the window, its splitters and its
+  // columns are, for "Save Window Locations"; the starting place again, for
+  // "Reset Window Locations".
+  config::WindowLocations windowLocations() const;
+  void resetWindowLocations();
+  // LAYOUT, BONTOP, HIDBTN or the date form changed: the window is arranged
+  // anew around the same panes, status lines and command row.
+  void relayout();
+  // FONT or the custom font changed: both panes' lists, folder and mask boxes.
+  void applyListFont();
+  // The host type changed while connected: the fetched listing is decoded
+  // again (on the engine thread).
+  void redecodeRemoteListing();
+  // LSORT / RSORT changed: both panes are sorted by them.
+  void applySortSettings();
 
   // Effects the UserInterface port reports (connected by the program).
   void setTitle(const QString& title);
@@ -123,6 +143,7 @@ class MainWindow final : public QMainWindow {
  private:
   // Layout (main_window_layout.cpp).
   void buildWidgets();
+  void arrangeWidgets();
   QWidget* buildTransferButtons();
   QWidget* buildModeButtons();
   QWidget* buildCommandButtons();
@@ -195,6 +216,8 @@ class MainWindow final : public QMainWindow {
   QRadioButton* binaryButton_ = nullptr;
   QCheckBox* autoButton_ = nullptr;
   std::map<int, QAbstractButton*> buttons_;
+  // The command buttons' keys, live only while HIDBTN hides the buttons.
+  std::vector<QShortcut*> hiddenButtonKeys_;
 
   std::unique_ptr<DesktopExtras> desktop_;
   // Declared last: destroyed first, so no job outlives what it uses.

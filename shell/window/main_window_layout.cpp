@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "shell/desktop/desktop_extras.h"
+#include "shell/options/list_font.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
@@ -105,10 +106,21 @@ QWidget* MainWindow::buildCommandButtons() {
 }
 
 void MainWindow::buildWidgets() {
-  const config::ProgramSettings& settings = services_.configuration.settings();
-  const bool alternate = settings.LAYOUT == 1;
   localPane_ = new FilePane(listing::PaneSide::kLocal, localLook_, this);
   remotePane_ = new FilePane(listing::PaneSide::kRemote, remoteLook_, this);
+  statusLines_ = new StatusLines(services_.session.log, this);
+  connect(statusLines_, &StatusLines::doubleClicked, this, [this] { dispatchCommand(kShowLog); });
+  buildCommandButtons();
+  arrangeWidgets();
+}
+
+void MainWindow::arrangeWidgets() {
+  const config::ProgramSettings& settings = services_.configuration.settings();
+  const bool alternate = settings.LAYOUT == 1;
+  const QList<int> paneSizes = paneSplitter_ ? paneSplitter_->sizes() : QList<int>{};
+  const QList<int> logSizes = logSplitter_ ? logSplitter_->sizes() : QList<int>{};
+  paneSplitter_ = nullptr;
+  logSplitter_ = nullptr;
   QWidget* transferButtons = buildTransferButtons();
 
   auto* panes = new QWidget(this);
@@ -133,14 +145,10 @@ void MainWindow::buildWidgets() {
     paneRow->addWidget(paneSplitter_);
   }
 
-  statusLines_ = new StatusLines(services_.session.log, this);
-  connect(statusLines_, &StatusLines::doubleClicked, this, [this] { dispatchCommand(kShowLog); });
-  QWidget* commands = buildCommandButtons();
-
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(6, 6, 6, 6);
-  if (settings.BONTOP) column->addWidget(commands);
+  if (settings.BONTOP) column->addWidget(commandRow_);
   if (alternate) {
     column->addWidget(panes, 1);
     column->addWidget(statusLines_);
@@ -154,13 +162,26 @@ void MainWindow::buildWidgets() {
     logSplitter_->setStretchFactor(1, 0);
     column->addWidget(logSplitter_, 1);
   }
-  if (!settings.BONTOP) column->addWidget(commands);
-  if (settings.HIDBTN) {
-    commands->hide();
-    localPane_->setButtonsShown(false);
-    remotePane_->setButtonsShown(false);
+  if (!settings.BONTOP) column->addWidget(commandRow_);
+  // Moving to another parent hides a widget; the moved ones are shown again.
+  for (QWidget* moved : {static_cast<QWidget*>(localPane_), static_cast<QWidget*>(remotePane_),
+                         static_cast<QWidget*>(statusLines_)}) {
+    moved->show();
+  }
+  const bool buttonsShown = settings.HIDBTN == 0;
+  commandRow_->setVisible(buttonsShown);
+  localPane_->setButtonsShown(buttonsShown);
+  remotePane_->setButtonsShown(buttonsShown);
+  for (QShortcut* keys : hiddenButtonKeys_) keys->setEnabled(!buttonsShown);
+  // The previous arrangement goes with the old central widget; the panes,
+  // the status lines and the command row have moved into the new one.
+  if (QWidget* previous = takeCentralWidget()) {
+    previous->setParent(nullptr);
+    previous->deleteLater();
   }
   setCentralWidget(central);
+  if (paneSplitter_ && paneSizes.size() == 2) paneSplitter_->setSizes(paneSizes);
+  if (logSplitter_ && logSizes.size() == 2) logSplitter_->setSizes(logSizes);
   applyToolTips();
 }
 
@@ -180,31 +201,75 @@ void MainWindow::buildMenuAndAccelerators() {
   // The command buttons' own mnemonics (Alt+C on "&Connect" ...) carry the
   // rest of the accelerators while the buttons are shown; a second shortcut
   // on the same keys would make both ambiguous.
-  std::vector<Accelerator> accelerators{
+  const Accelerator accelerators[] = {
       {QKeySequence(QStringLiteral("<")), kDownload}, {QKeySequence(QStringLiteral(">")), kUpload},
       {QKeySequence(Qt::ALT | Qt::Key_R), kDownload}, {QKeySequence(Qt::ALT | Qt::Key_S), kUpload},
       {QKeySequence(Qt::Key_Delete), kDeleteKey}};
-  if (services_.configuration.settings().HIDBTN) {
-    accelerators.insert(accelerators.end(),
-                        {{QKeySequence(Qt::ALT | Qt::Key_A), kAbout},
-                         {QKeySequence(Qt::ALT | Qt::Key_C), kConnect},
-                         {QKeySequence(Qt::ALT | Qt::Key_H), kHelp},
-                         {QKeySequence(Qt::ALT | Qt::Key_L), kLogWindow},
-                         {QKeySequence(Qt::ALT | Qt::Key_N), kCancel},
-                         {QKeySequence(Qt::ALT | Qt::Key_O), kOptions},
-                         {QKeySequence(Qt::ALT | Qt::Key_X), kExit}});
-  }
-  for (const Accelerator& accelerator : accelerators) {
+  const Accelerator buttonKeys[] = {
+      {QKeySequence(Qt::ALT | Qt::Key_A), kAbout},     {QKeySequence(Qt::ALT | Qt::Key_C), kConnect},
+      {QKeySequence(Qt::ALT | Qt::Key_H), kHelp},      {QKeySequence(Qt::ALT | Qt::Key_L), kLogWindow},
+      {QKeySequence(Qt::ALT | Qt::Key_N), kCancel},    {QKeySequence(Qt::ALT | Qt::Key_O), kOptions},
+      {QKeySequence(Qt::ALT | Qt::Key_X), kExit}};
+  auto addShortcut = [this](const Accelerator& accelerator) {
     auto* shortcut = new QShortcut(accelerator.keys, this);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this,
             [this, id = accelerator.id] { dispatchCommand(id); });
+    return shortcut;
+  };
+  for (const Accelerator& accelerator : accelerators) addShortcut(accelerator);
+  const bool buttonsHidden = services_.configuration.settings().HIDBTN != 0;
+  for (const Accelerator& accelerator : buttonKeys) {
+    QShortcut* shortcut = addShortcut(accelerator);
+    shortcut->setEnabled(buttonsHidden);
+    hiddenButtonKeys_.push_back(shortcut);
   }
   for (const QKeySequence& keys : {QKeySequence(Qt::Key_F1), QKeySequence(Qt::Key_F2)}) {
     auto* shortcut = new QShortcut(keys, this);
     connect(shortcut, &QShortcut::activated, this, [this] {
       desktop_->showHelp(kGeneralHelpTopic);
     });
+  }
+}
+
+void MainWindow::relayout() {
+  const config::ProgramSettings& settings = services_.configuration.settings();
+  for (PaneLook* look : {&localLook_, &remoteLook_}) {
+    look->dateFmt = settings.DateFmt;
+    look->longDate = settings.LONGDATE;
+  }
+  arrangeWidgets();
+  localPane_->columnsChanged();
+  remotePane_->columnsChanged();
+  updateAllButtons();
+  update();
+}
+
+void MainWindow::applyListFont() {
+  const QFont font = listFont(services_.configuration);
+  localPane_->setListFont(font);
+  remotePane_->setListFont(font);
+}
+
+config::WindowLocations MainWindow::windowLocations() const {
+  config::WindowLocations locations;
+  locations.maximized = isMaximized();
+  const QRect frame = geometry();
+  locations.mainWindow = {frame.left(), frame.top(), frame.width(), frame.height()};
+  locations.splitters = {paneSplitter_ ? paneSplitter_->sizes().value(0) : 0,
+                         logSplitter_ ? logSplitter_->sizes().value(0) : 0};
+  locations.localColumns = localLook_.columns.stops;
+  locations.remoteColumns = remoteLook_.columns.stops;
+  return locations;
+}
+
+void MainWindow::resetWindowLocations() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const WindowPlacement placement = DefaultPlacement(desktop.width());
+  setGeometry(placement.left, placement.top, placement.width, placement.height);
+  if (paneSplitter_) {
+    paneSplitter_->setSizes({placement.splitter, std::max(placement.width - placement.splitter, 1)});
   }
 }
 

@@ -21,11 +21,13 @@
 #include "shell/dialogs/about_box.h"
 #include "shell/dialogs/log_window.h"
 #include "shell/dialogs/sort_dialog.h"
+#include "shell/options/options_sheet.h"
 #include "shell/qt_ui/qt_user_interface.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/pane_list_model.h"
 #include "shell/window/window_commands.h"
+#include "shell/window/window_options.h"
 #include "testing/real_ftp_servers.h"
 #include "testing/scratch_folder.h"
 
@@ -108,7 +110,15 @@ int main(int argc, char** argv) {
   };
   std::unique_ptr<shell::LogWindow> logWindow;
   hooks.showLogWindow = [&logWindow] { logWindow->showLogWindow(); };
+  shell::MainWindow* shown = nullptr;
+  hooks.showOptions = [&](QWidget* parent) {
+    shell::OptionsSheet sheet(
+        shell::MakeOptionsContext({*configuration, session, *shown, [&logWindow] { return logWindow.get(); }}),
+        parent);
+    sheet.exec();
+  };
   shell::MainWindow window({*configuration, sites, session, userInterface}, std::move(hooks));
+  shown = &window;
   logWindow = std::make_unique<shell::LogWindow>(log, *configuration, &window);
   userInterface.setDialogParent(&window);
   QObject::connect(&userInterface, &shell::QtUserInterface::windowTitleChanged, &window,
