@@ -1,5 +1,8 @@
 #include "shell/window/engine_side.h"
 
+#include <poll.h>
+#include <sys/socket.h>
+
 #include <utility>
 
 #include "config/firewall_settings.h"
@@ -7,6 +10,7 @@
 #include "session/connection.h"
 #include "session/control_channel.h"
 #include "session/logon.h"
+#include "session/message_log.h"
 #include "session/sound_events.h"
 #include "listing/host_detection.h"
 #include "shell/window/window_commands.h"
@@ -85,6 +89,20 @@ EngineView EngineSide::takeView() {
   view.connected = session_.state.connected != 0;
   view.viewFile = std::exchange(viewFile_, std::nullopt);
   return view;
+}
+
+// A server that died leaves its control connection ended (read at EOF or
+// reset) while the session still counts as connected; without this, Connect
+// would only disconnect and the remote buttons would act on a dead socket.
+void EngineSide::noticeServerGone() {
+  session::SessionState& state = session_.state;
+  if (!state.connected || state.controlSocket == platform::kInvalidSocket) return;
+  pollfd ready{state.controlSocket, POLLIN, 0};
+  if (::poll(&ready, 1, 0) <= 0) return;
+  char byte = 0;
+  if (::recv(state.controlSocket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0) return;
+  session_.log.logMessage("! Connection closed by the server");
+  session::disconnectSession(session_);
 }
 
 listing::PaneCommands EngineSide::paneCommands() {

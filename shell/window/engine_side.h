@@ -86,6 +86,9 @@ class EngineSide {
 
   void setup(const EngineSetup& setup);
   EngineView takeView();
+  // Disconnects when the server has ended the control connection. Engine
+  // thread, with no transfer running.
+  void noticeServerGone();
   // Where a selection transfer's view goes when it ends (on the worker).
   void setViewSink(std::function<void(EngineView)> sink) { viewSink_ = std::move(sink); }
   listing::TransferThreadBusy& transferThreadBusy() { return transferThreadBusy_; }

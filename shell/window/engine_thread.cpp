@@ -23,6 +23,11 @@ bool EngineThread::busy() const {
   return running_ || !jobs_.empty();
 }
 
+bool EngineThread::waitUntilIdle(std::chrono::milliseconds limit) {
+  std::unique_lock lock(mutex_);
+  return jobEnded_.wait_for(lock, limit, [this] { return !running_ && jobs_.empty(); });
+}
+
 void EngineThread::finish() {
   {
     std::lock_guard lock(mutex_);
@@ -44,6 +49,7 @@ void EngineThread::run() {
     job();
     lock.lock();
     running_ = false;
+    jobEnded_.notify_all();
   }
 }
 

@@ -7,10 +7,11 @@
 // here: they request cancel on the session (from the GUI thread), which
 // wakes the job's blocked wait so that it returns promptly.
 //
-// Thread rule: post, busy and stop may be called from any thread but the
-// worker itself (stop from a job would wait for that job).
+// Thread rule: post, busy, waitUntilIdle and finish may be called from any
+// thread but the worker itself (finish from a job would wait for that job).
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -30,6 +31,8 @@ class EngineThread {
   bool post(std::function<void()> job);
   // A job runs or waits to run.
   bool busy() const;
+  // Waits at most `limit` until no job runs or waits; true when none does.
+  bool waitUntilIdle(std::chrono::milliseconds limit);
   // Runs the jobs already queued, refuses new ones, then joins.
   void finish();
 
@@ -38,6 +41,7 @@ class EngineThread {
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
+  std::condition_variable jobEnded_;
   std::deque<std::function<void()>> jobs_;
   bool running_ = false;
   bool stopping_ = false;

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <chrono>
 
 #include "listing/pane_columns.h"
 #include "listing/pane_order.h"
@@ -35,6 +36,9 @@ using listing::PaneSide;
 using namespace command;
 
 constexpr char kOriginalFolder[] = "origdir";
+// How long Exit lets the engine wait for the server's answer to QUIT before
+// cancelling that wait; the window must go within a blink.
+constexpr std::chrono::milliseconds kShutDownGrace{50};
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -304,6 +308,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // The engine stops a running transfer ("Aborting thread.") and sends QUIT.
     engine_.post([this] { engineSide_.shutDown(); });
     hide();
+    // A server that never answers QUIT must not hold the exit: after a short
+    // grace its wait is cancelled, again until the engine is done, since a
+    // cancel only wakes a wait already in progress.
+    while (!engine_.waitUntilIdle(kShutDownGrace)) session::requestCancel(services_.session);
     engine_.finish();
     desktop_->shutDown();
   }
@@ -566,6 +574,7 @@ bool MainWindow::postJob(std::function<void(EngineSide&)> work, Admission admiss
       QMetaObject::invokeMethod(this, [this] { --pendingJobs_; updateAllButtons(); }, Qt::QueuedConnection);
       return;
     }
+    engineSide_.noticeServerGone();
     QMetaObject::invokeMethod(
         this,
         [this, view = engineSide_.takeView()]() mutable {

@@ -1,0 +1,314 @@
+// The main window wired as the program wires it (the real site dialog, the
+// Qt port's dialogs) against servers that misbehave: one that dies while a
+// listing runs, one that never answers QUIT. Dialogs are answered from a
+// timer, as a person would click them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "config/scratch_configuration.h"
+#include "config/site_editor.h"
+#include "config/site_profile_store.h"
+#include "listing/host_detection.h"
+#include "platform/clock.h"
+#include "platform/tcp_socket.h"
+#include "session/connection.h"
+#include "session/message_log.h"
+#include "shell/dialogs/site_dialog.h"
+#include "shell/qt_ui/qt_user_interface.h"
+#include "shell/window/file_pane.h"
+#include "shell/window/main_window.h"
+#include "shell/window/pane_list_model.h"
+#include "shell/window/window_commands.h"
+#include "testing/real_ftp_servers.h"
+#include "testing/scratch_folder.h"
+#include "testing/scripted_ftp_server.h"
+
+namespace ferrix::shell {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace command;
+using namespace std::chrono_literals;
+
+constexpr int kWaitMs = 20000;
+
+class LogLines final : public session::MessageLogObserver {
+ public:
+  void lineAppended(std::string_view text) override {
+    std::lock_guard lock(mutex_);
+    lines_.emplace_back(text);
+  }
+  void statusLinesChanged(const std::array<std::string, 3>&) override {}
+  bool contains(std::string_view text) const {
+    std::lock_guard lock(mutex_);
+    return std::find(lines_.begin(), lines_.end(), text) != lines_.end();
+  }
+  bool containsStart(std::string_view start) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [start](const std::string& line) { return line.starts_with(start); });
+  }
+  std::string all() const {
+    std::lock_guard lock(mutex_);
+    std::string text;
+    for (const std::string& line : lines_) text += line + "\n";
+    return text;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
+// Runs `answer` on the first modal dialog named `name` that opens within the
+// wait; the dialog's exec() is running when it does. The poll goes with
+// `owner`, so that no test answers the next one's dialogs.
+void answerDialogWhenShown(QObject& owner, const char* name,
+                           std::function<void(QDialog&)> answer) {
+  auto* poll = new QTimer(&owner);
+  auto started = std::make_shared<std::chrono::steady_clock::time_point>(
+      std::chrono::steady_clock::now());
+  QObject::connect(poll, &QTimer::timeout, [poll, name, answer, started] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog && dialog->objectName() == name && dialog->isVisible()) {
+      poll->deleteLater();
+      answer(*dialog);
+    } else if (std::chrono::steady_clock::now() - *started > std::chrono::milliseconds(kWaitMs)) {
+      poll->deleteLater();
+    }
+  });
+  poll->start(20);
+}
+
+class MainWindowFaultTest : public ::testing::Test {
+ protected:
+  MainWindowFaultTest()
+      : sites_(*configuration_, {}),
+        session_(log_, clock_, resolver_),
+        userInterface_(nullptr) {
+    configuration_.writeIni("[_config_]\nAUTOSTART=0\nHASH=0\n");
+    configuration_->LoadProgramSettings();
+    sites_.loadSessionProfile(session_.state.sessionProfile);
+    session_.onGreetingLine = listing::CheckReplyForHostType;
+    log_.addObserver(&lines_);
+  }
+  ~MainWindowFaultTest() override {
+    window_.reset();
+    log_.removeObserver(&lines_);
+  }
+
+  static void write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  // The window with the hooks the program gives it: the real site dialog and
+  // the Qt port.
+  void openWindow() {
+    WindowHooks hooks;
+    hooks.chooseSite = [this](QWidget* parent) {
+      config::SiteEditor editor(*configuration_, sites_, session_.state.sessionProfile);
+      SiteDialog dialog(editor, parent);
+      return dialog.exec() == QDialog::Accepted;
+    };
+    hooks.shutDownQuestions = [this] { userInterface_.shutDown(); };
+    window_ = std::make_unique<MainWindow>(
+        WindowServices{*configuration_, sites_, session_, userInterface_}, std::move(hooks));
+    userInterface_.setDialogParent(window_.get());
+    QObject::connect(&userInterface_, &QtUserInterface::windowTitleChanged, window_.get(),
+                     &MainWindow::setTitle);
+    QObject::connect(&userInterface_, &QtUserInterface::remoteCommandsEnabled, window_.get(),
+                     &MainWindow::enableRemoteCommands);
+    userInterface_.setCancelHandler([this] { session::requestCancel(session_); });
+    window_->setLocalFolder(local_.path());
+    window_->resize(900, 600);
+    window_->show();
+    waitIdle();
+  }
+
+  // Connect, filling the site dialog as a person would and pressing OK.
+  void connectThroughSiteDialog(std::uint16_t port, const testing::FtpLogin& login,
+                                int command = kConnect) {
+    answerDialogWhenShown(dialogAnswers_, "siteDialog", [port, login](QDialog& dialog) {
+      auto* name = dialog.findChild<QComboBox*>("profileName");
+      name->setEditText("loopback");
+      emit name->lineEdit()->editingFinished();
+      dialog.findChild<QLineEdit*>("hostName")->setText("127.0.0.1");
+      dialog.findChild<QLineEdit*>("userId")->setText(QString::fromStdString(login.user));
+      dialog.findChild<QLineEdit*>("password")->setText(QString::fromStdString(login.password));
+      // The port is on the Advanced page, which takes its entries once shown.
+      dialog.findChild<QTabWidget*>("sitePages")->setCurrentIndex(2);
+      dialog.findChild<QLineEdit*>("port")->setText(QString::number(port));
+      dialog.findChild<QDialogButtonBox*>("siteButtons")->button(QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_TRUE(window_->dispatchCommand(command));
+    waitIdle();
+  }
+
+  void waitIdle() { ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, kWaitMs)); }
+
+  QString connectCaption() const { return window_->findChild<QPushButton*>("command9000")->text(); }
+
+  static int rowOf(const FilePane& pane, std::string_view name) {
+    const auto& items = pane.model()->items();
+    for (std::size_t row = 0; row < items.size(); ++row) {
+      if (items[row].name() == name) return static_cast<int>(row);
+    }
+    return -1;
+  }
+
+  static void select(FilePane& pane, std::string_view name) {
+    pane.list()->clearSelection();
+    const int row = rowOf(pane, name);
+    ASSERT_GE(row, 0) << name;
+    pane.list()->selectionModel()->select(pane.model()->index(row), QItemSelectionModel::Select);
+  }
+
+  testing::ScratchConfiguration configuration_;
+  testing::ScratchFolder local_;
+  config::SiteProfileStore sites_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+  QtUserInterface userInterface_;
+  LogLines lines_;
+  QObject dialogAnswers_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+class RealServerFaultTest : public MainWindowFaultTest {
+ protected:
+  RealServerFaultTest() : server_(testing::FtpServerKind::kPyftpdlib) {
+    write(server_.servedFolder() / "readme.txt", "Read me first\r\n");
+    write(server_.servedFolder() / "notes.txt", "Some notes\r\n");
+  }
+
+  void connect() {
+    ASSERT_EQ(server_.startError(), "");
+    openWindow();
+    connectThroughSiteDialog(server_.port(), server_.login());
+    ASSERT_TRUE(window_->connected()) << lines_.all();
+  }
+
+  testing::RealFtpServer server_;
+};
+
+TEST_F(RealServerFaultTest, SiteDialogConnectsAndTheRemoteFolderShows) {
+  connect();
+  EXPECT_GE(rowOf(*window_->remotePane(), "readme.txt"), 0);
+  EXPECT_GE(rowOf(*window_->remotePane(), "notes.txt"), 0);
+  EXPECT_EQ(connectCaption(), "&Close");
+  EXPECT_EQ(session_.state.sessionProfile.port, server_.port());
+}
+
+TEST_F(RealServerFaultTest, DeleteAskedYesRemovesTheFileAndNoKeepsIt) {
+  connect();
+  FilePane& remote = *window_->remotePane();
+
+  select(remote, "notes.txt");
+  answerDialogWhenShown(dialogAnswers_, "DLG_DELETE", [](QDialog& dialog) {
+    dialog.findChild<QPushButton*>("no")->click();
+  });
+  ASSERT_TRUE(window_->dispatchCommand(kRemoteDelete));
+  waitIdle();
+  EXPECT_TRUE(fs::exists(server_.servedFolder() / "notes.txt"));
+  EXPECT_GE(rowOf(remote, "notes.txt"), 0);
+
+  select(remote, "notes.txt");
+  answerDialogWhenShown(dialogAnswers_, "DLG_DELETE", [](QDialog& dialog) {
+    dialog.findChild<QPushButton*>("yes")->click();
+  });
+  ASSERT_TRUE(window_->dispatchCommand(kRemoteDelete));
+  waitIdle();
+  EXPECT_FALSE(fs::exists(server_.servedFolder() / "notes.txt"));
+  EXPECT_LT(rowOf(remote, "notes.txt"), 0);
+  EXPECT_GE(rowOf(remote, "readme.txt"), 0);
+}
+
+// A server that logs the user on and then does what the test scripts.
+class ScriptedServerFaultTest : public MainWindowFaultTest {
+ protected:
+  void scriptLogon() {
+    server_.reply("220 scripted ready")
+        .expectLineStartingWith("USER")
+        .reply("331 password please")
+        .expectLineStartingWith("PASS")
+        .reply("230 logged on");
+  }
+
+  void connect(int command) {
+    server_.start();
+    openWindow();
+    connectThroughSiteDialog(server_.port(), {"ann", "secret"}, command);
+  }
+
+  testing::ScriptedFtpServer server_;
+};
+
+TEST_F(ScriptedServerFaultTest, ServerDyingMidListingLeavesTheWindowUsable) {
+  scriptLogon();
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PWD")
+      .reply("257 \"/\" is the current folder")
+      .expectLine("SYST")
+      .reply("215 UNIX Type: L8")
+      .expectLine("PASV")
+      .reply(testing::passiveReply(dataPort))
+      .acceptData()
+      .expectLine("LIST")
+      .reply("150 listing follows")
+      .sendData("-rw-r--r-- 1 ann staff 10 Jan 01 2026 partial.txt\r\n")
+      .resetConnection()
+      .closeData();
+  connect(kConnect);
+  EXPECT_TRUE(server_.waitUntilDone(5s));
+  EXPECT_EQ(server_.failures(), std::vector<std::string>{}) << lines_.all();
+  EXPECT_EQ(connectCaption(), "&Connect") << lines_.all();
+  EXPECT_FALSE(window_->connected());
+
+  // Still usable: the local side answers.
+  write(local_.path() + "/after.txt", "x");
+  ASSERT_TRUE(window_->dispatchCommand(kLocalRefresh));
+  waitIdle();
+  EXPECT_GE(rowOf(*window_->localPane(), "after.txt"), 0);
+}
+
+TEST_F(ScriptedServerFaultTest, ExitIsPromptWhenQuitIsNeverAnswered) {
+  scriptLogon();
+  server_.expectLine("QUIT").neverAnswer();
+  connect(kMenuConnect);
+  ASSERT_TRUE(window_->connected()) << lines_.all();
+
+  const auto pressed = std::chrono::steady_clock::now();
+  ASSERT_TRUE(window_->dispatchCommand(kExit));
+  EXPECT_LT(std::chrono::steady_clock::now() - pressed, 200ms);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_TRUE(lines_.contains("QUIT"));
+  EXPECT_EQ(server_.failures(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace ferrix::shell
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+  QApplication application(argc, argv);
+  return RUN_ALL_TESTS();
+}
