@@ -74,6 +74,7 @@ TEST_F(FileTransferTest, DownloadWhoseServerDiesBeforeTheCompletionReplyKeepsIts
   EXPECT_NE(ReceiveFile(transfer, files(localPane_), "cut.bin", 1, 1, false, false), 2);
   expectScriptDone();
   EXPECT_EQ(scratch_.read("cut.bin"), "first half");
+  EXPECT_TRUE(logged("! The server did not confirm cut.bin: it may be incomplete"));
   const std::optional<ResumeRecord> record = ReadResumeRecord(ini_, "Work");
   ASSERT_TRUE(record);
   EXPECT_EQ(record->remoteName, "cut.bin");

@@ -30,6 +30,10 @@ namespace strings = resources::string_id;
 
 constexpr int kLocalNameHelpTopic = 630;
 constexpr std::size_t kShortNames = 12;  // when the file system cannot tell
+// The summary line is written when the data connection closes, before the
+// server's word on the file: this says when that word never came.
+constexpr const char* kUnconfirmedFile =
+    "! The server did not confirm %s: it may be incomplete";
 
 std::string_view text(int id) { return resources::loadString(id); }
 
@@ -349,6 +353,9 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
   // Data that arrived without the server's word that the file is complete
   // (the connection died under it) may be a truncated file: the record stays
   // so that the rest can still be fetched.
+  if (transfer.state.transferResult == kTransferred && replyClass != 2) {
+    session.log.logMessagef(kUnconfirmedFile, localName.c_str());
+  }
   if (transfer.state.transferResult == kTransferred && replyClass == 2) {
     ClearResumeRecord(file.ini, site);
     const TransferLogEntry entry{TransferDirection::kReceived,
