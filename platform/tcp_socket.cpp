@@ -142,6 +142,13 @@ long receiveOnce(int socket, void* buffer, std::size_t length, int flags) {
   return received;
 }
 
+bool peerHasClosed(int socket) {
+  pollfd ready{socket, POLLIN, 0};
+  if (::poll(&ready, 1, 0) <= 0) return false;
+  char byte = 0;
+  return ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) <= 0;
+}
+
 bool shutdownSending(int socket) { return ::shutdown(socket, SHUT_WR) == 0 || failWithErrno(); }
 
 bool closeSocket(int socket) { return ::close(socket) == 0 || failWithErrno(); }

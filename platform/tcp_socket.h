@@ -65,6 +65,10 @@ int acceptConnection(BlockingCalls& calls, int listenSocket, std::uint64_t milli
 long sendOnce(int socket, const void* bytes, std::size_t length, int flags);
 long receiveOnce(int socket, void* buffer, std::size_t length, int flags);
 
+// True when the peer has ended the connection (end of stream or reset) and
+// no unread data is waiting; never blocks.
+bool peerHasClosed(int socket);
+
 bool shutdownSending(int socket);
 bool closeSocket(int socket);
 bool setNoDelay(int socket);

@@ -16,7 +16,7 @@ constexpr std::chrono::milliseconds kCancelRepeat{50};
 
 TransferWorker::~TransferWorker() { stop(); }
 
-bool TransferWorker::start(std::function<void()> job) {
+bool TransferWorker::start(std::function<void()> job, std::function<void()> whenEnded) {
   if (!busy_.tryAcquire()) return false;
   // The previous job has released the flag, so its thread is ending.
   if (thread_.joinable()) thread_.join();
@@ -25,16 +25,21 @@ bool TransferWorker::start(std::function<void()> job) {
     const std::lock_guard lock(mutex_);
     running_ = true;
   }
-  thread_ = std::thread([this, job = std::move(job)] { run(job); });
+  thread_ = std::thread(
+      [this, job = std::move(job), whenEnded = std::move(whenEnded)] { run(job, whenEnded); });
   return true;
 }
 
-void TransferWorker::run(const std::function<void()>& job) {
+void TransferWorker::run(const std::function<void()>& job,
+                         const std::function<void()>& whenEnded) {
   job();
   busy_.release();
-  const std::lock_guard lock(mutex_);
-  running_ = false;
-  ended_.notify_all();
+  {
+    const std::lock_guard lock(mutex_);
+    running_ = false;
+    ended_.notify_all();
+  }
+  if (whenEnded) whenEnded();
 }
 
 bool TransferWorker::running() const {

@@ -35,9 +35,11 @@ class TransferWorker {
   TransferWorker(const TransferWorker&) = delete;
   TransferWorker& operator=(const TransferWorker&) = delete;
 
-  // Runs `job` on a new thread with TransferThreadBusy set. Returns false,
+  // Runs `job` on a new thread with TransferThreadBusy set, then
+  // `whenEnded` on the same thread once running() is false and the flag is
+  // released, so that whoever it tells sees the worker idle. Returns false,
   // running nothing, while the flag is already set.
-  bool start(std::function<void()> job);
+  bool start(std::function<void()> job, std::function<void()> whenEnded = {});
 
   // True from start() until the job has returned.
   bool running() const;
@@ -53,7 +55,7 @@ class TransferWorker {
   const std::atomic<bool>& stopRequested() const { return stopRequested_; }
 
  private:
-  void run(const std::function<void()>& job);
+  void run(const std::function<void()>& job, const std::function<void()>& whenEnded);
 
   session::Session& session_;
   listing::TransferThreadBusy& busy_;

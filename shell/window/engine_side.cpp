@@ -1,12 +1,11 @@
 #include "shell/window/engine_side.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
+#include <memory>
 #include <utility>
 
 #include "config/firewall_settings.h"
 #include "platform/paths.h"
+#include "platform/tcp_socket.h"
 #include "session/connection.h"
 #include "session/control_channel.h"
 #include "session/logon.h"
@@ -97,10 +96,7 @@ EngineView EngineSide::takeView() {
 void EngineSide::noticeServerGone() {
   session::SessionState& state = session_.state;
   if (!state.connected || state.controlSocket == platform::kInvalidSocket) return;
-  pollfd ready{state.controlSocket, POLLIN, 0};
-  if (::poll(&ready, 1, 0) <= 0) return;
-  char byte = 0;
-  if (::recv(state.controlSocket, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0) return;
+  if (!platform::peerHasClosed(state.controlSocket)) return;
   session_.log.logMessage("! Connection closed by the server");
   session::disconnectSession(session_);
 }
@@ -261,14 +257,23 @@ bool EngineSide::startTransfer(bool upload, const listing::Selection& selection,
   gestures_.invertPrompt = invertPrompt;
   (upload ? batch_.localSelection : batch_.remoteSelection) = selection;
   batch_.stopRequested = &worker_.stopRequested();
-  return worker_.start([this, upload] {
-    if (upload) {
-      transfer::UploadSelection(batch_);
-    } else {
-      transfer::DownloadSelection(batch_);
-    }
-    if (viewSink_) viewSink_(takeView());
-  });
+  // The view is taken while the worker still owns the panes and handed over
+  // once it is idle, so that the window never sees a finished transfer as
+  // running.
+  auto view = std::make_shared<EngineView>();
+  return worker_.start(
+      [this, upload, view] {
+        if (upload) {
+          transfer::UploadSelection(batch_);
+        } else {
+          transfer::DownloadSelection(batch_);
+        }
+        noticeServerGone();
+        *view = takeView();
+      },
+      [this, view] {
+        if (viewSink_) viewSink_(std::move(*view));
+      });
 }
 
 UnattendedResult EngineSide::runUnattended(const config::CommandLineValues& values,

@@ -87,7 +87,7 @@ class EngineSide {
   void setup(const EngineSetup& setup);
   EngineView takeView();
   // Disconnects when the server has ended the control connection. Engine
-  // thread, with no transfer running.
+  // thread with no transfer running, or the transfer worker at its end.
   void noticeServerGone();
   // Where a selection transfer's view goes when it ends (on the worker).
   void setViewSink(std::function<void(EngineView)> sink) { viewSink_ = std::move(sink); }

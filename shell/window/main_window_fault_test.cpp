@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -239,6 +240,56 @@ TEST_F(RealServerFaultTest, DeleteAskedYesRemovesTheFileAndNoKeepsIt) {
   EXPECT_FALSE(fs::exists(server_.servedFolder() / "notes.txt"));
   EXPECT_LT(rowOf(remote, "notes.txt"), 0);
   EXPECT_GE(rowOf(remote, "readme.txt"), 0);
+}
+
+// vsftpd serves each connection in processes of its own, which the test can
+// kill while a download runs, as if the server had crashed.
+class ServerDyingMidTransferTest : public MainWindowFaultTest {
+ protected:
+  ServerDyingMidTransferTest() : server_(testing::FtpServerKind::kVsftpd) {}
+
+  testing::RealFtpServer server_;
+};
+
+TEST_F(ServerDyingMidTransferTest, TheWindowDisconnectsAndConnectsAgain) {
+  ASSERT_EQ(server_.startError(), "");
+  const fs::path huge = server_.servedFolder() / "huge.bin";
+  { std::ofstream(huge, std::ios::binary); }
+  fs::resize_file(huge, std::uintmax_t{4} << 30);
+  openWindow();
+  connectThroughSiteDialog(server_.port(), server_.login());
+  ASSERT_TRUE(window_->connected()) << lines_.all();
+
+  select(*window_->remotePane(), "huge.bin");
+  ASSERT_TRUE(window_->dispatchCommand(kDownload));
+  const fs::path partial = local_.path() + "/huge.bin";
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        std::error_code error;
+        return fs::file_size(partial, error) > 0 && !error;
+      },
+      kWaitMs));
+  server_.endSessions();
+  waitIdle();
+
+  EXPECT_LT(fs::file_size(partial), std::uintmax_t{4} << 30);
+  EXPECT_TRUE(lines_.contains("! The server did not confirm huge.bin: it may be incomplete"))
+      << lines_.all();
+  EXPECT_TRUE(lines_.contains("! Connection closed by the server")) << lines_.all();
+  EXPECT_EQ(connectCaption(), "&Connect") << lines_.all();
+  EXPECT_FALSE(window_->connected());
+
+  // The broken-off file kept its resume record: the new logon offers it.
+  bool resumeOffered = false;
+  answerDialogWhenShown(dialogAnswers_, "messageBox", [&resumeOffered](QDialog& dialog) {
+    resumeOffered = true;
+    auto& box = static_cast<QMessageBox&>(dialog);
+    box.button(QMessageBox::No)->click();
+  });
+  connectThroughSiteDialog(server_.port(), server_.login());
+  EXPECT_TRUE(window_->connected()) << lines_.all();
+  EXPECT_TRUE(resumeOffered);
+  EXPECT_GE(rowOf(*window_->remotePane(), "huge.bin"), 0);
 }
 
 // A server that logs the user on and then does what the test scripts.
