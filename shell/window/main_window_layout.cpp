@@ -18,6 +18,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <vector>
 
 #include "shell/desktop/desktop_extras.h"
@@ -276,10 +277,20 @@ void MainWindow::resetWindowLocations() {
 void MainWindow::applyPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const WindowPlacement placement =
+  WindowPlacement placement =
       ReadWindowPlacement(services_.configuration.mainWindowPlacement(), desktop.width());
-  setGeometry(placement.left, placement.top, std::max(placement.width, 320),
-              std::max(placement.height, 240));
+  const QRect saved(placement.left, placement.top, std::max(placement.width, 320),
+                    std::max(placement.height, 240));
+  // A position saved on a screen that is gone would open the window out of reach.
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  if (!screens.isEmpty() && std::none_of(screens.begin(), screens.end(), [&saved](const QScreen* s) {
+        return s->availableGeometry().intersects(saved);
+      })) {
+    const WindowPlacement defaults = DefaultPlacement(desktop.width());
+    placement.left = defaults.left;
+    placement.top = defaults.top;
+  }
+  setGeometry(placement.left, placement.top, saved.width(), saved.height());
   if (paneSplitter_ && placement.splitter > 0) {
     paneSplitter_->setSizes({placement.splitter, std::max(placement.width - placement.splitter, 1)});
   }

@@ -249,5 +249,25 @@ TEST_F(WindowOptionsTest, ResetWindowLocationsDeletesTheKeysAndMovesTheWindow) {
   EXPECT_EQ(window_->geometry().height(), 440);
 }
 
+TEST_F(WindowOptionsTest, SavedPositionsLeftOfTheScreenComeBackAndUnreachableOnesDoNot) {
+  struct Case {
+    const char* loc;
+    QPoint topLeft;
+  };
+  const Case cases[] = {
+      {"4294967196,20,900,600,450,300", {-100, 20}},
+      {"4294962296,4294962296,900,600,450,300", {10, 10}},
+  };
+  for (const Case& c : cases) {
+    window_.reset();
+    configuration_.writeIni(std::string("[_config_]\nAUTOSTART=0\nLOC=") + c.loc + "\n");
+    configuration_->LoadProgramSettings();
+    window_ = std::make_unique<MainWindow>(
+        WindowServices{*configuration_, sites_, session_, userInterface_}, WindowHooks{});
+    EXPECT_EQ(window_->geometry().topLeft(), c.topLeft) << c.loc;
+    EXPECT_EQ(window_->geometry().size(), QSize(900, 600)) << c.loc;
+  }
+}
+
 }  // namespace
 }  // namespace ferrix::shell

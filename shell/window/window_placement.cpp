@@ -2,6 +2,8 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <limits>
 
 namespace ferrix::shell {
 
@@ -12,6 +14,24 @@ WindowPlacement DefaultPlacement(int desktopWidth) {
   return placement;
 }
 
+namespace {
+
+// LOC is written with unsigned numbers, so a window left of or above the
+// primary screen is stored as its 32-bit wrap (-10 as 4294967286); both
+// spellings read back as the signed position.
+std::optional<int> positionAt(std::string_view& rest) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
+  if (error != std::errc() || value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::uint32_t>::max()) {
+    return std::nullopt;
+  }
+  rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+}  // namespace
+
 WindowPlacement ReadWindowPlacement(std::optional<std::string_view> loc, int desktopWidth) {
   WindowPlacement placement = DefaultPlacement(desktopWidth);
   if (!loc) return placement;
@@ -19,11 +39,9 @@ WindowPlacement ReadWindowPlacement(std::optional<std::string_view> loc, int des
                                    &placement.height, &placement.splitter, &placement.logSplitter};
   std::string_view rest = *loc;
   for (int* field : fields) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-    if (error != std::errc()) break;
-    *field = value;
-    rest.remove_prefix(static_cast<std::size_t>(end - rest.data()));
+    const std::optional<int> value = positionAt(rest);
+    if (!value) break;
+    *field = *value;
     if (rest.empty() || rest.front() != ',') break;
     rest.remove_prefix(1);
   }

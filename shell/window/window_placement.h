@@ -1,7 +1,9 @@
 // Where the main window opens: LOC holds "left,top,width,height,splitter,
 // sixth" as comma-separated integers, read in order until a value is
-// missing or is not followed by a comma. Values not read keep their defaults: left 10, top 10, five sixths of the
-// desktop's width, height 440, the splitter at half the width.
+// missing or is not followed by a comma. Values not read keep their
+// defaults: left 10, top 10, five sixths of the desktop's width, height 440,
+// the splitter at half the width. A position is read signed or as the 32-bit
+// wrap the unsigned writer makes of a negative one.
 //
 // Thread rule: plain values; safe from any thread.
 #pragma once
