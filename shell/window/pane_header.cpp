@@ -76,6 +76,9 @@ void PaneHeader::paintEvent(QPaintEvent*) {
     QStyleOptionHeader option;
     option.initFrom(this);
     option.rect = sectionRect(section);
+    // A section scrolled out of sight or squeezed to nothing has nothing to
+    // draw, and the style cannot cache an empty picture of it.
+    if (option.rect.isEmpty() || !option.rect.intersects(rect())) continue;
     option.section = section;
     option.textAlignment = section == 3 ? Qt::AlignRight | Qt::AlignVCenter
                                         : (section == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
