@@ -14,13 +14,11 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include "config/scratch_configuration.h"
 #include "config/site_editor.h"
@@ -36,6 +34,7 @@
 #include "shell/window/main_window.h"
 #include "shell/window/pane_list_model.h"
 #include "shell/window/window_commands.h"
+#include "shell/window/window_test_support.h"
 #include "testing/real_ftp_servers.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_ftp_server.h"
@@ -46,36 +45,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace command;
 using namespace std::chrono_literals;
-
-constexpr int kWaitMs = 20000;
-
-class LogLines final : public session::MessageLogObserver {
- public:
-  void lineAppended(std::string_view text) override {
-    std::lock_guard lock(mutex_);
-    lines_.emplace_back(text);
-  }
-  void statusLinesChanged(const std::array<std::string, 3>&) override {}
-  bool contains(std::string_view text) const {
-    std::lock_guard lock(mutex_);
-    return std::find(lines_.begin(), lines_.end(), text) != lines_.end();
-  }
-  bool containsStart(std::string_view start) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(lines_.begin(), lines_.end(),
-                       [start](const std::string& line) { return line.starts_with(start); });
-  }
-  std::string all() const {
-    std::lock_guard lock(mutex_);
-    std::string text;
-    for (const std::string& line : lines_) text += line + "\n";
-    return text;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
+using namespace test_support;
 
 // Runs `answer` on the first modal dialog named `name` that opens within the
 // wait; the dialog's exec() is running when it does. The poll goes with
@@ -165,21 +135,6 @@ class MainWindowFaultTest : public ::testing::Test {
 
   QString connectCaption() const { return window_->findChild<QPushButton*>("command9000")->text(); }
 
-  static int rowOf(const FilePane& pane, std::string_view name) {
-    const auto& items = pane.model()->items();
-    for (std::size_t row = 0; row < items.size(); ++row) {
-      if (items[row].name() == name) return static_cast<int>(row);
-    }
-    return -1;
-  }
-
-  static void select(FilePane& pane, std::string_view name) {
-    pane.list()->clearSelection();
-    const int row = rowOf(pane, name);
-    ASSERT_GE(row, 0) << name;
-    pane.list()->selectionModel()->select(pane.model()->index(row), QItemSelectionModel::Select);
-  }
-
   testing::ScratchConfiguration configuration_;
   testing::ScratchFolder local_;
   config::SiteProfileStore sites_;
@@ -222,7 +177,7 @@ TEST_F(RealServerFaultTest, DeleteAskedYesRemovesTheFileAndNoKeepsIt) {
   connect();
   FilePane& remote = *window_->remotePane();
 
-  select(remote, "notes.txt");
+  selectEntries(remote, {"notes.txt"});
   answerDialogWhenShown(dialogAnswers_, "DLG_DELETE", [](QDialog& dialog) {
     dialog.findChild<QPushButton*>("no")->click();
   });
@@ -231,7 +186,7 @@ TEST_F(RealServerFaultTest, DeleteAskedYesRemovesTheFileAndNoKeepsIt) {
   EXPECT_TRUE(fs::exists(server_.servedFolder() / "notes.txt"));
   EXPECT_GE(rowOf(remote, "notes.txt"), 0);
 
-  select(remote, "notes.txt");
+  selectEntries(remote, {"notes.txt"});
   answerDialogWhenShown(dialogAnswers_, "DLG_DELETE", [](QDialog& dialog) {
     dialog.findChild<QPushButton*>("yes")->click();
   });
@@ -260,15 +215,10 @@ TEST_F(ServerDyingMidTransferTest, TheWindowDisconnectsAndConnectsAgain) {
   connectThroughSiteDialog(server_.port(), server_.login());
   ASSERT_TRUE(window_->connected()) << lines_.all();
 
-  select(*window_->remotePane(), "huge.bin");
+  selectEntries(*window_->remotePane(), {"huge.bin"});
   ASSERT_TRUE(window_->dispatchCommand(kDownload));
   const fs::path partial = local_.path() + "/huge.bin";
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        std::error_code error;
-        return fs::file_size(partial, error) > 0 && !error;
-      },
-      kWaitMs));
+  ASSERT_TRUE(waitUntilFileHasBytes(partial));
   server_.endSessions();
   waitIdle();
 

@@ -10,12 +10,10 @@
 #include <QPushButton>
 #include <QRawFont>
 #include <QTest>
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <mutex>
 
 #include "config/scratch_configuration.h"
 #include "config/site_profile_store.h"
@@ -26,6 +24,7 @@
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_list_model.h"
 #include "shell/window/window_commands.h"
+#include "shell/window/window_test_support.h"
 #include "testing/real_ftp_servers.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
@@ -36,27 +35,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace command;
 using listing::PaneSide;
-
-constexpr int kWaitMs = 20000;
-
-// Every line the log received, for the assertions.
-class LogLines final : public session::MessageLogObserver {
- public:
-  void lineAppended(std::string_view text) override {
-    std::lock_guard lock(mutex_);
-    lines_.emplace_back(text);
-  }
-  void statusLinesChanged(const std::array<std::string, 3>&) override {}
-  bool contains(std::string_view text) const {
-    std::lock_guard lock(mutex_);
-    return std::any_of(lines_.begin(), lines_.end(),
-                       [text](const std::string& line) { return line == text; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
+using namespace test_support;
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -113,29 +92,6 @@ class MainWindowTest : public ::testing::Test {
 
   void waitIdle() { ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, kWaitMs)); }
 
-  static std::vector<std::string> names(const FilePane& pane) {
-    std::vector<std::string> result;
-    for (const listing::PaneItem& item : pane.model()->items()) result.emplace_back(item.name());
-    return result;
-  }
-
-  static int rowOf(const FilePane& pane, std::string_view name) {
-    const auto& items = pane.model()->items();
-    for (std::size_t row = 0; row < items.size(); ++row) {
-      if (items[row].name() == name) return static_cast<int>(row);
-    }
-    return -1;
-  }
-
-  static void select(FilePane& pane, std::initializer_list<std::string_view> entries) {
-    pane.list()->clearSelection();
-    for (const std::string_view name : entries) {
-      const int row = rowOf(pane, name);
-      ASSERT_GE(row, 0) << name;
-      pane.list()->selectionModel()->select(pane.model()->index(row), QItemSelectionModel::Select);
-    }
-  }
-
   // A download of a file big enough to be still running when the test acts.
   void startLongDownload() {
     {
@@ -144,15 +100,9 @@ class MainWindowTest : public ::testing::Test {
     fs::resize_file(server_.servedFolder() / "huge.bin", std::uintmax_t{4} << 30);
     window_->dispatchCommand(kRemoteRefresh);
     waitIdle();
-    select(*window_->remotePane(), {"huge.bin"});
+    selectEntries(*window_->remotePane(), {"huge.bin"});
     ASSERT_TRUE(window_->dispatchCommand(kDownload));
-    const fs::path partial = local_.path() + "/huge.bin";
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-          std::error_code error;
-          return fs::file_size(partial, error) > 0 && !error;
-        },
-        kWaitMs));
+    ASSERT_TRUE(waitUntilFileHasBytes(local_.path() + "/huge.bin"));
   }
 
   testing::RealFtpServer server_;
@@ -171,7 +121,7 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, ConnectListsTheRemoteFolderInItsOrder) {
   connect();
   // The parent first, folders next, then files, by name without regard to case.
-  EXPECT_EQ(names(*window_->remotePane()),
+  EXPECT_EQ(namesIn(*window_->remotePane()),
             (std::vector<std::string>{"..", "docs", "a-large.bin", "b-small.bin", "readme.txt"}));
   EXPECT_EQ(window_->findChild<QPushButton*>("command9000")->text(), "&Close");
 }
@@ -181,7 +131,7 @@ TEST_F(MainWindowTest, DoubleClickEntersAFolderAndParentComesBack) {
   FilePane& remote = *window_->remotePane();
   emit remote.list()->entryActivated(rowOf(remote, "docs"));
   waitIdle();
-  EXPECT_EQ(names(remote), (std::vector<std::string>{"..", "guide.txt"}));
+  EXPECT_EQ(namesIn(remote), (std::vector<std::string>{"..", "guide.txt"}));
   emit remote.list()->entryActivated(rowOf(remote, ".."));
   waitIdle();
   EXPECT_GE(rowOf(remote, "readme.txt"), 0);
@@ -189,7 +139,7 @@ TEST_F(MainWindowTest, DoubleClickEntersAFolderAndParentComesBack) {
 
 TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
   connect();
-  select(*window_->remotePane(), {"readme.txt"});
+  selectEntries(*window_->remotePane(), {"readme.txt"});
   window_->findChild<QPushButton*>("command940")->click();
   waitIdle();
   std::ifstream received(local_.path() + "/readme.txt", std::ios::binary);
@@ -199,7 +149,7 @@ TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
   write(local_.path() + "/upload.dat", "sent bytes");
   window_->dispatchCommand(kLocalRefresh);
   waitIdle();
-  select(*window_->localPane(), {"upload.dat"});
+  selectEntries(*window_->localPane(), {"upload.dat"});
   window_->findChild<QPushButton*>("command939")->click();
   waitIdle();
   std::ifstream sent(server_.servedFolder() / "upload.dat", std::ios::binary);
@@ -212,7 +162,7 @@ TEST_F(MainWindowTest, LocalEntriesDroppedOnTheRemotePaneAreSent) {
   write(local_.path() + "/dragged.txt", "dragged bytes");
   window_->dispatchCommand(kLocalRefresh);
   waitIdle();
-  select(*window_->localPane(), {"dragged.txt"});
+  selectEntries(*window_->localPane(), {"dragged.txt"});
   emit window_->remotePane()->dropped(transfer::DragSource::kLocalPane,
                                       {local_.path() + "/dragged.txt"}, std::nullopt);
   ASSERT_TRUE(QTest::qWaitFor([this] { return rowOf(*window_->remotePane(), "dragged.txt") >= 0; },
@@ -240,14 +190,14 @@ TEST_F(MainWindowTest, CancelStopsALongTransferAndTheWindowStaysUsable) {
 TEST_F(MainWindowTest, HeaderClicksReorderTheRemotePane) {
   connect();
   window_->dispatchCommand(kRemoteHeaderFirst + 3);  // "Size": smallest first
-  EXPECT_EQ(names(*window_->remotePane()),
+  EXPECT_EQ(namesIn(*window_->remotePane()),
             (std::vector<std::string>{"..", "docs", "b-small.bin", "readme.txt", "a-large.bin"}));
   window_->dispatchCommand(kRemoteHeaderFirst + 3);  // again: largest first
-  EXPECT_EQ(names(*window_->remotePane()),
+  EXPECT_EQ(namesIn(*window_->remotePane()),
             (std::vector<std::string>{"..", "docs", "a-large.bin", "readme.txt", "b-small.bin"}));
   window_->dispatchCommand(kRemoteHeaderFirst);  // "^": folders mixed with files
   window_->dispatchCommand(kRemoteHeaderFirst);  // folders at the bottom
-  EXPECT_EQ(names(*window_->remotePane()).back(), "docs");
+  EXPECT_EQ(namesIn(*window_->remotePane()).back(), "docs");
 }
 
 // The entries of a menu, separators as "-", submenus by their title.
@@ -262,21 +212,21 @@ std::vector<std::string> menuTexts(const std::vector<MenuEntry>& entries) {
 TEST_F(MainWindowTest, ContextMenuFollowsTheSelection) {
   connect();
   FilePane& remote = *window_->remotePane();
-  select(remote, {"readme.txt"});
+  selectEntries(remote, {"readme.txt"});
   EXPECT_EQ(menuTexts(window_->paneMenu(PaneSide::kRemote)),
             (std::vector<std::string>{"Sort...", "-", "Change Folder", "Make Folder...",
                                       "Delete Folder", "-", "Transfer file", "Append file",
                                       "View file", "Edit file", "Execute file", "Rename file...",
                                       "Move files...", "Delete files", "chmod (UNIX)", "-",
                                       "Refresh list", "Folder list", "-", "&FTP Commands"}));
-  select(remote, {"readme.txt", "b-small.bin"});
+  selectEntries(remote, {"readme.txt", "b-small.bin"});
   EXPECT_EQ(menuTexts(window_->paneMenu(PaneSide::kRemote)),
             (std::vector<std::string>{"Sort...", "-", "Change Folder", "Make Folder...",
                                       "Delete Folder", "-", "Transfer files", "Append files",
                                       "View files", "Rename file...", "Move files...",
                                       "Delete files", "chmod (UNIX)", "-", "Refresh list",
                                       "Folder list", "-", "&FTP Commands"}));
-  select(remote, {"docs"});
+  selectEntries(remote, {"docs"});
   EXPECT_EQ(menuTexts(window_->paneMenu(PaneSide::kRemote)),
             (std::vector<std::string>{"Sort...", "-", "Change Folder", "Make Folder...",
                                       "Delete Folder", "Transfer Folder", "Rename Folder...",
@@ -304,7 +254,7 @@ TEST_F(MainWindowTest, AltCWhileConnectedDisconnects) {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
   ASSERT_TRUE(QTest::qWaitFor([this] { return !window_->connected(); }, kWaitMs));
   EXPECT_TRUE(lines_.contains("QUIT"));
-  EXPECT_TRUE(names(*window_->remotePane()).empty());
+  EXPECT_TRUE(namesIn(*window_->remotePane()).empty());
   EXPECT_EQ(window_->findChild<QPushButton*>("command9000")->text(), "&Connect");
 }
 
