@@ -1,10 +1,12 @@
 // The main window wired as the program wires it (the real site dialog, the
 // Qt port's dialogs) against servers that misbehave: one that dies while a
-// listing runs, one that never answers QUIT. Dialogs are answered from a
-// timer, as a person would click them.
+// listing or a download runs, one that never connects back in active mode,
+// one that never answers QUIT. Dialogs are answered from a timer, as a person
+// would click them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -115,7 +117,13 @@ class MainWindowFaultTest : public ::testing::Test {
   // Connect, filling the site dialog as a person would and pressing OK.
   void connectThroughSiteDialog(std::uint16_t port, const testing::FtpLogin& login,
                                 int command = kConnect) {
-    answerDialogWhenShown(dialogAnswers_, "siteDialog", [port, login](QDialog& dialog) {
+    fillSiteDialogWhenShown(port, login, true);
+    ASSERT_TRUE(window_->dispatchCommand(command));
+    waitIdle();
+  }
+
+  void fillSiteDialogWhenShown(std::uint16_t port, const testing::FtpLogin& login, bool passive) {
+    answerDialogWhenShown(dialogAnswers_, "siteDialog", [port, login, passive](QDialog& dialog) {
       auto* name = dialog.findChild<QComboBox*>("profileName");
       name->setEditText("loopback");
       emit name->lineEdit()->editingFinished();
@@ -125,10 +133,9 @@ class MainWindowFaultTest : public ::testing::Test {
       // The port is on the Advanced page, which takes its entries once shown.
       dialog.findChild<QTabWidget*>("sitePages")->setCurrentIndex(2);
       dialog.findChild<QLineEdit*>("port")->setText(QString::number(port));
+      dialog.findChild<QCheckBox*>("passive")->setChecked(passive);
       dialog.findChild<QDialogButtonBox*>("siteButtons")->button(QDialogButtonBox::Ok)->click();
     });
-    ASSERT_TRUE(window_->dispatchCommand(command));
-    waitIdle();
   }
 
   void waitIdle() { ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, kWaitMs)); }
@@ -288,6 +295,45 @@ TEST_F(ScriptedServerFaultTest, ServerDyingMidListingLeavesTheWindowUsable) {
   ASSERT_TRUE(window_->dispatchCommand(kLocalRefresh));
   waitIdle();
   EXPECT_GE(rowOf(*window_->localPane(), "after.txt"), 0);
+}
+
+TEST_F(ScriptedServerFaultTest, CancelStopsTheWaitForAnActiveDataConnection) {
+  scriptLogon();
+  server_.expectLine("PWD")
+      .reply("257 \"/\" is the current folder")
+      .expectLine("SYST")
+      .reply("215 UNIX Type: L8")
+      .expectLineStartingWith("PORT 127,0,0,1,")
+      .reply("200 PORT command successful")
+      .expectLine("LIST")
+      .reply("150 Opening data connection")
+      .expectLine("QUIT")
+      .reply("221 Goodbye");
+  server_.start();
+  openWindow();
+  fillSiteDialogWhenShown(server_.port(), {"ann", "secret"}, false);
+  ASSERT_TRUE(window_->dispatchCommand(kConnect));
+  // The server never connects back: the window waits in accept.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return lines_.contains("150 Opening data connection"); },
+                              kWaitMs));
+  EXPECT_FALSE(window_->idle());
+
+  const auto pressed = std::chrono::steady_clock::now();
+  window_->findChild<QPushButton*>("command9033")->click();
+  EXPECT_LT(std::chrono::steady_clock::now() - pressed, 200ms);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, 2000)) << lines_.all();
+
+  // Still usable: the local side answers, and Close ends the session.
+  write(local_.path() + "/after.txt", "x");
+  ASSERT_TRUE(window_->dispatchCommand(kLocalRefresh));
+  waitIdle();
+  EXPECT_GE(rowOf(*window_->localPane(), "after.txt"), 0);
+  ASSERT_TRUE(window_->connected());
+  ASSERT_TRUE(window_->dispatchCommand(kConnect));
+  waitIdle();
+  EXPECT_EQ(connectCaption(), "&Connect") << lines_.all();
+  EXPECT_TRUE(server_.waitUntilDone(5s));
+  EXPECT_EQ(server_.failures(), std::vector<std::string>{});
 }
 
 TEST_F(ScriptedServerFaultTest, ExitIsPromptWhenQuitIsNeverAnswered) {
