@@ -1,8 +1,8 @@
 // The main window wired as the program wires it (the real site dialog, the
 // Qt port's dialogs) against servers that misbehave: one that dies while a
 // listing or a download runs, one that never connects back in active mode,
-// one that never answers QUIT. Dialogs are answered from a timer, as a person
-// would click them.
+// one that never answers QUIT; and Exit while the engine's question is open.
+// Dialogs are answered from a timer, as a person would click them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -202,6 +202,27 @@ TEST_F(RealServerFaultTest, DeleteAskedYesRemovesTheFileAndNoKeepsIt) {
   EXPECT_FALSE(fs::exists(server_.servedFolder() / "notes.txt"));
   EXPECT_LT(rowOf(remote, "notes.txt"), 0);
   EXPECT_GE(rowOf(remote, "readme.txt"), 0);
+}
+
+// The engine waits on the open delete question when Exit arrives (from the
+// window manager or the session ending): the question is released as No, the
+// file stays and the session ends with QUIT.
+TEST_F(RealServerFaultTest, ExitWhileTheDeleteQuestionIsOpenEndsTheSession) {
+  connect();
+  selectEntries(*window_->remotePane(), {"notes.txt"});
+  bool exited = false;
+  answerDialogWhenShown(dialogAnswers_, "DLG_DELETE", [this, &exited](QDialog&) {
+    const auto pressed = std::chrono::steady_clock::now();
+    window_->dispatchCommand(kExit);
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, 1s);
+    exited = true;
+  });
+  ASSERT_TRUE(window_->dispatchCommand(kRemoteDelete));
+  ASSERT_TRUE(QTest::qWaitFor([&exited] { return exited; }, kWaitMs));
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_TRUE(fs::exists(server_.servedFolder() / "notes.txt"));
+  EXPECT_TRUE(lines_.contains("QUIT")) << lines_.all();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 // vsftpd serves each connection in processes of its own, which the test can
