@@ -52,6 +52,7 @@ namespace ferrix::shell {
 
 class DesktopExtras;
 class FilePane;
+class PaneSplitter;
 class StatusLines;
 
 struct WindowServices {
@@ -209,7 +210,7 @@ class MainWindow final : public QMainWindow {
   FilePane* localPane_ = nullptr;
   FilePane* remotePane_ = nullptr;
   StatusLines* statusLines_ = nullptr;
-  QSplitter* paneSplitter_ = nullptr;
+  PaneSplitter* paneSplitter_ = nullptr;
   QSplitter* logSplitter_ = nullptr;
   QWidget* commandRow_ = nullptr;
   QRadioButton* asciiButton_ = nullptr;

@@ -28,6 +28,7 @@
 #include "shell/window/main_window.h"
 #include "shell/window/pane_header.h"
 #include "shell/window/pane_icons.h"
+#include "shell/window/pane_splitter.h"
 #include "shell/window/status_lines.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_placement.h"
@@ -64,7 +65,13 @@ QWidget* MainWindow::buildTransferButtons() {
   auto* column = new QWidget(this);
   auto* layout = alternate ? static_cast<QBoxLayout*>(new QHBoxLayout(column))
                            : static_cast<QBoxLayout*>(new QVBoxLayout(column));
-  layout->setContentsMargins(2, 0, 2, 0);
+  // Beside the panes the splitter handle is on the left, so the right margin
+  // makes up for it and the buttons sit in the middle of the gap.
+  if (alternate) {
+    layout->setContentsMargins(2, 0, 2, 0);
+  } else {
+    layout->setContentsMargins(2, 0, 6, 0);
+  }
   layout->addStretch(1);
   for (const int id : {kDownload, kUpload}) {
     QPushButton* button = commandButton(id, column);
@@ -72,6 +79,8 @@ QWidget* MainWindow::buildTransferButtons() {
     layout->addWidget(button);
   }
   layout->addStretch(1);
+  // Side by side with the panes, the column keeps the width of its buttons.
+  if (!alternate) column->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   return column;
 }
 
@@ -118,7 +127,7 @@ void MainWindow::buildWidgets() {
 void MainWindow::arrangeWidgets() {
   const config::ProgramSettings& settings = services_.configuration.settings();
   const bool alternate = settings.LAYOUT == 1;
-  const QList<int> paneSizes = paneSplitter_ ? paneSplitter_->sizes() : QList<int>{};
+  const int boundary = paneSplitter_ ? paneSplitter_->boundary() : 0;
   const QList<int> logSizes = logSplitter_ ? logSplitter_->sizes() : QList<int>{};
   paneSplitter_ = nullptr;
   logSplitter_ = nullptr;
@@ -136,9 +145,10 @@ void MainWindow::arrangeWidgets() {
     auto* right = new QWidget(panes);
     auto* rightRow = new QHBoxLayout(right);
     rightRow->setContentsMargins(0, 0, 0, 0);
+    rightRow->setSpacing(0);
     rightRow->addWidget(transferButtons);
     rightRow->addWidget(remotePane_, 1);
-    paneSplitter_ = new QSplitter(Qt::Horizontal, panes);
+    paneSplitter_ = new PaneSplitter(transferButtons, panes);
     paneSplitter_->setObjectName(QStringLiteral("paneSplitter"));
     paneSplitter_->setChildrenCollapsible(false);
     paneSplitter_->addWidget(localPane_);
@@ -181,7 +191,7 @@ void MainWindow::arrangeWidgets() {
     previous->deleteLater();
   }
   setCentralWidget(central);
-  if (paneSplitter_ && paneSizes.size() == 2) paneSplitter_->setSizes(paneSizes);
+  if (paneSplitter_ && boundary > 0) paneSplitter_->setBoundary(boundary, width());
   if (logSplitter_ && logSizes.size() == 2) logSplitter_->setSizes(logSizes);
   applyToolTips();
 }
@@ -257,7 +267,7 @@ config::WindowLocations MainWindow::windowLocations() const {
   locations.maximized = isMaximized();
   const QRect frame = geometry();
   locations.mainWindow = {frame.left(), frame.top(), frame.width(), frame.height()};
-  locations.splitters = {paneSplitter_ ? paneSplitter_->sizes().value(0) : 0,
+  locations.splitters = {paneSplitter_ ? paneSplitter_->boundary() : 0,
                          logSplitter_ ? logSplitter_->sizes().value(0) : 0};
   locations.localColumns = localLook_.columns.stops;
   locations.remoteColumns = remoteLook_.columns.stops;
@@ -269,9 +279,7 @@ void MainWindow::resetWindowLocations() {
   const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   const WindowPlacement placement = DefaultPlacement(desktop.width());
   setGeometry(placement.left, placement.top, placement.width, placement.height);
-  if (paneSplitter_) {
-    paneSplitter_->setSizes({placement.splitter, std::max(placement.width - placement.splitter, 1)});
-  }
+  if (paneSplitter_) paneSplitter_->setBoundary(placement.splitter, placement.width);
 }
 
 void MainWindow::applyPlacement() {
@@ -292,7 +300,7 @@ void MainWindow::applyPlacement() {
   }
   setGeometry(placement.left, placement.top, saved.width(), saved.height());
   if (paneSplitter_ && placement.splitter > 0) {
-    paneSplitter_->setSizes({placement.splitter, std::max(placement.width - placement.splitter, 1)});
+    paneSplitter_->setBoundary(placement.splitter, saved.width());
   }
   if (logSplitter_ && placement.logSplitter > 0) {
     logSplitter_->setSizes({placement.logSplitter, std::max(placement.height - placement.logSplitter, 1)});

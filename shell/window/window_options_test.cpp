@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
+#include <QSplitterHandle>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -199,6 +201,32 @@ TEST_F(WindowOptionsTest, OkWithLayoutChangesRearrangesTheWindow) {
   EXPECT_TRUE(window_->remotePane()->isVisible());
 }
 
+// The middle of the gap between the panes, from the window's left edge.
+int paneBoundary(const MainWindow& window) {
+  const int localEnd =
+      window.localPane()->mapTo(&window, QPoint(0, 0)).x() + window.localPane()->width();
+  const int remoteStart = window.remotePane()->mapTo(&window, QPoint(0, 0)).x();
+  return (localEnd + remoteStart) / 2;
+}
+
+TEST_F(WindowOptionsTest, ThePaneBoundaryKeepsItsShareOfTheWidthAndListsStartEqual) {
+  const auto listWidth = [](const FilePane* pane) { return pane->list()->width(); };
+  EXPECT_NEAR(listWidth(window_->localPane()), listWidth(window_->remotePane()), 2);
+  EXPECT_NEAR(paneBoundary(*window_), 450, 2);
+
+  QSplitter* splitter = window_->findChild<QSplitter*>("paneSplitter");
+  QSplitterHandle* handle = splitter->handle(1);
+  const QPoint grip(handle->width() / 2, handle->height() / 2);
+  QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+  QTest::mouseMove(handle, grip - QPoint(150, 0));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(150, 0));
+  EXPECT_NEAR(paneBoundary(*window_), 300, 2);
+
+  window_->resize(1200, 600);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return std::abs(paneBoundary(*window_) - 400) <= 2; }))
+      << paneBoundary(*window_);
+}
+
 struct LocationCase {
   const char* label;
   bool logWindowOpen;
@@ -219,8 +247,8 @@ TEST_P(SaveWindowLocations, WritesLocAndSlocOnlyForAnOpenLogWindow) {
   const std::optional<std::string> loc = configValue(ini, "LOC");
   ASSERT_TRUE(loc) << ini;
   EXPECT_TRUE(loc->starts_with("40,50,900,600,")) << *loc;
-  const QList<int> splitter = window_->findChild<QSplitter*>("paneSplitter")->sizes();
-  EXPECT_TRUE(loc->find("," + std::to_string(splitter.value(0)) + ",", 13) != std::string::npos) << *loc;
+  const std::string boundary = std::to_string(paneBoundary(*window_));
+  EXPECT_TRUE(loc->find("," + boundary + ",", 13) != std::string::npos) << *loc;
   EXPECT_EQ(configValue(ini, "LOCL"), "20,140,260,330");
   if (GetParam().logWindowOpen) {
     const std::optional<LogWindowRect> rect = logWindow_->placement();
