@@ -67,8 +67,12 @@ void PaneDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   } else {
     painter->drawText(dateColumn.adjusted(kTextPadding, 0, 0, 0), flags | Qt::AlignLeft,
                       qText(listing::DateText(item, look_.dateFmt, look_.longDate)));
-    painter->drawText(column(3).adjusted(0, 0, -kTextPadding, 0), flags | Qt::AlignRight,
-                      qText(listing::SizeText(item.size)));
+    // A size wider than its column runs on to the right rather than losing
+    // its leading digits, which would show another number.
+    const QString size = qText(listing::SizeText(item.size));
+    QRect sizeRect = column(3).adjusted(0, 0, -kTextPadding, 0);
+    sizeRect.setWidth(std::max(sizeRect.width(), metrics.horizontalAdvance(size)));
+    painter->drawText(sizeRect, flags | Qt::AlignRight, size);
   }
   painter->restore();
 }
