@@ -26,6 +26,7 @@ std::string RealServerSession::logOn(const FtpLogin& login) {
   if (!server_.startError().empty()) return server_.startError();
   session::SessionState& state = session_.state;
   state.connected = 0;
+  if (state.controlSocket != platform::kInvalidSocket) platform::closeSocket(state.controlSocket);
   state.controlSocket = session::openControlConnection(session_, kLoopback, server_.port());
   const int control = state.controlSocket;
   if (control == platform::kInvalidSocket) return failure("no control connection");

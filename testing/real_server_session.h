@@ -38,8 +38,9 @@ class RealServerSession {
   // The control connection; -1 before logOn().
   int control() const { return session_.state.controlSocket; }
 
-  // Connects and logs on as the server's user with a password, or as
-  // `login`. Empty on success; otherwise which step failed, with the log.
+  // Connects (closing a connection made before) and logs on as the server's
+  // user with a password, or as `login`. Empty on success; otherwise which
+  // step failed, with the log.
   std::string logOn();
   std::string logOn(const FtpLogin& login);
 
