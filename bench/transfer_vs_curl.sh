@@ -6,38 +6,18 @@
 # each client, and Ferrix's ratios to curl.
 #
 # Needs root (vsftpd logs on a system user, made here when missing, the same
-# one the test fixture uses). Files live under /dev/shm when it exists, so
-# the disk does not decide the figures. Usage: bench/transfer_vs_curl.sh
-# [ferrixgui] (default: build-bench/shell/ferrixgui, the Release build of
-# scripts/bench.sh, built here when missing).
+# one the test fixture uses; see vsftpd_fixture.sh). Files live under
+# /dev/shm when it exists, so the disk does not decide the figures. Usage:
+# bench/transfer_vs_curl.sh [ferrixgui] (default: build-bench/shell/ferrixgui,
+# the Release build of scripts/bench.sh, built here when missing).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 runs=${FERRIX_BENCH_RUNS:-3}
 download_mib=${FERRIX_BENCH_DOWNLOAD_MIB:-1024}
 upload_mib=${FERRIX_BENCH_UPLOAD_MIB:-256}
-user=ferrixftp
-password=ferrix-test-pass
-password_hash='$6$ferrixtestsalt$1UcQZBQ.WkWjY/WBa2VTzf8IaYZprSePRMTAK.aJ9jDEEyz8rIZ3bHtk40gsISndV3zbdHCwY19IxKc93Pe1z1'
+source "$root/bench/vsftpd_fixture.sh"
 
-bench_packages=(vsftpd curl time)
-missing=()
-for package in "${bench_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-    || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "the benchmark needs: sudo apt-get install -y ${missing[*]}" >&2
-    exit 1
-  fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
-if [ "$(id -u)" -ne 0 ]; then
-  echo "vsftpd logs on a system user and needs root: run the benchmark as root" >&2
-  exit 1
-fi
-getent passwd "$user" >/dev/null ||
-  useradd --system --no-create-home --home-dir / --shell /bin/sh --password "$password_hash" "$user"
+vsftpd_requirements vsftpd curl time
 
 ferrixgui=${1:-}
 if [ -z "$ferrixgui" ]; then
@@ -47,57 +27,14 @@ if [ -z "$ferrixgui" ]; then
   ferrixgui="$root/build-bench/shell/ferrixgui"
 fi
 
-base=/dev/shm
-[ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
-work=$(mktemp -d "$base/ferrix-bench-XXXXXX")
-server=""
-cleanup() {
-  if [ -n "$server" ]; then
-    kill "$server" 2>/dev/null || true
-    wait "$server" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-mkdir -p "$work/served" "$work/local" "$work/empty"
-chmod 0755 "$work"
+vsftpd_scratch_folder
+mkdir -p "$work/served" "$work/local"
 chmod 0777 "$work/served"
-chmod 0555 "$work/empty"
 head -c $((download_mib << 20)) /dev/urandom >"$work/served/big.bin"
 head -c $((upload_mib << 20)) /dev/urandom >"$work/upload.bin"
 chmod 0644 "$work/served/big.bin" "$work/upload.bin"
 
-port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$work/vsftpd.conf" <<EOF
-listen=YES
-listen_address=127.0.0.1
-listen_port=$port
-background=NO
-anonymous_enable=NO
-local_enable=YES
-write_enable=YES
-local_umask=022
-pam_service_name=vsftpd
-session_support=NO
-userlist_enable=NO
-secure_chroot_dir=$work/empty
-pasv_enable=YES
-pasv_address=127.0.0.1
-pasv_min_port=22000
-pasv_max_port=22999
-port_enable=YES
-connect_from_port_20=NO
-xferlog_enable=NO
-syslog_enable=NO
-dirmessage_enable=NO
-EOF
-chmod 0600 "$work/vsftpd.conf"
-/usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.out" 2>&1 &
-server=$!
-for _ in $(seq 100); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.05
-done
+vsftpd_start YES
 
 # Ferrix takes the port from the profile named with -p; the host argument is
 # no site section, so user and password come from -u and -w.

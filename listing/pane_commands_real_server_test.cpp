@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "listing/pane_commands.h"
-#include "session/control_channel.h"
-#include "session/message_log.h"
-#include "testing/real_ftp_servers.h"
+#include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
 
 namespace ferrix::listing {
@@ -28,43 +26,27 @@ namespace fs = std::filesystem;
 class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
  protected:
   RealServerPaneTest()
-      : server_(GetParam()),
-        session_(log_, clock_, resolver_),
+      : ftp_(GetParam()),
         status_(ui_, false, false),
-        cache_(server_.servedFolder().parent_path().string()),
-        localFolder_(server_.servedFolder().parent_path()) {
-    session_.state.sessionProfile.hostType =
+        cache_(served().parent_path().string()),
+        localFolder_(served().parent_path()) {
+    session::SessionState& state = ftp_.session().state;
+    state.sessionProfile.hostType =
         GetParam() == FtpServerKind::kVsftpd ? FERRIX_HOST_TYPE_UNIX : FERRIX_HOST_TYPE_MLSD;
-    session_.state.DetectionDone = 1;
+    state.DetectionDone = 1;
     nameRules_.asciiListPath = (localFolder_ / "FERRIX.EXT").string();
-  }
-  ~RealServerPaneTest() override {
-    if (socket_ != -1) {
-      session::sendCommand(session_, socket_, "QUIT");
-      platform::closeSocket(socket_);
-    }
   }
 
   void SetUp() override {
-    ASSERT_EQ(server_.startError(), "");
-    socket_ = session::openControlConnection(session_, "127.0.0.1", server_.port());
-    ASSERT_NE(socket_, -1);
-    session_.state.controlSocket = socket_;
-    ASSERT_EQ(session::getReply(session_, socket_), 2);
-    ASSERT_EQ(session::sendCommand(session_, socket_, "USER %s", server_.login().user.c_str()), 3);
-    ASSERT_EQ(session::sendCommand(session_, socket_, "PASS %s", server_.login().password.c_str()),
-              2);
-    session_.state.connected = 1;
-    // pyftpdlib serves its folder as the root; vsftpd shows the whole tree.
-    const std::string folder = GetParam() == FtpServerKind::kVsftpd ? served().string() : "/";
-    ASSERT_EQ(session::sendCommand(session_, socket_, "CWD %s", folder.c_str()), 2);
+    ASSERT_EQ(ftp_.logOn(), "");
+    ASSERT_EQ(ftp_.enterServedFolder(), 2);
   }
 
-  const fs::path& served() const { return server_.servedFolder(); }
+  const fs::path& served() const { return ftp_.server().servedFolder(); }
 
   RemoteListing& remote() {
     if (!remote_) {
-      remote_.emplace(RemoteListing{{session_, state_, status_, settings_, nameRules_, ui_},
+      remote_.emplace(RemoteListing{{ftp_.session(), state_, status_, settings_, nameRules_, ui_},
                                     cache_,
                                     pane_,
                                     box_,
@@ -95,11 +77,7 @@ class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
     return selection;
   }
 
-  testing::RealFtpServer server_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
+  testing::RealServerSession ftp_;
   testing::ScriptedUserInterface ui_;
   transfer::TransferStatus status_;
   transfer::TransferState state_;
@@ -116,7 +94,6 @@ class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
   session::RememberedPermissions permissions_;
   PaneCommandSettings settings_ui_;
   std::optional<RemoteListing> remote_;
-  int socket_ = -1;
 };
 
 TEST_P(RealServerPaneTest, FolderIsListedDecodedAndOrdered) {
@@ -169,7 +146,7 @@ TEST_P(RealServerPaneTest, FoldersAndFilesAreMadeRenamedMovedChangedAndRemoved) 
   ui_.answerDelete(session::UserInterface::DeleteAnswer::kYes);
   deleteFolderCommand(pane, PaneSide::kRemote, select({"made"}));
   EXPECT_TRUE(fs::exists(served() / "made" / "two.txt"));
-  EXPECT_THAT(log_.history(), ::testing::Contains("! Delete of made failed."));
+  EXPECT_THAT(ftp_.log().history(), ::testing::Contains("! Delete of made failed."));
 
   fs::remove(served() / "made" / "two.txt");
   fs::remove(served() / "made" / "renamed.txt");

@@ -238,6 +238,11 @@ const char* RealFtpServer::name() const {
   return kind_ == FtpServerKind::kPyftpdlib ? "pyftpdlib" : "vsftpd";
 }
 
+std::string RealFtpServer::remoteServedFolder() const {
+  // pyftpdlib serves its folder as the root; vsftpd shows the whole tree.
+  return kind_ == FtpServerKind::kPyftpdlib ? "/" : servedFolder_.string();
+}
+
 // The scratch folder holds the served folder, vsftpd's configuration and
 // empty folder, and the server's output. The served folder must be open to
 // the system user vsftpd switches to.

@@ -41,6 +41,8 @@ class RealFtpServer {
   std::uint16_t port() const { return port_; }
   // The folder the user logs on to; files put here are served.
   const std::filesystem::path& servedFolder() const { return servedFolder_; }
+  // The served folder's path as the logged-on user sees it.
+  std::string remoteServedFolder() const;
   // The user with a password; it may read and write.
   const FtpLogin& login() const { return login_; }
   const char* name() const;

@@ -14,10 +14,8 @@
 
 #include "listing/listing_cache.h"
 #include "listing/remote_listing.h"
-#include "session/control_channel.h"
-#include "session/message_log.h"
 #include "session/sound_events.h"
-#include "testing/real_ftp_servers.h"
+#include "testing/real_server_session.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
 #include "transfer/resume_record.h"
@@ -92,12 +90,11 @@ std::map<std::string, std::string> digestsOf(const fs::path& root) {
 class BatchRealServerTest : public ::testing::Test {
  protected:
   BatchRealServerTest()
-      : server_(testing::FtpServerKind::kVsftpd),
-        session_(log_, clock_, resolver_),
+      : ftp_(testing::FtpServerKind::kVsftpd),
         status_(ui_, true, false),
         cache_(scratch_.makeFolder("temp")),
         ini_(scratch_ / "FERRIX.INI"),
-        remote_{{session_, state_, status_, settings_, nameRules_, ui_},
+        remote_{{ftp_.session(), state_, status_, settings_, nameRules_, ui_},
                 cache_,
                 remotePane_,
                 remoteBox_,
@@ -105,38 +102,26 @@ class BatchRealServerTest : public ::testing::Test {
                 {},
                 {}},
         local_{localPane_, localBox_, {}, scratch_.makeFolder("local")} {
-    session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
-    session_.state.sessionProfile.profileName = "Work";
-    session_.state.sessionProfile.serverFeatureMask = 0;
-    session_.state.DetectionDone = 1;
-    session_.playSound = [this](int event) { sounds_.push_back(event); };
+    session::Session& session = ftp_.session();
+    session.state.sessionProfile.hostType = FERRIX_HOST_TYPE_UNIX;
+    session.state.sessionProfile.profileName = "Work";
+    session.state.sessionProfile.serverFeatureMask = 0;
+    session.state.DetectionDone = 1;
+    session.playSound = [this](int event) { sounds_.push_back(event); };
     state_.transferMode = 'I';
     logSettings_.dolog = 0;
     settings_.sendBlockSize = TransferSettings::kMaxBlockSize;
   }
-  ~BatchRealServerTest() override {
-    if (session_.state.controlSocket != -1) platform::closeSocket(session_.state.controlSocket);
-  }
 
-  void SetUp() override {
-    ASSERT_EQ(server_.startError(), "");
-    logOn();
-  }
+  void SetUp() override { logOn(); }
 
   void logOn() {
-    const int socket = session::openControlConnection(session_, "127.0.0.1", server_.port());
-    ASSERT_NE(socket, -1);
-    session_.state.controlSocket = socket;
-    ASSERT_EQ(session::getReply(session_, socket), 2);
-    ASSERT_EQ(session::sendCommand(session_, socket, "USER %s", server_.login().user.c_str()), 3);
-    ASSERT_EQ(session::sendCommand(session_, socket, "PASS %s", server_.login().password.c_str()),
-              2);
-    session_.state.connected = 1;
-    ASSERT_EQ(
-        session::sendCommand(session_, socket, "CWD %s", server_.servedFolder().string().c_str()),
-        2);
+    ASSERT_EQ(ftp_.logOn(), "");
+    ASSERT_EQ(ftp_.enterServedFolder(), 2);
     listing::FetchRemoteListing(remote_, false);
   }
+
+  const fs::path& served() const { return ftp_.server().servedFolder(); }
 
   BatchTransfer batch() {
     return {remote_, local_, ini_, logSettings_, batchSettings_, gestures_, {}, {}, nullptr};
@@ -155,12 +140,8 @@ class BatchRealServerTest : public ::testing::Test {
     listing::ShowLocalFolder(folder, local_.options, localPane_, localBox_);
   }
 
-  testing::RealFtpServer server_;
+  testing::RealServerSession ftp_;
   testing::ScratchFolder scratch_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
   testing::ScriptedUserInterface ui_;
   TransferStatus status_;
   TransferState state_;
@@ -191,7 +172,7 @@ TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
   ASSERT_TRUE(UploadSelection(upload));
   const std::map<std::string, std::string> original = digestsOf(sent);
   ASSERT_EQ(original.size(), static_cast<std::size_t>(kFileCount));
-  EXPECT_EQ(digestsOf(server_.servedFolder() / "tree"), original);
+  EXPECT_EQ(digestsOf(served() / "tree"), original);
 
   enterLocal(scratch_.makeFolder("back"));
   ui_.answerMessage(Answer::kYes);
@@ -200,13 +181,13 @@ TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
   ASSERT_TRUE(DownloadSelection(download));
   EXPECT_EQ(digestsOf(scratch_ / "back/tree"), original);
   EXPECT_EQ(local_.folder, fs::path(scratch_ / "back"));
-  EXPECT_EQ(remote_.remoteFolder, server_.servedFolder().string());
+  EXPECT_EQ(remote_.remoteFolder, served().string());
   EXPECT_EQ(std::count(sounds_.begin(), sounds_.end(), session::sound_event::kTransferSucceeded),
             2);
 }
 
 TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
-  writeTree(server_.servedFolder() / "tree");
+  writeTree(served() / "tree");
   listing::FetchRemoteListing(remote_, false);
   ui_.answerMessage(Answer::kYes);
   bool cut = false;
@@ -214,9 +195,9 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   ui_.setProgressHook([&](std::string_view text) {
     if (text.empty() || std::stoull(std::string(text)) < (1u << 20) || cut) return;
     cut = true;
-    server_.endSessions();
+    ftp_.server().endSessions();
   });
-  TransferWorker worker(session_, busy_);
+  TransferWorker worker(ftp_.session(), busy_);
   BatchTransfer download = batch();
   download.remoteSelection = {indexOf(remotePane_, "tree")};
   bool handled = true;
@@ -229,7 +210,7 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   EXPECT_LT(fs::file_size(partial), kLargeFileSize);
   for (const auto& [name, digest] : digestsOf(scratch_ / "local/tree")) {
     if (name != kLargeName) {
-      EXPECT_EQ(digest, sha256Of(server_.servedFolder() / "tree" / name)) << name;
+      EXPECT_EQ(digest, sha256Of(served() / "tree" / name)) << name;
     }
   }
   const std::optional<ResumeRecord> record = ReadResumeRecord(ini_, "Work");
@@ -237,15 +218,15 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   EXPECT_EQ(record->remoteName, kLargeName);
   EXPECT_EQ(fs::path(record->localFolder), fs::path(scratch_ / "local/tree"));
 
-  platform::closeSocket(session_.state.controlSocket);
-  session_.state.controlSocket = -1;
+  platform::closeSocket(ftp_.control());
+  ftp_.session().state.controlSocket = -1;
   logOn();
   ui_.answerMessage(Answer::kYes);
-  const ResumeContext resume{session_.state.controlSocket, ini_, logSettings_,
+  const ResumeContext resume{ftp_.control(), ini_, logSettings_,
                              [this](const fs::path& folder) { enterLocal(folder); },
                              [this] { enterLocal(local_.folder); }};
   OfferResume(remote_.transfer, resume, "Work");
-  EXPECT_EQ(sha256Of(partial), sha256Of(server_.servedFolder() / "tree" / kLargeName));
+  EXPECT_EQ(sha256Of(partial), sha256Of(served() / "tree" / kLargeName));
   EXPECT_FALSE(ReadResumeRecord(ini_, "Work"));
 }
 

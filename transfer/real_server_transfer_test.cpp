@@ -11,10 +11,7 @@
 #include <set>
 #include <sstream>
 
-#include "session/connection.h"
-#include "session/control_channel.h"
-#include "session/message_log.h"
-#include "testing/real_ftp_servers.h"
+#include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
@@ -76,49 +73,29 @@ std::set<std::string> namesIn(const std::filesystem::path& folder) {
 class RealServerTransferTest : public ::testing::TestWithParam<FtpServerKind> {
  protected:
   RealServerTransferTest()
-      : server_(GetParam()),
-        session_(log_, clock_, resolver_),
+      : ftp_(GetParam()),
         status_(ui_, true, false),
-        transfer_{session_, state_, status_, settings_, nameRules_, ui_} {
+        transfer_{ftp_.session(), state_, status_, settings_, nameRules_, ui_} {
     settings_.sendBlockSize = TransferSettings::kMaxBlockSize;
-    local_ = server_.servedFolder().parent_path() / "local";
+    local_ = served().parent_path() / "local";
     std::filesystem::create_directories(local_);
-  }
-  ~RealServerTransferTest() override {
-    if (socket_ != -1) {
-      session::sendCommand(session_, socket_, "QUIT");
-      platform::closeSocket(socket_);
-    }
   }
 
   void SetUp() override {
-    ASSERT_EQ(server_.startError(), "");
-    socket_ = session::openControlConnection(session_, "127.0.0.1", server_.port());
-    ASSERT_NE(socket_, -1);
-    session_.state.controlSocket = socket_;
-    ASSERT_EQ(session::getReply(session_, socket_), 2);
-    ASSERT_EQ(session::sendCommand(session_, socket_, "USER %s", server_.login().user.c_str()), 3);
-    ASSERT_EQ(session::sendCommand(session_, socket_, "PASS %s", server_.login().password.c_str()),
-              2);
-    session_.state.connected = 1;
-    // pyftpdlib serves its folder as the root; vsftpd shows the whole tree.
-    const std::string folder =
-        GetParam() == FtpServerKind::kVsftpd ? server_.servedFolder().string() : "/";
-    ASSERT_EQ(session::sendCommand(session_, socket_, "CWD %s", folder.c_str()), 2);
+    ASSERT_EQ(ftp_.logOn(), "");
+    ASSERT_EQ(ftp_.enterServedFolder(), 2);
   }
+
+  const std::filesystem::path& served() const { return ftp_.server().servedFolder(); }
 
   int send(const std::string& command, const std::filesystem::path& local, char type) {
-    return SendFromFile(transfer_, socket_, command, local.string(), type);
+    return SendFromFile(transfer_, ftp_.control(), command, local.string(), type);
   }
   int receive(const std::string& command, const std::filesystem::path& local, char type) {
-    return ReceiveToFile(transfer_, socket_, command, local.string(), type, false);
+    return ReceiveToFile(transfer_, ftp_.control(), command, local.string(), type, false);
   }
 
-  testing::RealFtpServer server_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
+  testing::RealServerSession ftp_;
   testing::ScriptedUserInterface ui_;
   TransferStatus status_;
   TransferState state_;
@@ -126,7 +103,6 @@ class RealServerTransferTest : public ::testing::TestWithParam<FtpServerKind> {
   NameRuleSettings nameRules_;
   TransferContext transfer_;
   std::filesystem::path local_;
-  int socket_ = -1;
 };
 
 TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
@@ -146,7 +122,7 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
     writeFile(local_ / c.name, c.bytes);
     EXPECT_EQ(send("STOR " + c.name, local_ / c.name, c.type), 2);
     if (c.type == 'I') {
-      EXPECT_EQ(sha256Of(server_.servedFolder() / c.name), sha256Of(local_ / c.name));
+      EXPECT_EQ(sha256Of(served() / c.name), sha256Of(local_ / c.name));
     }
     const std::filesystem::path back = local_ / ("back-" + c.name);
     EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2);
@@ -156,34 +132,34 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
 }
 
 TEST_P(RealServerTransferTest, SixtyFourMebibytesArriveWhole) {
-  const std::filesystem::path source = server_.servedFolder() / "large.bin";
+  const std::filesystem::path source = served() / "large.bin";
   writeFile(source, patterned(64u << 20));
   EXPECT_EQ(receive("RETR large.bin", local_ / "large.bin", 'I'), 2);
   EXPECT_EQ(sha256Of(local_ / "large.bin"), sha256Of(source));
   EXPECT_EQ(send("STOR again.bin", local_ / "large.bin", 'I'), 2);
-  EXPECT_EQ(sha256Of(server_.servedFolder() / "again.bin"), sha256Of(source));
+  EXPECT_EQ(sha256Of(served() / "again.bin"), sha256Of(source));
 }
 
 TEST_P(RealServerTransferTest, UniqueStoreKeepsTheExistingFile) {
-  writeFile(server_.servedFolder() / "same.bin", "old");
+  writeFile(served() / "same.bin", "old");
   writeFile(local_ / "same.bin", "new bytes");
   settings_.storeUnique = true;
   EXPECT_EQ(send("STOR same.bin", local_ / "same.bin", 'I'), 2);
-  EXPECT_EQ(readFile(server_.servedFolder() / "same.bin"), "old");
-  std::set<std::string> names = namesIn(server_.servedFolder());
+  EXPECT_EQ(readFile(served() / "same.bin"), "old");
+  std::set<std::string> names = namesIn(served());
   names.erase("same.bin");
   ASSERT_EQ(names.size(), 1u);
-  EXPECT_EQ(readFile(server_.servedFolder() / *names.begin()), "new bytes");
+  EXPECT_EQ(readFile(served() / *names.begin()), "new bytes");
 }
 
 TEST_P(RealServerTransferTest, AppendAddsToTheRemoteFile) {
-  writeFile(server_.servedFolder() / "log.txt", "head;");
+  writeFile(served() / "log.txt", "head;");
   // vsftpd writes as its own system user.
-  std::filesystem::permissions(server_.servedFolder() / "log.txt",
-                               std::filesystem::perms::owner_all | std::filesystem::perms::others_all);
+  std::filesystem::permissions(
+      served() / "log.txt", std::filesystem::perms::owner_all | std::filesystem::perms::others_all);
   writeFile(local_ / "tail.txt", "tail");
   EXPECT_EQ(send("APPE log.txt", local_ / "tail.txt", 'I'), 2);
-  EXPECT_EQ(readFile(server_.servedFolder() / "log.txt"), "head;tail");
+  EXPECT_EQ(readFile(served() / "log.txt"), "head;tail");
 }
 
 TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
@@ -191,16 +167,16 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
   writeFile(local, "dated");
   const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
   ASSERT_EQ(utimensat(AT_FDCWD, local.c_str(), times, 0), 0);
-  session_.state.sessionProfile.serverFeatureMask |= kMdtmAllowed;
+  ftp_.session().state.sessionProfile.serverFeatureMask |= kMdtmAllowed;
   EXPECT_EQ(send("STOR dated.bin", local, 'I'), 2);
   struct stat remote {};
-  ASSERT_EQ(::stat((server_.servedFolder() / "dated.bin").c_str(), &remote), 0);
+  ASSERT_EQ(::stat((served() / "dated.bin").c_str(), &remote), 0);
   if (GetParam() == FtpServerKind::kVsftpd) {
     EXPECT_EQ(remote.st_mtime, 1'000'000'000);
-    EXPECT_NE(session_.state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
+    EXPECT_NE(ftp_.session().state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
   } else {
     // pyftpdlib sets times with MFMT only: MDTM is refused and not tried again.
-    EXPECT_EQ(session_.state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
+    EXPECT_EQ(ftp_.session().state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
   }
 }
 

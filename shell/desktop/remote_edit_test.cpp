@@ -12,11 +12,9 @@
 #include <mutex>
 
 #include "config/scratch_configuration.h"
-#include "session/control_channel.h"
-#include "session/message_log.h"
 #include "session/sound_events.h"
 #include "shell/desktop/fake_desktop_services.h"
-#include "testing/real_ftp_servers.h"
+#include "testing/real_server_session.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
 
@@ -61,40 +59,25 @@ class EngineQueue {
 class RemoteEditTest : public ::testing::Test {
  protected:
   RemoteEditTest()
-      : server_(testing::FtpServerKind::kVsftpd),
-        session_(log_, clock_, resolver_),
+      : ftp_(testing::FtpServerKind::kVsftpd),
         status_(ui_, false, false),
-        transfer_{session_, state_, status_, settings_, nameRules_, ui_},
+        transfer_{ftp_.session(), state_, status_, settings_, nameRules_, ui_},
         temporaryFiles_(temp_.path()),
-        commands_(*configuration_, services_, ui_, log_, temporaryFiles_, nullptr),
+        commands_(*configuration_, services_, ui_, ftp_.log(), temporaryFiles_, nullptr),
         editor_(transfer_, commands_, temporaryFiles_,
                 [this](std::function<void()> work) { engine_.post(std::move(work)); },
                 RemoteEditSettings{std::chrono::milliseconds(100), std::chrono::milliseconds(50)}) {
     configuration_.writeIni("[_config_]\nVIEWER=less\n");
-    session_.playSound = [this](int event) { sounds_.push_back(event); };
-  }
-  ~RemoteEditTest() override {
-    if (socket_ != -1) {
-      session::sendCommand(session_, socket_, "QUIT");
-      platform::closeSocket(socket_);
-    }
+    ftp_.session().playSound = [this](int event) { sounds_.push_back(event); };
   }
 
-  void SetUp() override {
-    ASSERT_EQ(server_.startError(), "");
-    socket_ = session::openControlConnection(session_, "127.0.0.1", server_.port());
-    ASSERT_NE(socket_, -1);
-    session_.state.controlSocket = socket_;
-    ASSERT_EQ(session::getReply(session_, socket_), 2);
-    ASSERT_EQ(session::sendCommand(session_, socket_, "USER %s", server_.login().user.c_str()), 3);
-    ASSERT_EQ(session::sendCommand(session_, socket_, "PASS %s", server_.login().password.c_str()),
-              2);
-    session_.state.connected = 1;
-  }
+  void SetUp() override { ASSERT_EQ(ftp_.logOn(), ""); }
+
+  const fs::path& served() const { return ftp_.server().servedFolder(); }
 
   // The served file `name`, writable by the server's user unless `locked`.
   std::string serve(const std::string& name, const std::string& content, bool locked = false) {
-    const fs::path path = server_.servedFolder() / name;
+    const fs::path path = served() / name;
     std::ofstream(path, std::ios::binary) << content;
     fs::permissions(path, locked ? fs::perms::owner_read | fs::perms::owner_write |
                                        fs::perms::group_read | fs::perms::others_read
@@ -102,7 +85,7 @@ class RemoteEditTest : public ::testing::Test {
     return path.string();
   }
   std::string remote(const std::string& name) const {
-    std::ifstream in(server_.servedFolder() / name, std::ios::binary);
+    std::ifstream in(served() / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   // Associates ".txt" with a script of `body` ("$1" is the file to edit).
@@ -112,7 +95,7 @@ class RemoteEditTest : public ::testing::Test {
     configuration_.writeWinIni("[Extensions]\ntxt=" + script + " ^.txt\n");
   }
   int edit(const std::string& name) {
-    return editor_.StartRemoteEdit({name, 0}, server_.servedFolder().string(), false);
+    return editor_.StartRemoteEdit({name, 0}, served().string(), false);
   }
   bool finish() {
     return engine_.runUntil([this] { return editor_.activeEdits() == 0; });
@@ -125,14 +108,10 @@ class RemoteEditTest : public ::testing::Test {
     return names;
   }
 
-  testing::RealFtpServer server_;
+  testing::RealServerSession ftp_;
   testing::ScratchConfiguration configuration_;
   testing::ScratchFolder temp_;
   testing::ScratchFolder tools_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
   testing::ScriptedUserInterface ui_;
   transfer::TransferStatus status_;
   transfer::TransferState state_;
@@ -145,19 +124,18 @@ class RemoteEditTest : public ::testing::Test {
   EngineQueue engine_;
   RemoteEditor editor_;
   std::vector<int> sounds_;
-  int socket_ = -1;
 };
 
 TEST_F(RemoteEditTest, EditorsChangeIsStoredBackAndKeepAliveRunsMeanwhile) {
   serve("notes.txt", "first line\n");
   editorScript("sleep 1\necho 'added by the editor' >> \"$1\"");
-  log_.setVerbose(true);
+  ftp_.log().setVerbose(true);
   ASSERT_EQ(edit("notes.txt"), 1);
   ASSERT_TRUE(finish());
   EXPECT_EQ(remote("notes.txt"), "first line\nadded by the editor\n");
   EXPECT_THAT(editFilesLeft(), IsEmpty());
-  EXPECT_THAT(log_.history(), Contains("NOOP"));
-  EXPECT_THAT(log_.history(), Contains(HasSubstr("editor.sh " + temp_.path() + "/EDT")));
+  EXPECT_THAT(ftp_.log().history(), Contains("NOOP"));
+  EXPECT_THAT(ftp_.log().history(), Contains(HasSubstr("editor.sh " + temp_.path() + "/EDT")));
   EXPECT_THAT(sounds_, ::testing::Not(Contains(session::sound_event::kActionFailed)));
 }
 
@@ -184,9 +162,9 @@ TEST_F(RemoteEditTest, DeletedTemporaryFileNeverEmptiesTheRemoteFile) {
   ASSERT_EQ(edit("notes.txt"), 1);
   ASSERT_TRUE(finish());
   EXPECT_EQ(remote("notes.txt"), "precious\n");
-  const std::string remotePath = (server_.servedFolder() / "notes.txt").string();
-  EXPECT_THAT(log_.history(),
-              Contains(HasSubstr("! Error rewriting file " + remotePath + " from " + temp_.path())));
+  const std::string remotePath = (served() / "notes.txt").string();
+  EXPECT_THAT(ftp_.log().history(), Contains(HasSubstr("! Error rewriting file " + remotePath +
+                                                       " from " + temp_.path())));
   EXPECT_THAT(sounds_, Contains(session::sound_event::kActionFailed));
 }
 
@@ -201,26 +179,26 @@ TEST_F(RemoteEditTest, RefusedStoreKeepsTheChangesInTheNamedTemporaryFile) {
   ASSERT_EQ(left.size(), 1u);
   const std::string kept = temp_.path() + "/" + left[0];
   EXPECT_EQ(temp_.read(left[0]), "read only\nmy change\n");
-  const std::string remotePath = (server_.servedFolder() / "locked.txt").string();
-  EXPECT_THAT(log_.history(),
+  const std::string remotePath = (served() / "locked.txt").string();
+  EXPECT_THAT(ftp_.log().history(),
               Contains("! Error rewriting file " + remotePath + " from " + kept));
   // Two attempts, and the file survives the end of the program.
   int stores = 0;
-  for (const std::string& line : log_.history()) stores += line.starts_with("STOR ");
+  for (const std::string& line : ftp_.log().history()) stores += line.starts_with("STOR ");
   EXPECT_EQ(stores, 2);
   temporaryFiles_.deleteAll();
   EXPECT_EQ(editFilesLeft(), left);
 }
 
 TEST_F(RemoteEditTest, FoldersAreNotEdited) {
-  EXPECT_EQ(editor_.StartRemoteEdit({"sub", 5}, server_.servedFolder().string(), false), 0);
+  EXPECT_EQ(editor_.StartRemoteEdit({"sub", 5}, served().string(), false), 0);
 }
 
 TEST_F(RemoteEditTest, CtrlOffersTheCommandLineFirst) {
   serve("notes.txt", "x\n");
   editorScript("echo y >> \"$1\"");
   ui_.answerInput(std::nullopt);
-  EXPECT_EQ(editor_.StartRemoteEdit({"notes.txt", 0}, server_.servedFolder().string(), true), 0);
+  EXPECT_EQ(editor_.StartRemoteEdit({"notes.txt", 0}, served().string(), true), 0);
   ASSERT_EQ(ui_.prompts().size(), 1u);
   EXPECT_EQ(ui_.prompts()[0].text, "Enter command line:");
   EXPECT_THAT(ui_.prompts()[0].prefilled, HasSubstr("editor.sh " + temp_.path() + "/EDT"));
@@ -229,9 +207,9 @@ TEST_F(RemoteEditTest, CtrlOffersTheCommandLineFirst) {
 
 TEST_F(RemoteEditTest, RemoteViewFetchesIntoADisplayFileWithTheRemoteExtension) {
   serve("readme.txt", "remote text\n");
-  ASSERT_EQ(session::sendCommand(session_, socket_, "CWD %s", server_.servedFolder().c_str()), 2);
+  ASSERT_EQ(ftp_.enterServedFolder(), 2);
   SelectionOutcome outcome = commands_.viewOrExecuteRemote(
-      RemoteSource{transfer_, socket_}, {{"readme.txt", 0}}, FileAction::kView, false);
+      RemoteSource{transfer_, ftp_.control()}, {{"readme.txt", 0}}, FileAction::kView, false);
   EXPECT_TRUE(outcome.refreshLocal);
   ASSERT_EQ(services_.started.size(), 1u);
   const std::string shown = services_.started[0].substr(std::string("less ").size());
@@ -243,14 +221,14 @@ TEST_F(RemoteEditTest, RemoteViewFetchesIntoADisplayFileWithTheRemoteExtension) 
 }
 
 TEST_F(RemoteEditTest, RemoteViewOfALinkToAFolderEntersIt) {
-  fs::create_directory(server_.servedFolder() / "sub");
-  fs::create_directory_symlink("sub", server_.servedFolder() / "link");
-  ASSERT_EQ(session::sendCommand(session_, socket_, "CWD %s", server_.servedFolder().c_str()), 2);
-  SelectionOutcome outcome = commands_.viewOrExecuteRemote(
-      RemoteSource{transfer_, socket_}, {{"link", 2}}, FileAction::kView, false);
+  fs::create_directory(served() / "sub");
+  fs::create_directory_symlink("sub", served() / "link");
+  ASSERT_EQ(ftp_.enterServedFolder(), 2);
+  SelectionOutcome outcome = commands_.viewOrExecuteRemote(RemoteSource{transfer_, ftp_.control()},
+                                                           {{"link", 2}}, FileAction::kView, false);
   EXPECT_TRUE(outcome.refreshRemote);
   EXPECT_THAT(services_.started, IsEmpty());
-  EXPECT_THAT(log_.history(), Contains("CWD link"));
+  EXPECT_THAT(ftp_.log().history(), Contains("CWD link"));
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+#include "testing/real_server_session.h"
+
+#include "session/control_channel.h"
+
+namespace ferrix::testing {
+
+namespace {
+
+constexpr const char* kLoopback = "127.0.0.1";
+
+}  // namespace
+
+RealServerSession::RealServerSession(FtpServerKind kind)
+    : server_(kind), session_(log_, clock_, resolver_) {}
+
+RealServerSession::~RealServerSession() {
+  const int control = session_.state.controlSocket;
+  if (control == platform::kInvalidSocket) return;
+  if (session_.state.connected) session::sendCommand(session_, control, "QUIT");
+  platform::closeSocket(control);
+}
+
+std::string RealServerSession::logOn() { return logOn(server_.login()); }
+
+std::string RealServerSession::logOn(const FtpLogin& login) {
+  if (!server_.startError().empty()) return server_.startError();
+  session::SessionState& state = session_.state;
+  state.connected = 0;
+  if (state.controlSocket != platform::kInvalidSocket) platform::closeSocket(state.controlSocket);
+  state.controlSocket = session::openControlConnection(session_, kLoopback, server_.port());
+  const int control = state.controlSocket;
+  if (control == platform::kInvalidSocket) return failure("no control connection");
+  if (session::getReply(session_, control) != 2) return failure("no greeting");
+  if (session::sendCommand(session_, control, "USER %s", login.user.c_str()) != 3) {
+    return failure("USER not answered 3xx");
+  }
+  if (session::sendCommand(session_, control, "PASS %s", login.password.c_str()) != 2) {
+    return failure("PASS not answered 2xx");
+  }
+  state.connected = 1;
+  return {};
+}
+
+int RealServerSession::enterServedFolder() {
+  return session::sendCommand(session_, control(), "CWD %s", server_.remoteServedFolder().c_str());
+}
+
+int RealServerSession::quit() {
+  session_.state.connected = 0;
+  return session::sendCommand(session_, control(), "QUIT");
+}
+
+std::string RealServerSession::logText() const {
+  std::string text;
+  for (const std::string& line : log_.history()) text += line + "\n";
+  return text;
+}
+
+std::string RealServerSession::failure(const std::string& step) const {
+  return step + " (" + server_.name() + " on port " + std::to_string(server_.port()) + ")\n" +
+         logText();
+}
+
+}  // namespace ferrix::testing
