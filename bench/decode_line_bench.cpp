@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/generated_listing.h"
 #include "decoder/include/ferrixcore.h"
 
 namespace {
@@ -36,66 +36,13 @@ std::atomic<std::uint64_t> allocationCount{0};
 namespace {
 
 constexpr int kLines = 100000;
-constexpr std::uint64_t kFourGiB = 4294967296ull;
 
-const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-const char* const kWords[] = {"report", "backup", "index", "Old Stuff", "photo",  "release",
-                              "README", "data",   "notes", "my files",  "x",      "archive"};
-const char* const kExtensions[] = {".txt", ".tar.gz", ".iso", "", ".html", ".c", ".JPG"};
-
-// Names, sizes and dates drawn from a fixed seed, so every run decodes the
-// same listing.
-class ListingGenerator {
- public:
-  explicit ListingGenerator(std::uint32_t seed) : random_(seed) {}
-
-  int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
-
-  std::string Name(bool spaces) {
-    std::string name = kWords[Pick(12)];
-    if (!spaces) {
-      for (char& c : name) c = c == ' ' ? '_' : c;
-    }
-    name.append("-").append(std::to_string(Pick(100000))).append(kExtensions[Pick(7)]);
-    return name;
-  }
-
-  // Mostly small files, some large, one in twenty above 4 GiB.
-  std::uint64_t Size() {
-    if (Pick(20) == 0) return kFourGiB + static_cast<std::uint64_t>(Pick(1 << 30)) * 7;
-    return static_cast<std::uint64_t>(Pick(1 << 20)) * static_cast<std::uint64_t>(1 + Pick(40));
-  }
-
- private:
-  std::mt19937 random_;
-};
+using ferrix::bench::ListingGenerator;
 
 std::string Format(const char* format, auto... values) {
   char line[600];
   std::snprintf(line, sizeof line, format, values...);
   return line;
-}
-
-std::vector<std::string> UnixListing() {
-  ListingGenerator generate(1);
-  std::vector<std::string> lines;
-  lines.reserve(kLines);
-  for (int i = 0; i < kLines; ++i) {
-    int kind = generate.Pick(10);  // 0-1 folder, 2 link, else file
-    const char* permissions = kind < 2 ? "drwxr-xr-x" : kind == 2 ? "lrwxrwxrwx" : "-rw-r--r--";
-    std::string when = generate.Pick(3) == 0
-                           ? Format("%02d:%02d", generate.Pick(24), generate.Pick(60))
-                           : Format(" %d", 1990 + generate.Pick(36));
-    std::string name = generate.Name(true);
-    if (kind == 2) name.append(" -> ").append(generate.Name(false));
-    lines.push_back(Format("%s %3d %-8s %-8s %12llu %s %2d %5s %s", permissions,
-                           1 + generate.Pick(30), "owner", "staff",
-                           static_cast<unsigned long long>(kind < 2 ? 4096 : generate.Size()),
-                           kMonths[generate.Pick(12)], 1 + generate.Pick(28), when.c_str(),
-                           name.c_str()));
-  }
-  return lines;
 }
 
 std::vector<std::string> WindowsListing() {
@@ -153,7 +100,7 @@ void DecodeListing(benchmark::State& state, const std::vector<std::string>& line
 }
 
 void BM_DecodeUnixListing(benchmark::State& state) {
-  static const std::vector<std::string> lines = UnixListing();
+  static const std::vector<std::string> lines = ferrix::bench::UnixListing(kLines, 1);
   DecodeListing(state, lines, 6010);
 }
 
