@@ -5,7 +5,6 @@
 #include <ferrixcore.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
 #include <fstream>
 #include <functional>
@@ -15,6 +14,7 @@
 #include "listing/listing_cache.h"
 #include "listing/remote_listing.h"
 #include "session/sound_events.h"
+#include "testing/file_digest.h"
 #include "testing/real_server_session.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
@@ -26,31 +26,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using Answer = session::UserInterface::Answer;
+using testing::sha256Of;
 
 constexpr std::size_t kLargeFileSize = 20u << 20;
 constexpr int kFileCount = 200;
 constexpr char kLargeName[] = "large 20 MiB.bin";
-
-std::string sha256Of(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  EVP_MD_CTX* context = EVP_MD_CTX_new();
-  EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
-  std::vector<char> block(1 << 16);
-  while (file.read(block.data(), static_cast<std::streamsize>(block.size())) || file.gcount() > 0) {
-    EVP_DigestUpdate(context, block.data(), static_cast<std::size_t>(file.gcount()));
-  }
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned length = 0;
-  EVP_DigestFinal_ex(context, digest, &length);
-  EVP_MD_CTX_free(context);
-  std::string hex;
-  for (unsigned i = 0; i < length; ++i) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    hex += kDigits[digest[i] >> 4];
-    hex += kDigits[digest[i] & 15];
-  }
-  return hex;
-}
 
 std::string patterned(std::size_t size, unsigned seed) {
   std::string bytes(size, '\0');

@@ -4,13 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <openssl/evp.h>
 #include <sys/stat.h>
 
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "testing/file_digest.h"
 #include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
 #include "transfer/receive_file.h"
@@ -20,29 +20,9 @@ namespace ferrix::transfer {
 namespace {
 
 using testing::FtpServerKind;
+using testing::sha256Of;
 
 constexpr int kMdtmAllowed = 2;
-
-std::string sha256Of(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  EVP_MD_CTX* context = EVP_MD_CTX_new();
-  EVP_DigestInit_ex(context, EVP_sha256(), nullptr);
-  char block[1 << 16];
-  while (file.read(block, sizeof block) || file.gcount() > 0) {
-    EVP_DigestUpdate(context, block, static_cast<std::size_t>(file.gcount()));
-  }
-  unsigned char digest[EVP_MAX_MD_SIZE];
-  unsigned length = 0;
-  EVP_DigestFinal_ex(context, digest, &length);
-  EVP_MD_CTX_free(context);
-  std::string hex;
-  for (unsigned i = 0; i < length; ++i) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    hex += kDigits[digest[i] >> 4];
-    hex += kDigits[digest[i] & 15];
-  }
-  return hex;
-}
 
 std::string readFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
