@@ -1,10 +1,7 @@
 #include "shell/qt_ui/folder_choice_dialog.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 
 #include "session/user_interface.h"
 
@@ -17,12 +14,6 @@ FolderChoiceDialog::FolderChoiceDialog(QWidget* parent, const QString& prompt,
   setObjectName("DLG_INPUT1");
   setWindowTitle(QString::fromUtf8(session::kProgramTitle));
 
-  auto* promptLabel = new QLabel(prompt, this);
-  promptLabel->setObjectName("prompt");
-  promptLabel->setTextFormat(Qt::PlainText);
-  promptLabel->setWordWrap(true);
-  promptLabel->setBuddy(field_);
-
   field_->setObjectName("text");
   field_->setEditable(true);
   // Choosing a folder from the list must not add it to the list again.
@@ -32,16 +23,7 @@ FolderChoiceDialog::FolderChoiceDialog(QWidget* parent, const QString& prompt,
       static_cast<int>(session::UserInterface::kMaxFolderChoiceLength));
   field_->setEditText(folder);
   field_->lineEdit()->selectAll();
-  field_->setMinimumWidth(fontMetrics().averageCharWidth() * 56);
-
-  QDialogButtonBox* buttons = makeOkCancelHelp(*this, helpTopic, std::move(showHelp));
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(promptLabel);
-  layout->addWidget(field_);
-  layout->addWidget(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-  field_->setFocus();
+  layOutPromptDialog(*this, prompt, *field_, helpTopic, std::move(showHelp));
 }
 
 QString FolderChoiceDialog::text() const { return field_->currentText(); }

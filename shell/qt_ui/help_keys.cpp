@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 
 namespace ferrix::shell {
 
@@ -30,6 +32,23 @@ QDialogButtonBox* makeOkCancelHelp(QDialog& dialog, int helpTopic, HelpHandler s
     QObject::connect(shortcut, &QShortcut::activated, &dialog, show);
   }
   return buttons;
+}
+
+void layOutPromptDialog(QDialog& dialog, const QString& prompt, QWidget& field, int helpTopic,
+                        HelpHandler showHelp) {
+  auto* promptLabel = new QLabel(prompt, &dialog);
+  promptLabel->setObjectName("prompt");
+  promptLabel->setTextFormat(Qt::PlainText);
+  promptLabel->setWordWrap(true);
+  promptLabel->setBuddy(&field);
+  field.setMinimumWidth(dialog.fontMetrics().averageCharWidth() * 56);
+
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(promptLabel);
+  layout->addWidget(&field);
+  layout->addWidget(makeOkCancelHelp(dialog, helpTopic, std::move(showHelp)));
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  field.setFocus();
 }
 
 }  // namespace ferrix::shell
