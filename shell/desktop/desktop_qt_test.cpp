@@ -6,13 +6,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSoundEffect>
 #include <QTextBrowser>
 #include <QTimer>
+#include <algorithm>
 #include <thread>
 
 #include "config/scratch_configuration.h"
@@ -182,7 +185,21 @@ TEST(SoundPlayer, PlaysFromAnyThreadAndStaysSilentWithoutADevice) {
   settings.usewave = 0;
   player.setSettings(settings);
   player.playEvent(session::sound_event::kTransferFailed);
-  SUCCEED();
+
+  // Every effect ends its loading (here in an error: the files are not
+  // waves). Qt loads on a thread of its own, and a sample still loading
+  // when its effect goes is left behind by Qt.
+  const QList<QSoundEffect*> effects = player.findChildren<QSoundEffect*>();
+  EXPECT_EQ(effects.size(), static_cast<qsizetype>(settings.waveFiles.size()));
+  const auto loading = [&effects] {
+    return std::any_of(effects.begin(), effects.end(), [](const QSoundEffect* effect) {
+      return effect->status() == QSoundEffect::Loading;
+    });
+  };
+  for (QDeadlineTimer deadline(10000); loading() && !deadline.hasExpired();) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  EXPECT_FALSE(loading());
 }
 
 TEST(DesktopExtras, EndOfProgramDeletesDisplayAndEditFilesOfEveryRun) {
