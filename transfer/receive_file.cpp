@@ -353,19 +353,19 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
   // Data that arrived without the server's word that the file is complete
   // (the connection died under it) may be a truncated file: the record stays
   // so that the rest can still be fetched.
-  if (transfer.state.transferResult == kTransferred && replyClass != 2) {
+  if (transfer.state.transferResult != kTransferred) return replyClass;
+  if (replyClass != 2) {
     session.log.logMessagef(kUnconfirmedFile, localName.c_str());
+    return replyClass;
   }
-  if (transfer.state.transferResult == kTransferred && replyClass == 2) {
-    ClearResumeRecord(file.ini, site);
-    const TransferLogEntry entry{TransferDirection::kReceived,
-                                 transfer.state.serverTransferType,
-                                 localName,
-                                 site,
-                                 file.remoteFolder,
-                                 remote};
-    AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
-  }
+  ClearResumeRecord(file.ini, site);
+  const TransferLogEntry entry{TransferDirection::kReceived,
+                               transfer.state.serverTransferType,
+                               localName,
+                               site,
+                               file.remoteFolder,
+                               remote};
+  AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
   return replyClass;
 }
 
