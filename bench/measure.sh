@@ -24,3 +24,12 @@ measure() {
 
 # The median of the numbers on standard input, one a line.
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# medians LINE...: the median of each column of measure's "wall cpu rss_kib"
+# lines; prints "wall cpu rss_kib".
+medians() {
+  local column
+  for column in 1 2 3; do
+    printf '%s\n' "$@" | awk -v column="$column" '{ print $column }' | median
+  done | paste -s -d ' '
+}

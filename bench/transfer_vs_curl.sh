@@ -55,17 +55,14 @@ check_same() {
 # bench NAME MIB: runs the command held in the array "command" $runs times,
 # checking and removing the result file after each, and sets the medians.
 bench() {
-  local name=$1 mib=$2 i line walls=() cpus=() rsss=()
+  local name=$1 mib=$2 i line lines=()
   for ((i = 1; i <= runs; i++)); do
     line=$(measure "${command[@]}")
     check_same "$result" "$expected"
     rm -f "$result"
-    read -r wall cpu rss <<<"$line"
-    walls+=("$wall"); cpus+=("$cpu"); rsss+=("$rss")
+    lines+=("$line")
   done
-  wall=$(printf '%s\n' "${walls[@]}" | median)
-  cpu=$(printf '%s\n' "${cpus[@]}" | median)
-  rss=$(printf '%s\n' "${rsss[@]}" | median)
+  read -r wall cpu rss <<<"$(medians "${lines[@]}")"
   printf '%-18s %6d MiB  %8.3f s  %8.1f MiB/s  %7.3f s CPU  %8d KiB peak RSS\n' \
     "$name" "$mib" "$wall" "$(awk -v m="$mib" -v w="$wall" 'BEGIN { print m / w }')" "$cpu" "$rss"
   eval "${name//[^a-z]/_}=\"$wall $cpu $rss\""
