@@ -62,14 +62,7 @@ class PaneCommandsTest : public transfer::FileTransferTest {
   }
 
   void expectListing(const std::string& command, const std::string& bytes) {
-    server_.expectLine("PASV")
-        .reply(testing::passiveReply(dataPort_))
-        .acceptData()
-        .expectLine(command)
-        .reply("150 Opening ASCII mode data connection")
-        .sendData(bytes)
-        .closeData()
-        .reply("226 Transfer complete");
+    server_.servePassiveListing(dataPort_, command, bytes);
   }
   void expectFetch(const std::string& folder, const std::string& bytes = kListing) {
     server_.expectLine("PWD").reply("257 \"" + folder + "\" is the current directory.");

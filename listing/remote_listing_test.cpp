@@ -44,14 +44,7 @@ class RemoteListingTest : public transfer::ScriptedTransferTest {
 
   // A passive listing command that delivers `bytes`.
   void expectListing(const std::string& command, const std::string& bytes) {
-    server_.expectLine("PASV")
-        .reply(testing::passiveReply(dataPort_))
-        .acceptData()
-        .expectLine(command)
-        .reply("150 Opening ASCII mode data connection")
-        .sendData(bytes)
-        .closeData()
-        .reply("226 Transfer complete");
+    server_.servePassiveListing(dataPort_, command, bytes);
   }
 
   std::vector<std::string> paneNames() const {

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <system_error>
+#include <utility>
 
 namespace ferrix::testing {
 
@@ -264,6 +265,18 @@ ScriptedFtpServer& ScriptedFtpServer::closeData() {
     data_.reset();
     return true;
   });
+}
+
+ScriptedFtpServer& ScriptedFtpServer::servePassiveListing(std::uint16_t dataPort,
+                                                          std::string command, std::string bytes) {
+  return expectLine("PASV")
+      .reply(passiveReply(dataPort))
+      .acceptData()
+      .expectLine(std::move(command))
+      .reply("150 Opening ASCII mode data connection")
+      .sendData(std::move(bytes))
+      .closeData()
+      .reply("226 Transfer complete");
 }
 
 // ---- Running the script ----

@@ -125,6 +125,10 @@ class ScriptedFtpServer {
   // receivedData() per call. Closes the server's end afterwards.
   ScriptedFtpServer& receiveDataUntilClose();
   ScriptedFtpServer& closeData();
+  // A whole passive listing: PASV answered for the listener on `dataPort`,
+  // then `command` answered 150, `bytes` sent and closed, and 226.
+  ScriptedFtpServer& servePassiveListing(std::uint16_t dataPort, std::string command,
+                                         std::string bytes);
 
   // Starts playing the script. Steps written after this are refused (failure).
   void start();
