@@ -21,6 +21,7 @@
 
 #include "config/scratch_configuration.h"
 #include "shell/options/list_font.h"
+#include "shell/options/options_test_support.h"
 
 namespace ferrix::shell {
 namespace {
@@ -28,15 +29,6 @@ namespace {
 using testing::ScratchConfiguration;
 
 constexpr char kIni[] = "[_config_]\nMAILADDR=me@here\n\n[work]\nHOST=ftp.example\n";
-
-template <typename Widget>
-Widget* byText(QWidget* root, const QString& text) {
-  for (Widget* widget : root->findChildren<Widget*>()) {
-    if (widget->text() == text) return widget;
-  }
-  ADD_FAILURE() << "no widget with text " << text.toStdString();
-  return nullptr;
-}
 
 // True when the INI text holds the line "key=value" inside [section].
 bool iniHas(const std::string& ini, const std::string& section, const std::string& line) {

@@ -30,6 +30,7 @@
 #include "session/message_log.h"
 #include "shell/dialogs/log_window.h"
 #include "shell/options/options_sheet.h"
+#include "shell/options/options_test_support.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/pane_list_model.h"
@@ -47,15 +48,6 @@ constexpr int kWaitMs = 20000;
 constexpr int kSortPage = 4;
 constexpr int kDisplayPage = 2;
 constexpr int kGeneralPage = 0;
-
-template <typename Widget>
-Widget* byText(QWidget* root, const QString& text) {
-  for (Widget* widget : root->findChildren<Widget*>()) {
-    if (widget->text() == text) return widget;
-  }
-  ADD_FAILURE() << "no widget with text " << text.toStdString();
-  return nullptr;
-}
 
 // The value of `key` in the [_config_] section, if written.
 std::optional<std::string> configValue(const std::string& ini, const std::string& key) {
