@@ -69,12 +69,9 @@ void answerDialogWhenShown(QObject& owner, const char* name,
   poll->start(20);
 }
 
-class MainWindowFaultTest : public ::testing::Test {
+class MainWindowFaultTest : public WindowTestBase {
  protected:
-  MainWindowFaultTest()
-      : sites_(*configuration_, {}),
-        session_(log_, clock_, resolver_),
-        userInterface_(nullptr) {
+  MainWindowFaultTest() : userInterface_(nullptr) {
     configuration_.writeIni("[_config_]\nAUTOSTART=0\nHASH=0\n");
     configuration_->LoadProgramSettings();
     sites_.loadSessionProfile(session_.state.sessionProfile);
@@ -84,10 +81,6 @@ class MainWindowFaultTest : public ::testing::Test {
   ~MainWindowFaultTest() override {
     window_.reset();
     log_.removeObserver(&lines_);
-  }
-
-  static void write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
   }
 
   // The window with the hooks the program gives it: the real site dialog and
@@ -142,13 +135,6 @@ class MainWindowFaultTest : public ::testing::Test {
 
   QString connectCaption() const { return window_->findChild<QPushButton*>("command9000")->text(); }
 
-  testing::ScratchConfiguration configuration_;
-  testing::ScratchFolder local_;
-  config::SiteProfileStore sites_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
   QtUserInterface userInterface_;
   LogLines lines_;
   QObject dialogAnswers_;

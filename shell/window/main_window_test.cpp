@@ -37,12 +37,10 @@ using namespace command;
 using listing::PaneSide;
 using namespace test_support;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public WindowTestBase {
  protected:
   MainWindowTest()
-      : server_(testing::FtpServerKind::kPyftpdlib),
-        sites_(*configuration_, {}),
-        session_(log_, clock_, resolver_) {
+      : server_(testing::FtpServerKind::kPyftpdlib) {
     configuration_.writeIni("[_config_]\nAUTOSTART=0\nHASH=0\n");
     configuration_->LoadProgramSettings();
     session_.onGreetingLine = listing::CheckReplyForHostType;
@@ -56,10 +54,6 @@ class MainWindowTest : public ::testing::Test {
   ~MainWindowTest() override {
     window_.reset();
     log_.removeObserver(&lines_);
-  }
-
-  static void write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
   }
 
   void openWindow() {
@@ -106,13 +100,6 @@ class MainWindowTest : public ::testing::Test {
   }
 
   testing::RealFtpServer server_;
-  testing::ScratchConfiguration configuration_;
-  testing::ScratchFolder local_;
-  config::SiteProfileStore sites_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
   testing::ScriptedUserInterface userInterface_;
   LogLines lines_;
   std::unique_ptr<MainWindow> window_;

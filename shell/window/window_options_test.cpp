@@ -36,6 +36,7 @@
 #include "shell/window/pane_list_model.h"
 #include "shell/window/status_lines.h"
 #include "shell/window/window_commands.h"
+#include "shell/window/window_test_support.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
 
@@ -43,8 +44,8 @@ namespace ferrix::shell {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace test_support;
 
-constexpr int kWaitMs = 20000;
 constexpr int kSortPage = 4;
 constexpr int kDisplayPage = 2;
 constexpr int kGeneralPage = 0;
@@ -61,9 +62,9 @@ std::optional<std::string> configValue(const std::string& ini, const std::string
   return body.substr(start, body.find('\n', start) - start);
 }
 
-class WindowOptionsTest : public ::testing::Test {
+class WindowOptionsTest : public WindowTestBase {
  protected:
-  WindowOptionsTest() : sites_(*configuration_, {}), session_(log_, clock_, resolver_) {
+  WindowOptionsTest() {
     const std::pair<const char*, int> files[] = {{"a.txt", 300}, {"b.txt", 10}, {"c.txt", 100}};
     for (const auto& [name, size] : files) {
       std::ofstream(fs::path(local_.path()) / name, std::ios::binary) << std::string(size, 'x');
@@ -109,13 +110,6 @@ class WindowOptionsTest : public ::testing::Test {
     return names;
   }
 
-  testing::ScratchConfiguration configuration_;
-  testing::ScratchFolder local_;
-  config::SiteProfileStore sites_;
-  session::MessageLog log_;
-  platform::SystemClock clock_;
-  platform::SystemResolver resolver_;
-  session::Session session_;
   testing::ScriptedUserInterface userInterface_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<LogWindow> logWindow_;

@@ -1,8 +1,9 @@
-// What the window tests share: the log's lines as the window wrote them, and
-// finding and selecting pane entries by name as a person would.
+// What the window tests share: what a window runs on (its settings, a local
+// folder, the sites and a session), the log's lines as the window wrote
+// them, and finding and selecting pane entries by name as a person would.
 //
-// Thread rule: LogLines takes lines from any thread; the pane helpers run on
-// the GUI thread.
+// Thread rule: LogLines takes lines from any thread; the rest runs on the GUI
+// thread.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <mutex>
 #include <string>
@@ -20,14 +22,38 @@
 #include <system_error>
 #include <vector>
 
+#include "config/scratch_configuration.h"
+#include "config/site_profile_store.h"
+#include "platform/clock.h"
+#include "platform/tcp_socket.h"
 #include "session/message_log.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_list_model.h"
+#include "testing/scratch_folder.h"
 
 namespace ferrix::shell::test_support {
 
 // Long enough for a loaded machine; a passing test never waits it out.
 inline constexpr int kWaitMs = 20000;
+
+// The fixture base: a window made by the test uses these, and is destroyed
+// (by the test's own fixture) before them.
+class WindowTestBase : public ::testing::Test {
+ protected:
+  WindowTestBase() : sites_(*configuration_, {}), session_(log_, clock_, resolver_) {}
+
+  static void write(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+
+  ferrix::testing::ScratchConfiguration configuration_;
+  ferrix::testing::ScratchFolder local_;
+  config::SiteProfileStore sites_;
+  session::MessageLog log_;
+  platform::SystemClock clock_;
+  platform::SystemResolver resolver_;
+  session::Session session_;
+};
 
 class LogLines final : public session::MessageLogObserver {
  public:
