@@ -17,6 +17,7 @@ constexpr int kMaxFieldNumber = 1 << 20;
 
 std::atomic<int> pinnedYear{0};
 std::atomic<int> pinnedMonth{0};
+std::atomic<int> pinnedDay{0};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -190,18 +191,30 @@ void FillTimeOrYear(ListingEntry& entry, char* line, int timeField) {
     return;
   }
   ReadClock(entry, field);
-  int year = CurrentLocalYear();
+  const LocalDate today = CurrentLocalDate();
   // A listing shows the time instead of the year for the last few months, so a
-  // month after the current one lies in the year before.
-  if (entry.month > CurrentLocalMonth()) --year;
-  entry.year = ToYear(year);
+  // date ahead of today lies in the year before.
+  const bool lastYear = LiesAheadOfToday(today, entry.month, entry.day);
+  entry.year = ToYear(lastYear ? today.year - 1 : today.year);
 }
 
-int LocalDatePart(bool wantYear) {
-  std::time_t now = std::time(nullptr);
+// The clock's local date, worked out again only when the second changes:
+// every year-less line of a listing asks for it.
+LocalDate ClockDate() {
+  thread_local std::time_t cachedSecond = -1;
+  thread_local LocalDate cached{1970, 1, 1};
+  const std::time_t now = std::time(nullptr);
+  if (now == cachedSecond) return cached;
   std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return wantYear ? 1970 : 1;
-  return wantYear ? local.tm_year + 1900 : local.tm_mon + 1;
+  if (localtime_r(&now, &local) == nullptr) return LocalDate{1970, 1, 1};
+  cachedSecond = now;
+  cached = LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  return cached;
+}
+
+int DayOfYear(int month, int day) {
+  static constexpr int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  return kDaysBefore[(month - 1) % 12] + day;
 }
 
 }  // namespace
@@ -472,19 +485,26 @@ void SetName(ListingEntry& entry, const char* text) {
   SetName(entry, text, static_cast<std::size_t>(kMaxNameLength));
 }
 
-int CurrentLocalYear() {
-  int pinned = pinnedYear.load();
-  return pinned != 0 ? pinned : LocalDatePart(true);
+LocalDate CurrentLocalDate() {
+  const int year = pinnedYear.load(std::memory_order_relaxed);
+  if (year == 0) return ClockDate();
+  return LocalDate{year, pinnedMonth.load(std::memory_order_relaxed),
+                   pinnedDay.load(std::memory_order_relaxed)};
 }
 
-int CurrentLocalMonth() {
-  int pinned = pinnedMonth.load();
-  return pinned != 0 ? pinned : LocalDatePart(false);
-}
+int CurrentLocalYear() { return CurrentLocalDate().year; }
+int CurrentLocalMonth() { return CurrentLocalDate().month; }
 
-void SetLocalDateForTesting(int year, int month) {
+void SetLocalDateForTesting(int year, int month, int day) {
   pinnedYear.store(year);
   pinnedMonth.store(month);
+  pinnedDay.store(day);
+}
+
+bool LiesAheadOfToday(const LocalDate& today, int month, int day) {
+  if (month < 1 || month > 12) return false;
+  if (today.day == 0) return month > today.month;
+  return DayOfYear(month, day) > DayOfYear(today.month, today.day) + 1;
 }
 
 }  // namespace ferrix::decoder
