@@ -309,6 +309,27 @@ bool ReadTrailingSize(const Field& field, std::uint64_t& size) {
   return true;
 }
 
+bool ReadGroupedSize(const Field& field, std::uint64_t& size) {
+  std::uint64_t value = 0;
+  int groupDigits = 0;
+  bool grouped = false;
+  for (const char* position = field.begin; position < field.end; ++position) {
+    if (*position == ',' || *position == '.') {
+      if (groupDigits == 0 || (grouped && groupDigits != 3)) return false;
+      grouped = true;
+      groupDigits = 0;
+      continue;
+    }
+    if (!IsDigit(*position)) return false;
+    const auto digit = static_cast<std::uint64_t>(*position - '0');
+    value = value > (kMaxSize - digit) / 10 ? kMaxSize : value * 10 + digit;
+    ++groupDigits;
+  }
+  if (groupDigits == 0 || (grouped && groupDigits != 3)) return false;
+  size = value;
+  return true;
+}
+
 bool IsAllDigits(const Field& field) {
   if (field.begin == field.end) return false;
   for (const char* position = field.begin; position < field.end; ++position) {

@@ -74,6 +74,10 @@ bool ReadSize(const Field& field, std::uint64_t& size);
 // ("somegroup99812"); false when the field does not end in digits.
 bool ReadTrailingSize(const Field& field, std::uint64_t& size);
 
+// Digits in groups of three after the first, separated by ',' or '.'
+// ("9,730", "1.234.567"), or plain digits. False for anything else.
+bool ReadGroupedSize(const Field& field, std::uint64_t& size);
+
 bool IsAllDigits(const Field& field);
 
 }  // namespace ferrix::decoder
