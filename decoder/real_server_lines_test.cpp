@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "decoder/column_parser_testing.h"
 #include "decoder/include/ferrixcore.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
@@ -112,6 +113,84 @@ TEST_F(RealServerLines, MlsdModeFact) {
     EXPECT_EQ((entry.flags & FERRIX_FLAG_MODE_VALID) != 0, c.valid) << c.line;
     EXPECT_EQ(entry.mode, c.mode) << c.line;
   }
+}
+
+using testing::Columns;
+
+TEST_F(RealServerLines, Os2FieldLayout) {
+  ExpectRows(FERRIX_HOST_TYPE_IBM_OS2,
+             {
+                 {"   345      A          06-07-24   13:49  CONFIG.SYS", "CONFIG.SYS", kFile, 345,
+                  2024, 6, 7, 13, 49},
+                 {"0  DIR  06-07-2024 13:49  My Folder", "My Folder", kFolder, 0, 2024, 6, 7, 13,
+                  49},
+                 // the name column of the fixed layout falls inside the name
+                 {Columns({{12, "12345"}, {22, "A"}, {30, "06-07-2024"}, {42, "13:49"},
+                           {49, "Quarterly Report.txt"}}),
+                  "Quarterly Report.txt", kFile, 12345, 2024, 6, 7, 13, 49},
+                 // the fixed layout itself
+                 {Columns({{12, "12345"}, {22, "A"}, {35, "12-18-97"}, {46, "15:43"},
+                           {53, "file.txt"}}),
+                  "file.txt", kFile, 12345, 1997, 12, 18, 15, 43},
+             });
+}
+
+TEST_F(RealServerLines, NetWare) {
+  ExpectRows(FERRIX_HOST_TYPE_NETWARE_V4,
+             {
+                 {"d [RWCEAFMS] Supervisor                        512 Jan 16 18:53 login", "login",
+                  kFolder, 512, 2024, 1, 16, 18, 53},
+                 {"- [RWCEAFMS] owner 1234 Jan 16 18:53 my file.txt", "my file.txt", kFile, 1234,
+                  2024, 1, 16, 18, 53},
+                 {"- [RWCEAFMS] Domain Users 1234 Jan 16 2003 10:30 pm my file", "my file", kFile,
+                  1234, 2003, 1, 16, 22, 30},
+                 {"d [RWCEAFMS] admin 512 Jan 16 1997 6:53 pm login", "login", kFolder, 512, 1997,
+                  1, 16, 18, 53},
+             });
+}
+
+TEST_F(RealServerLines, As400) {
+  ExpectRows(FERRIX_HOST_TYPE_IBM_AS400,
+             {
+                 {Columns({{0, "QPGMR"}, {16, "36864"}, {22, "21.03.06"}, {31, "12:17:39"},
+                           {40, "*FILE"}, {51, "DSPTEST.FILE"}}),
+                  "DSPTEST.FILE", kFile, 36864, 2006, 3, 21, 12, 17},
+                 // a member keeps its file's path, and its file's date and size
+                 {Columns({{0, "QPGMR"}, {40, "*MEM"}, {51, "DSPTEST.FILE/DSPTEST.MBR"}}),
+                  "DSPTEST.FILE/DSPTEST.MBR", kFile, 36864, 2006, 3, 21, 12, 17},
+                 {Columns({{0, "QPGMR"}, {16, "512"}, {22, "25/03/97"}, {31, "12:17:39"},
+                           {40, "*FILE"}, {51, "OLD"}}),
+                  "OLD", kFile, 512, 1997, 3, 25, 12, 17},
+                 {Columns({{0, "QPGMR"}, {16, "512"}, {22, "21.03.2006"}, {33, "12:17:39"},
+                           {42, "*STMF"}, {53, "my notes.txt"}}),
+                  "my notes.txt", kFile, 512, 2006, 3, 21, 12, 17},
+             });
+}
+
+TEST_F(RealServerLines, Tandem) {
+  ExpectRows(FERRIX_HOST_TYPE_TANDEM,
+             {
+                 {Columns({{0, "ALARMS"}, {9, "101"}, {20, "1234"}, {25, "9-Apr-05"},
+                           {34, "13:22:49"}, {43, "255,255"}}),
+                  "ALARMS", kFile, 1234, 2005, 4, 9, 13, 22},
+                 {Columns({{0, "BIGFILE"}, {14, "1729"}, {24, "123456789012"}, {38, "12-Dec-03"},
+                           {48, "08:00:00"}}),
+                  "BIGFILE", kFile, 123456789012ull, 2003, 12, 12, 8, 0},
+                 // the fixed columns
+                 {Columns({{0, "ALARMS"}, {14, "0"}, {30, "1234"}, {36, "9-Apr-05"},
+                           {45, "13:22:49"}, {54, "255,255"}}),
+                  "ALARMS", kFile, 1234, 2005, 4, 9, 13, 22},
+             });
+}
+
+TEST_F(RealServerLines, MvsExtendedPartitionedDataSet) {
+  ExpectRows(FERRIX_HOST_TYPE_IBM_MVS,
+             {
+                 {Columns({{0, "WYPRC5"}, {7, "3390"}, {14, "2003/03/12"}, {26, "1"}, {30, "15"},
+                           {34, "FB"}, {42, "80"}, {45, "27920"}, {52, "PO-E"},
+                           {57, "PREFIX.DATA.LIB"}}),
+                  "LIB", kFolder, 0, 2003, 3, 12, 0, 0},
+             });
 }
 
 }  // namespace
