@@ -1,5 +1,6 @@
 // Parsers for UNIX-style long listings: permissions, links, owner, group,
 // size, date and a name that runs to the end of the line.
+#include <algorithm>
 #include <cstring>
 
 #include "decoder/date_run.h"
@@ -106,11 +107,7 @@ Field FirstWord(const char* text) {
 
 bool HasSeconds(const char* timeField) {
   const Field field = FirstWord(timeField);
-  const void* first = std::memchr(field.begin, ':', static_cast<std::size_t>(field.end - field.begin));
-  return first != nullptr &&
-         std::memchr(static_cast<const char*>(first) + 1, ':',
-                     static_cast<std::size_t>(field.end - static_cast<const char*>(first) - 1)) !=
-             nullptr;
+  return std::count(field.begin, field.end, ':') >= 2;
 }
 
 // A name that starts with a time or a full numeric date took in what should
