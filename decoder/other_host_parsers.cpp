@@ -91,11 +91,15 @@ void ParseNetWareColumns(ListingEntry& entry, FixedColumns& columns) {
   pos += IsDigit(columns.at(pos + 1)) ? 3 : 2;
   entry.minute = ToByte(NumberAt(columns.from(pos)));
   while (IsDigit(columns.at(pos))) ++pos;
+  const std::size_t afterMinute = pos;
   ++pos;
   if (columns.at(pos) == 'p' && hour != 12) hour += 12;
   entry.hour = ToByte(hour);
 
-  SetName(entry, columns.from(columns.skipBlanks(pos + 2)));
+  // A 24-hour clock has no am or pm word to step over before the name.
+  const char mark = columns.at(pos);
+  const bool meridiem = mark == 'a' || mark == 'A' || mark == 'p' || mark == 'P';
+  SetName(entry, columns.from(columns.skipBlanks(meridiem ? pos + 2 : afterMinute)));
   TrimRight(entry.name);
 }
 

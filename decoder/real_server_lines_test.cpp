@@ -146,6 +146,11 @@ TEST_F(RealServerLines, NetWare) {
                   1234, 2003, 1, 16, 22, 30},
                  {"d [RWCEAFMS] admin 512 Jan 16 1997 6:53 pm login", "login", kFolder, 512, 1997,
                   1, 16, 18, 53},
+                 // the column layout with a 24-hour clock
+                 {Columns({{0, "-rw-rw-rw-"}, {44, "1234"}, {51, "Jan 05, 97  13:05  readme.txt"}}),
+                  "readme.txt", kFile, 1234, 1997, 1, 5, 13, 5},
+                 {Columns({{0, "-rw-rw-rw-"}, {44, "1234"}, {51, "Jan 05, 97  1:05 pm  readme.txt"}}),
+                  "readme.txt", kFile, 1234, 1997, 1, 5, 13, 5},
              });
 }
 
