@@ -17,13 +17,34 @@ namespace {
 
 using columns::StartsWithNoCase;
 
-// The position of the fact's name, or nullptr when the fact list lacks it.
-const char* FindFact(const char* line, const char* nameStart, const char* fact) {
-  for (const char* found = FindTextNoCase(line, fact); found != nullptr && found < nameStart;
-       found = FindTextNoCase(found + 1, fact)) {
-    if (found == line || found[-1] == ';') return found;
+// Where each fact this parser reads starts (its first occurrence), nullptr
+// for the facts the line lacks.
+struct Facts {
+  const char* type = nullptr;
+  const char* modify = nullptr;
+  const char* size = nullptr;
+  const char* unixMode = nullptr;
+};
+
+void TakeFirst(const char*& found, const char* fact, const char* name) {
+  if (found == nullptr && StartsWithNoCase(fact, name)) found = fact;
+}
+
+// One pass over the fact starts (the line's start and each character after a
+// ';') before the name.
+Facts FindFacts(const char* line, const char* nameStart) {
+  Facts facts;
+  const char* fact = line;
+  while (fact < nameStart) {
+    TakeFirst(facts.type, fact, "type=");
+    TakeFirst(facts.modify, fact, "modify=");
+    TakeFirst(facts.size, fact, "size=");
+    TakeFirst(facts.unixMode, fact, "UNIX.mode=");
+    const void* semicolon = std::memchr(fact, ';', static_cast<std::size_t>(nameStart - fact));
+    if (semicolon == nullptr) break;
+    fact = static_cast<const char*>(semicolon) + 1;
   }
-  return nullptr;
+  return facts;
 }
 
 // Up to count digits as a number; stops at the first non-digit.
@@ -113,10 +134,11 @@ void ParseMlsdLine(ListingEntry& entry, char* line, const ParseContext&) {
   // A name of blanks alone is padding, not a name.
   if (space == nullptr || space[1 + std::strspn(space + 1, " \t")] == '\0') return;
   SetName(entry, space + 1);
-  if (const char* type = FindFact(line, space, "type=")) ReadType(entry, type);
-  if (const char* modify = FindFact(line, space, "modify=")) ReadModify(entry, modify);
-  if (const char* size = FindFact(line, space, "size=")) entry.size = SizeAt(size + 5);
-  if (const char* mode = FindFact(line, space, "UNIX.mode=")) ReadUnixMode(entry, mode);
+  const Facts facts = FindFacts(line, space);
+  if (facts.type != nullptr) ReadType(entry, facts.type);
+  if (facts.modify != nullptr) ReadModify(entry, facts.modify);
+  if (facts.size != nullptr) entry.size = SizeAt(facts.size + 5);
+  if (facts.unixMode != nullptr) ReadUnixMode(entry, facts.unixMode);
 }
 
 }  // namespace ferrix::decoder
