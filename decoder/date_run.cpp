@@ -1,5 +1,6 @@
 #include "decoder/date_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -250,7 +251,7 @@ void StoreDateRun(ListingEntry& entry, const DateRun& run) {
     date.hour = 0;
     AdvanceOneDay(date);
   }
-  entry.year = static_cast<std::uint16_t>(date.year);
+  entry.year = static_cast<std::uint16_t>(std::clamp(date.year, 0, 65535));
   entry.month = static_cast<std::uint8_t>(date.month);
   entry.day = static_cast<std::uint8_t>(date.day);
   entry.hour = static_cast<std::uint8_t>(date.hour);

@@ -98,7 +98,9 @@ bool SwitchVosSection(const char* line) {
 bool ReadTandemDate(const Field& field, DateRun& run) {
   const char* position = field.begin;
   run.day = 0;
-  while (position < field.end && IsDigit(*position)) run.day = run.day * 10 + (*position++ - '0');
+  while (position < field.end && IsDigit(*position) && run.day <= 31) {
+    run.day = run.day * 10 + (*position++ - '0');
+  }
   if (position == field.begin || position == field.end || *position != '-' || run.day > 31) {
     return false;
   }
