@@ -22,7 +22,7 @@ bool TransferWorker::start(std::function<void()> job, std::function<void()> when
   if (thread_.joinable()) thread_.join();
   stopRequested_ = false;
   {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     running_ = true;
   }
   thread_ = std::thread(
@@ -34,7 +34,7 @@ void TransferWorker::run(const std::function<void()>& job, const std::function<v
   job();
   busy_.release();
   {
-    const std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     running_ = false;
     ended_.notify_all();
   }
@@ -42,7 +42,7 @@ void TransferWorker::run(const std::function<void()>& job, const std::function<v
 }
 
 bool TransferWorker::running() const {
-  const std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   return running_;
 }
 
@@ -51,12 +51,12 @@ bool TransferWorker::stop() {
   if (wasRunning) {
     session_.log.logMessage("! Aborting thread.");
     stopRequested_ = true;
-    std::unique_lock lock(mutex_);
-    while (running_) {
-      lock.unlock();
+    // Cancel again now and then: a wait the job enters after one request
+    // would otherwise never be woken.
+    while (running()) {
       session::requestCancel(session_);
-      lock.lock();
-      ended_.wait_for(lock, kCancelRepeat, [this] { return !running_; });
+      const platform::MutexLock lock(mutex_);
+      if (running_) ended_.wait_for(mutex_, kCancelRepeat);
     }
   }
   if (thread_.joinable()) thread_.join();

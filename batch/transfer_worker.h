@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "listing/remote_listing.h"
+#include "platform/mutex.h"
 #include "session/session_state.h"
 
 namespace ferrix::batch {
@@ -61,9 +62,9 @@ class TransferWorker {
   transfer::TransferThreadBusy& busy_;
   std::thread thread_;
   std::atomic<bool> stopRequested_ = false;
-  mutable std::mutex mutex_;
-  std::condition_variable ended_;
-  bool running_ = false;
+  mutable platform::Mutex mutex_;
+  std::condition_variable_any ended_;
+  bool running_ GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace ferrix::batch

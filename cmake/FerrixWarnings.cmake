@@ -2,6 +2,12 @@
 add_library(ferrix_warnings INTERFACE)
 target_compile_options(ferrix_warnings INTERFACE -Wall -Wextra -Werror)
 
+# clang checks the lock annotations (platform/thread_annotations.h): state
+# touched without the lock that guards it does not compile.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  target_compile_options(ferrix_warnings INTERFACE -Wthread-safety)
+endif()
+
 # g++ 12 at -O3 (Release) reports an overlapping copy inside every
 # `"literal" + std::string` chain (a known g++ 12 false positive); it stays a warning
 # there so that the Release (benchmark) build goes through. Other builds

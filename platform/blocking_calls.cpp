@@ -51,18 +51,18 @@ struct BlockingCalls::Waiter {
 void installBlockingHook(BlockingHook hook) { threadHook = std::move(hook); }
 
 void BlockingCalls::enroll(Waiter& waiter) {
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   threadCancelDescriptor().drain();
   waiters_.push_back(&waiter);
 }
 
 void BlockingCalls::withdraw(Waiter& waiter) {
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   waiters_.erase(std::remove(waiters_.begin(), waiters_.end(), &waiter), waiters_.end());
 }
 
 bool BlockingCalls::cancelAll() {
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   const std::uint64_t one = 1;
   for (Waiter* waiter : waiters_) {
     waiter->cancelled = true;
@@ -72,7 +72,7 @@ bool BlockingCalls::cancelAll() {
 }
 
 bool BlockingCalls::inProgress() const {
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   return !waiters_.empty();
 }
 
@@ -97,7 +97,7 @@ WaitResult BlockingCalls::waitForSocket(int socket, short events, std::uint64_t 
     }
     bool cancelled;
     {
-      std::lock_guard lock(mutex_);
+      const MutexLock lock(mutex_);
       cancelled = waiter.cancelled;
     }
     if (cancelled) {

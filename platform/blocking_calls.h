@@ -14,10 +14,10 @@
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/mutex.h"
 
 namespace ferrix::platform {
 
@@ -56,8 +56,8 @@ class BlockingCalls {
   void withdraw(Waiter& waiter);
 
   Clock& clock_;
-  mutable std::mutex mutex_;
-  std::vector<Waiter*> waiters_;
+  mutable Mutex mutex_;
+  std::vector<Waiter*> waiters_ GUARDED_BY(mutex_);
 };
 
 }  // namespace ferrix::platform

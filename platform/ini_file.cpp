@@ -161,7 +161,7 @@ bool IniFile::DiskState::operator==(const DiskState& other) const {
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 std::optional<std::string> IniFile::find(std::string_view section, std::string_view key) {
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   refresh();
   const Line* line = findKeyLine(trim(section), trim(key));
   if (line == nullptr) return std::nullopt;
@@ -175,7 +175,7 @@ std::string IniFile::readString(std::string_view section, std::string_view key,
 }
 
 std::vector<std::string> IniFile::keysOf(std::string_view section) {
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   refresh();
   std::vector<std::string> keys;
   std::size_t header = findSection(lines_, trim(section));
@@ -206,7 +206,7 @@ bool IniFile::writeString(std::string_view section, std::string_view key,
   if (!isValidSectionName(section) || !isValidKey(key) || (value && holdsLineBreakOrNul(*value))) {
     return false;
   }
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   refresh();
   std::vector<Line> lines = lines_;
   bool changed = value ? setKey(lines, section, key, *value) : removeKey(lines, section, key);
@@ -221,7 +221,7 @@ bool IniFile::writeKeys(std::string_view section, const std::vector<KeyChange>& 
       return false;
     }
   }
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   refresh();
   std::vector<Line> lines = lines_;
   bool changed = false;
@@ -236,7 +236,7 @@ bool IniFile::writeKeys(std::string_view section, const std::vector<KeyChange>& 
 bool IniFile::deleteSection(std::string_view section) {
   section = trim(section);
   if (section.empty()) return false;
-  std::lock_guard lock(mutex_);
+  const MutexLock lock(mutex_);
   refresh();
   std::vector<Line> lines = lines_;
   bool changed = false;

@@ -23,11 +23,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <mutex>
+
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/mutex.h"
 
 namespace ferrix::platform {
 
@@ -93,25 +95,26 @@ class IniFile {
 
   static DiskState diskStateOf(const std::string& path);
   static Line parseLine(std::string text, std::string ending);
-  void refresh();
-  void parse(const std::string& content);
-  std::string serialize(const std::vector<Line>& lines) const;
-  std::string newline() const;
-  const Line* findKeyLine(std::string_view section, std::string_view key) const;
+  void refresh() REQUIRES(mutex_);
+  void parse(const std::string& content) REQUIRES(mutex_);
+  std::string serialize(const std::vector<Line>& lines) const REQUIRES(mutex_);
+  std::string newline() const REQUIRES(mutex_);
+  const Line* findKeyLine(std::string_view section, std::string_view key) const REQUIRES(mutex_);
   static std::size_t findSection(const std::vector<Line>& lines, std::string_view section);
   static std::size_t sectionEnd(const std::vector<Line>& lines, std::size_t header);
   bool setKey(std::vector<Line>& lines, std::string_view section, std::string_view key,
-              std::string_view value) const;
-  void insertLine(std::vector<Line>& lines, std::size_t at, std::string text) const;
+              std::string_view value) const REQUIRES(mutex_);
+  void insertLine(std::vector<Line>& lines, std::size_t at, std::string text) const REQUIRES(mutex_);
   static bool removeKey(std::vector<Line>& lines, std::string_view section, std::string_view key);
-  bool store(std::vector<Line> lines);
+  bool store(std::vector<Line> lines) REQUIRES(mutex_);
 
   const std::string path_;
-  std::mutex mutex_;
-  bool loaded_ = false;
-  DiskState state_;
-  bool byteOrderMark_ = false;
-  std::vector<Line> lines_;
+  Mutex mutex_;
+  // State below is protected by mutex_.
+  bool loaded_ GUARDED_BY(mutex_) = false;
+  DiskState state_ GUARDED_BY(mutex_);
+  bool byteOrderMark_ GUARDED_BY(mutex_) = false;
+  std::vector<Line> lines_ GUARDED_BY(mutex_);
 };
 
 }  // namespace ferrix::platform

@@ -31,7 +31,7 @@ void MessageLog::logMessagef(const char* format, ...) {
 }
 
 void MessageLog::appendLogLine(std::string_view text) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   mirrorToFile(text);
   if (filledEntries_ == kHistoryLines) {
     std::rotate(logHistory_.begin(), logHistory_.begin() + 1, logHistory_.end());
@@ -72,7 +72,7 @@ void MessageLog::showStatusLines(int index) {
 }
 
 void MessageLog::scrollStatusLines(int delta) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   const int index = statusViewIndex_ + delta;
   if (index < 1) {
     statusViewIndex_ = 1;
@@ -87,17 +87,17 @@ void MessageLog::scrollStatusLines(int delta) {
 }
 
 std::vector<std::string> MessageLog::history() const {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   return {logHistory_.begin(), logHistory_.begin() + logCount_ + 1};
 }
 
 int MessageLog::logCount() const {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   return logCount_;
 }
 
 int MessageLog::statusViewIndex() const {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   return statusViewIndex_;
 }
 
@@ -117,17 +117,17 @@ bool MessageLog::saveLogTo(const std::filesystem::path& path) const {
 }
 
 void MessageLog::setTransferLogMirror(std::optional<std::filesystem::path> folder) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   mirrorFolder_ = std::move(folder);
 }
 
 void MessageLog::addObserver(MessageLogObserver* observer) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   observers_.push_back(observer);
 }
 
 void MessageLog::removeObserver(MessageLogObserver* observer) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
 }
 

@@ -16,11 +16,12 @@
 #include <array>
 #include <atomic>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/mutex.h"
 
 namespace ferrix::session {
 
@@ -74,19 +75,21 @@ class MessageLog {
   void removeObserver(MessageLogObserver* observer);
 
  private:
-  void appendLogLine(std::string_view text);
-  void mirrorToFile(std::string_view text) const;
-  std::array<std::string, 3> statusLinesAt(int index) const;
-  void showStatusLines(int index);
+  void appendLogLine(std::string_view text) EXCLUDES(mutex_);
+  void mirrorToFile(std::string_view text) const REQUIRES(mutex_);
+  std::array<std::string, 3> statusLinesAt(int index) const REQUIRES(mutex_);
+  void showStatusLines(int index) REQUIRES(mutex_);
 
-  mutable std::mutex mutex_;
-  std::array<std::string, kHistoryLines> logHistory_;
-  int filledEntries_ = 0;
-  int logCount_ = 0;
-  int statusViewIndex_ = 0;
+  mutable platform::Mutex mutex_;
+  // State below is protected by mutex_.
+  std::array<std::string, kHistoryLines> logHistory_ GUARDED_BY(mutex_);
+  int filledEntries_ GUARDED_BY(mutex_) = 0;
+  int logCount_ GUARDED_BY(mutex_) = 0;
+  int statusViewIndex_ GUARDED_BY(mutex_) = 0;
+  std::optional<std::filesystem::path> mirrorFolder_ GUARDED_BY(mutex_);
+  std::vector<MessageLogObserver*> observers_ GUARDED_BY(mutex_);
+
   std::atomic<bool> verbose_ = false;
-  std::optional<std::filesystem::path> mirrorFolder_;
-  std::vector<MessageLogObserver*> observers_;
 };
 
 }  // namespace ferrix::session

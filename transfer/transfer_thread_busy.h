@@ -6,7 +6,7 @@
 // Thread rule: any thread may acquire, release and read the flag.
 #pragma once
 
-#include <mutex>
+#include "platform/mutex.h"
 
 namespace ferrix::transfer {
 
@@ -18,8 +18,8 @@ class TransferThreadBusy {
   bool isSet() const;
 
  private:
-  mutable std::mutex mutex_;
-  bool busy_ = false;
+  mutable platform::Mutex mutex_;
+  bool busy_ GUARDED_BY(mutex_) = false;
 };
 
 }  // namespace ferrix::transfer

@@ -52,12 +52,12 @@ std::optional<platform::TempFile> TemporaryFiles::create(std::string_view prefix
 }
 
 void TemporaryFiles::adopt(platform::TempFile file) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   adopted_.insert(file.keep());
 }
 
 void TemporaryFiles::keepForRecovery(const std::string& path) {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   keptForRecovery_.insert(path);
   adopted_.erase(path);
 }
@@ -74,7 +74,7 @@ bool TemporaryFiles::isLeftover(const std::string& name) const {
 }
 
 int TemporaryFiles::deleteAll() {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   std::set<std::string> doomed = adopted_;
   adopted_.clear();
   std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(folder_.c_str()), closedir);

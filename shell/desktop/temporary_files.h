@@ -12,13 +12,14 @@
 // Thread rule: all members may be called from any thread.
 #pragma once
 
-#include <mutex>
+
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
 
+#include "platform/mutex.h"
 #include "platform/temp_file.h"
 
 namespace ferrix::desktop {
@@ -56,9 +57,9 @@ class TemporaryFiles {
   bool isLeftover(const std::string& name) const;
 
   const std::string folder_;
-  mutable std::mutex mutex_;
-  std::set<std::string> adopted_;
-  std::set<std::string> keptForRecovery_;
+  mutable platform::Mutex mutex_;
+  std::set<std::string> adopted_ GUARDED_BY(mutex_);
+  std::set<std::string> keptForRecovery_ GUARDED_BY(mutex_);
 };
 
 }  // namespace ferrix::desktop

@@ -1,5 +1,6 @@
 #include "shell/engine/engine_thread.h"
 
+#include <optional>
 #include <utility>
 
 namespace ferrix::shell {
@@ -10,7 +11,7 @@ EngineThread::~EngineThread() { finish(); }
 
 bool EngineThread::post(std::function<void()> job) {
   {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     if (stopping_) return false;
     jobs_.push_back(std::move(job));
   }
@@ -19,18 +20,24 @@ bool EngineThread::post(std::function<void()> job) {
 }
 
 bool EngineThread::busy() const {
-  std::lock_guard lock(mutex_);
+  const platform::MutexLock lock(mutex_);
   return running_ || !jobs_.empty();
 }
 
 bool EngineThread::waitUntilIdle(std::chrono::milliseconds limit) {
-  std::unique_lock lock(mutex_);
-  return jobEnded_.wait_for(lock, limit, [this] { return !running_ && jobs_.empty(); });
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  const platform::MutexLock lock(mutex_);
+  while (running_ || !jobs_.empty()) {
+    if (jobEnded_.wait_until(mutex_, deadline) == std::cv_status::timeout) {
+      return !running_ && jobs_.empty();
+    }
+  }
+  return true;
 }
 
 void EngineThread::finish() {
   {
-    std::lock_guard lock(mutex_);
+    const platform::MutexLock lock(mutex_);
     stopping_ = true;
   }
   wake_.notify_one();
@@ -38,19 +45,22 @@ void EngineThread::finish() {
 }
 
 void EngineThread::run() {
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
-    if (jobs_.empty()) return;
-    std::function<void()> job = std::move(jobs_.front());
-    jobs_.pop_front();
-    running_ = true;
-    lock.unlock();
-    job();
-    lock.lock();
+  while (std::optional<std::function<void()>> job = nextJob()) {
+    (*job)();
+    const platform::MutexLock lock(mutex_);
     running_ = false;
     jobEnded_.notify_all();
   }
+}
+
+std::optional<std::function<void()>> EngineThread::nextJob() {
+  const platform::MutexLock lock(mutex_);
+  while (!stopping_ && jobs_.empty()) wake_.wait(mutex_);
+  if (jobs_.empty()) return std::nullopt;
+  std::function<void()> job = std::move(jobs_.front());
+  jobs_.pop_front();
+  running_ = true;
+  return job;
 }
 
 }  // namespace ferrix::shell

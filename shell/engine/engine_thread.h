@@ -15,8 +15,10 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
+#include <optional>
 #include <thread>
+
+#include "platform/mutex.h"
 
 namespace ferrix::shell {
 
@@ -38,13 +40,15 @@ class EngineThread {
 
  private:
   void run();
+  // The next job, waiting for one; none once stopping with nothing queued.
+  std::optional<std::function<void()>> nextJob();
 
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  std::condition_variable jobEnded_;
-  std::deque<std::function<void()>> jobs_;
-  bool running_ = false;
-  bool stopping_ = false;
+  mutable platform::Mutex mutex_;
+  std::condition_variable_any wake_;
+  std::condition_variable_any jobEnded_;
+  std::deque<std::function<void()>> jobs_ GUARDED_BY(mutex_);
+  bool running_ GUARDED_BY(mutex_) = false;
+  bool stopping_ GUARDED_BY(mutex_) = false;
   std::thread thread_;
 };
 
