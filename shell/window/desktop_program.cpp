@@ -113,7 +113,7 @@ class DesktopProgram {
       splash.finish(&window);
       QTimer::singleShot(0, &window, [this, &window, values] {
         window.runUnattended(values, [this](UnattendedResult result) {
-          exitCode_ = result == UnattendedResult::kFailed ? 1 : 0;
+          exitCode_ = UnattendedExitStatus(result);
         });
       });
     } else {
