@@ -78,6 +78,15 @@ std::string takeArgumentWord(std::string_view& text) {
   return word.substr(0, CommandLineValues::kFieldLength);
 }
 
+// What an option's action said: true when it could act, else the problem
+// is shown (unless quiet).
+bool takeUsable(const std::string& problem, const CommandLineValues& values,
+                const CommandLineActions& actions) {
+  if (problem.empty()) return true;
+  if (!values.quiet) actions.showError(problem);
+  return false;
+}
+
 TransferArgument localArgument(std::string_view path) {
   TransferArgument result;
   result.kind = ArgumentKind::kLocal;
@@ -140,13 +149,16 @@ std::optional<std::string> ParseCommandLineOptions(std::string_view text, Comman
       case 'c': actions.setAccount(cursor.takeValue()); break;
       case 'd': values.destination = cursor.takeValue(); break;
       case 'i':
-        if (std::string problem = actions.useIniFile(cursor.takeValue()); !problem.empty()) {
-          if (!values.quiet) actions.showError(problem);
+        if (!takeUsable(actions.useIniFile(cursor.takeValue()), values, actions)) {
           return std::nullopt;
         }
         break;
       case 'l': values.lowerCase = true; cursor.skipWord(); break;
-      case 'p': actions.loadProfile(cursor.takeValue()); break;
+      case 'p':
+        if (!takeUsable(actions.loadProfile(cursor.takeValue()), values, actions)) {
+          return std::nullopt;
+        }
+        break;
       case 'q': values.quiet = true; cursor.skipWord(); break;
       case 's':
         values.source = cursor.takeValue();

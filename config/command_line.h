@@ -47,7 +47,8 @@ struct CommandLineActions {
   std::function<void()> loadProgramSettings;
   // Switches and reloads; returns why the file cannot be used, else "".
   std::function<std::string(const std::string& iniFile)> useIniFile;
-  std::function<void(const std::string& profile)> loadProfile;  // clears, then loads
+  // Clears, then loads; returns why the profile cannot be used, else "".
+  std::function<std::string(const std::string& profile)> loadProfile;
   std::function<void(const std::string&)> setUserId;
   std::function<void(const std::string&)> setPassword;
   std::function<void(const std::string&)> setAccount;
@@ -58,7 +59,8 @@ struct CommandLineActions {
 };
 
 // Parses the options at the start of `text`. Returns the rest (the transfer
-// arguments), or nothing after an unknown option or an unusable INI file.
+// arguments), or nothing after an unknown option, an unusable INI file or
+// an unknown profile.
 std::optional<std::string> ParseCommandLineOptions(std::string_view text, CommandLineValues& values,
                                                    const CommandLineActions& actions);
 

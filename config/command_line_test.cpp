@@ -20,7 +20,10 @@ class RecordedActions {
               calls.push_back("ini " + v);
               return v == "missing.ini" ? std::string("-i missing.ini: no such file") : "";
             },
-            [this](const std::string& v) { calls.push_back("profile " + v); },
+            [this](const std::string& v) {
+              calls.push_back("profile " + v);
+              return v == "nosuch" ? std::string("-p nosuch: no such site") : "";
+            },
             [this](const std::string& v) { calls.push_back("user " + v); },
             [this](const std::string& v) { calls.push_back("password " + v); },
             [this](const std::string& v) { calls.push_back("account " + v); },
@@ -67,13 +70,17 @@ TEST(CommandLineOptions, UnknownLetterIsReportedUnlessQuiet) {
   EXPECT_FALSE(ParseCommandLineOptions("-", quietValues, quiet.actions()));
 }
 
-TEST(CommandLineOptions, AnUnusableIniFileEndsTheParse) {
+TEST(CommandLineOptions, AnUnusableIniFileOrUnknownSiteEndsTheParse) {
   RecordedActions recorded;
   CommandLineValues values;
   EXPECT_FALSE(ParseCommandLineOptions("-i missing.ini -u anne host:/a", values,
                                        recorded.actions()));
   EXPECT_THAT(recorded.calls, ElementsAre("load settings", "ini missing.ini"));
   EXPECT_THAT(recorded.errors, ElementsAre("-i missing.ini: no such file"));
+
+  RecordedActions unknownSite;
+  EXPECT_FALSE(ParseCommandLineOptions("-p nosuch host:/a", values, unknownSite.actions()));
+  EXPECT_THAT(unknownSite.errors, ElementsAre("-p nosuch: no such site"));
 }
 
 TEST(CommandLineOptions, JsonIsALongOptionAndALoneDashAnArgument) {

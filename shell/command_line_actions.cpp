@@ -54,7 +54,8 @@ config::CommandLineActions StandardCommandLineActions(config::Configuration& con
           [&](const std::string& name) {
             profile = config::SiteProfile{};
             profile.profileName = name;
-            sites.loadProfile(profile);
+            if (sites.loadProfile(profile) != 0) return std::string();
+            return "-p " + name + ": no such site in " + configuration.IniPath();
           },
           [&](const std::string& user) { profile.userId = user; },
           [&](const std::string& password) {

@@ -237,6 +237,7 @@ TEST_F(FerrixguiArgumentTest, WrongArgumentsAreNamedAndExitWithTwo) {
        "standard input needs a remote file name, not a folder"},
       {"-i missing.ini ftp://127.0.0.1/a", "-i missing.ini: no such file"},
       {"-i /tmp ftp://127.0.0.1/a", "-i /tmp: is a folder, not a file"},
+      {"-i test.ini -p nosuch ftp://127.0.0.1/a", "-p nosuch: no such site in "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
