@@ -1,10 +1,10 @@
 #include "config/command_line.h"
 
-#include "config/ftp_url.h"
-#include "platform/ascii_text.h"
-
 #include <algorithm>
 #include <cctype>
+
+#include "config/ftp_url.h"
+#include "platform/ascii_text.h"
 
 namespace ferrix::config {
 namespace {

@@ -73,8 +73,8 @@ TEST(CommandLineOptions, UnknownLetterIsReportedUnlessQuiet) {
 TEST(CommandLineOptions, AnUnusableIniFileOrUnknownSiteEndsTheParse) {
   RecordedActions recorded;
   CommandLineValues values;
-  EXPECT_FALSE(ParseCommandLineOptions("-i missing.ini -u anne host:/a", values,
-                                       recorded.actions()));
+  EXPECT_FALSE(
+      ParseCommandLineOptions("-i missing.ini -u anne host:/a", values, recorded.actions()));
   EXPECT_THAT(recorded.calls, ElementsAre("load settings", "ini missing.ini"));
   EXPECT_THAT(recorded.errors, ElementsAre("-i missing.ini: no such file"));
 

@@ -74,7 +74,8 @@ std::optional<std::string> takeHostAndPort(std::string_view hostPort, FtpUrl& ur
   if (url.host.empty()) return "no host name";
   if (portText.empty()) return std::nullopt;
   int port = 0;
-  const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+  const auto [end, error] =
+      std::from_chars(portText.data(), portText.data() + portText.size(), port);
   if (error != std::errc{} || end != portText.data() + portText.size() || port < 1 ||
       port > kMaxPort) {
     return "the port \"" + std::string(portText) + "\" is not a number from 1 to 65535";

@@ -10,7 +10,7 @@ namespace {
 struct UrlCase {
   const char* argument;
   const char* host;
-  int port;  // 0: none given
+  int port;              // 0: none given
   const char* user;      // nullptr: none given
   const char* password;  // nullptr: none given
   const char* path;

@@ -443,10 +443,13 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
 
 int UnattendedExitStatus(UnattendedResult result) {
   switch (result) {
-    case UnattendedResult::kFailed: return 1;
-    case UnattendedResult::kBadArguments: return 2;
+    case UnattendedResult::kFailed:
+      return 1;
+    case UnattendedResult::kBadArguments:
+      return 2;
     case UnattendedResult::kSucceeded:
-    case UnattendedResult::kStayConnected: return 0;
+    case UnattendedResult::kStayConnected:
+      return 0;
   }
   return 1;
 }

@@ -52,10 +52,9 @@ class UnattendedRunTest : public ::testing::Test {
 
   void writeSite(std::uint16_t port, const std::string& moreKeys = "") {
     const testing::FtpLogin& login = server_.login();
-    configuration_.writeIni("[loopback]\nHOST=127.0.0.1\nPORT=" + std::to_string(port) +
-                            "\nUID=" + login.user +
-                            "\nPWD=" + config::encodeSecret(login.user, login.password) +
-                            "\nRETRIES=1\n" + moreKeys);
+    configuration_.writeIni(
+        "[loopback]\nHOST=127.0.0.1\nPORT=" + std::to_string(port) + "\nUID=" + login.user +
+        "\nPWD=" + config::encodeSecret(login.user, login.password) + "\nRETRIES=1\n" + moreKeys);
   }
 
   UnattendedResult runWith(const std::string& arguments) {
@@ -137,9 +136,8 @@ TEST_F(UnattendedRunTest, AnUnusableUrlEndsTheRunBeforeConnecting) {
   writeSite(server_.port());
   const std::string port = std::to_string(server_.port());
   EXPECT_EQ(runWith("ftp://loopback:" + port + "/a%2 local:x"), UnattendedResult::kBadArguments);
-  EXPECT_THAT(log_.history(),
-              Contains("! Unusable argument: source \"ftp://loopback:" + port +
-                       "/a%2\": a bad %-escape in the path"));
+  EXPECT_THAT(log_.history(), Contains("! Unusable argument: source \"ftp://loopback:" + port +
+                                       "/a%2\": a bad %-escape in the path"));
   EXPECT_THAT(log_.history(), ::testing::Not(Contains(::testing::StartsWith("connecting to"))));
   EXPECT_EQ(UnattendedExitStatus(UnattendedResult::kBadArguments), 2);
 }

@@ -131,8 +131,8 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, std::FILE* file,
   const std::uint64_t endTick = session.clock.ticks();
   // A read error must not pass for the end of the file.
   if (std::ferror(file)) {
-    session.log.logMessagef("! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
-                            label.c_str(), static_cast<unsigned>(errno));
+    session.log.logMessagef("! %s %s (%u)", text(strings::kFailedToOpenFile).data(), label.c_str(),
+                            static_cast<unsigned>(errno));
     state.cancelRequested = 1;
   }
   outcome.cancelled = state.cancelRequested != 0;
