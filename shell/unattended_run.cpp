@@ -388,9 +388,9 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   } else {
     if (!values.quiet) {
       const std::string text = "SRC(" + std::to_string(static_cast<int>(source.kind)) +
-                               "): " + values.source + "\nDST(" +
+                               "): " + shown(values.source) + "\nDST(" +
                                std::to_string(static_cast<int>(destination.kind)) +
-                               "): " + values.destination;
+                               "): " + shown(values.destination);
       run.userInterface.messageBox(text, "Unknown batch command!",
                                    session::UserInterface::Buttons::kOk,
                                    session::UserInterface::Icon::kError);
