@@ -361,7 +361,7 @@ void MainWindow::paneCommand(const PaneCommandTarget& target) {
   const Admission admission = side == PaneSide::kLocal             ? Admission::kLocal
                               : operation == PaneOperation::kChmod ? Admission::kRefuseWhenBusy
                                                                    : Admission::kGuarded;
-  postJob([operation, side, selection](EngineSide& engine) {
+  postJob([operation = operation, side = side, selection](EngineSide& engine) {
     engine.paneCommand(operation, side, selection);
   }, admission);
 }
