@@ -1,14 +1,17 @@
-#include "platform/ascii_text.h"
 #include "config/command_line.h"
 
 #include <algorithm>
 #include <cctype>
+
+#include "config/ftp_url.h"
+#include "platform/ascii_text.h"
 
 namespace ferrix::config {
 namespace {
 
 constexpr int kCommandLineHelpTopic = 145;
 constexpr std::size_t kUnattendedMinimum = 4;
+constexpr std::string_view kJsonOption = "--json";
 
 using platform::startsWithIgnoringCase;
 
@@ -42,6 +45,11 @@ class OptionCursor {
   std::string_view text_;
 };
 
+// True when `text` begins with the whole word `word`.
+bool isWord(std::string_view text, std::string_view word) {
+  return text.starts_with(word) && (text.size() == word.size() || text[word.size()] == ' ');
+}
+
 // Removes the first "word" (exact case) and one blank after it; true if found.
 bool takeFlagWord(std::string& text, std::string_view word) {
   const std::size_t at = text.find(word);
@@ -70,6 +78,41 @@ std::string takeArgumentWord(std::string_view& text) {
   return word.substr(0, CommandLineValues::kFieldLength);
 }
 
+// What an option's action said: true when it could act, else the problem
+// is shown (unless quiet).
+bool takeUsable(const std::string& problem, const CommandLineValues& values,
+                const CommandLineActions& actions) {
+  if (problem.empty()) return true;
+  if (!values.quiet) actions.showError(problem);
+  return false;
+}
+
+TransferArgument localArgument(std::string_view path) {
+  TransferArgument result;
+  result.kind = ArgumentKind::kLocal;
+  result.path = path;
+  return result;
+}
+
+TransferArgument fromUrl(std::string_view text) {
+  TransferArgument result;
+  result.kind = ArgumentKind::kRemote;
+  FtpUrlResult parsed = ParseFtpUrl(text);
+  if (!parsed.url) {
+    result.error = std::move(parsed.error);
+    return result;
+  }
+  FtpUrl& url = *parsed.url;
+  result.host = std::move(url.host);
+  result.path = std::move(url.path);
+  result.port = url.port;
+  result.userId = std::move(url.userId);
+  result.password = std::move(url.password);
+  result.transferType = url.transferType;
+  result.tls = url.tls;
+  return result;
+}
+
 }  // namespace
 
 std::optional<std::string> ParseCommandLineOptions(std::string_view text, CommandLineValues& values,
@@ -79,6 +122,13 @@ std::optional<std::string> ParseCommandLineOptions(std::string_view text, Comman
   std::string typedText;  // what "-ask" got; the cursor reads it
   while (!cursor.rest().empty() && cursor.rest().front() == '-') {
     const std::string_view option = cursor.rest();
+    // "- host:/in/a": standard input as the source, the first transfer argument.
+    if (option.starts_with("- ")) break;
+    if (isWord(option, kJsonOption)) {
+      values.json = true;
+      cursor.skipWord();
+      continue;
+    }
     const char letter = option.size() > 1 ? option[1] : '\0';
     switch (letter) {
       case 'a':
@@ -98,9 +148,17 @@ std::optional<std::string> ParseCommandLineOptions(std::string_view text, Comman
       case 'b': values.transferMode = 'I'; cursor.skipWord(); break;
       case 'c': actions.setAccount(cursor.takeValue()); break;
       case 'd': values.destination = cursor.takeValue(); break;
-      case 'i': actions.useIniFile(cursor.takeValue()); break;
+      case 'i':
+        if (!takeUsable(actions.useIniFile(cursor.takeValue()), values, actions)) {
+          return std::nullopt;
+        }
+        break;
       case 'l': values.lowerCase = true; cursor.skipWord(); break;
-      case 'p': actions.loadProfile(cursor.takeValue()); break;
+      case 'p':
+        if (!takeUsable(actions.loadProfile(cursor.takeValue()), values, actions)) {
+          return std::nullopt;
+        }
+        break;
       case 'q': values.quiet = true; cursor.skipWord(); break;
       case 's':
         values.source = cursor.takeValue();
@@ -126,6 +184,7 @@ void PrepareUnattendedRun(std::string remainder, CommandLineValues& values) {
   if (takeFlagWord(remainder, "-quiet")) values.quiet = true;
   if (takeFlagWord(remainder, "-ascii")) values.transferMode = 'A';
   if (takeFlagWord(remainder, "-lower")) values.lowerCase = true;
+  if (takeFlagWord(remainder, kJsonOption)) values.json = true;
   std::replace(remainder.begin(), remainder.end(), '\\', '/');
   if (remainder.empty()) return;
   std::string_view rest(remainder);
@@ -136,12 +195,11 @@ void PrepareUnattendedRun(std::string remainder, CommandLineValues& values) {
 TransferArgument ClassifyTransferArgument(std::string_view argument) {
   TransferArgument result;
   if (argument.empty()) return result;
-  if (startsWithIgnoringCase(argument, "local:")) {
-    return {ArgumentKind::kLocal, "", std::string(argument.substr(6))};
-  }
+  if (startsWithIgnoringCase(argument, "local:")) return localArgument(argument.substr(6));
   if (argument.find(':') == std::string_view::npos && !argument.starts_with("//")) {
-    return {ArgumentKind::kLocal, "", std::string(argument)};
+    return localArgument(argument);
   }
+  if (IsFtpUrl(argument)) return fromUrl(argument);
   result.kind = ArgumentKind::kRemote;
   if (startsWithIgnoringCase(argument, "ftp:")) argument.remove_prefix(4);
   if (startsWithIgnoringCase(argument, "file:")) argument.remove_prefix(5);

@@ -1,7 +1,7 @@
 // The program's command line: options that adjust the run (INI file, site
 // profile, user id, password, account, transfer mode, quiet operation), the
 // decision whether the run is unattended, and the grammar of the two
-// transfer arguments (local:path, host:path, //host/path, ftp://host/path).
+// transfer arguments (local:path, host:path, //host/path and FTP URLs).
 //
 // Options act through CommandLineActions, so the parser knows nothing of how
 // settings and profiles are stored.
@@ -39,13 +39,16 @@ struct CommandLineValues {
   bool sourceGiven = false;
   bool quiet = false;
   bool lowerCase = false;
+  bool json = false;      // "--json": a listed remote folder as JSON lines
   char transferMode = 0;  // 'A' or 'I'; 0 leaves the profile's mode
 };
 
 struct CommandLineActions {
   std::function<void()> loadProgramSettings;
-  std::function<void(const std::string& iniFile)> useIniFile;   // switches and reloads
-  std::function<void(const std::string& profile)> loadProfile;  // clears, then loads
+  // Switches and reloads; returns why the file cannot be used, else "".
+  std::function<std::string(const std::string& iniFile)> useIniFile;
+  // Clears, then loads; returns why the profile cannot be used, else "".
+  std::function<std::string(const std::string& profile)> loadProfile;
   std::function<void(const std::string&)> setUserId;
   std::function<void(const std::string&)> setPassword;
   std::function<void(const std::string&)> setAccount;
@@ -56,7 +59,8 @@ struct CommandLineActions {
 };
 
 // Parses the options at the start of `text`. Returns the rest (the transfer
-// arguments), or nothing after an unknown option.
+// arguments), or nothing after an unknown option, an unusable INI file or
+// an unknown profile.
 std::optional<std::string> ParseCommandLineOptions(std::string_view text, CommandLineValues& values,
                                                    const CommandLineActions& actions);
 
@@ -64,7 +68,7 @@ std::optional<std::string> ParseCommandLineOptions(std::string_view text, Comman
 // options left at least 4 characters of transfer arguments.
 bool IsUnattendedRun(const CommandLineValues& values, std::string_view remainder);
 
-// Takes "-quiet", "-ascii" and "-lower" out of the transfer arguments, turns
+// Takes "-quiet", "-ascii", "-lower" and "--json" out of the transfer arguments, turns
 // backslashes into slashes and splits them into source and destination.
 void PrepareUnattendedRun(std::string remainder, CommandLineValues& values);
 
@@ -74,6 +78,13 @@ struct TransferArgument {
   ArgumentKind kind = ArgumentKind::kNone;
   std::string host;  // remote arguments only
   std::string path;
+  // What a URL (ftp://, ftps://, ftpes://) adds to the older forms.
+  std::optional<int> port;
+  std::optional<std::string> userId;
+  std::optional<std::string> password;
+  char transferType = 0;   // 'A' or 'I' from ";type=", else 0
+  std::optional<int> tls;  // the site profile's TLS value the scheme asks for
+  std::string error;       // why the argument cannot be used; empty when it can
 };
 
 TransferArgument ClassifyTransferArgument(std::string_view argument);

@@ -16,8 +16,14 @@ class RecordedActions {
  public:
   CommandLineActions actions() {
     return {[this] { calls.push_back("load settings"); },
-            [this](const std::string& v) { calls.push_back("ini " + v); },
-            [this](const std::string& v) { calls.push_back("profile " + v); },
+            [this](const std::string& v) {
+              calls.push_back("ini " + v);
+              return v == "missing.ini" ? std::string("-i missing.ini: no such file") : "";
+            },
+            [this](const std::string& v) {
+              calls.push_back("profile " + v);
+              return v == "nosuch" ? std::string("-p nosuch: no such site") : "";
+            },
             [this](const std::string& v) { calls.push_back("user " + v); },
             [this](const std::string& v) { calls.push_back("password " + v); },
             [this](const std::string& v) { calls.push_back("account " + v); },
@@ -62,6 +68,42 @@ TEST(CommandLineOptions, UnknownLetterIsReportedUnlessQuiet) {
   EXPECT_FALSE(ParseCommandLineOptions("-quiet -9", quietValues, quiet.actions()));
   EXPECT_THAT(quiet.errors, IsEmpty());
   EXPECT_FALSE(ParseCommandLineOptions("-", quietValues, quiet.actions()));
+}
+
+TEST(CommandLineOptions, AnUnusableIniFileOrUnknownSiteEndsTheParse) {
+  RecordedActions recorded;
+  CommandLineValues values;
+  EXPECT_FALSE(
+      ParseCommandLineOptions("-i missing.ini -u anne host:/a", values, recorded.actions()));
+  EXPECT_THAT(recorded.calls, ElementsAre("load settings", "ini missing.ini"));
+  EXPECT_THAT(recorded.errors, ElementsAre("-i missing.ini: no such file"));
+
+  RecordedActions unknownSite;
+  EXPECT_FALSE(ParseCommandLineOptions("-p nosuch host:/a", values, unknownSite.actions()));
+  EXPECT_THAT(unknownSite.errors, ElementsAre("-p nosuch: no such site"));
+}
+
+TEST(CommandLineOptions, JsonIsALongOptionAndALoneDashAnArgument) {
+  RecordedActions recorded;
+  CommandLineValues values;
+  EXPECT_EQ(ParseCommandLineOptions("--json -quiet host:/pub/", values, recorded.actions()),
+            "host:/pub/");
+  EXPECT_TRUE(values.json);
+  EXPECT_TRUE(values.quiet);
+
+  CommandLineValues after;
+  PrepareUnattendedRun("host:/pub/ --json", after);
+  EXPECT_TRUE(after.json);
+  EXPECT_EQ(after.source, "host:/pub/");
+  EXPECT_EQ(after.destination, "");
+
+  CommandLineValues piped;
+  EXPECT_EQ(ParseCommandLineOptions("-quiet - host:/in/a", piped, recorded.actions()),
+            "- host:/in/a");
+
+  CommandLineValues wrong;
+  EXPECT_FALSE(ParseCommandLineOptions("--jsonl host:/pub/", wrong, recorded.actions()));
+  EXPECT_THAT(recorded.errors, ElementsAre("Unknown arguments --jsonl host:/pub/"));
 }
 
 TEST(CommandLineOptions, AskReplacesTheRestOrIsSkippedWhenCancelled) {

@@ -32,6 +32,7 @@ struct SiteProfile {
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
   int serverFeatureMask = kDefaultServerFeatureMask;
+  int tls = 1;
 
   bool operator==(const SiteProfile&) const = default;
 };

@@ -118,6 +118,7 @@ int SiteProfileStore::loadProfile(SiteProfile& profile) {
   profile.port = ini.readInt(section, "PORT", SiteProfile::kDefaultPort);
   profile.passiveMode = configuration_.ReadSiteInt(section, "PASVMODE", 1);
   profile.retries = ini.readInt(section, "RETRIES", 0);
+  profile.tls = ini.readInt(section, "TLS", 1);
 
   loadSessionOptions(section);
   return hasSite(section) ? 1 : 0;
@@ -164,6 +165,7 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
                         SiteProfile::kDefaultTimeoutSeconds);
   writeIntUnlessDefault(section, "PORT", profile.port, SiteProfile::kDefaultPort);
   writeIntUnlessDefault(section, "RETRIES", profile.retries, 0);
+  writeIntUnlessDefault(section, "TLS", profile.tls, 1);
   writeTextOrDelete(section, "FIREWALL", profile.useFirewall ? "1" : "");
   configuration_.WriteSiteInt(section, "PASVMODE", profile.passiveMode);
   // The one signed integer of the file: offsets west of the server are negative.

@@ -50,13 +50,17 @@ std::string programFolder() {
   return withoutTrailingSlash(program.parent_path().string());
 }
 
+std::string homeFolder() {
+  std::string home = environmentValue("HOME");
+  return home.empty() ? homeFromPasswd() : home;
+}
+
 std::string configFolder() {
   std::string base = environmentValue("XDG_CONFIG_HOME");
   // Relative values are invalid by the XDG rules and would move with the
   // current folder.
   if (base.empty() || base.front() != '/') {
-    std::string home = environmentValue("HOME");
-    if (home.empty()) home = homeFromPasswd();
+    const std::string home = homeFolder();
     if (home.empty()) return {};
     base = joinPath(home, ".config");
   }

@@ -24,6 +24,10 @@ std::string currentFolder();
 // The folder holding the running executable, from /proc/self/exe.
 std::string programFolder();
 
+// $HOME, or the passwd entry's home folder when $HOME is unset or empty;
+// empty when neither is known.
+std::string homeFolder();
+
 // $XDG_CONFIG_HOME/ferrix when that variable is an absolute path, else
 // $HOME/.config/ferrix, with the home folder from the passwd entry when $HOME
 // is unset or empty. Not created here: the first write creates it.

@@ -45,6 +45,9 @@ class ConsoleUserInterface final : public session::UserInterface,
   void statusLinesChanged(const std::array<std::string, 3>& lines) override;
 
   void setQuiet(bool quiet) { quiet_ = quiet; }
+  // Where log lines go from now on: standard error when standard output
+  // carries data (a piped download, a JSON listing).
+  void setLogOutput(std::FILE* output) { output_ = output; }
 
  protected:
   bool askText(InputKind kind, std::string_view prompt, int helpTopic, std::string& text) override;

@@ -20,6 +20,7 @@
 #include "session/message_log.h"
 #include "shell/command_line_actions.h"
 #include "shell/console_user_interface.h"
+#include "shell/password_arguments.h"
 #include "shell/unattended_run.h"
 #include "shell/window/desktop_program.h"
 
@@ -103,6 +104,12 @@ class Program {
   int runUnattended() {
     const config::ProgramSettings& settings = configuration_.settings();
     console_.setQuiet(values_.quiet);
+    const config::TransferArgument destination =
+        config::ClassifyTransferArgument(values_.destination);
+    if (values_.json || (destination.kind == config::ArgumentKind::kLocal &&
+                         destination.path == shell::kStandardStream)) {
+      console_.setLogOutput(stderr);
+    }
     log_.setVerbose(settings.VERBOSE != 0);
     log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
 
@@ -136,11 +143,11 @@ class Program {
     if (result == shell::UnattendedResult::kStayConnected) {
       // Without a window there is nothing to stay open in: show the folder
       // reached instead, then close the connection properly.
-      const bool listed = shell::PrintRemoteFolderListing(run, stdout);
+      const bool listed = shell::PrintRemoteFolderListing(run, stdout, values_.json);
       session::disconnectSession(session_);
       return listed ? 0 : kExitFailure;
     }
-    return result == shell::UnattendedResult::kFailed ? kExitFailure : 0;
+    return shell::UnattendedExitStatus(result);
   }
 
   config::Configuration configuration_;
@@ -157,6 +164,7 @@ class Program {
 
 int main(int argc, char** argv) {
   const std::string commandLine = joinArguments(argc, argv);
+  shell::HidePasswordArguments(argc, argv);
   if (commandLine == "--help") {
     std::puts(config::kCommandLineSyntax);
     return 0;

@@ -1,6 +1,7 @@
 #include "shell/unattended_run.h"
 
 #include <fnmatch.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <optional>
 
+#include "config/ftp_url.h"
+#include "config/netrc.h"
 #include "decoder/tools/decode_tool.h"
 #include "listing/listing_decoder.h"
 #include "listing/remote_listing.h"
@@ -31,6 +34,7 @@ constexpr unsigned kConnectPauseMs = 2000;
 constexpr int kBullCp6 = 6028;
 constexpr std::size_t kNameListLineLength = 79;
 constexpr std::size_t kShortNames = 12;  // when the file system cannot tell
+constexpr char kStandardInputLabel[] = "standard input";
 
 enum class Direction { kReceive, kSend };
 
@@ -54,6 +58,8 @@ std::string folderPart(const std::string& path) {
 }
 
 bool hasWildcard(const std::string& name) { return name.find_first_of("*?") != std::string::npos; }
+
+bool isStandardStream(const std::string& localPath) { return localPath == kStandardStream; }
 
 void playSound(session::Session& session, int event) {
   if (session.playSound) session.playSound(event);
@@ -137,11 +143,16 @@ int receiveOne(UnattendedRun& run, const std::string& site, const std::string& r
                const std::string& remoteName, const std::string& localPath) {
   transfer::TransferContext& transfer = run.transfer;
   const int control = run.session.state.controlSocket;
-  const int replyClass = transfer::ReceiveToFile(transfer, control, "RETR " + remoteName,
-                                                 localPath, transfer.state.transferMode, false);
+  const std::string command = "RETR " + remoteName;
+  const char mode = transfer.state.transferMode;
+  const bool piped = isStandardStream(localPath);
+  const int replyClass =
+      piped ? transfer::ReceiveToDescriptor(transfer, control, command, STDOUT_FILENO, mode)
+            : transfer::ReceiveToFile(transfer, control, command, localPath, mode, false);
   // A download cut short (cancel, a write error, a broken connection) may
   // still end with a 2xx reply to the abort.
   if (replyClass != 2 || transfer.state.transferResult == transfer::kBrokenOff) return kStepFailed;
+  if (piped) return kStepSucceeded;
   logTransfer(run, transfer::TransferDirection::kReceived, localPath, site, remoteFolder,
               baseName(remoteName));
   return kStepSucceeded;
@@ -159,15 +170,20 @@ bool isReadableFile(UnattendedRun& run, const std::string& path) {
 }
 
 int sendOne(UnattendedRun& run, const std::string& localPath, const std::string& remotePath) {
-  if (!isReadableFile(run, localPath)) return kStepFailed;
+  const bool piped = isStandardStream(localPath);
+  if (!piped && !isReadableFile(run, localPath)) return kStepFailed;
   transfer::TransferContext& transfer = run.transfer;
   const int control = run.session.state.controlSocket;
-  const int replyClass = transfer::SendFromFile(transfer, control, "STOR " + remotePath, localPath,
-                                                transfer.state.transferMode);
+  const std::string command = "STOR " + remotePath;
+  const char mode = transfer.state.transferMode;
+  const int replyClass =
+      piped ? transfer::SendFromStream(transfer, control, command, stdin, kStandardInputLabel, mode)
+            : transfer::SendFromFile(transfer, control, command, localPath, mode);
   // A cancelled upload still ends with the server's completion reply.
   if (replyClass != 2 || transfer.state.transferResult != transfer::kTransferred) {
     return kStepFailed;
   }
+  if (piped) return kStepSucceeded;
   logTransfer(run, transfer::TransferDirection::kSent, localPath,
               run.session.state.sessionProfile.hostName, folderPart(remotePath),
               baseName(remotePath));
@@ -255,13 +271,12 @@ void applySite(UnattendedRun& run, const std::string& host) {
   if (run.sites.hasSite(host) &&
       !run.configuration.iniFile().readString(host, "HOST", "").empty()) {
     run.sites.loadProfile(site);
-    profile.hostName = site.hostName;
-    profile.userId = site.userId;
+    // The whole profile: its time-out, retries, passive mode and host type
+    // matter as much as its host and logon.
+    const std::string givenPassword = profile.password;
+    profile = site;
     profile.account = site.userId.empty() ? "" : site.account;
-    if (!site.userId.empty() && !site.password.empty()) profile.password = site.password;
-    profile.useFirewall = site.useFirewall;
-    profile.port = site.port;
-    profile.initialCommand = site.initialCommand;
+    if (site.userId.empty() || site.password.empty()) profile.password = givenPassword;
     if (!site.localFolder.empty()) {
       std::error_code error;
       std::filesystem::current_path(site.localFolder, error);
@@ -272,6 +287,66 @@ void applySite(UnattendedRun& run, const std::string& host) {
   }
   profile.hostName = host;
   profile.useFirewall = run.configuration.iniFile().readInt("FERRIX", "FIREWALL", 0);
+}
+
+// What a URL names overrides the site: a user other than the site's logs
+// on with the password the URL or the command line gave, not the site's.
+void applyUrlLogon(UnattendedRun& run, const config::TransferArgument& remote,
+                   const std::string& givenPassword) {
+  config::SiteProfile& profile = run.session.state.sessionProfile;
+  if (remote.userId && *remote.userId != profile.userId) {
+    profile.userId = *remote.userId;
+    profile.password = givenPassword;
+    profile.account.clear();
+  }
+  if (remote.password) profile.password = *remote.password;
+  if (remote.port) profile.port = *remote.port;
+  if (remote.tls) profile.tls = *remote.tls;
+  if (remote.transferType != 0) {
+    run.transfer.state.transferMode = remote.transferType;
+    run.transfer.state.automaticMode = false;
+  }
+}
+
+// Without a password, ~/.netrc may hold the logon for the host.
+void applyNetrc(UnattendedRun& run) {
+  config::SiteProfile& profile = run.session.state.sessionProfile;
+  if (!profile.password.empty() || profile.userId == "anonymous") return;
+  const std::string home = platform::homeFolder();
+  if (home.empty()) return;
+  const config::NetrcFile netrc = config::ReadNetrcFile(std::filesystem::path(home) / ".netrc");
+  if (!netrc.refusal.empty()) run.session.log.logMessagef("! %s", netrc.refusal.c_str());
+  if (!netrc.text) return;
+  const std::optional<config::NetrcLogin> login =
+      config::FindNetrcLogin(*netrc.text, profile.hostName);
+  if (!login || (!profile.userId.empty() && profile.userId != login->login)) return;
+  profile.userId = login->login;
+  profile.password = login->password;
+  if (profile.account.empty()) profile.account = login->account;
+}
+
+// An argument as the log may show it: a URL's password blotted out.
+std::string shown(std::string argument) {
+  if (const auto span = config::FtpUrlPasswordSpan(argument)) {
+    argument.replace(span->offset, span->length, "***");
+  }
+  return argument;
+}
+
+// The first argument that cannot be used, named with why; "" when both can.
+std::string argumentProblem(const config::CommandLineValues& values,
+                            const config::TransferArgument& source,
+                            const config::TransferArgument& destination) {
+  if (!source.error.empty()) return "source \"" + shown(values.source) + "\": " + source.error;
+  if (!destination.error.empty()) {
+    return "destination \"" + shown(values.destination) + "\": " + destination.error;
+  }
+  if (source.kind == ArgumentKind::kLocal && isStandardStream(source.path) &&
+      (destination.path.empty() || destination.path.back() == '/')) {
+    return "destination \"" + shown(values.destination) +
+           "\": standard input needs a remote file name, not a folder";
+  }
+  return "";
 }
 
 int connectWithBudget(UnattendedRun& run) {
@@ -298,6 +373,10 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
 
   const config::TransferArgument source = config::ClassifyTransferArgument(values.source);
   const config::TransferArgument destination = config::ClassifyTransferArgument(values.destination);
+  if (const std::string problem = argumentProblem(values, source, destination); !problem.empty()) {
+    report(run, values.quiet, "! Unusable argument: " + problem);
+    return UnattendedResult::kBadArguments;
+  }
   Direction direction;
   std::string host;
   if (source.kind == ArgumentKind::kRemote && destination.kind != ArgumentKind::kRemote) {
@@ -309,9 +388,9 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   } else {
     if (!values.quiet) {
       const std::string text = "SRC(" + std::to_string(static_cast<int>(source.kind)) +
-                               "): " + values.source + "\nDST(" +
+                               "): " + shown(values.source) + "\nDST(" +
                                std::to_string(static_cast<int>(destination.kind)) +
-                               "): " + values.destination;
+                               "): " + shown(values.destination);
       run.userInterface.messageBox(text, "Unknown batch command!",
                                    session::UserInterface::Buttons::kOk,
                                    session::UserInterface::Icon::kError);
@@ -324,7 +403,10 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
     destinationPath = localNameFor(run, baseName(sourcePath));
   }
 
+  const std::string givenPassword = profile.password;
   applySite(run, host);
+  applyUrlLogon(run, direction == Direction::kReceive ? source : destination, givenPassword);
+  applyNetrc(run);
   if (profile.userId.empty()) profile.userId = "anonymous";
   if (profile.userId == "anonymous") profile.password = run.sites.mailAddress();
   session.log.logMessagef(direction == Direction::kReceive
@@ -359,7 +441,20 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   return UnattendedResult::kFailed;
 }
 
-bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out) {
+int UnattendedExitStatus(UnattendedResult result) {
+  switch (result) {
+    case UnattendedResult::kFailed:
+      return 1;
+    case UnattendedResult::kBadArguments:
+      return 2;
+    case UnattendedResult::kSucceeded:
+    case UnattendedResult::kStayConnected:
+      return 0;
+  }
+  return 1;
+}
+
+bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out, bool json) {
   session::Session& session = run.session;
   const int control = session.state.controlSocket;
   const config::SiteProfile& profile = session.state.sessionProfile;
@@ -381,7 +476,7 @@ bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out) {
   bool written = true;
   const bool decoded =
       listing::DecodeListingEntries(list->path(), source, [&](const ListingEntry& entry) {
-        const std::string line = tools::FormatEntry(entry, false) + '\n';
+        const std::string line = tools::FormatEntry(entry, json) + '\n';
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
       });
   return decoded && written && std::fflush(out) == 0;

@@ -50,12 +50,11 @@ class UnattendedRunTest : public ::testing::Test {
   }
   ~UnattendedRunTest() override { std::filesystem::current_path(startFolder_); }
 
-  void writeSite(std::uint16_t port) {
+  void writeSite(std::uint16_t port, const std::string& moreKeys = "") {
     const testing::FtpLogin& login = server_.login();
-    configuration_.writeIni("[loopback]\nHOST=127.0.0.1\nPORT=" + std::to_string(port) +
-                            "\nUID=" + login.user +
-                            "\nPWD=" + config::encodeSecret(login.user, login.password) +
-                            "\nRETRIES=1\n");
+    configuration_.writeIni(
+        "[loopback]\nHOST=127.0.0.1\nPORT=" + std::to_string(port) + "\nUID=" + login.user +
+        "\nPWD=" + config::encodeSecret(login.user, login.password) + "\nRETRIES=1\n" + moreKeys);
   }
 
   UnattendedResult runWith(const std::string& arguments) {
@@ -104,6 +103,43 @@ TEST_F(UnattendedRunTest, SendsAFileIntoARemoteFolder) {
             UnattendedResult::kSucceeded);
   EXPECT_EQ(readFile(std::filesystem::path(server_.servedFolder()) / "upload.bin"),
             std::string("\x00\x01\x02", 3));
+}
+
+TEST_F(UnattendedRunTest, ANamedSiteBringsItsWholeProfile) {
+  ASSERT_EQ(server_.startError(), "");
+  std::ofstream(std::filesystem::path(server_.servedFolder()) / "report.txt") << "numbers\r\n";
+  writeSite(server_.port(), "TIMEOUT=7\nPASVMODE=0\nTLS=0\n");
+  EXPECT_EQ(runWith("loopback:/report.txt local:" + local_.string() + "/"),
+            UnattendedResult::kSucceeded);
+  const config::SiteProfile& profile = session_.state.sessionProfile;
+  EXPECT_EQ(profile.timeoutSeconds, 7);
+  EXPECT_EQ(profile.retries, 1);
+  EXPECT_EQ(profile.passiveMode, 0);
+  EXPECT_EQ(profile.tls, 0);
+  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("PORT ")));
+}
+
+TEST_F(UnattendedRunTest, AUrlOverridesTheSite) {
+  ASSERT_EQ(server_.startError(), "");
+  std::ofstream(std::filesystem::path(server_.servedFolder()) / "report.txt") << "numbers\r\n";
+  writeSite(1, "TLS=0\n");  // the site's port is wrong; the URL's is right
+  const std::string port = std::to_string(server_.port());
+  EXPECT_EQ(runWith("ftp://loopback:" + port + "/report.txt;type=a local:" + local_.string() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(session_.state.sessionProfile.port, server_.port());
+  EXPECT_EQ(state_.transferMode, 'A');
+  EXPECT_THAT(log_.history(), Contains("TYPE A"));
+}
+
+TEST_F(UnattendedRunTest, AnUnusableUrlEndsTheRunBeforeConnecting) {
+  ASSERT_EQ(server_.startError(), "");
+  writeSite(server_.port());
+  const std::string port = std::to_string(server_.port());
+  EXPECT_EQ(runWith("ftp://loopback:" + port + "/a%2 local:x"), UnattendedResult::kBadArguments);
+  EXPECT_THAT(log_.history(), Contains("! Unusable argument: source \"ftp://loopback:" + port +
+                                       "/a%2\": a bad %-escape in the path"));
+  EXPECT_THAT(log_.history(), ::testing::Not(Contains(::testing::StartsWith("connecting to"))));
+  EXPECT_EQ(UnattendedExitStatus(UnattendedResult::kBadArguments), 2);
 }
 
 // pyftpdlib answers NLST with a pattern by 550; vsftpd lists the matches.
@@ -155,7 +191,7 @@ TEST_F(UnattendedRunTest, RemoteFolderSourceStaysConnectedThereAndListsIt) {
 
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  EXPECT_TRUE(PrintRemoteFolderListing(run_, out));
+  EXPECT_TRUE(PrintRemoteFolderListing(run_, out, false));
   std::string listing(4096, '\0');
   std::rewind(out);
   listing.resize(std::fread(listing.data(), 1, listing.size(), out));

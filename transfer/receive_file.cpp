@@ -217,6 +217,20 @@ int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket
   return loop.result;
 }
 
+// Runs the download loop into `descriptor` (a pipe, say), which stays open.
+int receiveIntoDescriptor(TransferContext& transfer, int dataSocket, int controlSocket,
+                          int descriptor) {
+  if (dataSocket == kInvalidSocket || !transfer.session.state.connected) {
+    return kNothingTransferred;
+  }
+  BufferedFileWriter writer(descriptor);
+  const BlockSink sink = [&writer](const char* bytes, std::size_t length) {
+    return writer(bytes, length);
+  };
+  transfer.state.currentEntry = {};
+  return receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, true).result;
+}
+
 // RETR 'A.B' for RETR A.B: the verb and its blanks stay, the argument is quoted.
 std::string quotedArgument(std::string_view command) {
   const std::size_t verbEnd = std::min(command.find(' '), command.size());
@@ -378,6 +392,18 @@ int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view
   transfer.status.clearExpectedSize();
   return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
     return receiveIntoFile(transfer, dataSocket, controlSocket, localPath, append);
+  });
+}
+
+int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::string_view command,
+                        int descriptor, char type) {
+  transfer.session.state.replyCode = 0;
+  transfer.state.transferResult = kNothingTransferred;
+  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  SelectTransferType(transfer, controlSocket, command, type);
+  transfer.status.clearExpectedSize();
+  return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
+    return receiveIntoDescriptor(transfer, dataSocket, controlSocket, descriptor);
   });
 }
 

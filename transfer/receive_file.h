@@ -22,6 +22,11 @@ namespace ferrix::transfer {
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
                   const std::string& localPath, char type, bool append);
 
+// As ReceiveToFile, into the open `descriptor` (standard output, a pipe),
+// which the caller owns and which is neither truncated nor closed.
+int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::string_view command,
+                        int descriptor, char type);
+
 // Downloads `remoteName` of the current remote folder into the current
 // local folder under the name the name rules give it (asked for with
 // `askForName` or `append`), unless the overwrite decision skips it; keeps a

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 #include "platform/tcp_socket.h"
 #include "resources/strings.h"
@@ -76,7 +77,25 @@ struct SendOutcome {
   bool cancelled = false;
 };
 
-SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::string& localPath) {
+// Tells of a local file that could not be opened, in the log and, when the
+// settings ask for it, in a message box.
+void reportOpenFailure(TransferContext& transfer, const std::string& localPath, int error) {
+  char message[1024];
+  std::snprintf(message, sizeof message, "! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
+                localPath.c_str(), static_cast<unsigned>(error));
+  transfer.session.log.logMessage(message);
+  playSound(transfer.session, session::sound_event::kTransferFailed);
+  if (transfer.settings.reportOpenFailures) {
+    transfer.userInterface.messageBox(message, session::kProgramTitle,
+                                      session::UserInterface::Buttons::kOk,
+                                      session::UserInterface::Icon::kNone);
+  }
+}
+
+// Sends what `file` holds from where it stands to its end; `label` names it
+// in the status and the log. Only a regular file has a size to show.
+SendOutcome sendLoop(TransferContext& transfer, int dataSocket, std::FILE* file,
+                     const std::string& label) {
   session::Session& session = transfer.session;
   session::SessionState& state = session.state;
   if (dataSocket == kInvalidSocket || !state.connected) return {};
@@ -85,57 +104,42 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
   platform::setNoDelay(dataSocket);
 
   struct stat status {};
-  const bool sized = ::stat(localPath.c_str(), &status) == 0;
+  const bool sized = ::fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
   const int format = transfer.state.serverTransferType == 'A' ? strings::kSendingAsciiFile
                                                               : strings::kSendingBinaryFile;
-  std::string statusText = formatWithText(text(format), localPath);
+  std::string statusText = formatWithText(text(format), label);
   if (sized) statusText += " (" + std::to_string(status.st_size) + " bytes)";
   transfer.state.statusText = statusText;
   transfer.status.OpenTransferStatus(TransferMode::kSending, statusText, 0);
   transfer.status.ShowProgress(0, 0, 0);
 
   SendOutcome outcome;
-  std::FILE* file = std::fopen(localPath.c_str(), "rb");
-  if (file == nullptr) {
-    char message[1024];
-    std::snprintf(message, sizeof message, "! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
-                  localPath.c_str(), static_cast<unsigned>(errno));
-    session.log.logMessage(message);
-    playSound(session, session::sound_event::kTransferFailed);
-    if (transfer.settings.reportOpenFailures) {
-      transfer.userInterface.messageBox(message, session::kProgramTitle,
-                                        session::UserInterface::Buttons::kOk,
-                                        session::UserInterface::Icon::kNone);
-    }
-  } else {
-    const std::size_t blockSize = static_cast<std::size_t>(
-        std::clamp(transfer.settings.sendBlockSize, 1, TransferSettings::kMaxBlockSize));
-    const std::uint64_t startTick = session.clock.ticks();
-    std::uint64_t total = 0;
-    transfer.status.setExpectedSize(sized ? static_cast<std::uint64_t>(status.st_size) : 0);
-    BlockBatch batch(blockSize, transfer.state.serverTransferType == 'A');
-    while (!state.cancelRequested && batch.fill(file)) {
-      if (!batch.send(transfer.session, dataSocket)) {
-        state.cancelRequested = 1;
-        break;
-      }
-      total += batch.blockBytes();
-      transfer.status.ShowProgress(total, startTick, session.clock.ticks());
-    }
-    const std::uint64_t endTick = session.clock.ticks();
-    // A read error must not pass for the end of the file.
-    if (std::ferror(file)) {
-      session.log.logMessagef("! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
-                              localPath.c_str(), static_cast<unsigned>(errno));
+  const std::size_t blockSize = static_cast<std::size_t>(
+      std::clamp(transfer.settings.sendBlockSize, 1, TransferSettings::kMaxBlockSize));
+  const std::uint64_t startTick = session.clock.ticks();
+  std::uint64_t total = 0;
+  transfer.status.setExpectedSize(sized ? static_cast<std::uint64_t>(status.st_size) : 0);
+  BlockBatch batch(blockSize, transfer.state.serverTransferType == 'A');
+  while (!state.cancelRequested && batch.fill(file)) {
+    if (!batch.send(transfer.session, dataSocket)) {
       state.cancelRequested = 1;
+      break;
     }
-    std::fclose(file);
-    outcome.cancelled = state.cancelRequested != 0;
-    WriteTransferSummary(session, text(strings::kTransmitted), total, startTick, endTick,
-                         outcome.cancelled, transfer.status.bytesPerSecond());
-    transfer.status.clearExpectedSize();
-    outcome.result = outcome.cancelled ? 0 : 1;
+    total += batch.blockBytes();
+    transfer.status.ShowProgress(total, startTick, session.clock.ticks());
   }
+  const std::uint64_t endTick = session.clock.ticks();
+  // A read error must not pass for the end of the file.
+  if (std::ferror(file)) {
+    session.log.logMessagef("! %s %s (%u)", text(strings::kFailedToOpenFile).data(), label.c_str(),
+                            static_cast<unsigned>(errno));
+    state.cancelRequested = 1;
+  }
+  outcome.cancelled = state.cancelRequested != 0;
+  WriteTransferSummary(session, text(strings::kTransmitted), total, startTick, endTick,
+                       outcome.cancelled, transfer.status.bytesPerSecond());
+  transfer.status.clearExpectedSize();
+  outcome.result = outcome.cancelled ? 0 : 1;
   transfer.status.ShowProgress(0, 0, 0);
   transfer.status.CloseTransferStatus();
   return outcome;
@@ -185,6 +189,52 @@ std::string remoteNameFor(TransferContext& transfer, const std::string& localPat
   return name;
 }
 
+// Refuses when no connection is open or a command is running; true then.
+bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
+  session::Session& session = transfer.session;
+  if (controlSocket == kInvalidSocket) {
+    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
+    return true;
+  }
+  if (session.state.busyDepth || session.state.commandInProgress) {
+    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
+    return true;
+  }
+  return false;
+}
+
+// Sends the storing command and runs `moveData` on the data connection.
+// Returns as SendFromFile does; `outcome` says what the loop did.
+int storeThroughDataChannel(TransferContext& transfer, int controlSocket, std::string& command,
+                            const std::function<SendOutcome(int dataSocket)>& moveData,
+                            SendOutcome& outcome) {
+  session::Session& session = transfer.session;
+  if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
+  transfer.state.transferResult = kNothingTransferred;
+  session::DataExchangeRequest request;
+  request.direction = session::DataDirection::kSend;
+  request.sendTransferCommand = [&](session::Session&, int control) {
+    return sendStoringCommand(transfer, control, command);
+  };
+  request.moveData = [&](session::Session&, int dataSocket) {
+    outcome = moveData(dataSocket);
+    // The completion reply clears the cancel flag; the result keeps it.
+    transfer.state.transferResult = outcome.cancelled ? kBrokenOff : outcome.result;
+  };
+  const session::DataExchangeResult exchange =
+      session::dataExchange(session, controlSocket, request);
+  using Outcome = session::DataExchangeResult::Outcome;
+  if (exchange.outcome != Outcome::kDataMoved) {
+    // A refusal in passive mode answers with its class; everything else is 0.
+    if (exchange.passive && exchange.outcome == Outcome::kCommandRefused) {
+      return exchange.commandClass;
+    }
+    playSound(session, session::sound_event::kTransferFailed);
+    return 0;
+  }
+  return session::getReply(session, controlSocket);
+}
+
 }  // namespace
 
 int SendFile(TransferContext& transfer, const FileTransferContext& file,
@@ -224,45 +274,37 @@ int SendFile(TransferContext& transfer, const FileTransferContext& file,
 
 int SendFromFile(TransferContext& transfer, int controlSocket, std::string command,
                  const std::string& localPath, char type) {
-  session::Session& session = transfer.session;
-  session.state.replyCode = 0;
-  if (controlSocket == kInvalidSocket) {
-    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
-    return 0;
-  }
-  if (session.state.busyDepth || session.state.commandInProgress) {
-    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
-    return 0;
-  }
+  transfer.session.state.replyCode = 0;
+  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
   SelectTransferType(transfer, controlSocket, localPath, type);
-  if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
-
   SendOutcome outcome;
-  transfer.state.transferResult = kNothingTransferred;
-  session::DataExchangeRequest request;
-  request.direction = session::DataDirection::kSend;
-  request.sendTransferCommand = [&](session::Session&, int control) {
-    return sendStoringCommand(transfer, control, command);
-  };
-  request.moveData = [&](session::Session&, int dataSocket) {
-    outcome = sendLoop(transfer, dataSocket, localPath);
-    // The completion reply clears the cancel flag; the result keeps it.
-    transfer.state.transferResult = outcome.cancelled ? kBrokenOff : outcome.result;
-  };
-  const session::DataExchangeResult exchange =
-      session::dataExchange(session, controlSocket, request);
-  using Outcome = session::DataExchangeResult::Outcome;
-  if (exchange.outcome != Outcome::kDataMoved) {
-    // A refusal in passive mode answers with its class; everything else is 0.
-    if (exchange.passive && exchange.outcome == Outcome::kCommandRefused) {
-      return exchange.commandClass;
-    }
-    playSound(session, session::sound_event::kTransferFailed);
-    return 0;
-  }
-  const int result = session::getReply(session, controlSocket);
+  const int result = storeThroughDataChannel(
+      transfer, controlSocket, command,
+      [&](int dataSocket) -> SendOutcome {
+        std::FILE* file = std::fopen(localPath.c_str(), "rb");
+        if (file == nullptr) {
+          reportOpenFailure(transfer, localPath, errno);
+          return {};
+        }
+        const SendOutcome sent = sendLoop(transfer, dataSocket, file, localPath);
+        std::fclose(file);
+        return sent;
+      },
+      outcome);
   if (result == 2 && !outcome.cancelled) setRemoteTime(transfer, controlSocket, command, localPath);
   return result;
+}
+
+int SendFromStream(TransferContext& transfer, int controlSocket, std::string command,
+                   std::FILE* source, const std::string& label, char type) {
+  transfer.session.state.replyCode = 0;
+  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  // Automatic mode chooses by the remote name: the stream has none.
+  SelectTransferType(transfer, controlSocket, command, type);
+  SendOutcome outcome;
+  return storeThroughDataChannel(
+      transfer, controlSocket, command,
+      [&](int dataSocket) { return sendLoop(transfer, dataSocket, source, label); }, outcome);
 }
 
 }  // namespace ferrix::transfer

@@ -6,6 +6,7 @@
 // thread (requestCancel) ends the loop after its current block.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,12 @@ namespace ferrix::transfer {
 // mode, the refusal class in passive mode, else the completion class.
 int SendFromFile(TransferContext& transfer, int controlSocket, std::string command,
                  const std::string& localPath, char type);
+
+// Sends `command` and feeds it what `source` (open, owned by the caller)
+// holds from where it stands to its end; `label` names the source in the
+// log. Returns as SendFromFile does; the remote file's time is left alone.
+int SendFromStream(TransferContext& transfer, int controlSocket, std::string command,
+                   std::FILE* source, const std::string& label, char type);
 
 // Result of SendFile when the overwrite decision skipped the file.
 inline constexpr int kSkippedByOverwriteRule = 9;

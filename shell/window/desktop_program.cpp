@@ -112,9 +112,8 @@ class DesktopProgram {
       window.showMinimized();
       splash.finish(&window);
       QTimer::singleShot(0, &window, [this, &window, values] {
-        window.runUnattended(values, [this](UnattendedResult result) {
-          exitCode_ = result == UnattendedResult::kFailed ? 1 : 0;
-        });
+        window.runUnattended(
+            values, [this](UnattendedResult result) { exitCode_ = UnattendedExitStatus(result); });
       });
     } else {
       startInteractive(window, splash);
