@@ -21,5 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
   ${CMAKE_BINARY_DIR}/decoder)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+# Qt loads the SVG image and icon plugins at run time, out of sight of
+# dpkg-shlibdeps; the window's icons are SVG.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libqt6svg6)
 set(CPACK_GENERATOR DEB)
 include(CPack)
