@@ -361,8 +361,9 @@ void MainWindow::paneCommand(const PaneCommandTarget& target) {
   const Admission admission = side == PaneSide::kLocal             ? Admission::kLocal
                               : operation == PaneOperation::kChmod ? Admission::kRefuseWhenBusy
                                                                    : Admission::kGuarded;
-  postJob([operation, side, selection](EngineSide& engine) {
-    engine.paneCommand(operation, side, selection);
+  // clang 14 cannot capture structured bindings; the target is captured whole.
+  postJob([target, selection](EngineSide& engine) {
+    engine.paneCommand(target.operation, target.side, selection);
   }, admission);
 }
 
