@@ -90,14 +90,19 @@ endforeach()
 
 if(FERRIX_BUILD_TESTS)
   # Installs into a staging folder and tries what an installation offers.
+  # A sanitized library needs the sanitizer runtimes, C++ parts included,
+  # in the C program that links it.
   set(FERRIX_INSTALL_TEST_C_FLAGS "")
+  set(FERRIX_INSTALL_TEST_LINKER ${CMAKE_C_COMPILER})
   if(FERRIX_SANITIZE)
     set(FERRIX_INSTALL_TEST_C_FLAGS "-fsanitize=address,undefined")
+    set(FERRIX_INSTALL_TEST_LINKER ${CMAKE_CXX_COMPILER})
   endif()
   list(JOIN FERRIX_PROGRAMS " " programs)
   add_test(NAME Install.StagedInstallationWorks
     COMMAND ${PROJECT_SOURCE_DIR}/testing/install_test.sh
             ${PROJECT_BINARY_DIR} ${PROJECT_SOURCE_DIR} "${PROJECT_VERSION}" ${CMAKE_INSTALL_LIBDIR}
-            "${programs}" ${CMAKE_C_COMPILER} "${FERRIX_INSTALL_TEST_C_FLAGS}")
+            "${programs}" ${CMAKE_C_COMPILER} ${FERRIX_INSTALL_TEST_LINKER}
+            "${FERRIX_INSTALL_TEST_C_FLAGS}")
   set_tests_properties(Install.StagedInstallationWorks PROPERTIES TIMEOUT 120)
 endif()

@@ -7,10 +7,10 @@
 # find_package, and the desktop entry, AppStream data and manual pages
 # checked by their validators.
 #
-# Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION LIBDIR "PROGRAMS" C_COMPILER "C_FLAGS"
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION LIBDIR "PROGRAMS" C_COMPILER LINKER "C_FLAGS"
 set -euo pipefail
 
-build=$1 source=$2 version=$3 libdir=$4 programs=$5 cc=$6 cflags=$7
+build=$1 source=$2 version=$3 libdir=$4 programs=$5 cc=$6 linker=$7 cflags=$8
 prefix=/opt/ferrix-staged
 app=org.ferrix.Ferrix
 work=$(mktemp -d)
@@ -125,8 +125,10 @@ EOF
 export PKG_CONFIG_PATH=$root/$libdir/pkgconfig PKG_CONFIG_SYSROOT_DIR=$stage
 expect_output "pkg-config --modversion" "$version" pkg-config --modversion ferrixcore
 # shellcheck disable=SC2046,SC2086 # the flags are words
-if "$cc" $cflags -std=c99 -Wall -Werror -o "$work/decode" "$work/decode.c" \
-    $(pkg-config --cflags --libs ferrixcore) 2>"$work/cc.log"; then
+if "$cc" $cflags -std=c99 -Wall -Werror $(pkg-config --cflags ferrixcore) \
+    -c -o "$work/decode.o" "$work/decode.c" 2>"$work/cc.log" &&
+    "$linker" $cflags -o "$work/decode" "$work/decode.o" \
+    $(pkg-config --libs ferrixcore) 2>>"$work/cc.log"; then
   expect_output "C program against the installed library" "7 read.me 1419 UNIX (standard)" \
     env LD_LIBRARY_PATH="$root/$libdir" "$work/decode"
 else
