@@ -35,9 +35,9 @@ Configuration::Configuration(std::unique_ptr<platform::Paths> paths)
       iniPath_(locateAbsolute(kIniFileName)),
       ini_(std::make_unique<platform::IniFile>(iniPath_)),
       winIni_(winIniPath(*paths_)),
-      helpFilePath_(locateAbsolute(kHelpFileName)),
-      extensionListPath_(locateAbsolute(kExtensionListName)),
-      conversionListPath_(locateAbsolute(kConversionListName)) {}
+      helpFilePath_(locateCompanion(kHelpFileName)),
+      extensionListPath_(locateCompanion(kExtensionListName)),
+      conversionListPath_(locateCompanion(kConversionListName)) {}
 
 std::string Configuration::LocateProgramFile(std::string_view baseName) const {
   std::string current = paths_->currentFolder();
@@ -59,6 +59,30 @@ std::string Configuration::absoluteForm(std::string_view path) const {
 std::string Configuration::locateAbsolute(std::string_view baseName) const {
   std::string located = LocateProgramFile(baseName);
   return platform::needsAbsoluteForm(located) ? absoluteForm(located) : located;
+}
+
+std::string Configuration::locateCompanion(std::string_view baseName) const {
+  std::string located = locateAbsolute(baseName);
+  if (platform::fileExists(located)) return located;
+  const std::string installed = platform::joinPath(paths_->dataFolder(), baseName);
+  return !paths_->dataFolder().empty() && platform::fileExists(installed) ? installed : located;
+}
+
+const std::string& Configuration::extensionListPathForSaving() {
+  return savedOutsideDataFolder(extensionListPath_, kExtensionListName);
+}
+
+const std::string& Configuration::conversionListPathForSaving() {
+  return savedOutsideDataFolder(conversionListPath_, kConversionListName);
+}
+
+const std::string& Configuration::savedOutsideDataFolder(std::string& path,
+                                                         std::string_view baseName) {
+  const std::string dataFolder = paths_->dataFolder();
+  if (!dataFolder.empty() && path == platform::joinPath(dataFolder, baseName)) {
+    path = locateAbsolute(baseName);
+  }
+  return path;
 }
 
 std::string Configuration::ReadConfigString(std::string_view key, std::string_view fallback,
@@ -160,8 +184,13 @@ std::int32_t Configuration::playWaveFiles() { return ReadConfigInt("usewave", 1)
 std::int32_t Configuration::soundEventMask() { return ReadConfigInt("soundflags", 30); }
 
 std::string Configuration::waveFile(std::string_view key, std::string_view defaultFileName) {
-  return ReadConfigString(key, platform::joinPath(paths_->programFolder(), defaultFileName),
-                          kWaveFileLength);
+  std::string beside = platform::joinPath(paths_->programFolder(), defaultFileName);
+  const std::string installed = platform::joinPath(paths_->dataFolder(), defaultFileName);
+  if (!platform::fileExists(beside) && !paths_->dataFolder().empty() &&
+      platform::fileExists(installed)) {
+    beside = installed;
+  }
+  return ReadConfigString(key, beside, kWaveFileLength);
 }
 
 }  // namespace ferrix::config

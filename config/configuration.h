@@ -5,8 +5,10 @@
 //
 // Files are searched in the current folder, then the program's folder, then
 // the per-user configuration folder, which is also where a missing INI file
-// is created. Reading never fails (missing files and keys give defaults);
-// a failed write returns false and changes nothing, and the program goes on.
+// is created. The companion files (help, lists, sounds) are looked for last
+// in the installed data folder, whose copies are never written. Reading
+// never fails (missing files and keys give defaults); a failed write returns
+// false and changes nothing, and the program goes on.
 //
 // A Configuration owns its paths service, the INI file objects and the
 // ProgramSettings record. Thread rule: construct it, switch files ("-i") and
@@ -54,6 +56,11 @@ class Configuration {
   const std::string& helpFilePath() const { return helpFilePath_; }
   const std::string& extensionListPath() const { return extensionListPath_; }
   const std::string& conversionListPath() const { return conversionListPath_; }
+  // Where a changed list is saved: where it was found, unless that is the
+  // installed copy, which stays as shipped; then the configuration folder's
+  // file, which is read from then on.
+  const std::string& extensionListPathForSaving();
+  const std::string& conversionListPathForSaving();
 
   // The key's value in `_config_` or the fallback, cut to `maxLength` bytes
   // without splitting a UTF-8 character.
@@ -115,12 +122,15 @@ class Configuration {
   std::int32_t playWaveFiles();   // usewave
   std::int32_t soundEventMask();  // soundflags
   // A sound event's wave file key (sndcs, sndcf, sndts, sndtf, sndaf); by
-  // default the named file beside the program.
+  // default the named file beside the program, or the installed one when
+  // only that exists.
   std::string waveFile(std::string_view key, std::string_view defaultFileName);
 
  private:
   std::string absoluteForm(std::string_view path) const;
   std::string locateAbsolute(std::string_view baseName) const;
+  std::string locateCompanion(std::string_view baseName) const;
+  const std::string& savedOutsideDataFolder(std::string& path, std::string_view baseName);
 
   std::unique_ptr<platform::Paths> paths_;
   std::string iniPath_;

@@ -15,14 +15,18 @@ using ferrix::testing::ScratchFolder;
 
 class FixedPaths final : public platform::Paths {
  public:
-  FixedPaths(std::string current, std::string program, std::string config)
-      : current_(std::move(current)), program_(std::move(program)), config_(std::move(config)) {}
+  FixedPaths(std::string current, std::string program, std::string config, std::string data = {})
+      : current_(std::move(current)),
+        program_(std::move(program)),
+        config_(std::move(config)),
+        data_(std::move(data)) {}
   std::string currentFolder() const override { return current_; }
   std::string programFolder() const override { return program_; }
   std::string configFolder() const override { return config_; }
+  std::string dataFolder() const override { return data_; }
 
  private:
-  std::string current_, program_, config_;
+  std::string current_, program_, config_, data_;
 };
 
 // Temporary folders stand in for the current, program and configuration
@@ -72,6 +76,29 @@ TEST_F(ConfigurationTest, CompanionFilesAreLocatedTheSameWay) {
   EXPECT_EQ(configuration->extensionListPath(), program_ + "/FERRIX.EXT");
   EXPECT_EQ(configuration->conversionListPath(), current_ + "/FERRIX.CNV");
   EXPECT_EQ(configuration->helpFilePath(), config_ + "/FERRIX.HLP");
+}
+
+TEST_F(ConfigurationTest, InstalledCompanionFilesComeLastAndStayAsShipped) {
+  const std::string data = scratch_.makeFolder("share");
+  for (const char* name : {"FERRIX.INI", "FERRIX.EXT", "FERRIX.CNV", "FERRIX.HLP", "connect.wav"}) {
+    scratch_.write(std::string("share/") + name, "shipped");
+  }
+  scratch_.makeFolder("config");
+  scratch_.write("config/FERRIX.CNV", ".HTML=.HTM\n");
+  scratch_.write("program/complete.wav", "beside the program");
+  Configuration configuration(std::make_unique<FixedPaths>(current_, program_, config_, data));
+
+  EXPECT_EQ(configuration.IniPath(), config_ + "/FERRIX.INI");  // settings are never shipped
+  EXPECT_EQ(configuration.conversionListPath(), config_ + "/FERRIX.CNV");
+  EXPECT_EQ(configuration.helpFilePath(), data + "/FERRIX.HLP");
+  EXPECT_EQ(configuration.waveFile("sndcs", "connect.wav"), data + "/connect.wav");
+  EXPECT_EQ(configuration.waveFile("sndts", "complete.wav"), program_ + "/complete.wav");
+  EXPECT_EQ(configuration.waveFile("sndaf", "error.wav"), program_ + "/error.wav");
+
+  EXPECT_EQ(configuration.extensionListPath(), data + "/FERRIX.EXT");
+  EXPECT_EQ(configuration.extensionListPathForSaving(), config_ + "/FERRIX.EXT");
+  EXPECT_EQ(configuration.extensionListPath(), config_ + "/FERRIX.EXT");
+  EXPECT_EQ(configuration.conversionListPathForSaving(), config_ + "/FERRIX.CNV");
 }
 
 TEST_F(ConfigurationTest, AFolderNamedLikeTheFileIsPassedOver) {

@@ -82,8 +82,12 @@ AppliedOptions OptionsEditor::apply() {
     session_.transferMode = applySessionMorePage(configuration_, session_.sessionProfile,
                                                  sessionMore(), session_.transferMode);
   }
-  if (isChanged(OptionsPage::kConvert)) conversions().save(configuration_.conversionListPath());
-  if (isChanged(OptionsPage::kExtensions)) asciiNames().save(configuration_.extensionListPath());
+  if (isChanged(OptionsPage::kConvert)) {
+    conversions().save(configuration_.conversionListPathForSaving());
+  }
+  if (isChanged(OptionsPage::kExtensions)) {
+    asciiNames().save(configuration_.extensionListPathForSaving());
+  }
   return applied;
 }
 

@@ -9,8 +9,10 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "config/scratch_configuration.h"
+#include "testing/scratch_folder.h"
 
 namespace ferrix::config {
 namespace {
@@ -155,6 +157,48 @@ TEST(OptionsSheet, ListPagesRewriteTheirFiles) {
   EXPECT_EQ(fileText(fixture.configuration->conversionListPath()), ".HTML=.HTM\n");
   EXPECT_EQ(fileText(fixture.configuration->extensionListPath()), ".TXT\nREADME\n");
   EXPECT_EQ(fixture.winIni(), "");
+}
+
+// An installation's folders: the current, program and configuration folders
+// are empty or missing, the shipped lists are in the data folder.
+class InstalledPaths final : public platform::Paths {
+ public:
+  explicit InstalledPaths(const testing::ScratchFolder& scratch) : scratch_(scratch) {}
+  std::string currentFolder() const override { return scratch_ / "current"; }
+  std::string programFolder() const override { return scratch_ / "bin"; }
+  std::string configFolder() const override { return scratch_ / "config"; }
+  std::string dataFolder() const override { return scratch_ / "share"; }
+
+ private:
+  const testing::ScratchFolder& scratch_;
+};
+
+TEST(OptionsSheet, ChangedListsLeaveTheShippedCopiesAsTheyAre) {
+  testing::ScratchFolder scratch;
+  scratch.makeFolder("current");
+  scratch.makeFolder("bin");
+  scratch.makeFolder("share");
+  scratch.write("share/FERRIX.EXT", ".TXT\n.HTML\n");
+  scratch.write("share/FERRIX.CNV", ".HTML=.HTM\n");
+  Configuration configuration(std::make_unique<InstalledPaths>(scratch));
+  SiteProfile profile;
+  TransferModeSetting mode;
+  OptionsEditor editor(configuration, SessionOptionsState{profile, mode, false, "/", "/"});
+
+  EXPECT_EQ(editor.asciiNames().entries(), (std::vector<std::string>{".TXT", ".HTML"}));
+  editor.asciiNames().add("README");
+  editor.conversions().add(".JPEG", ".JPG");
+  editor.markChanged(OptionsPage::kExtensions);
+  editor.markChanged(OptionsPage::kConvert);
+  editor.apply();
+
+  EXPECT_EQ(scratch.read("share/FERRIX.EXT"), ".TXT\n.HTML\n");
+  EXPECT_EQ(scratch.read("share/FERRIX.CNV"), ".HTML=.HTM\n");
+  EXPECT_EQ(scratch.read("config/FERRIX.EXT"), ".TXT\n.HTML\nREADME\n");
+  EXPECT_EQ(scratch.read("config/FERRIX.CNV"), ".HTML=.HTM\n.JPEG=.JPG\n");
+  EXPECT_EQ(configuration.extensionListPath(), scratch / "config/FERRIX.EXT");
+  EXPECT_EQ(std::filesystem::status(scratch / "config").permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_all);
 }
 
 TEST(OptionsSheet, PagesShownButNotChangedWriteNothing) {

@@ -1,6 +1,7 @@
 #include "config/options_pages.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -38,7 +39,13 @@ std::string_view withoutLineEnd(std::string_view line) {
   return line;
 }
 
+// The configuration folder may not exist before the first write; made here,
+// it is private to its owner like the INI file's.
 bool writeLines(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+  std::error_code error;
+  if (std::filesystem::create_directories(path.parent_path(), error)) {
+    std::filesystem::permissions(path.parent_path(), std::filesystem::perms::owner_all, error);
+  }
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   for (const std::string& line : lines) file << line << '\n';
   file.flush();

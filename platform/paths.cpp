@@ -67,6 +67,13 @@ std::string configFolder() {
   return joinPath(withoutTrailingSlash(base), kProgramFolderName);
 }
 
+std::string dataFolder() {
+  const std::string program = programFolder();
+  if (program.empty()) return {};
+  const std::filesystem::path prefix = std::filesystem::path(program).parent_path();
+  return (prefix / "share" / kProgramFolderName).string();
+}
+
 std::string tempFolder() {
   std::string folder = environmentValue("TMPDIR");
   return folder.empty() ? std::string("/tmp") : withoutTrailingSlash(folder);

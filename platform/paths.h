@@ -1,8 +1,9 @@
 // Where the program finds things on this machine: the current folder, the
 // folder of the running program, the per-user configuration folder (which
 // takes the place of the Windows folder: the last place to look for program
-// files and where a missing INI file is created), the temporary folder, and
-// the longest file name a folder's file system accepts.
+// files and where a missing INI file is created), the installed data folder
+// (the shipped help pages, sounds and lists), the temporary folder, and the
+// longest file name a folder's file system accepts.
 //
 // Folders are returned without a trailing '/' (except the root itself); an
 // empty string means the folder cannot be determined. The `Paths` interface
@@ -32,6 +33,11 @@ std::string homeFolder();
 // $HOME/.config/ferrix, with the home folder from the passwd entry when $HOME
 // is unset or empty. Not created here: the first write creates it.
 std::string configFolder();
+
+// "share/ferrix" under the installation prefix of the running program, that
+// is <program folder>/../share/ferrix, whether or not it exists; empty when
+// the program's folder is unknown.
+std::string dataFolder();
 
 // $TMPDIR when set and not empty, else /tmp.
 std::string tempFolder();
@@ -63,6 +69,8 @@ class Paths {
   virtual std::string currentFolder() const = 0;
   virtual std::string programFolder() const = 0;
   virtual std::string configFolder() const = 0;
+  // Searched after the others; none unless an implementation has one.
+  virtual std::string dataFolder() const { return {}; }
 };
 
 // The real folders of this process and user.
@@ -71,6 +79,7 @@ class SystemPaths final : public Paths {
   std::string currentFolder() const override { return platform::currentFolder(); }
   std::string programFolder() const override { return platform::programFolder(); }
   std::string configFolder() const override { return platform::configFolder(); }
+  std::string dataFolder() const override { return platform::dataFolder(); }
 };
 
 }  // namespace ferrix::platform

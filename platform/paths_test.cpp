@@ -64,5 +64,12 @@ TEST(ProgramFolder, HoldsTheRunningProgram) {
   EXPECT_TRUE(fileExists(joinPath(programFolder(), "ferrix_platform_tests")));
 }
 
+TEST(DataFolder, SitsUnderTheProgramsPrefix) {
+  // Installed as <prefix>/bin/program, the data is in <prefix>/share/ferrix.
+  const std::string program = programFolder();
+  const std::string prefix = program.substr(0, program.rfind('/'));
+  EXPECT_EQ(dataFolder(), joinPath(prefix.empty() ? "/" : prefix, "share/ferrix"));
+}
+
 }  // namespace
 }  // namespace ferrix::platform

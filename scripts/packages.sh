@@ -6,6 +6,7 @@ ferrix_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   python3-pyftpdlib vsftpd
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev fonts-dejavu-core
+  desktop-file-utils appstream pkg-config dpkg-dev file man-db
 )
 
 ensure_packages() {

@@ -21,6 +21,7 @@
 #include "shell/command_line_actions.h"
 #include "shell/console_user_interface.h"
 #include "shell/password_arguments.h"
+#include "shell/program_information.h"
 #include "shell/unattended_run.h"
 #include "shell/window/desktop_program.h"
 
@@ -165,9 +166,8 @@ class Program {
 int main(int argc, char** argv) {
   const std::string commandLine = joinArguments(argc, argv);
   shell::HidePasswordArguments(argc, argv);
-  if (commandLine == "--help") {
-    std::puts(config::kCommandLineSyntax);
-    return 0;
+  if (auto status = shell::AnswerInformationRequest("ferrixgui", commandLine, stdout)) {
+    return *status;
   }
   if (displayAvailable()) return shell::RunDesktopProgram(argc, argv, commandLine);
   Program program;

@@ -9,6 +9,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "ferrix_version.h"
+
 namespace ferrix::tools {
 namespace {
 
@@ -81,7 +83,8 @@ std::string HostTypeName(int hostType) {
 }
 
 bool IsFlag(std::string_view name) {
-  return name == "--help" || name == "-h" || name == "--json" || name == "--unparsed";
+  return name == "--help" || name == "-h" || name == "--version" || name == "--json" ||
+         name == "--unparsed";
 }
 
 bool TakesValue(std::string_view name) { return name == "--host-type" || name == "--detect"; }
@@ -91,6 +94,8 @@ void SetFlag(DecodeOptions& options, std::string_view name) {
     options.json = true;
   } else if (name == "--unparsed") {
     options.unparsed = true;
+  } else if (name == "--version") {
+    options.version = true;
   } else {
     options.help = true;
   }
@@ -264,6 +269,7 @@ std::string HelpText() {
       "                    test give for TEXT, starting from --host-type (a type\n"
       "                    other than 6000 is kept as it is); reads no listing.\n"
       "  --help, -h        print this text.\n"
+      "  --version         print the version.\n"
       "  --                the arguments after it are file names.\n"
       "\n"
       "Output columns (tab-separated): name, kind, size, date and time, mode.\n"
@@ -313,6 +319,10 @@ int RunDecodeTool(const std::vector<std::string>& arguments, std::istream& stand
   const DecodeOptions& options = *parsed.options;
   if (options.help) {
     output << HelpText();
+    return kExitSuccess;
+  }
+  if (options.version) {
+    output << kProgram << ' ' << kFerrixVersion << '\n';
     return kExitSuccess;
   }
   if (options.detectText) {

@@ -27,6 +27,7 @@ struct DecodeOptions {
   bool json = false;
   bool unparsed = false;                  // list the lines that gave no entry instead
   bool help = false;
+  bool version = false;
   std::optional<std::string> detectText;  // detect a host type instead of decoding
   std::vector<std::string> files;         // none, or "-": standard input
 };

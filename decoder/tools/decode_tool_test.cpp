@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ferrix_version.h"
+
 namespace ferrix::tools {
 namespace {
 
@@ -151,10 +153,18 @@ TEST(DecodeToolFiles, UnreadableFileExitsWithOneAfterTheOthers) {
 TEST(DecodeToolHelp, NamesEveryOptionAndHostType) {
   ToolRun run = RunTool({"--help"});
   EXPECT_EQ(run.status, kExitSuccess);
-  for (const char* text : {"--host-type", "--json", "--unparsed", "--detect", "Exit status",
+  for (const char* text : {"--host-type", "--json", "--unparsed", "--detect", "--version",
+                           "Exit status",
                            "6000  Automatic detect", "6059  MLSD"}) {
     EXPECT_NE(run.output.find(text), std::string::npos) << text;
   }
+}
+
+TEST(DecodeToolHelp, VersionComesFromTheProjectAndWinsOverDecoding) {
+  ToolRun run = RunTool({"--version", "/no/such/listing.txt"});
+  EXPECT_EQ(run.status, kExitSuccess);
+  EXPECT_EQ(run.output, std::string("ferrix-decode ") + kFerrixVersion + "\n");
+  EXPECT_EQ(run.errors, "");
 }
 
 }  // namespace

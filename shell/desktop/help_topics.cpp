@@ -60,8 +60,9 @@ std::string helpTopicLocation(int number) {
   return location;
 }
 
-std::string findHelpFolder(const std::string& programFolder, const std::string& configFolder) {
-  for (const std::string& base : {programFolder, configFolder}) {
+std::string findHelpFolder(const std::string& programFolder, const std::string& configFolder,
+                           const std::string& dataFolder) {
+  for (const std::string& base : {programFolder, configFolder, dataFolder}) {
     if (base.empty()) continue;
     std::string folder = platform::joinPath(base, "help");
     if (platform::fileExists(platform::joinPath(folder, kHelpContentsPage))) return folder;

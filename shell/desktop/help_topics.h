@@ -34,7 +34,9 @@ std::optional<HelpTopic> findHelpTopic(int number);
 std::string helpTopicLocation(int number);
 
 // The folder of the help pages: "help" beside the program, else in the
-// configuration folder; empty when neither holds the contents page.
-std::string findHelpFolder(const std::string& programFolder, const std::string& configFolder);
+// configuration folder, else in the installed data folder; empty when none
+// holds the contents page.
+std::string findHelpFolder(const std::string& programFolder, const std::string& configFolder,
+                           const std::string& dataFolder);
 
 }  // namespace ferrix::desktop

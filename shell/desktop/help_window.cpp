@@ -18,7 +18,8 @@ QPointer<HelpWindow> theHelpWindow;
 
 QString locateHelpFolder() {
   return QString::fromStdString(
-      desktop::findHelpFolder(platform::programFolder(), platform::configFolder()));
+      desktop::findHelpFolder(platform::programFolder(), platform::configFolder(),
+                              platform::dataFolder()));
 }
 
 }  // namespace
