@@ -9,6 +9,8 @@
 // Thread rule: one transfer runs at a time, on the thread that called it.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -54,10 +56,13 @@ struct TransferState {
 };
 
 struct TransferSettings {
-  static constexpr int kMaxBlockSize = 4096;
+  // The largest block the loops use; a larger setting is used as this, so a
+  // mistyped INI value cannot make them ask for gigabytes.
+  static constexpr int kMaxBlockSize = 1048576;
+  static constexpr int kDefaultBlockSize = 65536;
 
-  int receiveBlockSize = kMaxBlockSize;  // RBP
-  int sendBlockSize = 512;               // SBP
+  int receiveBlockSize = kDefaultBlockSize;  // RBP
+  int sendBlockSize = kDefaultBlockSize;     // SBP
   bool keepTimes = true;                 // PROTIMES
   bool storeUnique = false;              // STOU
   bool reportOpenFailures = false;       // command-line run without -quiet
@@ -65,6 +70,12 @@ struct TransferSettings {
   bool applyOverwriteRules = true;       // PROOVERW
   bool skipExistingInFolders = true;     // PRODIROW
 };
+
+// The block size a loop uses for a setting: the setting as stored, at least
+// one byte and at most kMaxBlockSize.
+inline std::size_t UsableBlockSize(int setting) {
+  return static_cast<std::size_t>(std::clamp(setting, 1, TransferSettings::kMaxBlockSize));
+}
 
 struct TransferContext {
   session::Session& session;
