@@ -190,7 +190,7 @@ void stampFileTime(const std::string& path, const CurrentEntry& entry) {
 
 // Runs the download loop into `localPath` on an open data connection.
 int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket,
-                    const std::string& localPath, bool append) {
+                    const std::string& localPath, bool append, const BlockObserver& observer) {
   session::Session& session = transfer.session;
   if (dataSocket == kInvalidSocket || !session.state.connected) return kNothingTransferred;
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
@@ -201,15 +201,17 @@ int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket
     playSound(session, session::sound_event::kActionFailed);
   }
   BufferedFileWriter writer(file);
-  const BlockSink sink = [&writer](const char* bytes, std::size_t length) {
-    return writer(bytes, length);
+  const BlockSink sink = [&writer, &observer](const char* bytes, std::size_t length) {
+    if (!writer(bytes, length)) return false;
+    if (observer && bytes != nullptr) observer(std::string_view(bytes, length));
+    return true;
   };
   const LoopResult loop =
       receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, file >= 0);
   const CurrentEntry entry = transfer.state.currentEntry;
   transfer.state.currentEntry = {};
   if (file >= 0) {
-    ::fsync(file);
+    if (transfer.settings.syncToDisk) ::fsync(file);
     ::close(file);
     if (transfer.settings.keepTimes && entry.year != 0 && entry.month != 0 && entry.day != 0 &&
         loop.wroteBlock && loop.result == kTransferred) {
@@ -372,14 +374,15 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
 }
 
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
-                  const std::string& localPath, char type, bool append) {
+                  const std::string& localPath, char type, bool append,
+                  const BlockObserver& observer) {
   transfer.session.state.replyCode = 0;
   transfer.state.transferResult = kNothingTransferred;
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
   return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
-    return receiveIntoFile(transfer, dataSocket, controlSocket, localPath, append);
+    return receiveIntoFile(transfer, dataSocket, controlSocket, localPath, append, observer);
   });
 }
 

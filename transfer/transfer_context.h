@@ -69,6 +69,9 @@ struct TransferSettings {
   bool offerResume = true;               // PROREGET
   bool applyOverwriteRules = true;       // PROOVERW
   bool skipExistingInFolders = true;     // PRODIROW
+  // A received file reaches the disk before the transfer counts as done; a
+  // listing kept only as a cache needs no such wait.
+  bool syncToDisk = true;
 };
 
 // The block size a loop uses for a setting: the setting as stored, at least
