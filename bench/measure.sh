@@ -39,6 +39,7 @@ medians() {
 # turns so that a change in the machine's load falls on all of them alike.
 # After each run the function "check_run NAME" (defined by the caller) must
 # succeed. Sets result_NAME to the medians "wall cpu rss_kib".
+# shellcheck disable=SC2154  # runs is set by the benchmark that sources this
 compare() {
   local i j k name
   local -A lines=()
@@ -52,8 +53,8 @@ compare() {
   done
   for ((j = 1; j <= $#; j += 2)); do
     name=${!j}
-    # shellcheck disable=SC2086  # one argument a line
     local IFS=$'\n'
+    # shellcheck disable=SC2086  # one argument a line
     printf -v "result_${name//[^A-Za-z0-9]/_}" '%s' "$(medians ${lines[$name]})"
   done
 }
