@@ -33,3 +33,42 @@ medians() {
     printf '%s\n' "$@" | awk -v column="$column" '{ print $column }' | median
   done | paste -s -d ' '
 }
+
+# compare NAME "COMMAND..." NAME "COMMAND..." ...: runs each named command
+# (a string evaluated in the calling shell) $runs times, the tools taking
+# turns so that a change in the machine's load falls on all of them alike.
+# After each run the function "check_run NAME" (defined by the caller) must
+# succeed. Sets result_NAME to the medians "wall cpu rss_kib".
+# shellcheck disable=SC2154  # runs is set by the benchmark that sources this
+compare() {
+  local i j k name
+  local -A lines=()
+  for ((i = 1; i <= runs; i++)); do
+    for ((j = 1; j <= $#; j += 2)); do
+      name=${!j}
+      k=$((j + 1))
+      lines[$name]+="$(eval "measure ${!k}")"$'\n'
+      check_run "$name"
+    done
+  done
+  for ((j = 1; j <= $#; j += 2)); do
+    name=${!j}
+    local IFS=$'\n'
+    # shellcheck disable=SC2086  # one argument a line
+    printf -v "result_${name//[^A-Za-z0-9]/_}" '%s' "$(medians ${lines[$name]})"
+  done
+}
+
+# medians_of NAME: the medians compare set for NAME.
+medians_of() {
+  local variable="result_${1//[^A-Za-z0-9]/_}"
+  echo "${!variable}"
+}
+
+# summary_row TOOL CASE VALUE UNIT RATIO: one row of scripts/bench.sh's
+# summary table, kept in $FERRIX_BENCH_SUMMARY when that is set.
+summary_row() {
+  if [ -n "${FERRIX_BENCH_SUMMARY:-}" ]; then
+    printf '%s\t%s\t%s\t%s\t%s\n' "$@" >>"$FERRIX_BENCH_SUMMARY"
+  fi
+}

@@ -59,14 +59,17 @@ vsftpd_cleanup() {
   rm -rf "$work"
 }
 
-# vsftpd_start WRITE_ENABLE: starts vsftpd on a free loopback port, with
-# uploads allowed when WRITE_ENABLE is YES (NO: read only), and waits until
-# the port answers.
+# vsftpd_start WRITE_ENABLE [ADDRESS [NAMESPACE]]: starts vsftpd on a free
+# port of ADDRESS (default 127.0.0.1), inside the network namespace NAMESPACE
+# when one is named, with uploads allowed when WRITE_ENABLE is YES (NO: read
+# only), and waits until the port answers.
 vsftpd_start() {
-  port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  local address=${2:-127.0.0.1} inside=()
+  [ -z "${3:-}" ] || inside=(ip netns exec "$3")
+  port=$("${inside[@]}" /usr/bin/python3 -c 'import socket, sys; s = socket.socket(); s.bind((sys.argv[1], 0)); print(s.getsockname()[1])' "$address")
   cat >"$work/vsftpd.conf" <<CONF
 listen=YES
-listen_address=127.0.0.1
+listen_address=$address
 listen_port=$port
 background=NO
 anonymous_enable=NO
@@ -78,7 +81,7 @@ session_support=NO
 userlist_enable=NO
 secure_chroot_dir=$work/empty
 pasv_enable=YES
-pasv_address=127.0.0.1
+pasv_address=$address
 pasv_min_port=22000
 pasv_max_port=22999
 port_enable=YES
@@ -88,10 +91,10 @@ syslog_enable=NO
 dirmessage_enable=NO
 CONF
   chmod 0600 "$work/vsftpd.conf"
-  /usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.out" 2>&1 &
+  "${inside[@]}" /usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.out" 2>&1 &
   vsftpd_pid=$!
   for _ in $(seq 100); do
-    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+    "${inside[@]}" bash -c "exec 3<>/dev/tcp/$address/$port" 2>/dev/null && break
     sleep 0.05
   done
 }

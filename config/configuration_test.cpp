@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "testing/scratch_folder.h"
 
@@ -139,7 +140,21 @@ TEST_F(ConfigurationTest, LoadsTheStartupKeys) {
   EXPECT_EQ(settings.RBP, 2048);
   EXPECT_EQ(settings.RSORT, 0);
   EXPECT_EQ(settings.LONGDIR, 1);
-  EXPECT_EQ(settings.SBP, 512);
+  EXPECT_EQ(settings.SBP, 65536);
+}
+
+TEST_F(ConfigurationTest, BlockSizesDefaultTo64KiBAndAStoredValueIsUsedAsStored) {
+  const std::pair<const char*, std::pair<int, int>> cases[] = {
+      {"", {65536, 65536}},
+      {"RBP=4096\r\nSBP=512\r\n", {4096, 512}},
+      {"RBP=1048576\r\nSBP=80\r\n", {1048576, 80}}};
+  for (const auto& [keys, sizes] : cases) {
+    scratch_.write("current/FERRIX.INI", std::string("[_config_]\r\n") + keys);
+    auto configuration = make();
+    configuration->LoadProgramSettings();
+    EXPECT_EQ(configuration->settings().RBP, sizes.first) << keys;
+    EXPECT_EQ(configuration->settings().SBP, sizes.second) << keys;
+  }
 }
 
 TEST_F(ConfigurationTest, LongStringsAreCutWithoutSplittingACharacter) {

@@ -224,19 +224,20 @@ TEST(OptionsSheet, StartsOnSessionWhileConnected) {
 
 TEST(OptionsSheet, BufferSizesAreClampedAndUnreadableCountsAsZero) {
   const std::pair<const char*, std::int32_t> cases[] = {
-      {"10", 80}, {"100000", 4096}, {"512", 512},        {"abc", 80},
-      {"", 80},   {"-5", 80},       {"99999999999", 80}, {" 2048 ", 2048}};
+      {"10", 80},        {"79", 80},          {"80", 80},           {"100000", 100000},
+      {"512", 512},      {"1048576", 1048576}, {"1048577", 1048576}, {"abc", 80},
+      {"", 80},          {"-5", 80},          {"99999999999", 80},  {" 2048 ", 2048}};
   for (const auto& [typed, stored] : cases) {
     EXPECT_EQ(bufferSizeFromField(typed), stored) << typed;
   }
   Fixture fixture;
   fixture.editor().advanced().receiveSize = "10";
-  fixture.editor().advanced().sendSize = "100000";
+  fixture.editor().advanced().sendSize = "2000000";
   fixture.editor().markChanged(OptionsPage::kAdvanced);
   fixture.editor().apply();
   const auto keys = iniKeys(fixture.configuration.readIni());
   EXPECT_EQ(keys.at("_config_/RBP"), "80");
-  EXPECT_EQ(keys.at("_config_/SBP"), "4096");
+  EXPECT_EQ(keys.at("_config_/SBP"), "1048576");
   EXPECT_EQ(fixture.configuration->settings().RBP, 80);
 }
 

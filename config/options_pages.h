@@ -29,7 +29,7 @@ inline constexpr std::size_t kViewerFieldLength = 120;
 inline constexpr std::size_t kLogFileFieldLength = 156;
 inline constexpr std::size_t kWaveFileFieldLength = 255;
 inline constexpr std::int32_t kSmallestBuffer = 80;
-inline constexpr std::int32_t kLargestBuffer = 4096;
+inline constexpr std::int32_t kLargestBuffer = 1048576;
 
 struct GeneralPage {
   std::string mailAddress;           // MAILADDR
@@ -134,7 +134,7 @@ struct SessionMorePage {
   StartupMode mode = StartupMode::kBinary;
 };
 
-// The buffer size typed in a field, clamped to 80..4096; a field that is not
+// The buffer size typed in a field, clamped to 80..1048576; a field that is not
 // a number counts as 0 and so becomes 80.
 std::int32_t bufferSizeFromField(std::string_view text);
 

@@ -39,8 +39,8 @@ struct ProgramSettings {
   std::int32_t LONGDATE = 1;
   std::int32_t VRFYDEL = 1;
   std::int32_t UseFindExec = 0;
-  std::int32_t RBP = 4096;
-  std::int32_t SBP = 512;
+  std::int32_t RBP = 65536;
+  std::int32_t SBP = 65536;
   std::int32_t PROREGET = 1;
   std::int32_t PROTIMES = 1;
   std::int32_t PROOVERW = 1;

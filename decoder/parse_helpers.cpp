@@ -348,13 +348,16 @@ bool HasFolderMarker(const char* text) {
   if (text == nullptr) return false;
   static constexpr std::string_view kMarkers[] = {"<DIR>", " dir ", " Dir ",  " DIR ",
                                                   "<DIRECTORY>", "[dir]", "<dir>"};
-  // One pass over the line: every marker begins with '<', ' ' or '['.
+  // One pass over the line: every marker begins with '<', ' ' or '['. The
+  // second character is compared first, as most blanks of a line are
+  // followed by another blank or a digit (position[1] is at worst the NUL).
   for (const char* position = std::strpbrk(text, "< ["); position != nullptr;
        position = std::strpbrk(position + 1, "< [")) {
     // Every marker's second character is a 'd' or a 'D'.
     if (position[1] != 'd' && position[1] != 'D') continue;
     for (std::string_view marker : kMarkers) {
-      if (marker.front() == *position && std::strncmp(position, marker.data(), marker.size()) == 0) {
+      if (marker[0] == position[0] && marker[1] == position[1] &&
+          std::strncmp(position, marker.data(), marker.size()) == 0) {
         return true;
       }
     }

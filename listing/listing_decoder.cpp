@@ -2,8 +2,11 @@
 
 #include <ferrixcore.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -16,7 +19,8 @@ namespace ferrix::listing {
 
 namespace {
 
-constexpr int kLineBufferSize = 180;
+constexpr std::size_t kLongestPiece = 179;
+constexpr std::size_t kReadChunk = 65536;
 constexpr std::size_t kVmsWrapLimit = 53;
 constexpr std::size_t kKa9qHalf = 40;
 constexpr std::size_t kMemberColumnWidth = 10;
@@ -28,38 +32,61 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Reads the next piece of at most 179 characters, cut at its line end.
-bool readPiece(std::FILE* file, std::string& line) {
-  char buffer[kLineBufferSize];
-  if (std::fgets(buffer, sizeof buffer, file) == nullptr) return false;
-  line.assign(buffer);
-  std::size_t end = line.find('\r');
-  if (end == std::string::npos) end = line.find('\n');
-  if (end != std::string::npos) line.resize(end);
-  return true;
-}
+}  // namespace
 
-class ListingReader {
+// Pieces of at most 179 characters, each ending after its line feed, read
+// as C strings (a NUL ends one early) and without their line end (from the
+// first CR, else the LF).
+class ListingStreamDecoder::Reader {
  public:
-  ListingReader(const ListingSource& source, const EntrySink& sink)
-      : source_(source), hostType_(source.hostType), sink_(sink) {}
+  Reader(const ListingSource& source, const EntrySink& sink)
+      : source_(source), hostType_(source.hostType), sink_(sink) {
+    piece_.reserve(kLongestPiece);
+  }
 
-  void read(std::FILE* file) {
-    std::string line;
-    for (int lineNumber = 1; readPiece(file, line); ++lineNumber) {
-      if (isVms() && mayContinue(line)) {
-        readContinuation(file, line);
-      } else if (hostType_ == FERRIX_HOST_TYPE_IBM_MVS) {
-        readMvsLine(line, lineNumber);
-      } else if (hostType_ == FERRIX_HOST_TYPE_KA9Q_NOS && line.size() > kKa9qHalf) {
-        if (decodeAndAdd(line.substr(0, kKa9qHalf))) decodeAndAdd(line.substr(kKa9qHalf + 1));
-      } else {
-        decodeAndAdd(line);
-      }
+  void feed(std::string_view bytes) {
+    while (!bytes.empty()) {
+      const std::size_t take = std::min(kLongestPiece - piece_.size(), bytes.size());
+      const std::size_t lineFeed = bytes.substr(0, take).find('\n');
+      const std::size_t length = lineFeed == std::string_view::npos ? take : lineFeed + 1;
+      piece_.append(bytes.substr(0, length));
+      bytes.remove_prefix(length);
+      if (lineFeed != std::string_view::npos || piece_.size() == kLongestPiece) endPiece();
     }
   }
 
+  void finish() {
+    if (!piece_.empty()) endPiece();
+    if (continued_) completeContinuation("");
+  }
+
  private:
+  void endPiece() {
+    line_.assign(piece_.c_str());
+    piece_.clear();
+    std::size_t end = line_.find('\r');
+    if (end == std::string::npos) end = line_.find('\n');
+    if (end != std::string::npos) line_.resize(end);
+    takeLine(line_);
+  }
+
+  void takeLine(const std::string& line) {
+    if (continued_) {
+      completeContinuation(line);
+      return;
+    }
+    ++lineNumber_;
+    if (isVms() && mayContinue(line)) {
+      continued_ = line;
+    } else if (hostType_ == FERRIX_HOST_TYPE_IBM_MVS) {
+      readMvsLine(line, lineNumber_);
+    } else if (hostType_ == FERRIX_HOST_TYPE_KA9Q_NOS && line.size() > kKa9qHalf) {
+      if (decodeAndAdd(line.substr(0, kKa9qHalf))) decodeAndAdd(line.substr(kKa9qHalf + 1));
+    } else {
+      decodeAndAdd(line);
+    }
+  }
+
   bool isVms() const {
     return hostType_ == FERRIX_HOST_TYPE_VMS_MULTINET || hostType_ == FERRIX_HOST_TYPE_VMS_UCX;
   }
@@ -70,9 +97,9 @@ class ListingReader {
 
   // A short VMS name line whose attributes may stand on the next, indented
   // line; a next line that is not indented is an entry of its own.
-  void readContinuation(std::FILE* file, const std::string& line) {
-    std::string next;
-    if (!readPiece(file, next)) next.clear();
+  void completeContinuation(const std::string& next) {
+    const std::string line = std::move(*continued_);
+    continued_.reset();
     if (!next.empty() && (next[0] == ' ' || next[0] == '\t')) {
       decodeAndAdd(line + ' ' + next);
       return;
@@ -132,38 +159,84 @@ class ListingReader {
   int hostType_;
   const EntrySink& sink_;
   bool memberColumns_ = false;
+  int lineNumber_ = 0;
+  std::string piece_;
+  std::string line_;
+  std::optional<std::string> continued_;  // a VMS line waiting for the next
 };
 
-}  // namespace
+ListingStreamDecoder::ListingStreamDecoder(ListingSource source, EntrySink sink)
+    : source_(std::move(source)),
+      sink_(std::move(sink)),
+      reader_(std::make_unique<Reader>(source_, sink_)) {}
+
+ListingStreamDecoder::~ListingStreamDecoder() = default;
+
+void ListingStreamDecoder::feed(std::string_view bytes) { reader_->feed(bytes); }
+
+void ListingStreamDecoder::finish() { reader_->finish(); }
 
 bool DecodeListingEntries(const std::string& path, const ListingSource& source,
                           const EntrySink& sink) {
-  const File file(std::fopen(path.c_str(), "r"));
+  const File file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
-  ListingReader(source, sink).read(file.get());
+  ListingStreamDecoder decoder(source, sink);
+  const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kReadChunk);
+  for (std::size_t length; (length = std::fread(chunk.get(), 1, kReadChunk, file.get())) > 0;) {
+    decoder.feed(std::string_view(chunk.get(), length));
+  }
+  decoder.finish();
   return true;
+}
+
+RemotePaneListing::RemotePaneListing(session::Session& session, const std::string& remoteFolder,
+                                     const transfer::NameRuleSettings& nameRules)
+    : session_(session),
+      source_{session.state.sessionProfile.hostType, remoteFolder,
+              session.state.sessionProfile.userId},
+      asciiNames_(transfer::AsciiNameList::load(nameRules)) {
+  restart();
+}
+
+void RemotePaneListing::restart() {
+  decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this](const ListingEntry& entry) {
+    if (std::optional<PaneItem> item = MakeRemoteItem(
+            entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
+      items_.push_back(std::move(*item));
+    }
+  });
+}
+
+void RemotePaneListing::clear() {
+  items_.clear();
+  restart();
+}
+
+void RemotePaneListing::fillPane(PaneModel& pane) {
+  decoder_->finish();
+  pane.clear();
+  pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
+  pane.addAll(std::move(items_));
+  clear();
 }
 
 void DecodeListingFile(session::Session& session, const std::string& path,
                        const std::string& remoteFolder, const transfer::NameRuleSettings& nameRules,
                        PaneModel& pane) {
-  pane.clear();
-  pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
-  const config::SiteProfile& profile = session.state.sessionProfile;
-  const ListingSource source{profile.hostType, remoteFolder, profile.userId};
-  const transfer::AsciiNameList asciiNames = transfer::AsciiNameList::load(nameRules);
-  std::vector<PaneItem> items;
-  const bool opened = DecodeListingEntries(path, source, [&](const ListingEntry& entry) {
-    if (std::optional<PaneItem> item = MakeRemoteItem(entry, asciiNames, profile.timeOffsetHours)) {
-      items.push_back(std::move(*item));
-    }
-  });
-  if (!opened) {
+  const File file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    pane.clear();
+    pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
     session.log.logMessagef(kCannotOpen, path.c_str());
     if (session.playSound) session.playSound(session::sound_event::kActionFailed);
     return;
   }
-  pane.addAll(std::move(items));
+  RemotePaneListing listing(session, remoteFolder, nameRules);
+  const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kReadChunk);
+  for (std::size_t length; (length = std::fread(chunk.get(), 1, kReadChunk, file.get())) > 0;) {
+    listing.feed(std::string_view(chunk.get(), length));
+  }
+  listing.fillPane(pane);
 }
 
 }  // namespace ferrix::listing

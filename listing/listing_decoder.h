@@ -1,5 +1,5 @@
-// Reading a cached listing file into the remote pane: the file is read in
-// pieces of at most 179 characters, the formats that spread one entry over
+// Reading a listing into the remote pane, from its cached file or as it
+// arrives: the bytes are read in pieces of at most 179 characters, the formats that spread one entry over
 // several lines or several entries over one line are put back together
 // (VMS continuation lines, IBM MVS member columns, KA9Q/NOS halves), each
 // line goes through the listing decoder and each entry becomes a pane item.
@@ -10,7 +10,10 @@
 #include <ferrixcore.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "listing/pane_model.h"
 #include "session/session_state.h"
@@ -27,6 +30,50 @@ struct ListingSource {
 };
 
 using EntrySink = std::function<void(const ListingEntry&)>;
+
+// Decodes a listing handed over in parts of any size, as they arrive: the
+// entries reach the sink exactly as if the whole listing were read from a
+// file, in listing order.
+class ListingStreamDecoder {
+ public:
+  ListingStreamDecoder(ListingSource source, EntrySink sink);
+  ~ListingStreamDecoder();
+  ListingStreamDecoder(const ListingStreamDecoder&) = delete;
+  ListingStreamDecoder& operator=(const ListingStreamDecoder&) = delete;
+
+  void feed(std::string_view bytes);
+  // The listing has ended: decodes what is still held back.
+  void finish();
+
+ private:
+  class Reader;
+  ListingSource source_;
+  EntrySink sink_;
+  std::unique_ptr<Reader> reader_;
+};
+
+// The remote pane's items of one listing, decoded while it arrives, so
+// that only the ordering is left when the transfer ends.
+class RemotePaneListing {
+ public:
+  RemotePaneListing(session::Session& session, const std::string& remoteFolder,
+                    const transfer::NameRuleSettings& nameRules);
+
+  void feed(std::string_view bytes) { decoder_->feed(bytes); }
+  // Forgets everything fed so far: the listing counts as empty.
+  void clear();
+  // Fills `pane` with the parent entry and the entries, ordered.
+  void fillPane(PaneModel& pane);
+
+ private:
+  void restart();
+
+  session::Session& session_;
+  ListingSource source_;
+  transfer::AsciiNameList asciiNames_;
+  std::vector<PaneItem> items_;
+  std::unique_ptr<ListingStreamDecoder> decoder_;
+};
 
 // Hands every entry decoded from the listing in `path` to `sink`, in listing
 // order. False when the file cannot be opened.

@@ -6,6 +6,8 @@
 
 #include <fstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "session/message_log.h"
@@ -152,6 +154,49 @@ TEST_F(ListingFileTest, MemberHeaderCountsOnlyOnTheFirstLine) {
   const std::vector<std::string> decoded =
       decode(FERRIX_HOST_TYPE_IBM_MVS, "\r\n" + kMvsMemberHeader + "\r\nMEMBER1   MEMB2\r\n");
   EXPECT_THAT(decoded, ::testing::Not(::testing::Contains("MEMB2")));
+}
+
+// The names a listing decodes to when its bytes arrive in the given parts.
+std::vector<std::string> streamedNames(int hostType, const std::vector<std::string_view>& parts) {
+  std::vector<std::string> names;
+  ListingStreamDecoder decoder({hostType, "/", "ann"},
+                               [&](const ListingEntry& entry) { names.emplace_back(entry.name); });
+  for (std::string_view part : parts) decoder.feed(part);
+  decoder.finish();
+  return names;
+}
+
+// However a listing is cut while it arrives, it decodes as the whole file
+// does: lines split across parts, VMS continuations, long lines and NULs.
+TEST_F(ListingFileTest, ListingArrivingInPartsDecodesAsTheWholeFile) {
+  const std::pair<int, std::string> listings[] = {
+      {FERRIX_HOST_TYPE_VMS_MULTINET,
+       "NAME.TXT;1\r\n        2/3  12-MAR-2003 10:15:42\r\nNEXT.DAT;1  1/3\r\nLAST.TXT;1"},
+      {FERRIX_HOST_TYPE_IBM_MVS, kMvsMemberHeader + "\r\nMEMBER1   MEMB2     X\r\nALPHA\r\n"},
+      {FERRIX_HOST_TYPE_KA9Q_NOS, columns(41, {{0, kKa9qLeft.c_str()}}) + kKa9qRight + "\n"},
+      {FERRIX_HOST_TYPE_UNIX,
+       "total 3\r\n-rw-r--r--   1 ann  staff 7 Jan  5 10:20 a.txt\r\n"
+       "-rw-r--r--   1 ann  staff 1 Jan  5 10:20 " + std::string(200, 'n') + "\r\n"
+       "-rw-r--r--   1 ann  staff 2 Jan  5 10:20 cut" + std::string(1, '\0') + "here\n"
+       "-rw-r--r--   1 ann  staff 3 Jan  5 10:20 last.bin"},
+  };
+  for (const auto& [hostType, listing] : listings) {
+    SCOPED_TRACE(listing.substr(0, 20));
+    const std::string path = scratch_ / "DIRwhole.TMP";
+    std::ofstream(path, std::ios::binary) << listing;
+    std::vector<std::string> whole;
+    ASSERT_TRUE(DecodeListingEntries(path, {hostType, "/", "ann"}, [&](const ListingEntry& entry) {
+      whole.emplace_back(entry.name);
+    }));
+    ASSERT_FALSE(whole.empty());
+    const std::string_view bytes = listing;
+    for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+      EXPECT_EQ(streamedNames(hostType, {bytes.substr(0, cut), bytes.substr(cut)}), whole) << cut;
+    }
+    std::vector<std::string_view> single;
+    for (std::size_t i = 0; i < bytes.size(); ++i) single.push_back(bytes.substr(i, 1));
+    EXPECT_EQ(streamedNames(hostType, single), whole);
+  }
 }
 
 TEST_F(ListingFileTest, FileThatCannotBeOpenedLeavesTheParentEntryAlone) {

@@ -54,18 +54,21 @@ bool failureMeansEmptyFolder(int hostType) {
 }
 
 int receiveListing(transfer::TransferContext& quiet, std::string_view command,
-                   const std::string& path) {
+                   const std::string& path, RemotePaneListing* decoded) {
   session::Session& session = quiet.session;
   const int control = session.state.controlSocket;
   const int hostType = session.state.sessionProfile.hostType;
-  int result = transfer::ReceiveToFile(quiet, control, command, path, 'A', false);
+  transfer::BlockObserver decode;
+  if (decoded != nullptr) decode = [decoded](std::string_view block) { decoded->feed(block); };
+  int result = transfer::ReceiveToFile(quiet, control, command, path, 'A', false, decode);
   if (result == 2 && hostType == FERRIX_HOST_TYPE_QNX2 && command.size() >= 4) {
     // QNX2 lists folders only on NLST; their names follow the LIST output.
     const std::string names = "NLST" + std::string(command.substr(4));
-    transfer::ReceiveToFile(quiet, control, names, path, 'A', true);
+    transfer::ReceiveToFile(quiet, control, names, path, 'A', true, decode);
   }
   if (result != 2 && failureMeansEmptyFolder(hostType)) {
     std::ofstream(path, std::ios::trunc);
+    if (decoded != nullptr) decoded->clear();
     result = 2;
   }
   return result;
@@ -99,20 +102,25 @@ void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
     return;
   }
   const bool fetch = !useCache || !slot->cached || !std::filesystem::exists(slot->path);
-  if (fetch) {
-    const std::string command =
-        ListingCommand(session.state.sessionProfile.hostType, listing.remoteMask);
-    const int result = DoDirList(listing, command, slot->path);
-    if (result != 2) {
-      listing.cache.forget(slot->path);
-      listing.pane.clear();
-      session.log.logMessagef(kRetrieveFailed, static_cast<unsigned>(result));
-      playActionFailed(session);
-      return;
-    }
+  if (!fetch) {
+    DecodeListingFile(session, slot->path, listing.remoteFolder, listing.transfer.nameRules,
+                      listing.pane);
+    return;
   }
-  DecodeListingFile(session, slot->path, listing.remoteFolder, listing.transfer.nameRules,
-                    listing.pane);
+  // Decoded while it arrives: the server's time to send it and ours to
+  // read it overlap. The file stays the cache of the folder.
+  RemotePaneListing decoded(session, listing.remoteFolder, listing.transfer.nameRules);
+  const std::string command =
+      ListingCommand(session.state.sessionProfile.hostType, listing.remoteMask);
+  const int result = DoDirList(listing, command, slot->path, &decoded);
+  if (result != 2) {
+    listing.cache.forget(slot->path);
+    listing.pane.clear();
+    session.log.logMessagef(kRetrieveFailed, static_cast<unsigned>(result));
+    playActionFailed(session);
+    return;
+  }
+  decoded.fillPane(listing.pane);
 }
 
 }  // namespace
@@ -142,17 +150,21 @@ std::string ListingCommand(int hostType, std::string_view remoteMask) {
   return command;
 }
 
-int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path) {
+int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path,
+              RemotePaneListing* decoded) {
   session::Session& session = listing.transfer.session;
   if (session.state.commandInProgress != 0) return 4;
   // A listing is no transfer of the person's: no sound, no progress marks,
   // and always ASCII whatever the name rules would choose.
   transfer::TransferStatus quietStatus(listing.transfer.userInterface, false,
                                        listing.transfer.status.bytesPerSecond());
+  // The file is only the folder's cache: no waiting for the disk.
+  transfer::TransferSettings settings = listing.transfer.settings;
+  settings.syncToDisk = false;
   transfer::TransferContext quiet{session,
                                   listing.transfer.state,
                                   quietStatus,
-                                  listing.transfer.settings,
+                                  settings,
                                   listing.transfer.nameRules,
                                   listing.transfer.userInterface};
   const bool automaticMode = std::exchange(listing.transfer.state.automaticMode, false);
@@ -160,7 +172,7 @@ int DoDirList(RemoteListing& listing, std::string_view command, const std::strin
   // The entry being transferred would lend the listing file its date and
   // kind, and a receive consumes it; a listing between files keeps it.
   const transfer::CurrentEntry entry = std::exchange(listing.transfer.state.currentEntry, {});
-  const int result = receiveListing(quiet, command, path);
+  const int result = receiveListing(quiet, command, path, decoded);
   listing.transfer.state.currentEntry = entry;
   session.playSound = std::move(playSound);
   listing.transfer.state.automaticMode = automaticMode;

@@ -19,6 +19,8 @@
 
 namespace ferrix::listing {
 
+class RemotePaneListing;
+
 struct RemoteListing {
   transfer::TransferContext transfer;
   ListingCache& cache;
@@ -38,9 +40,11 @@ std::string FolderFromPwdReply(std::string_view replyLine);
 std::string ListingCommand(int hostType, std::string_view remoteMask);
 
 // Receives `command`'s listing into `path` in ASCII, with sounds, progress
-// marks and the automatic type choice off meanwhile. Returns 2 on success,
-// 4 when another command is in progress, else the transfer's reply class.
-int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path);
+// marks and the automatic type choice off meanwhile, and into `decoded` as
+// it arrives when that is given. Returns 2 on success, 4 when another
+// command is in progress, else the transfer's reply class.
+int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path,
+              RemotePaneListing* decoded = nullptr);
 
 // PWD, detection when not yet done, then the listing: from the cache when the
 // folder is there, else fetched. With `useGuard` nothing happens while

@@ -1,13 +1,15 @@
-// The built ferrixgui as a user's script runs it: a child process with an
-// INI file of its own ("-i"), no display, standard input not a terminal,
-// talking to pyftpdlib on loopback. Checks the exit status, the files, the
-// mirrored message log "xferlog.txt" and the transfer log "FERRIX.LOG".
+// The built programs, ferrix and ferrixgui, as a user's script runs them: a
+// child process with an INI file of its own ("-i"), no display, standard
+// input not a terminal, talking to pyftpdlib on loopback. Checks the exit
+// status, the files, the mirrored message log "xferlog.txt" and the transfer
+// log "FERRIX.LOG"; both programs must behave alike.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -32,9 +34,9 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-class FerrixguiEndToEndTest : public ::testing::Test {
+class EndToEndTest : public ::testing::TestWithParam<const char*> {
  protected:
-  FerrixguiEndToEndTest() : server_(testing::FtpServerKind::kPyftpdlib) {
+  EndToEndTest() : server_(testing::FtpServerKind::kPyftpdlib) {
     work_ = server_.servedFolder().parent_path() / "work";
     std::filesystem::create_directories(work_);
     const testing::FtpLogin& login = server_.login();
@@ -44,9 +46,9 @@ class FerrixguiEndToEndTest : public ::testing::Test {
                   "\nPWD=" + config::encodeSecret(login.user, login.password) + "\nRETRIES=1\n");
   }
 
-  // Runs ferrixgui in the work folder; returns its exit status.
+  // Runs the program in the work folder; returns its exit status.
   int run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {FERRIXGUI_PATH, "-i", (work_ / "test.ini").string()});
+    arguments.insert(arguments.begin(), {GetParam(), "-i", (work_ / "test.ini").string()});
     const pid_t child = fork();
     if (child == 0) {
       unsetenv("DISPLAY");
@@ -76,7 +78,7 @@ class FerrixguiEndToEndTest : public ::testing::Test {
   std::filesystem::path work_;
 };
 
-TEST_F(FerrixguiEndToEndTest, DownloadAndUploadLeaveTheirLogs) {
+TEST_P(EndToEndTest, DownloadAndUploadLeaveTheirLogs) {
   ASSERT_EQ(server_.startError(), "");
   writeFile(server_.servedFolder() / "report.txt", "North 1200\r\nSouth 950\r\n");
   EXPECT_EQ(run({"loopback:/report.txt", "local:" + work_.string() + "/"}), 0) << output();
@@ -95,7 +97,7 @@ TEST_F(FerrixguiEndToEndTest, DownloadAndUploadLeaveTheirLogs) {
   EXPECT_THAT(transfers, HasSubstr(" B " + work_.string() + "/Upload.BIN --> 127.0.0.1 / in.bin\n"));
 }
 
-TEST_F(FerrixguiEndToEndTest, RemoteFolderPrintsItsListing) {
+TEST_P(EndToEndTest, RemoteFolderPrintsItsListing) {
   ASSERT_EQ(server_.startError(), "");
   std::filesystem::create_directories(server_.servedFolder() / "pub");
   writeFile(server_.servedFolder() / "pub" / "listed.txt", "x");
@@ -103,13 +105,33 @@ TEST_F(FerrixguiEndToEndTest, RemoteFolderPrintsItsListing) {
   EXPECT_THAT(output(), ::testing::ContainsRegex("\nlisted\\.txt\tfile\t1\t[-0-9]+ [0-9:]+\t0644\n"));
 }
 
-TEST_F(FerrixguiEndToEndTest, FailuresGiveTheirExitStatus) {
+TEST_P(EndToEndTest, FailuresGiveTheirExitStatus) {
   ASSERT_EQ(server_.startError(), "");
   EXPECT_EQ(run({"-quiet", "loopback:/missing.txt", "local:" + work_.string() + "/"}), 1);
   EXPECT_THAT(readFile(work_ / "xferlog.txt"),
               HasSubstr("! Transfer failed for /missing.txt from 127.0.0.1\n"));
   EXPECT_THAT(readFile(work_ / "FERRIX.LOG"), Not(HasSubstr("missing.txt")));
   EXPECT_EQ(run({"-Z"}), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, EndToEndTest, ::testing::Values(FERRIX_PATH, FERRIXGUI_PATH),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::filesystem::path(info.param).filename().string();
+                         });
+
+// The console program is for machines without a window system: it must not
+// even load one.
+TEST(ConsoleProgram, LinksNoQt) {
+  std::FILE* libraries = popen(("ldd " + std::string(FERRIX_PATH)).c_str(), "r");
+  ASSERT_NE(libraries, nullptr);
+  std::string text;
+  char buffer[4096];
+  for (std::size_t length; (length = std::fread(buffer, 1, sizeof buffer, libraries)) > 0;) {
+    text.append(buffer, length);
+  }
+  EXPECT_EQ(pclose(libraries), 0) << text;
+  EXPECT_THAT(text, HasSubstr("libc.so"));
+  EXPECT_THAT(text, Not(HasSubstr("libQt")));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "config/command_line.h"
+#include "shell/console_program.h"
 #include "ferrix_version.h"
 
 namespace ferrix::shell {
@@ -19,6 +20,7 @@ std::optional<int> AnswerInformationRequest(std::string_view programName,
                                             std::string_view commandLine, std::FILE* output) {
   const std::string_view firstWord = commandLine.substr(0, commandLine.find(' '));
   if (firstWord == "--help") {
+    std::fputs(kProgramsNote, output);
     std::fputs(config::kCommandLineSyntax, output);
     std::fputs(kInformationOptions, output);
   } else if (firstWord == "--version") {

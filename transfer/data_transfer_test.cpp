@@ -228,6 +228,42 @@ TEST_F(DataTransferTest, EndOfFileMarkIsDroppedAtTheEndOfEveryAsciiBlock) {
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 11 bytes in ")));
 }
 
+// Every block size from the smallest the options page allows to beyond the
+// largest moves a file of several blocks and a ragged end intact both ways.
+TEST_F(DataTransferTest, EveryBlockSizeMovesAFileIntactBothWays) {
+  std::string bytes((2 << 20) + 12345, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 131 + i / 4099);
+  const std::filesystem::path local = folder() / "blocks.bin";
+  writeFile(local, bytes);
+  const std::filesystem::path back = folder() / "back.bin";
+  state_.serverTransferType = 'I';
+  session_.state.sessionProfile.serverFeatureMask = 4;
+  const int blockSizes[] = {80, 4096, 65536, 1048576, 0x7fffffff};
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  for (std::size_t i = 0; i < std::size(blockSizes); ++i) {
+    server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+        .expectLine("STOR blocks.bin").reply("150 Go").receiveDataUntilClose().reply("226 Ok")
+        .expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+        .expectLine("RETR blocks.bin").reply("150 Go").sendData(bytes).closeData()
+        .reply("226 Ok");
+  }
+  const int socket = connect();
+  for (const int blockSize : blockSizes) {
+    settings_.receiveBlockSize = blockSize;
+    settings_.sendBlockSize = blockSize;
+    TransferContext transfer = context();
+    EXPECT_EQ(SendFromFile(transfer, socket, "STOR blocks.bin", local.string(), 'I'), 2);
+    EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR blocks.bin", back.string(), 'I', false), 2);
+    EXPECT_TRUE(readFile(back) == bytes) << blockSize;
+  }
+  expectScriptDone();
+  const std::vector<std::string> uploads = server_.receivedData();
+  ASSERT_EQ(uploads.size(), std::size(blockSizes));
+  for (std::size_t i = 0; i < uploads.size(); ++i) {
+    EXPECT_TRUE(uploads[i] == bytes) << blockSizes[i];
+  }
+}
+
 TEST_F(DataTransferTest, UniqueStoreFallsBackToStoreAndActiveRefusalGivesZero) {
   settings_.storeUnique = true;
   state_.serverTransferType = 'I';

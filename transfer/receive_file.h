@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,11 +17,16 @@
 
 namespace ferrix::transfer {
 
+// Sees every block a receive has written to its file, as it arrives.
+using BlockObserver = std::function<void(std::string_view block)>;
+
 // Sends `command` and receives what it delivers into `localPath` (appended
-// with `append`). Returns the reply class of the completion reply (2 is
-// success), the refusal class in passive mode, or 0; sets transferResult.
+// with `append`), showing each block written to `observer` when there is
+// one. Returns the reply class of the completion reply (2 is success), the
+// refusal class in passive mode, or 0; sets transferResult.
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
-                  const std::string& localPath, char type, bool append);
+                  const std::string& localPath, char type, bool append,
+                  const BlockObserver& observer = {});
 
 // As ReceiveToFile, into the open `descriptor` (standard output, a pipe),
 // which the caller owns and which is neither truncated nor closed.

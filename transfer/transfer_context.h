@@ -9,6 +9,8 @@
 // Thread rule: one transfer runs at a time, on the thread that called it.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -54,17 +56,29 @@ struct TransferState {
 };
 
 struct TransferSettings {
-  static constexpr int kMaxBlockSize = 4096;
+  // The largest block the loops use; a larger setting is used as this, so a
+  // mistyped INI value cannot make them ask for gigabytes.
+  static constexpr int kMaxBlockSize = 1048576;
+  static constexpr int kDefaultBlockSize = 65536;
 
-  int receiveBlockSize = kMaxBlockSize;  // RBP
-  int sendBlockSize = 512;               // SBP
+  int receiveBlockSize = kDefaultBlockSize;  // RBP
+  int sendBlockSize = kDefaultBlockSize;     // SBP
   bool keepTimes = true;                 // PROTIMES
   bool storeUnique = false;              // STOU
   bool reportOpenFailures = false;       // command-line run without -quiet
   bool offerResume = true;               // PROREGET
   bool applyOverwriteRules = true;       // PROOVERW
   bool skipExistingInFolders = true;     // PRODIROW
+  // A received file reaches the disk before the transfer counts as done; a
+  // listing kept only as a cache needs no such wait.
+  bool syncToDisk = true;
 };
+
+// The block size a loop uses for a setting: the setting as stored, at least
+// one byte and at most kMaxBlockSize.
+inline std::size_t UsableBlockSize(int setting) {
+  return static_cast<std::size_t>(std::clamp(setting, 1, TransferSettings::kMaxBlockSize));
+}
 
 struct TransferContext {
   session::Session& session;

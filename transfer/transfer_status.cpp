@@ -129,12 +129,14 @@ void TransferStatus::ShowProgress(std::uint64_t bytes, std::uint64_t startTick,
     userInterface_.showTransferProgress("", std::nullopt);
     return;
   }
+  // Every display, the status line too, is refreshed at most twice a second:
+  // a refresh per block would cost a large transfer more than its blocks.
+  if (lastProgressTick_ && currentTick < *lastProgressTick_ + kRefreshMs) return;
+  lastProgressTick_ = currentTick;
   if (!hash_) {
     userInterface_.showTransferProgress(std::to_string(bytes), std::nullopt);
     return;
   }
-  if (lastProgressTick_ && currentTick < *lastProgressTick_ + kRefreshMs) return;
-  lastProgressTick_ = currentTick;
   std::optional<unsigned> percent;
   if (expectedSize_ > 0) percent = ProgressPercent(bytes, expectedSize_);
   userInterface_.showTransferProgress(

@@ -93,15 +93,17 @@ TEST_F(TransferStatusDisplayTest, RefreshesAtMostTwiceASecondWithAPercentWhenSiz
   EXPECT_FALSE(ui_.openDisplay());
 }
 
-TEST_F(TransferStatusDisplayTest, WithoutHashEveryCallShowsTheByteCountOnAStatusLine) {
+TEST_F(TransferStatusDisplayTest, WithoutHashTheByteCountGoesToAStatusLineTwiceASecond) {
   TransferStatus status(ui_, false, false);
   status.OpenTransferStatus(TransferMode::kSending, "Sending BINARY file a", 4000);
   EXPECT_EQ(status.expectedSize(), 4000u);
   EXPECT_EQ(ui_.openDisplay(), session::UserInterface::TransferDisplay::kSendStatusLine);
   status.ShowProgress(10, 0, 1);
   status.ShowProgress(20, 0, 2);
+  status.ShowProgress(30, 0, 501);
   ASSERT_EQ(ui_.progress().size(), 2u);
-  EXPECT_EQ(ui_.progress()[1].text, "20");
+  EXPECT_EQ(ui_.progress()[0].text, "10");
+  EXPECT_EQ(ui_.progress()[1].text, "30");
 }
 
 class TransferSessionTest : public ::testing::Test {

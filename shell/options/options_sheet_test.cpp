@@ -98,10 +98,10 @@ const PageEdit kPageEdits[] = {
      [](QWidget* p) {
        byText<QRadioButton>(p, "Nothing")->click();
        p->findChildren<QLineEdit*>().at(0)->setText("10");
-       p->findChildren<QLineEdit*>().at(1)->setText("100000");
+       p->findChildren<QLineEdit*>().at(1)->setText("2000000");
      },
      "_config_",
-     {"DBLCLK=2", "RBP=80", "SBP=4096", "LONGDIR=1"}},
+     {"DBLCLK=2", "RBP=80", "SBP=1048576", "LONGDIR=1"}},
     {"Display",
      2,
      [](QWidget* p) { byText<QRadioButton>(p, "Day Month Year ")->click(); },
