@@ -1,5 +1,7 @@
 #include "shell/program_information.h"
 
+#include "shell/console_program.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,6 +9,7 @@
 #include <string>
 
 #include "config/command_line.h"
+#include "shell/console_program.h"
 #include "ferrix_version.h"
 
 namespace ferrix::shell {
@@ -56,7 +59,8 @@ TEST(ProgramInformation, VersionNamesTheProgram) {
 TEST(ProgramInformation, HelpShowsTheSyntaxAndBothInformationOptions) {
   const Answer result = answer("--help");
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.printed.rfind(config::kCommandLineSyntax, 0), 0u);
+  EXPECT_EQ(result.printed.rfind(kProgramsNote, 0), 0u);
+  EXPECT_EQ(result.printed.find(config::kCommandLineSyntax), std::string(kProgramsNote).size());
   EXPECT_NE(result.printed.find("\n        --help "), std::string::npos);
   EXPECT_NE(result.printed.find("\n        --version "), std::string::npos);
 }
