@@ -7,6 +7,7 @@
 // site loaded from it.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,7 @@
 #include "config/site_profile_store.h"
 #include "listing/host_detection.h"
 #include "platform/paths.h"
+#include "platform/termination_signals.h"
 #include "session/connection.h"
 #include "session/logon.h"
 #include "session/message_log.h"
@@ -132,7 +134,15 @@ class Program {
           return session::logon(session, console_, config::readFirewallSettings(configuration_));
         },
         [this](session::Session& session) { listing::DetectHostType(session, console_); }};
+    // Ctrl+C or a TERM from a job runner stops the run as Cancel would:
+    // the transfer is aborted, its partial data and record are kept.
+    platform::TerminationSignals signals(
+        [this](int) { session::requestCancel(session_); });
     const shell::UnattendedResult result = shell::RunUnattendedTransfer(run, values_);
+    if (const int signal = signals.received()) {
+      log_.logMessagef("! Stopped by signal %d (%s)", signal, sigabbrev_np(signal));
+      return platform::TerminationSignals::exitStatusFor(signal);
+    }
     if (result == shell::UnattendedResult::kStayConnected) {
       // Without a window there is nothing to stay open in: show the folder
       // reached instead, then close the connection properly.

@@ -191,10 +191,11 @@ bool uploadDroppedFiles(BatchTransfer& batch, const Drop& drop) {
   for (std::size_t i = 0; i < drop.paths.size() && !BatchStopping(batch); ++i) {
     transfer.state.currentEntry = {};
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent = SendFile(transfer, UploadFiles(batch, remotePane), drop.paths[i],
-                              static_cast<unsigned>(i + 1), count, batch.settings.prompt, false);
-    if (sent == kSkippedByOverwriteRule) continue;
-    if (sent != 2) break;
+    const TransferOutcome sent =
+        SendFile(transfer, UploadFiles(batch, remotePane), drop.paths[i],
+                 static_cast<unsigned>(i + 1), count, batch.settings.prompt, false);
+    if (sent == TransferOutcome::kSkipped) continue;
+    if (sent != TransferOutcome::kSucceeded) break;
     sentAny = true;
   }
   return sentAny;

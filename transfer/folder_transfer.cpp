@@ -80,10 +80,11 @@ bool returnToLocalFolder(BatchTransfer& batch, const fs::path& folder) {
 std::vector<PaneItem> entriesOf(const listing::PaneModel& pane) { return pane.items(); }
 
 // A file counts as handled when it arrived whole or was skipped by the rules.
-bool received(BatchTransfer& batch, int replyClass) {
-  const TransferContext& transfer = batch.remote.transfer;
-  return replyClass == 2 && transfer.session.state.cancelRequested == 0 &&
-         transfer.state.transferResult != kBrokenOff && !BatchStopping(batch);
+// A file the folder walk can go on after: transferred, or left alone on
+// purpose, while the batch still runs.
+bool handled(BatchTransfer& batch, TransferOutcome outcome) {
+  return (outcome == TransferOutcome::kSucceeded || outcome == TransferOutcome::kSkipped) &&
+         !BatchStopping(batch);
 }
 
 // The remote folders a download walk has entered, outermost first.
@@ -106,12 +107,12 @@ int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, 
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination localPane(batch.local.pane);
-    const int replyClass = ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
-                                       static_cast<unsigned>(i + 1), count, false, false);
+    const TransferOutcome received = ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
+                                                 static_cast<unsigned>(i + 1), count, false, false);
     if (transfer.state.transferResult == kRefusedLink) {
       result = downloadFolder(batch, name, walk);
     } else {
-      result = received(batch, replyClass) ? 1 : 0;
+      result = handled(batch, received) ? 1 : 0;
     }
   }
   return result;
@@ -159,9 +160,9 @@ int uploadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries,
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
-                              static_cast<unsigned>(i + 1), count, false, false);
-    result = (sent == kSkippedByOverwriteRule || received(batch, sent)) ? 1 : 0;
+    const TransferOutcome sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
+                                          static_cast<unsigned>(i + 1), count, false, false);
+    result = handled(batch, sent) ? 1 : 0;
   }
   return result;
 }

@@ -86,10 +86,9 @@ void logFolderFailure(BatchTransfer& batch) {
   batch.remote.transfer.session.log.logMessagef("! %s", text(strings::kErrorDuringTransfer));
 }
 
-bool fileHandled(BatchTransfer& batch, int replyClass) {
-  const TransferContext& transfer = batch.remote.transfer;
-  return replyClass == 2 && transfer.session.state.cancelRequested == 0 &&
-         transfer.state.transferResult != kBrokenOff;
+// A file the batch can go on after: transferred, or left alone on purpose.
+bool fileHandled(TransferOutcome outcome) {
+  return outcome == TransferOutcome::kSucceeded || outcome == TransferOutcome::kSkipped;
 }
 
 void refreshRemoteListing(BatchTransfer& batch) {
@@ -106,9 +105,9 @@ bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
   transfer.state.currentEntry = {};
   const PaneDestination remotePane(batch.remote.pane);
   const fs::path path = batch.local.folder / name;
-  const int sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(), 1, 1,
-                            run.prompt, run.append);
-  if (sent != 2) return false;
+  const TransferOutcome sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
+                                        1, 1, run.prompt, run.append);
+  if (!fileHandled(sent)) return false;
   if (batch.settings.doUpdate) refreshRemoteListing(batch);
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
   return true;
@@ -123,10 +122,10 @@ bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
   }
   transfer.state.currentEntry = {};
   const PaneDestination localPane(batch.local.pane);
-  const int replyClass =
+  const TransferOutcome received =
       ReceiveFile(transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
   RefreshLocalPane(batch);
-  if (replyClass != 2) return false;
+  if (!fileHandled(received)) return false;
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
   return true;
 }
@@ -168,11 +167,11 @@ bool UploadSelection(BatchTransfer& batch) {
     if (item.kind == listing::kKindDrive) continue;
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent =
+    const TransferOutcome sent =
         SendFile(transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
                  static_cast<unsigned>(i + 1), count, run.prompt, run.append);
-    if (sent == kSkippedByOverwriteRule) continue;
-    if (!fileHandled(batch, sent)) {
+    if (sent == TransferOutcome::kSkipped) continue;
+    if (!fileHandled(sent)) {
       allHandled = false;
       break;
     }
@@ -205,11 +204,11 @@ bool DownloadSelection(BatchTransfer& batch) {
     if (!folder) {
       SetCurrentEntry(transfer.state, item);
       const PaneDestination localPane(batch.local.pane);
-      const int replyClass =
+      const TransferOutcome received =
           ReceiveFile(transfer, DownloadFiles(batch, localPane), name, static_cast<unsigned>(i + 1),
                       count, run.prompt, run.append);
       folder = transfer.state.transferResult == kRefusedLink;
-      if (!folder && !fileHandled(batch, replyClass)) {
+      if (!folder && !fileHandled(received)) {
         allHandled = false;
         break;
       }

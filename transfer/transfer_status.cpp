@@ -15,7 +15,8 @@
 namespace ferrix::transfer {
 namespace {
 
-constexpr std::uint64_t kMinimumElapsedMs = 100;
+// A transfer of less than a millisecond counts as one, so no rate divides by 0.
+constexpr std::uint64_t kMinimumElapsedMs = 1;
 constexpr std::uint64_t kExactPercentLimit = 1000000;
 constexpr std::size_t kPercentNumberLength = 78;
 
