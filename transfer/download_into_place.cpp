@@ -48,14 +48,16 @@ std::optional<std::uint64_t> remoteSize(TransferContext& transfer, int controlSo
   return std::strtoull(line.c_str() + digits, nullptr, 10);
 }
 
-enum class PartialData { kResumable, kUnvouched, kTooLarge };
+enum class PartialData { kResumable, kUnvouched, kTooLarge, kNotBinary };
 
 PartialData judgePartialData(TransferContext& transfer, int controlSocket,
                              const DownloadTarget& target, std::uint64_t size) {
   if (target.resumeAgreed) return PartialData::kResumable;
-  // Only a binary download has as many bytes on disk as it had on the wire,
-  // and only its record says which download the bytes came from.
-  if (target.type != 'I' || !transfer.settings.offerResume || !recordIsOurs(target.ini, target)) {
+  // Only a binary download is sure to have as many bytes on disk as it had
+  // on the wire, where the restart point is counted.
+  if (target.type != 'I') return PartialData::kNotBinary;
+  // Only its record says which download the bytes came from.
+  if (!transfer.settings.offerResume || !recordIsOurs(target.ini, target)) {
     return PartialData::kUnvouched;
   }
   SelectTransferType(transfer, controlSocket, target.remotePath, 'I');
@@ -65,22 +67,24 @@ PartialData judgePartialData(TransferContext& transfer, int controlSocket,
 }
 
 // Where the download begins: the restart point of the partial data, or 0.
-// Data larger than the remote file is not this file's beginning: it is
-// always started over.
+// Data larger than the remote file is not this file's beginning, and the
+// restart point of an ASCII download is not known: both start over.
 std::uint64_t startingPoint(TransferContext& transfer, int controlSocket,
                             const DownloadTarget& target, const fs::path& partial) {
   const std::uint64_t size = sizeOf(partial);
   if (size == 0) return 0;
-  const std::string& name = target.record.localName;
+  const char* name = target.record.localName.c_str();
   session::MessageLog& log = transfer.session.log;
   switch (judgePartialData(transfer, controlSocket, target, size)) {
     case PartialData::kTooLarge:
-      log.logMessagef("+ %s: partial data larger than the remote file; starting over",
-                      name.c_str());
+      log.logMessagef("+ %s: partial data larger than the remote file; starting over", name);
+      return 0;
+    case PartialData::kNotBinary:
+      log.logMessagef("+ %s: partial data of a download in ASCII type; starting over", name);
       return 0;
     case PartialData::kUnvouched:
       if (!target.askAboutPartialData || !target.askAboutPartialData(partial, size)) {
-        log.logMessagef("+ %s: partial data without a resume record; starting over", name.c_str());
+        log.logMessagef("+ %s: partial data without a resume record; starting over", name);
         return 0;
       }
       break;
@@ -91,7 +95,7 @@ std::uint64_t startingPoint(TransferContext& transfer, int controlSocket,
   std::error_code error;
   fs::resize_file(partial, offset, error);
   if (error) return 0;
-  log.logMessagef("+ %s: resuming at byte %" PRIu64, name.c_str(), offset);
+  log.logMessagef("+ %s: resuming at byte %" PRIu64, name, offset);
   return offset;
 }
 
@@ -141,7 +145,7 @@ TransferOutcome DownloadIntoPlace(TransferContext& transfer, int controlSocket,
   const ReceiveResult received =
       ReceiveFromOffset(transfer, controlSocket, "RETR " + target.remotePath, partial.string(),
                         target.type, offset, false, underway);
-  const TransferOutcome outcome = OutcomeOf(transfer, received);
+  const TransferOutcome outcome = OutcomeOf(received);
   if (outcome != TransferOutcome::kSucceeded) {
     if (transfer.state.transferResult == kTransferred) {
       transfer.session.log.logMessagef(kUnconfirmedFile, target.record.localName.c_str());

@@ -99,6 +99,22 @@ TEST_F(DownloadIntoPlaceTest, PartialDataIsResumedOnlyWhenItsRecordVouchesForIt)
   EXPECT_FALSE(ReadResumeRecord(ini_, "Work"));
 }
 
+// In ASCII type the bytes on disk need not be the bytes on the wire, where
+// a restart point is counted: such partial data is never resumed.
+TEST_F(DownloadIntoPlaceTest, PartialDataOfAnAsciiDownloadStartsOver) {
+  state_.transferMode = 'A';
+  scratch_.write(".notes.txt.part", "line one\r\n");
+  keepRecordFor("notes.txt");
+  server_.expectLine("TYPE A").reply("200 Type A");
+  expectRetrieve("notes.txt", "", "line one\r\nline two\r\n");
+  connect();
+  EXPECT_EQ(receive("notes.txt"), TransferOutcome::kSucceeded);
+  expectScriptDone();
+  EXPECT_EQ(scratch_.read("notes.txt"), "line one\r\nline two\r\n");
+  EXPECT_TRUE(logged("+ notes.txt: partial data of a download in ASCII type; starting over"));
+  EXPECT_TRUE(ui_.messages().empty());
+}
+
 // In the window the person decides about partial data without a record.
 TEST_F(DownloadIntoPlaceTest, PartialDataWithoutARecordIsResumedWhenThePersonSaysSo) {
   const std::string whole = pattern(3000);

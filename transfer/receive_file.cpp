@@ -316,14 +316,14 @@ ReceiveResult runReceivingCommand(TransferContext& transfer, int controlSocket,
   if (exchange.outcome == Outcome::kDataMoved) {
     const int replyClass = readCompletion(transfer, controlSocket);
     summarize(transfer, moved, replyClass);
-    return {replyClass, moved.cancelled};
+    return {replyClass, moved.cancelled, moved.summarize && !moved.failed};
   }
   if (refusedOnLink(transfer, exchange.commandClass)) {
     transfer.state.transferResult = kRefusedLink;
-    return {kRefusedLink, false};
+    return {kRefusedLink, false, false};
   }
   if (exchange.passive && exchange.outcome == Outcome::kCommandRefused) {
-    return {exchange.commandClass, false};
+    return {exchange.commandClass, false, false};
   }
   playSound(session, session::sound_event::kTransferFailed);
   return {};
@@ -384,7 +384,7 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
     const ReceiveResult received = ReceiveFromOffset(
         transfer, file.controlSocket, command, localPath.string(), transfer.state.transferMode, 0,
         true);
-    return OutcomeOf(transfer, received);
+    return OutcomeOf(received);
   }
   const int decision = DecideOverwrite(transfer, localName, file.destination);
   if (decision != kCopy) {
@@ -441,11 +441,10 @@ char ReceivingType(const TransferContext& transfer, std::string_view command) {
   return IsAsciiName(transfer.nameRules, command) ? 'A' : 'I';
 }
 
-TransferOutcome OutcomeOf(const TransferContext& transfer, const ReceiveResult& received) {
+TransferOutcome OutcomeOf(const ReceiveResult& received) {
   if (received.cancelled) return TransferOutcome::kCancelled;
-  return received.replyClass == 2 && transfer.state.transferResult == kTransferred
-             ? TransferOutcome::kSucceeded
-             : TransferOutcome::kFailed;
+  return received.replyClass == 2 && received.allReceived ? TransferOutcome::kSucceeded
+                                                         : TransferOutcome::kFailed;
 }
 
 }  // namespace ferrix::transfer

@@ -24,11 +24,13 @@ namespace ferrix::transfer {
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
                   const std::string& localPath, char type, bool append);
 
-// What a receive into a file came to: the class ReceiveToFile returns, and
-// whether Cancel (or a failed write) broke it off.
+// What a receive into a file came to: the class ReceiveToFile returns,
+// whether Cancel (or a failed write) broke it off, and whether the data
+// connection delivered everything it had (possibly nothing) into the file.
 struct ReceiveResult {
   int replyClass = 0;
   bool cancelled = false;
+  bool allReceived = false;
 };
 
 // ReceiveToFile restarted at `offset` (REST) when `offset` is above 0: the
@@ -45,7 +47,7 @@ ReceiveResult ReceiveFromOffset(TransferContext& transfer, int controlSocket,
 char ReceivingType(const TransferContext& transfer, std::string_view command);
 
 // kSucceeded only for a complete file the server confirmed.
-TransferOutcome OutcomeOf(const TransferContext& transfer, const ReceiveResult& received);
+TransferOutcome OutcomeOf(const ReceiveResult& received);
 
 // Downloads `remoteName` of the current remote folder into the current
 // local folder under the name the name rules give it (asked for with

@@ -61,7 +61,9 @@ TransferRate ComputeTransferRate(std::uint64_t bytes, std::uint64_t elapsed, boo
   const std::uint64_t bits = bytes * 10;
   const float bitRate = static_cast<float>(bits) / seconds;
   if (bitRate <= 10000) return {bitRate, "bps"};
-  const float kilobitRate = static_cast<float>(bits / 1024) / seconds;
+  // Divided without rounding: over a few milliseconds a whole kilobit lost
+  // would show a small transfer as 0.00 Kbps.
+  const float kilobitRate = static_cast<float>(bits) / 1024 / seconds;
   if (kilobitRate <= 1024) return {kilobitRate, "Kbps"};
   return {kilobits / 1024, "Mbps"};
 }

@@ -26,9 +26,10 @@ struct RateCase {
 
 TEST(TransferRate, UnitsFollowTheSizeOfTheRate) {
   const RateCase cases[] = {
-      {50000, 2000, false, "244.00 Kbps"},
+      {50000, 2000, false, "244.14 Kbps"},
       {50000, 100000, false, "5000.00 bps"},
-      {500, 10, false, "400.00 Kbps"},
+      {500, 10, false, "488.28 Kbps"},
+      {62, 1, false, "605.47 Kbps"},
       {20480, 2000, false, "100.00 Kbps"},
       {1048576, 1000, false, "10.04 Mbps"},
       {204800, 2000, false, "1003.50 Kbps"},
