@@ -14,6 +14,7 @@
 #include "decoder/include/ferrixcore.h"
 #include "platform/paths.h"
 #include "platform/socket_errors.h"
+#include "platform/tcp_socket.h"
 #include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/data_channel.h"
@@ -158,6 +159,12 @@ LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlS
   loop.endTick = session.clock.ticks();
   if (state.cancelRequested) {
     loop.result = kBrokenOff;
+    // A server blocked writing the rest would not read the abort: closing
+    // with data unread resets the data connection, which frees it.
+    if (state.dataSocket == dataSocket) {
+      platform::closeSocket(dataSocket);
+      state.dataSocket = kInvalidSocket;
+    }
     SendAbort(session, controlSocket);
   }
   return loop;
