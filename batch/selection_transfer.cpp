@@ -1,17 +1,17 @@
-#include "transfer/selection_transfer.h"
+#include "batch/selection_transfer.h"
 
 #include <algorithm>
 #include <system_error>
 #include <vector>
 
+#include "batch/folder_transfer.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
-#include "transfer/folder_transfer.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -33,7 +33,7 @@ struct Batch {
 
 // Takes the gestures and resets the answers of the batch before.
 Batch beginBatch(BatchTransfer& batch) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   transfer.state.OverwriteAllAnswer = 0;
   transfer.session.state.abortRequested = 0;
   Batch run;
@@ -43,7 +43,7 @@ Batch beginBatch(BatchTransfer& batch) {
 }
 
 void endBatch(BatchTransfer& batch) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   transfer.state.OverwriteAllAnswer = 0;
   transfer.state.BatchFileCount = 0;
 }
@@ -87,8 +87,9 @@ void logFolderFailure(BatchTransfer& batch) {
 }
 
 // A file the batch can go on after: transferred, or left alone on purpose.
-bool fileHandled(TransferOutcome outcome) {
-  return outcome == TransferOutcome::kSucceeded || outcome == TransferOutcome::kSkipped;
+bool fileHandled(transfer::TransferOutcome outcome) {
+  return outcome == transfer::TransferOutcome::kSucceeded ||
+         outcome == transfer::TransferOutcome::kSkipped;
 }
 
 void refreshRemoteListing(BatchTransfer& batch) {
@@ -96,7 +97,7 @@ void refreshRemoteListing(BatchTransfer& batch) {
 }
 
 bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   std::string name;
   if (!transfer.userInterface.inputBox(&name, text(strings::kEnterLocalFileToSend),
                                        kLocalNameHelpTopic)) {
@@ -105,8 +106,8 @@ bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
   transfer.state.currentEntry = {};
   const PaneDestination remotePane(batch.remote.pane);
   const fs::path path = batch.local.folder / name;
-  const TransferOutcome sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
-                                        1, 1, run.prompt, run.append);
+  const transfer::TransferOutcome sent = transfer::SendFile(
+      transfer, UploadFiles(batch, remotePane), path.string(), 1, 1, run.prompt, run.append);
   if (!fileHandled(sent)) return false;
   if (batch.settings.doUpdate) refreshRemoteListing(batch);
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
@@ -114,7 +115,7 @@ bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
 }
 
 bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   std::string name;
   if (!transfer.userInterface.inputBox(&name, text(strings::kEnterRemoteFileToReceive),
                                        kRemoteNameHelpTopic)) {
@@ -122,8 +123,8 @@ bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
   }
   transfer.state.currentEntry = {};
   const PaneDestination localPane(batch.local.pane);
-  const TransferOutcome received =
-      ReceiveFile(transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
+  const transfer::TransferOutcome received = transfer::ReceiveFile(
+      transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
   RefreshLocalPane(batch);
   if (!fileHandled(received)) return false;
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
@@ -141,7 +142,7 @@ bool UploadSelection(BatchTransfer& batch) {
   Batch run = beginBatch(batch);
   const std::vector<PaneItem> items = selectedItems(batch, batch.local.pane, batch.localSelection);
   if (batch.localSelection.empty()) return uploadAskedName(batch, run);
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(items.size());
   transfer.state.BatchFileCount = static_cast<int>(count);
   bool allHandled = batch.localSelection.size() <= BatchTransfer::kMaxSelection;
@@ -167,10 +168,10 @@ bool UploadSelection(BatchTransfer& batch) {
     if (item.kind == listing::kKindDrive) continue;
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const TransferOutcome sent =
-        SendFile(transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
-                 static_cast<unsigned>(i + 1), count, run.prompt, run.append);
-    if (sent == TransferOutcome::kSkipped) continue;
+    const transfer::TransferOutcome sent = transfer::SendFile(
+        transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
+        static_cast<unsigned>(i + 1), count, run.prompt, run.append);
+    if (sent == transfer::TransferOutcome::kSkipped) continue;
     if (!fileHandled(sent)) {
       allHandled = false;
       break;
@@ -188,7 +189,7 @@ bool DownloadSelection(BatchTransfer& batch) {
   const std::vector<PaneItem> items =
       selectedItems(batch, batch.remote.pane, batch.remoteSelection);
   if (batch.remoteSelection.empty()) return downloadAskedName(batch, run);
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(items.size());
   transfer.state.BatchFileCount = static_cast<int>(count);
   bool allHandled = batch.remoteSelection.size() <= BatchTransfer::kMaxSelection;
@@ -204,10 +205,10 @@ bool DownloadSelection(BatchTransfer& batch) {
     if (!folder) {
       SetCurrentEntry(transfer.state, item);
       const PaneDestination localPane(batch.local.pane);
-      const TransferOutcome received =
-          ReceiveFile(transfer, DownloadFiles(batch, localPane), name, static_cast<unsigned>(i + 1),
-                      count, run.prompt, run.append);
-      folder = transfer.state.transferResult == kRefusedLink;
+      const transfer::TransferOutcome received =
+          transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
+                                static_cast<unsigned>(i + 1), count, run.prompt, run.append);
+      folder = transfer.state.transferResult == transfer::kRefusedLink;
       if (!folder && !fileHandled(received)) {
         allHandled = false;
         break;
@@ -236,4 +237,4 @@ bool StartDownload(TransferWorker& worker, BatchTransfer& batch) {
   return worker.start([&batch] { DownloadSelection(batch); });
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -1,4 +1,4 @@
-#include "transfer/folder_transfer.h"
+#include "batch/folder_transfer.h"
 
 #include <algorithm>
 #include <system_error>
@@ -13,7 +13,7 @@
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -79,11 +79,11 @@ bool returnToLocalFolder(BatchTransfer& batch, const fs::path& folder) {
 // into the same pane.
 std::vector<PaneItem> entriesOf(const listing::PaneModel& pane) { return pane.items(); }
 
-// A file counts as handled when it arrived whole or was skipped by the rules.
-// A file the folder walk can go on after: transferred, or left alone on
-// purpose, while the batch still runs.
-bool handled(BatchTransfer& batch, TransferOutcome outcome) {
-  return (outcome == TransferOutcome::kSucceeded || outcome == TransferOutcome::kSkipped) &&
+// A file counts as handled when it arrived whole or was skipped by the
+// rules (or the person), while the batch still runs.
+bool handled(BatchTransfer& batch, transfer::TransferOutcome outcome) {
+  return (outcome == transfer::TransferOutcome::kSucceeded ||
+          outcome == transfer::TransferOutcome::kSkipped) &&
          !BatchStopping(batch);
 }
 
@@ -93,7 +93,7 @@ using RemoteWalk = std::vector<std::string>;
 int downloadFolder(BatchTransfer& batch, const std::string& name, RemoteWalk& walk);
 
 int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, RemoteWalk& walk) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(entries.size());
   int result = 1;
   for (std::size_t i = 0; i < entries.size() && result == 1; ++i) {
@@ -107,9 +107,10 @@ int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, 
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination localPane(batch.local.pane);
-    const TransferOutcome received = ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
-                                                 static_cast<unsigned>(i + 1), count, false, false);
-    if (transfer.state.transferResult == kRefusedLink) {
+    const transfer::TransferOutcome received =
+        transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
+                              static_cast<unsigned>(i + 1), count, false, false);
+    if (transfer.state.transferResult == transfer::kRefusedLink) {
       result = downloadFolder(batch, name, walk);
     } else {
       result = handled(batch, received) ? 1 : 0;
@@ -144,7 +145,7 @@ int uploadFolder(BatchTransfer& batch, const std::string& name, const fs::path& 
 
 int uploadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries,
                   const fs::path& root) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(entries.size());
   int result = 1;
   for (std::size_t i = 0; i < entries.size() && result == 1; ++i) {
@@ -160,8 +161,9 @@ int uploadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries,
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const TransferOutcome sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
-                                          static_cast<unsigned>(i + 1), count, false, false);
+    const transfer::TransferOutcome sent =
+        transfer::SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
+                           static_cast<unsigned>(i + 1), count, false, false);
     result = handled(batch, sent) ? 1 : 0;
   }
   return result;
@@ -274,4 +276,4 @@ int UploadFolder(BatchTransfer& batch, const std::string& name) {
   return uploadFolder(batch, name, error ? batch.local.folder / name : root);
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch
