@@ -95,7 +95,7 @@ std::uint64_t startingPoint(TransferContext& transfer, int controlSocket,
   std::error_code error;
   fs::resize_file(partial, offset, error);
   if (error) return 0;
-  log.logMessagef("+ %s: resuming at byte %" PRIu64, name, offset);
+  if (offset > 0) log.logMessagef("+ %s: resuming at byte %" PRIu64, name, offset);
   return offset;
 }
 
