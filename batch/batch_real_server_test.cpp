@@ -19,6 +19,7 @@
 #include "testing/real_server_session.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
+#include "transfer/download_into_place.h"
 #include "transfer/resume_record.h"
 
 namespace ferrix::batch {
@@ -188,14 +189,16 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   download.remoteSelection = {indexOf(remotePane_, "tree")};
   bool handled = true;
   ASSERT_TRUE(worker.start([&] { handled = DownloadSelection(download); }));
-  const fs::path partial = fs::path(scratch_ / "local/tree") / kLargeName;
+  const fs::path destination = fs::path(scratch_ / "local/tree") / kLargeName;
+  const fs::path partial = transfer::PartialPath(destination);
   worker.join();
   EXPECT_TRUE(cut);
   EXPECT_FALSE(handled);
   EXPECT_FALSE(busy_.isSet());
   EXPECT_LT(fs::file_size(partial), kLargeFileSize);
+  EXPECT_FALSE(fs::exists(destination));
   for (const auto& [name, digest] : digestsOf(scratch_ / "local/tree")) {
-    if (name != kLargeName) {
+    if (name != kLargeName && name != partial.filename()) {
       EXPECT_EQ(digest, sha256Of(served() / "tree" / name)) << name;
     }
   }
@@ -209,10 +212,11 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   logOn();
   ui_.answerMessage(Answer::kYes);
   const transfer::ResumeContext resume{ftp_.control(), ini_, logSettings_,
-                                       [this](const fs::path& folder) { enterLocal(folder); },
-                                       [this] { enterLocal(local_.folder); }};
+                             [this](const fs::path& folder) { enterLocal(folder); },
+                             [this] { enterLocal(local_.folder); }};
   transfer::OfferResume(remote_.transfer, resume, "Work");
-  EXPECT_EQ(sha256Of(partial), sha256Of(served() / "tree" / kLargeName));
+  EXPECT_EQ(sha256Of(destination), sha256Of(served() / "tree" / kLargeName));
+  EXPECT_FALSE(fs::exists(partial));
   EXPECT_FALSE(transfer::ReadResumeRecord(ini_, "Work"));
 }
 

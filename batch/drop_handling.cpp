@@ -191,11 +191,11 @@ bool uploadDroppedFiles(BatchTransfer& batch, const Drop& drop) {
   for (std::size_t i = 0; i < drop.paths.size() && !BatchStopping(batch); ++i) {
     transfer.state.currentEntry = {};
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent =
+    const transfer::TransferOutcome sent =
         transfer::SendFile(transfer, UploadFiles(batch, remotePane), drop.paths[i],
-                           static_cast<unsigned>(i + 1), count, batch.settings.prompt, false);
-    if (sent == transfer::kSkippedByOverwriteRule) continue;
-    if (sent != 2) break;
+                 static_cast<unsigned>(i + 1), count, batch.settings.prompt, false);
+    if (sent == transfer::TransferOutcome::kSkipped) continue;
+    if (sent != transfer::TransferOutcome::kSucceeded) break;
     sentAny = true;
   }
   return sentAny;

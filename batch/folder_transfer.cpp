@@ -79,11 +79,12 @@ bool returnToLocalFolder(BatchTransfer& batch, const fs::path& folder) {
 // into the same pane.
 std::vector<PaneItem> entriesOf(const listing::PaneModel& pane) { return pane.items(); }
 
-// A file counts as handled when it arrived whole or was skipped by the rules.
-bool received(BatchTransfer& batch, int replyClass) {
-  const transfer::TransferContext& transfer = batch.remote.transfer;
-  return replyClass == 2 && transfer.session.state.cancelRequested == 0 &&
-         transfer.state.transferResult != transfer::kBrokenOff && !BatchStopping(batch);
+// A file counts as handled when it arrived whole or was skipped by the
+// rules (or the person), while the batch still runs.
+bool handled(BatchTransfer& batch, transfer::TransferOutcome outcome) {
+  return (outcome == transfer::TransferOutcome::kSucceeded ||
+          outcome == transfer::TransferOutcome::kSkipped) &&
+         !BatchStopping(batch);
 }
 
 // The remote folders a download walk has entered, outermost first.
@@ -106,12 +107,13 @@ int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, 
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination localPane(batch.local.pane);
-    const int replyClass = transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
-                                                 static_cast<unsigned>(i + 1), count, false, false);
+    const transfer::TransferOutcome received =
+        transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
+                              static_cast<unsigned>(i + 1), count, false, false);
     if (transfer.state.transferResult == transfer::kRefusedLink) {
       result = downloadFolder(batch, name, walk);
     } else {
-      result = received(batch, replyClass) ? 1 : 0;
+      result = handled(batch, received) ? 1 : 0;
     }
   }
   return result;
@@ -159,9 +161,10 @@ int uploadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries,
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent = transfer::SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
-                                        static_cast<unsigned>(i + 1), count, false, false);
-    result = (sent == transfer::kSkippedByOverwriteRule || received(batch, sent)) ? 1 : 0;
+    const transfer::TransferOutcome sent =
+        transfer::SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
+                           static_cast<unsigned>(i + 1), count, false, false);
+    result = handled(batch, sent) ? 1 : 0;
   }
   return result;
 }

@@ -86,10 +86,10 @@ void logFolderFailure(BatchTransfer& batch) {
   batch.remote.transfer.session.log.logMessagef("! %s", text(strings::kErrorDuringTransfer));
 }
 
-bool fileHandled(BatchTransfer& batch, int replyClass) {
-  const transfer::TransferContext& transfer = batch.remote.transfer;
-  return replyClass == 2 && transfer.session.state.cancelRequested == 0 &&
-         transfer.state.transferResult != transfer::kBrokenOff;
+// A file the batch can go on after: transferred, or left alone on purpose.
+bool fileHandled(transfer::TransferOutcome outcome) {
+  return outcome == transfer::TransferOutcome::kSucceeded ||
+         outcome == transfer::TransferOutcome::kSkipped;
 }
 
 void refreshRemoteListing(BatchTransfer& batch) {
@@ -106,9 +106,9 @@ bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
   transfer.state.currentEntry = {};
   const PaneDestination remotePane(batch.remote.pane);
   const fs::path path = batch.local.folder / name;
-  const int sent = transfer::SendFile(transfer, UploadFiles(batch, remotePane), path.string(), 1, 1,
-                                      run.prompt, run.append);
-  if (sent != 2) return false;
+  const transfer::TransferOutcome sent = transfer::SendFile(
+      transfer, UploadFiles(batch, remotePane), path.string(), 1, 1, run.prompt, run.append);
+  if (!fileHandled(sent)) return false;
   if (batch.settings.doUpdate) refreshRemoteListing(batch);
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
   return true;
@@ -123,10 +123,10 @@ bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
   }
   transfer.state.currentEntry = {};
   const PaneDestination localPane(batch.local.pane);
-  const int replyClass = transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name, 1,
-                                               1, run.prompt, run.append);
+  const transfer::TransferOutcome received = transfer::ReceiveFile(
+      transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
   RefreshLocalPane(batch);
-  if (replyClass != 2) return false;
+  if (!fileHandled(received)) return false;
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
   return true;
 }
@@ -168,11 +168,11 @@ bool UploadSelection(BatchTransfer& batch) {
     if (item.kind == listing::kKindDrive) continue;
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent = transfer::SendFile(
+    const transfer::TransferOutcome sent = transfer::SendFile(
         transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
         static_cast<unsigned>(i + 1), count, run.prompt, run.append);
-    if (sent == transfer::kSkippedByOverwriteRule) continue;
-    if (!fileHandled(batch, sent)) {
+    if (sent == transfer::TransferOutcome::kSkipped) continue;
+    if (!fileHandled(sent)) {
       allHandled = false;
       break;
     }
@@ -205,11 +205,11 @@ bool DownloadSelection(BatchTransfer& batch) {
     if (!folder) {
       SetCurrentEntry(transfer.state, item);
       const PaneDestination localPane(batch.local.pane);
-      const int replyClass =
+      const transfer::TransferOutcome received =
           transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
                                 static_cast<unsigned>(i + 1), count, run.prompt, run.append);
       folder = transfer.state.transferResult == transfer::kRefusedLink;
-      if (!folder && !fileHandled(batch, replyClass)) {
+      if (!folder && !fileHandled(received)) {
         allHandled = false;
         break;
       }

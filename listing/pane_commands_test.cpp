@@ -384,7 +384,7 @@ TEST_F(PaneCommandsTest, RetrReceivesTheTypedNameIntoTheLocalFolder) {
   connect();
   ui_.answerInput("report.bin");
   PaneCommands pane = commands();
-  EXPECT_EQ(retrMenuCommand(pane, {ini_, logSettings_}), 2);
+  EXPECT_EQ(retrMenuCommand(pane, {ini_, logSettings_}), transfer::TransferOutcome::kSucceeded);
   expectScriptDone();
   EXPECT_EQ(scratch_.read("local/report.bin"), "content");
   EXPECT_THAT(namesIn(localItems_), Contains("report.bin"));
@@ -408,7 +408,7 @@ TEST_F(PaneCommandsTest, StorSendsTheTypedLocalFileAndRefreshes) {
   connect();
   ui_.answerInput("up.bin");
   PaneCommands pane = commands();
-  EXPECT_EQ(storMenuCommand(pane, {ini_, logSettings_}), 2);
+  EXPECT_EQ(storMenuCommand(pane, {ini_, logSettings_}), transfer::TransferOutcome::kSucceeded);
   expectScriptDone();
   EXPECT_THAT(server_.receivedData(), Contains("payload"));
 }

@@ -105,13 +105,13 @@ int quoteMenuCommand(RemoteListing& listing, RawListingFile& raw) {
   return 2;
 }
 
-int retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
+transfer::TransferOutcome retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
   transfer::TransferContext& transfer = commands.remote.transfer;
   std::string name;
   if (!transfer.userInterface.inputBox(
           &name, "Enter remote file name to transfer to local system:", kRetrHelpTopic) ||
       name.empty()) {
-    return 0;
+    return transfer::TransferOutcome::kSkipped;
   }
   const transfer::LocalFolderListing destination(commands.local.folder);
   const transfer::FileTransferContext file{transfer.session.state.controlSocket,
@@ -122,21 +122,22 @@ int retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
                                            files.log};
   // A typed name is no pane entry: nothing lends it a date or a kind.
   transfer.state.currentEntry = {};
-  const int result = transfer::ReceiveFile(transfer, file, name, 1, 1, false, false);
-  if (transfer.state.transferResult == transfer::kTransferred) {
+  const transfer::TransferOutcome result =
+      transfer::ReceiveFile(transfer, file, name, 1, 1, false, false);
+  if (result == transfer::TransferOutcome::kSucceeded) {
     ShowLocalFolder(commands.local.folder, commands.local.options, commands.local.pane,
                     commands.local.folderBox);
   }
   return result;
 }
 
-int storMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
+transfer::TransferOutcome storMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
   transfer::TransferContext& transfer = commands.remote.transfer;
   std::string name;
   if (!transfer.userInterface.inputBox(
           &name, "Enter local file name to transfer to remote site:", kStorHelpTopic) ||
       name.empty()) {
-    return 0;
+    return transfer::TransferOutcome::kSkipped;
   }
   const transfer::ListedEntries destination = remoteEntries(commands.remote.pane);
   const transfer::FileTransferContext file{transfer.session.state.controlSocket,
@@ -147,8 +148,9 @@ int storMenuCommand(PaneCommands& commands, const MenuTransferFiles& files) {
                                            files.log};
   transfer.state.currentEntry = {};
   const std::string localPath = ResolveTypedPath(commands.local.folder, name).string();
-  const int result = transfer::SendFile(transfer, file, localPath, 1, 1, false, false);
-  if (result == 2 && commands.settings.refreshAfterChange) {
+  const transfer::TransferOutcome result =
+      transfer::SendFile(transfer, file, localPath, 1, 1, false, false);
+  if (result == transfer::TransferOutcome::kSucceeded && commands.settings.refreshAfterChange) {
     FetchRemoteListing(commands.remote, true);
   }
   return result;

@@ -18,6 +18,7 @@
 #include "platform/ini_file.h"
 #include "platform/temp_file.h"
 #include "transfer/transfer_log.h"
+#include "transfer/transfer_outcome.h"
 
 namespace ferrix::listing {
 
@@ -52,12 +53,13 @@ struct MenuTransferFiles {
 };
 
 // Asks for a remote file name and receives it into the local folder, which
-// is listed again after a success. Returns the receive's result (0 when
+// is listed again after a success. Returns the receive's result (skipped when
 // cancelled).
-int retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files);
+transfer::TransferOutcome retrMenuCommand(PaneCommands& commands, const MenuTransferFiles& files);
 // Asks for a local file name (relative to the local folder, or a path) and
 // sends it into the remote folder, fetched again after a success when
-// DOUPDATE is on. Returns the send's result (0 when cancelled).
-int storMenuCommand(PaneCommands& commands, const MenuTransferFiles& files);
+// DOUPDATE is on. Returns the send's result (skipped when
+// cancelled).
+transfer::TransferOutcome storMenuCommand(PaneCommands& commands, const MenuTransferFiles& files);
 
 }  // namespace ferrix::listing

@@ -153,6 +153,10 @@ BusyScope::~BusyScope() {
 
 int openControlConnection(Session& session, const std::string& host, std::uint16_t port) {
   session.log.logMessage("- -");
+  return openConnection(session, host, port);
+}
+
+int openConnection(Session& session, const std::string& host, std::uint16_t port) {
   int socket = platform::createStreamSocket();
   if (socket == kInvalidSocket) {
     const std::string error = socketErrorText(platform::lastSocketError());

@@ -37,8 +37,10 @@ class BusyScope {
 inline constexpr int kReplyLost = 421;
 inline constexpr std::size_t kMaxCommandLength = 291;
 
-// The connected socket, or -1 (every failure logged).
+// The connected socket, or -1 (every failure logged). A control connection
+// begins with a "- -" line in the log; a data connection does not.
 int openControlConnection(Session& session, const std::string& host, std::uint16_t port);
+int openConnection(Session& session, const std::string& host, std::uint16_t port);
 
 // One send or receive within `milliseconds`; -1 with error 10004 on time-out
 // or cancel. recvWithTimeout returns 0 when the peer closed.

@@ -161,9 +161,7 @@ int passiveConnect(Session& session, int controlSocket) {
     return kInvalidSocket;
   }
   const platform::Ipv4Address target = connectTarget(session, controlSocket, parsed.address);
-  const std::string targetText = target.text();
-  session.log.logMessagef("connecting to %s:%u", targetText.c_str(), target.port);
-  const int dataSocket = openControlConnection(session, targetText, target.port);
+  const int dataSocket = openConnection(session, target.text(), target.port);
   if (dataSocket == kInvalidSocket) {
     logSocketError(session, "connect", platform::lastSocketError());
   }

@@ -1,6 +1,7 @@
 #include "shell/console_program.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "config/site_profile_store.h"
 #include "listing/host_detection.h"
 #include "platform/paths.h"
+#include "platform/termination_signals.h"
 #include "session/connection.h"
 #include "session/logon.h"
 #include "session/message_log.h"
@@ -115,7 +117,14 @@ class Program {
           return session::logon(session, console_, config::readFirewallSettings(configuration_));
         },
         [this](session::Session& session) { listing::DetectHostType(session, console_); }};
+    // Ctrl+C or a TERM from a job runner stops the run as Cancel would:
+    // the transfer is aborted, its partial data and record are kept.
+    platform::TerminationSignals signals([this](int) { session::requestCancel(session_); });
     const UnattendedResult result = RunUnattendedTransfer(run, values_);
+    if (const int signal = signals.received()) {
+      log_.logMessagef("! Stopped by signal %d (%s)", signal, sigabbrev_np(signal));
+      return platform::TerminationSignals::exitStatusFor(signal);
+    }
     if (result == UnattendedResult::kStayConnected) {
       // Without a window there is nothing to stay open in: show the folder
       // reached instead, then close the connection properly.

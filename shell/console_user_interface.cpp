@@ -88,6 +88,8 @@ bool ConsoleUserInterface::askText(InputKind kind, std::string_view prompt, int,
 session::UserInterface::Answer ConsoleUserInterface::messageBox(std::string_view text,
                                                                 std::string_view caption,
                                                                 Buttons buttons, Icon) {
+  // A notice the log has just printed on this console is not printed twice.
+  if (buttons == Buttons::kOk && text == lastPrintedLine_) return Answer::kOk;
   clearProgressLine();
   std::fprintf(errors_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
                static_cast<int>(text.size()), text.data());
@@ -201,6 +203,7 @@ void ConsoleUserInterface::lineAppended(std::string_view text) {
   clearProgressLine();
   std::fprintf(output_, "%.*s\n", static_cast<int>(text.size()), text.data());
   std::fflush(output_);
+  lastPrintedLine_ = text;
 }
 
 void ConsoleUserInterface::statusLinesChanged(const std::array<std::string, 3>&) {}

@@ -61,6 +61,7 @@ class ConsoleUserInterface final : public session::UserInterface,
   std::FILE* errors_;
   bool quiet_;
   bool progressShown_ = false;
+  std::string lastPrintedLine_;
 };
 
 }  // namespace ferrix::shell

@@ -36,6 +36,23 @@ TEST(ConsoleOverwriteQuestion, WithoutATerminalTheFileIsKept) {
   std::fclose(errors);
 }
 
+// A run's outcome is logged and then shown as a message: on the console the
+// log has printed it already, so it appears once; other messages still print.
+TEST(ConsoleMessages, ALineTheLogJustPrintedIsNotRepeated) {
+  std::FILE* output = std::tmpfile();
+  std::FILE* errors = std::tmpfile();
+  ConsoleUserInterface console(stdin, output, errors, false);
+  console.lineAppended("! Transfer failed for up.bin to 127.0.0.1");
+  console.messageBox("! Transfer failed for up.bin to 127.0.0.1", "Ferrix",
+                     session::UserInterface::Buttons::kOk, session::UserInterface::Icon::kNone);
+  console.messageBox("Local file is locked", "Ferrix", session::UserInterface::Buttons::kOk,
+                     session::UserInterface::Icon::kNone);
+  EXPECT_EQ(contentOf(output), "! Transfer failed for up.bin to 127.0.0.1\n");
+  EXPECT_EQ(contentOf(errors), "Ferrix: Local file is locked\n");
+  std::fclose(output);
+  std::fclose(errors);
+}
+
 // The permission question on a terminal: three octal digits, an empty line
 // keeps the preset, anything else cancels.
 TEST(ConsolePermissions, OnlyThreeOctalDigitsAreTaken) {

@@ -3,17 +3,21 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "config/scratch_configuration.h"
 #include "session/connection.h"
 #include "session/control_channel.h"
+#include "platform/termination_signals.h"
 #include "session/message_log.h"
 #include "shell/unattended_run.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_ftp_server.h"
 #include "testing/scripted_user_interface.h"
+#include "transfer/resume_record.h"
 
 namespace ferrix::shell {
 namespace {
@@ -114,6 +118,37 @@ TEST_F(UnattendedNamesTest, DownloadCutShortIsAFailedTransfer) {
   EXPECT_THAT(log_.history(), Contains("! File error on WRITE! Transfer cancelled."));
   EXPECT_THAT(log_.history(), Contains("! Transfer failed for /pub/big.bin from 127.0.0.1"));
   EXPECT_THAT(log_.history(), Not(Contains("Successful transfer")));
+}
+
+// SIGINT or SIGTERM stop a download as Cancel does: the server gets ABOR,
+// and the partial data and its resume record stay for the next run.
+TEST_F(UnattendedNamesTest, TerminationSignalAbortsAndKeepsThePartialData) {
+  server_.expectLine("TYPE I").reply("200 Type I")
+      .expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
+      .expectLine("RETR /pub/big.bin").reply("150 Opening")
+      .sendDataUntilAborted(std::string(1 << 20, 'x'))
+      .expectLine("\xff\xf4\xff\xf2" "ABOR").reply("426 Transfer aborted").closeData()
+      .reply("226 Abort successful");
+  platform::TerminationSignals signals([this](int) { session::requestCancel(session_); });
+  const std::filesystem::path partial = std::filesystem::path(local_.path()) / ".big.bin.part";
+  std::thread signaller([&] {
+    std::error_code error;
+    while (std::filesystem::file_size(partial, error) < 4096 || error) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::raise(SIGTERM);
+  });
+  EXPECT_EQ(runWith("127.0.0.1:/pub/big.bin local:" + local_.path() + "/big.bin"),
+            UnattendedResult::kFailed);
+  signaller.join();
+  EXPECT_EQ(signals.received(), SIGTERM);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(local_.path()) / "big.bin"));
+  EXPECT_GT(std::filesystem::file_size(partial), 0u);
+  const std::optional<transfer::ResumeRecord> record =
+      transfer::ReadResumeRecord(run_.configuration.iniFile(), "127.0.0.1");
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->localName, "big.bin");
+  EXPECT_THAT(log_.history(), Contains("! Transfer failed for /pub/big.bin from 127.0.0.1"));
 }
 
 }  // namespace

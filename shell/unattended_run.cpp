@@ -20,6 +20,7 @@
 #include "session/message_log.h"
 #include "session/remote_commands.h"
 #include "session/sound_events.h"
+#include "transfer/download_into_place.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
 #include "transfer/transfer_log.h"
@@ -142,17 +143,32 @@ std::string sourceSite(const config::CommandLineValues& values) {
 int receiveOne(UnattendedRun& run, const std::string& site, const std::string& remoteFolder,
                const std::string& remoteName, const std::string& localPath) {
   transfer::TransferContext& transfer = run.transfer;
-  const int control = run.session.state.controlSocket;
-  const std::string command = "RETR " + remoteName;
-  const char mode = transfer.state.transferMode;
-  const bool piped = isStandardStream(localPath);
-  const int replyClass =
-      piped ? transfer::ReceiveToDescriptor(transfer, control, command, STDOUT_FILENO, mode)
-            : transfer::ReceiveToFile(transfer, control, command, localPath, mode, false);
-  // A download cut short (cancel, a write error, a broken connection) may
-  // still end with a 2xx reply to the abort.
-  if (replyClass != 2 || transfer.state.transferResult == transfer::kBrokenOff) return kStepFailed;
-  if (piped) return kStepSucceeded;
+  if (isStandardStream(localPath)) {
+    const int replyClass =
+        transfer::ReceiveToDescriptor(transfer, run.session.state.controlSocket,
+                                      "RETR " + remoteName, STDOUT_FILENO,
+                                      transfer.state.transferMode);
+    // A download cut short (cancel, a write error, a broken connection) may
+    // still end with a 2xx reply to the abort.
+    const bool complete = replyClass == 2 && transfer.state.transferResult != transfer::kBrokenOff;
+    return complete ? kStepSucceeded : kStepFailed;
+  }
+  std::error_code error;
+  const std::filesystem::path local = std::filesystem::absolute(localPath, error);
+  // No one is asked about partial data: what its record vouches for is
+  // resumed, anything else started over with a notice.
+  const transfer::DownloadTarget target{
+      run.configuration.iniFile(),
+      site,
+      {remoteFolder, baseName(remoteName), local.parent_path().string(),
+       local.filename().string()},
+      remoteName,
+      transfer::ReceivingType(transfer, "RETR " + remoteName),
+      {},
+      false};
+  const transfer::TransferOutcome outcome =
+      transfer::DownloadIntoPlace(transfer, run.session.state.controlSocket, target);
+  if (outcome != transfer::TransferOutcome::kSucceeded) return kStepFailed;
   logTransfer(run, transfer::TransferDirection::kReceived, localPath, site, remoteFolder,
               baseName(remoteName));
   return kStepSucceeded;
@@ -437,7 +453,8 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
     return UnattendedResult::kSucceeded;
   }
   playSound(session, session::sound_event::kTransferFailed);
-  report(run, values.quiet, "! Transfer failed for " + sourcePath + " from " + profile.hostName);
+  const char* const towards = direction == Direction::kReceive ? " from " : " to ";
+  report(run, values.quiet, "! Transfer failed for " + sourcePath + towards + profile.hostName);
   return UnattendedResult::kFailed;
 }
 

@@ -13,6 +13,7 @@
 #include "session/message_log.h"
 #include "testing/real_ftp_servers.h"
 #include "testing/scripted_user_interface.h"
+#include "transfer/resume_record.h"
 
 namespace ferrix::shell {
 namespace {
@@ -142,6 +143,38 @@ TEST_F(UnattendedRunTest, AnUnusableUrlEndsTheRunBeforeConnecting) {
   EXPECT_EQ(UnattendedExitStatus(UnattendedResult::kBadArguments), 2);
 }
 
+// A rerun after a download broke off fetches only the rest, and the file
+// is byte for byte the server's; without a record it starts over, saying so.
+TEST_F(UnattendedRunTest, RerunResumesTheDownloadItsRecordNames) {
+  ASSERT_EQ(server_.startError(), "");
+  std::string whole(300000, '\0');
+  for (std::size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<char>(i * 31 % 251);
+  std::ofstream(std::filesystem::path(server_.servedFolder()) / "big.bin", std::ios::binary)
+      << whole;
+  writeSite(server_.port());
+  const auto partial = local_ / ".big.bin.part";
+  for (const bool recorded : {true, false}) {
+    SCOPED_TRACE(recorded);
+    std::ofstream(partial, std::ios::binary) << whole.substr(0, 123456);
+    if (recorded) {
+      transfer::SaveResumeRecord(transfer_, configuration_->iniFile(), "loopback",
+                                 {"/", "big.bin", local_.string(), "big.bin"}, 0);
+    }
+    const std::size_t before = log_.history().size();
+    EXPECT_EQ(runWith("loopback:/big.bin local:" + local_.string() + "/"),
+              UnattendedResult::kSucceeded);
+    EXPECT_EQ(readFile(local_ / "big.bin"), whole);
+    EXPECT_FALSE(std::filesystem::exists(partial));
+    EXPECT_FALSE(transfer::ReadResumeRecord(configuration_->iniFile(), "loopback"));
+    const std::vector<std::string> lines = log_.history();
+    EXPECT_EQ(std::count(lines.begin() + static_cast<std::ptrdiff_t>(before), lines.end(),
+                         "REST 122880"),
+              recorded ? 1 : 0);
+  }
+  EXPECT_THAT(log_.history(),
+              Contains("+ big.bin: partial data without a resume record; starting over"));
+}
+
 // pyftpdlib answers NLST with a pattern by 550; vsftpd lists the matches.
 class UnattendedRunVsftpdTest : public UnattendedRunTest {
  protected:
@@ -219,6 +252,11 @@ TEST_F(UnattendedRunTest, FailuresAreReportedAndEndTheRun) {
   EXPECT_EQ(runWith("loopback:/missing.txt local:" + local_.string() + "/"),
             UnattendedResult::kFailed);
   EXPECT_THAT(log_.history(), Contains("! Transfer failed for /missing.txt from 127.0.0.1"));
+  // An upload fails towards the host.
+  const std::string upload = (local_ / "up.bin").string();
+  std::ofstream(upload) << "x";
+  EXPECT_EQ(runWith("local:" + upload + " loopback:/no/such/folder/"), UnattendedResult::kFailed);
+  EXPECT_THAT(log_.history(), Contains("! Transfer failed for " + upload + " to 127.0.0.1"));
 
   config::CommandLineValues values;
   config::PrepareUnattendedRun("c:/data/a.txt loopback:/in/", values);

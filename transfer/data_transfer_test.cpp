@@ -179,10 +179,9 @@ TEST_F(DataTransferTest, RestartRefusedStartsOver) {
   TransferContext transfer = context();
   const std::filesystem::path local = folder() / "file.bin";
   writeFile(local, "part");
-  std::FILE* file = std::fopen(local.c_str(), "r+b");
-  std::fseek(file, 0, SEEK_END);
-  EXPECT_EQ(ResumeReceive(transfer, socket, file, "/pub", "file.bin", 4), 2);
-  std::fclose(file);
+  EXPECT_EQ(ReceiveFromOffset(transfer, socket, "RETR /pub/file.bin", local.string(), 'I', 4)
+                .replyClass,
+            2);
   expectScriptDone();
   EXPECT_EQ(readFile(local), "whole");
   EXPECT_THAT(log_.history(),

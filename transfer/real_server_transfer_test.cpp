@@ -6,10 +6,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "session/connection.h"
+#include "session/control_channel.h"
 #include "testing/file_digest.h"
 #include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
@@ -118,6 +121,23 @@ TEST_P(RealServerTransferTest, SixtyFourMebibytesArriveWhole) {
   EXPECT_EQ(sha256Of(local_ / "large.bin"), sha256Of(source));
   EXPECT_EQ(send("STOR again.bin", local_ / "large.bin", 'I'), 2);
   EXPECT_EQ(sha256Of(served() / "again.bin"), sha256Of(source));
+}
+
+// A server blocked writing the rest of a file reads the abort only once the
+// data connection is gone: Cancel ends the download at once, and the
+// control connection stays in step for the next command.
+TEST_P(RealServerTransferTest, CancelledDownloadEndsAtOnce) {
+  writeFile(served() / "large.bin", patterned(64u << 20));
+  ui_.setProgressHook([this](std::string_view text) {
+    if (!text.empty()) session::requestCancel(ftp_.session());
+  });
+  const auto start = std::chrono::steady_clock::now();
+  receive("RETR large.bin", local_ / "large.bin", 'I');
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(state_.transferResult, kBrokenOff);
+  EXPECT_LT(std::filesystem::file_size(local_ / "large.bin"), 64u << 20);
+  ui_.setProgressHook(nullptr);
+  EXPECT_EQ(session::sendCommand(ftp_.session(), ftp_.control(), "NOOP"), 2);
 }
 
 TEST_P(RealServerTransferTest, UniqueStoreKeepsTheExistingFile) {

@@ -14,13 +14,14 @@
 #include "decoder/include/ferrixcore.h"
 #include "platform/paths.h"
 #include "platform/socket_errors.h"
+#include "platform/tcp_socket.h"
 #include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/data_channel.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
+#include "transfer/download_into_place.h"
 #include "transfer/overwrite_decision.h"
-#include "transfer/resume_record.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -30,10 +31,6 @@ namespace strings = resources::string_id;
 
 constexpr int kLocalNameHelpTopic = 630;
 constexpr std::size_t kShortNames = 12;  // when the file system cannot tell
-// The summary line is written when the data connection closes, before the
-// server's word on the file: this says when that word never came.
-constexpr const char* kUnconfirmedFile =
-    "! The server did not confirm %s: it may be incomplete";
 
 std::string_view text(int id) { return resources::loadString(id); }
 
@@ -95,13 +92,26 @@ class BufferedFileWriter {
 struct LoopResult {
   int result = kNothingTransferred;
   bool wroteBlock = false;
+  // What the summary line tells once the server has had its word.
+  bool summarize = false;
+  bool failed = false;  // cancelled, a write error or a broken receive
+  bool cancelled = false;
+  std::uint64_t bytes = 0;
+  std::uint64_t startTick = 0;
+  std::uint64_t endTick = 0;
 };
+
+// Called once when a download has run long enough to be worth a note that
+// survives a crash: a mebibyte or a second, whichever comes first.
+using UnderwayNote = std::function<void()>;
+constexpr std::uint64_t kUnderwayBytes = 1048576;
+constexpr std::uint64_t kUnderwayMs = 1000;
 
 // The loop shared by downloads and restarts: receives blocks until the
 // server closes, an error, or cancel, and hands each block to `sink`.
 // `canWrite` is false when the local file could not be opened.
 LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlSocket,
-                         const BlockSink& sink, bool canWrite) {
+                         const BlockSink& sink, bool canWrite, const UnderwayNote& underway) {
   session::Session& session = transfer.session;
   session::SessionState& state = session.state;
   LoopResult loop;
@@ -112,6 +122,7 @@ LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlS
   const std::uint64_t stallLimitMs = static_cast<std::uint64_t>(state.replyTimeoutSeconds) * 1000;
   std::uint64_t total = 0;
   long received = 0;
+  bool noted = !underway;
   while (!state.cancelRequested) {
     received = session::recvWithTimeout(session, dataSocket, block, blockSize, 0, stallLimitMs);
     if (received <= 0) break;
@@ -122,12 +133,16 @@ LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlS
     loop.wroteBlock = true;
     total += static_cast<std::uint64_t>(received);
     loop.result = kTransferred;
-    transfer.status.ShowProgress(total, startTick, session.clock.ticks());
+    const std::uint64_t now = session.clock.ticks();
+    transfer.status.ShowProgress(total, startTick, now);
+    if (!noted && (total >= kUnderwayBytes || now - startTick >= kUnderwayMs)) {
+      noted = true;
+      underway();
+    }
   }
   // What the sink still holds reaches the file whatever ended the loop: a
   // broken-off download keeps every byte received, for a later restart.
   if (canWrite && !sink(nullptr, 0) && !state.cancelRequested) cancelForWriteError(session);
-  const std::uint64_t endTick = session.clock.ticks();
   const bool receiveFailed = received < 0;
   if (receiveFailed) {
     session::logSocketError(session, text(strings::kReceiveError), platform::lastSocketError());
@@ -138,20 +153,40 @@ LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlS
     }
     loop.result = kBrokenOff;
   }
-  WriteTransferSummary(session, text(strings::kReceived), total, startTick, endTick,
-                       !canWrite || state.cancelRequested, transfer.status.bytesPerSecond());
-  transfer.status.clearExpectedSize();
+  loop.summarize = true;
+  loop.cancelled = state.cancelRequested != 0;
+  loop.failed = !canWrite || loop.cancelled || receiveFailed;
+  loop.bytes = total;
+  loop.startTick = startTick;
+  loop.endTick = session.clock.ticks();
   if (state.cancelRequested) {
     loop.result = kBrokenOff;
+    // A server blocked writing the rest would not read the abort: closing
+    // with data unread resets the data connection, which frees it.
+    if (state.dataSocket == dataSocket) {
+      platform::closeSocket(dataSocket);
+      state.dataSocket = kInvalidSocket;
+    }
     SendAbort(session, controlSocket);
   }
   return loop;
 }
 
-// What both loops do around the blocks: the busy mark and the status display.
-// `offset` is what a restarted file already holds.
+// The summary line of a loop, once the completion reply (class
+// `replyClass`) is known: data the server did not confirm is no success.
+void summarize(TransferContext& transfer, const LoopResult& loop, int replyClass) {
+  if (!loop.summarize) return;
+  WriteTransferSummary(transfer.session, text(strings::kReceived), loop.bytes, loop.startTick,
+                       loop.endTick, loop.failed || replyClass != 2,
+                       transfer.status.bytesPerSecond());
+  transfer.status.clearExpectedSize();
+}
+
+// What the loop does around the blocks: the busy mark and the status
+// display. `offset` is what a restarted file already holds.
 LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int controlSocket,
-                             const BlockSink& sink, std::uint64_t offset, bool canWrite) {
+                             const BlockSink& sink, std::uint64_t offset, bool canWrite,
+                             const UnderwayNote& underway) {
   session::SessionState& state = transfer.session.state;
   session::BusyScope busy(state);
   state.cancelRequested = 0;
@@ -161,7 +196,8 @@ LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int cont
     transfer.status.setExpectedSize(transfer.status.expectedSize() - offset);
   }
   transfer.status.ShowProgress(0, 0, 0);
-  const LoopResult loop = receiveBlocks(transfer, dataSocket, controlSocket, sink, canWrite);
+  const LoopResult loop =
+      receiveBlocks(transfer, dataSocket, controlSocket, sink, canWrite, underway);
   transfer.status.ShowProgress(0, 0, 0);
   transfer.status.CloseTransferStatus();
   return loop;
@@ -188,16 +224,25 @@ void stampFileTime(const std::string& path, const CurrentEntry& entry) {
   utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
-// Runs the download loop into `localPath` on an open data connection.
-int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket,
-                    const std::string& localPath, bool append, const BlockObserver& observer) {
+// Where received bytes go: the file, and whether they follow what it holds
+// (an append, or a restart at `offset`) or replace it.
+struct Placement {
+  std::string localPath;
+  bool append = false;
+  std::uint64_t offset = 0;
+};
+
+// Runs the download loop into the placement's file on an open data connection.
+LoopResult receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket,
+                           const Placement& placement, const UnderwayNote& underway,
+                           const BlockObserver& observer) {
   session::Session& session = transfer.session;
-  if (dataSocket == kInvalidSocket || !session.state.connected) return kNothingTransferred;
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-  const int file = ::open(localPath.c_str(), flags, 0644);
+  if (dataSocket == kInvalidSocket || !session.state.connected) return {};
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (placement.append ? O_APPEND : O_TRUNC);
+  const int file = ::open(placement.localPath.c_str(), flags, 0644);
   if (file < 0) {
     session.log.logMessagef("! %s %s (%u)", text(strings::kFailedToOpenFile).data(),
-                            localPath.c_str(), static_cast<unsigned>(errno));
+                            placement.localPath.c_str(), static_cast<unsigned>(errno));
     playSound(session, session::sound_event::kActionFailed);
   }
   BufferedFileWriter writer(file);
@@ -206,8 +251,8 @@ int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket
     if (observer && bytes != nullptr) observer(std::string_view(bytes, length));
     return true;
   };
-  const LoopResult loop =
-      receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, file >= 0);
+  const LoopResult loop = receiveWithStatus(transfer, dataSocket, controlSocket, sink,
+                                            placement.offset, file >= 0, underway);
   const CurrentEntry entry = transfer.state.currentEntry;
   transfer.state.currentEntry = {};
   if (file >= 0) {
@@ -215,24 +260,22 @@ int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket
     ::close(file);
     if (transfer.settings.keepTimes && entry.year != 0 && entry.month != 0 && entry.day != 0 &&
         loop.wroteBlock && loop.result == kTransferred) {
-      stampFileTime(localPath, entry);
+      stampFileTime(placement.localPath, entry);
     }
   }
-  return loop.result;
+  return loop;
 }
 
 // Runs the download loop into `descriptor` (a pipe, say), which stays open.
-int receiveIntoDescriptor(TransferContext& transfer, int dataSocket, int controlSocket,
-                          int descriptor) {
-  if (dataSocket == kInvalidSocket || !transfer.session.state.connected) {
-    return kNothingTransferred;
-  }
+LoopResult receiveIntoDescriptor(TransferContext& transfer, int dataSocket, int controlSocket,
+                                 int descriptor) {
+  if (dataSocket == kInvalidSocket || !transfer.session.state.connected) return {};
   BufferedFileWriter writer(descriptor);
   const BlockSink sink = [&writer](const char* bytes, std::size_t length) {
     return writer(bytes, length);
   };
   transfer.state.currentEntry = {};
-  return receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, true).result;
+  return receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, true, {});
 }
 
 // RETR 'A.B' for RETR A.B: the verb and its blanks stay, the argument is quoted.
@@ -267,33 +310,47 @@ int readCompletion(TransferContext& transfer, int controlSocket) {
 }
 
 // Runs `command` through the data channel with `loop` moving the bytes, and
-// reads the completion reply.
-int runReceivingCommand(TransferContext& transfer, int controlSocket, std::string_view command,
-                        const std::function<int(int dataSocket)>& loop) {
+// reads the completion reply. `restartAt`, when set, sends REST first; a
+// refusal clears it, and the loop then starts the file over.
+ReceiveResult runReceivingCommand(TransferContext& transfer, int controlSocket,
+                                  std::string_view command, std::uint64_t* restartAt,
+                                  const std::function<LoopResult(int dataSocket)>& loop) {
   session::Session& session = transfer.session;
   session::DataExchangeRequest request;
   request.direction = session::DataDirection::kReceive;
   request.sendTransferCommand = [&](session::Session&, int control) {
+    if (restartAt != nullptr && *restartAt > 0 &&
+        session::sendCommand(session, control, "REST %llu",
+                             static_cast<unsigned long long>(*restartAt)) != 3) {
+      session.log.logMessage(text(strings::kCannotRestart));
+      *restartAt = 0;
+    }
     const int replyClass = sendReceivingCommand(transfer, control, command);
     if (replyClass == 1) transfer.state.statusText = session.state.replyLine;
     return replyClass;
   };
+  LoopResult moved;
   request.moveData = [&](session::Session&, int dataSocket) {
-    transfer.state.transferResult = loop(dataSocket);
+    moved = loop(dataSocket);
+    transfer.state.transferResult = moved.result;
   };
   const session::DataExchangeResult exchange =
       session::dataExchange(session, controlSocket, request);
   using Outcome = session::DataExchangeResult::Outcome;
-  if (exchange.outcome == Outcome::kDataMoved) return readCompletion(transfer, controlSocket);
+  if (exchange.outcome == Outcome::kDataMoved) {
+    const int replyClass = readCompletion(transfer, controlSocket);
+    summarize(transfer, moved, replyClass);
+    return {replyClass, moved.cancelled, moved.summarize && !moved.failed};
+  }
   if (refusedOnLink(transfer, exchange.commandClass)) {
     transfer.state.transferResult = kRefusedLink;
-    return kRefusedLink;
+    return {kRefusedLink, false, false};
   }
   if (exchange.passive && exchange.outcome == Outcome::kCommandRefused) {
-    return exchange.commandClass;
+    return {exchange.commandClass, false, false};
   }
   playSound(session, session::sound_event::kTransferFailed);
-  return 0;
+  return {};
 }
 
 bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
@@ -309,11 +366,6 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
   return false;
 }
 
-// The type ReceiveToFile will use for `command`, known before it runs.
-char typeFor(const TransferContext& transfer, std::string_view command) {
-  if (!transfer.state.automaticMode) return transfer.state.transferMode;
-  return IsAsciiName(transfer.nameRules, command) ? 'A' : 'I';
-}
 
 std::string localNameFor(TransferContext& transfer, const FileTransferContext& file,
                          std::string_view remoteName) {
@@ -333,9 +385,9 @@ void logSkipped(session::Session& session, int decision, const std::string& loca
 
 }  // namespace
 
-int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
-                std::string_view remoteName, unsigned index, unsigned count, bool askForName,
-                bool append) {
+TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
+                            std::string_view remoteName, unsigned index, unsigned count,
+                            bool askForName, bool append) {
   session::Session& session = transfer.session;
   const std::string remote(remoteName);
   std::string localName = localNameFor(transfer, file, remoteName);
@@ -343,40 +395,38 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
     const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), remote);
     if (!transfer.userInterface.inputBox(&localName, prompt, kLocalNameHelpTopic)) {
       session.log.logMessage("+ Cancelled");
-      return 2;
+      return TransferOutcome::kSkipped;
     }
   }
   transfer.status.clearExpectedSize();
   session.log.logMessagef(text(strings::kReceivingAs).data(), remote.c_str(), localName.c_str(),
                           index, count);
   const std::string command = "RETR " + remote;
-  if (!append) {
-    const int decision = DecideOverwrite(transfer, localName, file.destination);
-    if (decision != kCopy) {
-      logSkipped(session, decision, localName);
-      return 2;
-    }
+  const std::filesystem::path localPath = file.localFolder / localName;
+  if (append) {
+    // An append adds to the file the person named: there is nothing to replace.
+    const ReceiveResult received = ReceiveFromOffset(
+        transfer, file.controlSocket, command, localPath.string(), transfer.state.transferMode, 0,
+        true);
+    return OutcomeOf(received);
+  }
+  const int decision = DecideOverwrite(transfer, localName, file.destination);
+  if (decision != kCopy) {
+    logSkipped(session, decision, localName);
+    return TransferOutcome::kSkipped;
   }
   const std::string site = session.state.sessionProfile.profileName;
-  // In automatic mode the type is chosen by name; the record follows the
-  // type this file will really be fetched in.
-  if (typeFor(transfer, command) == 'I') {
-    SaveResumeRecord(transfer, file.ini, site,
-                     {file.remoteFolder, remote, file.localFolder.string(), localName},
-                     std::time(nullptr));
-  }
-  const std::filesystem::path localPath = file.localFolder / localName;
-  const int replyClass = ReceiveToFile(transfer, file.controlSocket, command, localPath.string(),
-                                       transfer.state.transferMode, append);
-  // Data that arrived without the server's word that the file is complete
-  // (the connection died under it) may be a truncated file: the record stays
-  // so that the rest can still be fetched.
-  if (transfer.state.transferResult != kTransferred) return replyClass;
-  if (replyClass != 2) {
-    session.log.logMessagef(kUnconfirmedFile, localName.c_str());
-    return replyClass;
-  }
-  ClearResumeRecord(file.ini, site);
+  const DownloadTarget target{file.ini,
+                        site,
+                        {file.remoteFolder, remote, file.localFolder.string(), localName},
+                        remote,
+                        // In automatic mode the type is chosen by name; resuming
+                        // follows the type this file will really be fetched in.
+                        ReceivingType(transfer, command),
+                        AskAboutPartialData(transfer),
+                        false};
+  const TransferOutcome outcome = DownloadIntoPlace(transfer, file.controlSocket, target);
+  if (outcome != TransferOutcome::kSucceeded) return outcome;
   const TransferLogEntry entry{TransferDirection::kReceived,
                                transfer.state.serverTransferType,
                                localName,
@@ -384,20 +434,15 @@ int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
                                file.remoteFolder,
                                remote};
   AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
-  return replyClass;
+  return outcome;
 }
 
 int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view command,
                   const std::string& localPath, char type, bool append,
                   const BlockObserver& observer) {
-  transfer.session.state.replyCode = 0;
-  transfer.state.transferResult = kNothingTransferred;
-  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
-  SelectTransferType(transfer, controlSocket, command, type);
-  transfer.status.clearExpectedSize();
-  return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
-    return receiveIntoFile(transfer, dataSocket, controlSocket, localPath, append, observer);
-  });
+  return ReceiveFromOffset(transfer, controlSocket, command, localPath, type, 0, append, {},
+                           observer)
+      .replyClass;
 }
 
 int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::string_view command,
@@ -407,54 +452,39 @@ int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::strin
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
-  return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
-    return receiveIntoDescriptor(transfer, dataSocket, controlSocket, descriptor);
-  });
+  return runReceivingCommand(transfer, controlSocket, command, nullptr, [&](int dataSocket) {
+           return receiveIntoDescriptor(transfer, dataSocket, controlSocket, descriptor);
+         })
+      .replyClass;
 }
 
-int ResumeReceive(TransferContext& transfer, int controlSocket, std::FILE* file,
-                  std::string_view remoteFolder, std::string_view remoteName,
-                  std::uint64_t offset) {
-  session::Session& session = transfer.session;
-  transfer.state.transferMode = 'I';
-  if (transfer.state.serverTransferType != 'I') {
-    session::sendCommand(session, controlSocket, "TYPE I");
-    transfer.state.serverTransferType = 'I';
-  }
-  const std::string command =
-      "RETR " + JoinRemotePath(session.state.sessionProfile.hostType, remoteFolder, remoteName);
-  const auto restartThenRetrieve = [&](int control) {
-    if (session::sendCommand(session, control, "REST %llu",
-                             static_cast<unsigned long long>(offset)) != 3) {
-      std::fseek(file, 0, SEEK_SET);
-      session.log.logMessage(text(strings::kCannotRestart));
-      offset = 0;
-    }
-    return sendReceivingCommand(transfer, control, command);
-  };
-  const BlockSink sink = [file](const char* bytes, std::size_t length) {
-    if (bytes == nullptr) return std::fflush(file) == 0;
-    return std::fwrite(bytes, 1, length, file) == length;
-  };
-  session::DataExchangeRequest request;
-  request.direction = session::DataDirection::kReceive;
-  request.sendTransferCommand = [&](session::Session&, int control) {
-    const int replyClass = restartThenRetrieve(control);
-    if (replyClass == 1) transfer.state.statusText = session.state.replyLine;
-    return replyClass;
-  };
-  request.moveData = [&](session::Session&, int dataSocket) {
-    transfer.state.transferResult =
-        receiveWithStatus(transfer, dataSocket, controlSocket, sink, offset, true).result;
-    playSound(session, session::sound_event::kTransferSucceeded);
-  };
-  const session::DataExchangeResult exchange =
-      session::dataExchange(session, controlSocket, request);
-  if (exchange.outcome == session::DataExchangeResult::Outcome::kDataMoved) {
-    return readCompletion(transfer, controlSocket);
-  }
-  if (!exchange.passive) playSound(session, session::sound_event::kTransferFailed);
-  return 0;
+ReceiveResult ReceiveFromOffset(TransferContext& transfer, int controlSocket,
+                                std::string_view command, const std::string& localPath,
+                                char type, std::uint64_t offset, bool append,
+                                const std::function<void()>& underway,
+                                const BlockObserver& observer) {
+  transfer.session.state.replyCode = 0;
+  transfer.state.transferResult = kNothingTransferred;
+  if (refuseWhenNotReady(transfer, controlSocket)) return {};
+  SelectTransferType(transfer, controlSocket, command, type);
+  transfer.status.clearExpectedSize();
+  std::uint64_t restartAt = offset;
+  return runReceivingCommand(
+      transfer, controlSocket, command, &restartAt, [&](int dataSocket) {
+        const Placement placement{localPath, append || restartAt > 0, restartAt};
+        return receiveIntoFile(transfer, dataSocket, controlSocket, placement, underway, observer);
+      });
+}
+
+char ReceivingType(const TransferContext& transfer, std::string_view command) {
+  if (!transfer.state.automaticMode) return transfer.state.transferMode;
+  return IsAsciiName(transfer.nameRules, command) ? 'A' : 'I';
+}
+
+TransferOutcome OutcomeOf(const ReceiveResult& received) {
+  if (received.cancelled) return TransferOutcome::kCancelled;
+  return received.replyClass == 2 && received.allReceived ? TransferOutcome::kSucceeded
+                                                         : TransferOutcome::kFailed;
 }
 
 }  // namespace ferrix::transfer

@@ -1,14 +1,11 @@
 #include "transfer/resume_record.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <memory>
+#include <system_error>
 
 #include "resources/strings.h"
 #include "session/logon.h"
 #include "session/message_log.h"
-#include "transfer/receive_file.h"
+#include "transfer/download_into_place.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -25,11 +22,6 @@ constexpr std::size_t kRecordTextLength = 255;
 constexpr std::uint64_t kRestartBoundary = 1024;
 
 std::string_view text(int id) { return resources::loadString(id); }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
 
 UserInterface::Answer tell(TransferContext& transfer, int id, UserInterface::Buttons buttons,
                            UserInterface::Icon icon) {
@@ -63,29 +55,31 @@ void reportMissingLocalFile(TransferContext& transfer, const ResumeContext& resu
   }
 }
 
-// Fetches the rest of the record's file into `file` and settles the record:
-// kept when the transfer broke off or could not start, else removed.
+// Fetches the rest of the record's file into place. The record stays when
+// the transfer broke off or could not start, and goes with the completed file.
 void resumeInto(TransferContext& transfer, const ResumeContext& resume, std::string_view section,
-                const ResumeRecord& record, std::FILE* file, std::uint64_t offset) {
+                const ResumeRecord& record) {
   session::Session& session = transfer.session;
-  // 0 means the loop never ran: the result still holds an earlier
-  // transfer's value, and the record is kept for another try.
-  if (ResumeReceive(transfer, resume.controlSocket, file, record.remoteFolder, record.remoteName,
-                    offset) == 0) {
-    session.log.logMessagef("! %s", text(strings::kRegetFailed).data());
-    return;
-  }
-  if (transfer.state.transferResult == kBrokenOff) {
-    SaveResumeRecord(transfer, resume.ini, section, record, std::time(nullptr));
-    return;
-  }
-  if (transfer.state.transferResult == kTransferred) {
+  // The person has just agreed to resume this record's file.
+  const DownloadTarget target{resume.ini,
+                        std::string(section),
+                        record,
+                        JoinRemotePath(session.state.sessionProfile.hostType, record.remoteFolder,
+                                       record.remoteName),
+                        'I',
+                        {},
+                        true};
+  const TransferOutcome outcome = DownloadIntoPlace(transfer, resume.controlSocket, target);
+  if (outcome == TransferOutcome::kSucceeded) {
     const TransferLogEntry entry{TransferDirection::kReceived, transfer.state.serverTransferType,
                                  record.localName, std::string(section), record.remoteFolder,
                                  record.remoteName};
     AppendTransferLog(resume.log, entry, record.localFolder, std::time(nullptr));
+    return;
   }
-  ClearResumeRecord(resume.ini, section);
+  if (transfer.state.transferResult == kNothingTransferred) {
+    session.log.logMessagef("! %s", text(strings::kRegetFailed).data());
+  }
 }
 
 bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
@@ -159,23 +153,15 @@ void OfferResume(TransferContext& transfer, const ResumeContext& resume, std::st
   }
   transfer.state.currentEntry = {};
   if (resume.enterLocalFolder) resume.enterLocalFolder(record->localFolder);
-  const std::filesystem::path path = std::filesystem::path(record->localFolder) / record->localName;
-  // "r+b" opens only a file that exists, for writing, keeping its bytes.
-  const OpenFile file(std::fopen(path.c_str(), "r+b"));
-  if (!file) {
+  // The partial data lies beside the file it will become.
+  const std::filesystem::path partial =
+      PartialPath(std::filesystem::path(record->localFolder) / record->localName);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(partial, error)) {
     reportMissingLocalFile(transfer, resume, section);
     return;
   }
-  struct stat status {};
-  const std::uint64_t size =
-      ::fstat(fileno(file.get()), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
-  const std::uint64_t offset = RestartOffset(size);
-  if (::fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) {
-    tell(transfer, strings::kSeekFailed, UserInterface::Buttons::kOk, UserInterface::Icon::kError);
-    return;
-  }
-  resumeInto(transfer, resume, section, *record, file.get(), offset);
-  std::fflush(file.get());
+  resumeInto(transfer, resume, section, *record);
   if (resume.refreshLocalPane) resume.refreshLocalPane();
 }
 

@@ -1,9 +1,10 @@
-// Resume records: before each binary download the client notes in the site's
-// INI section which file it is fetching (REGETRDIR, REGETRFILE, REGETLDIR,
-// REGETLFILE, REGETTIME). A download that completes removes the note; one
-// that breaks off leaves it, and after the next connection to that site
+// Resume records: while a binary download runs the client notes in the
+// site's INI section which file it is fetching (REGETRDIR, REGETRFILE,
+// REGETLDIR, REGETLFILE, REGETTIME; see DownloadIntoPlace for when). A
+// download that completes removes the note; one that breaks off leaves it
+// beside its partial data, and after the next connection to that site
 // OfferResume asks whether to fetch the rest, restarting (REST) at a
-// 1024-byte boundary of what is already on disk.
+// 1024-byte boundary of what the partial data holds.
 //
 // The five keys are written and removed in one write of the INI file, so a
 // record is always whole or absent. The INI file belongs to the
@@ -62,7 +63,7 @@ struct ResumeContext {
 };
 
 // Offers to resume the download the site's record names, right after a
-// connection succeeded; resumes it (ResumeReceive) when the person agrees.
+// connection succeeded; resumes it (DownloadIntoPlace) when the person agrees.
 void OfferResume(TransferContext& transfer, const ResumeContext& resume, std::string_view section);
 
 }  // namespace ferrix::transfer

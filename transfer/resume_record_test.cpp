@@ -88,7 +88,8 @@ TEST_F(ResumeRecordTest, NoForgetsTheRecordAndTheQuestionShowsOneSeparator) {
 
 TEST_F(ResumeRecordTest, PartialFileRestartsAtItsLastKibibyte) {
   const std::string original(1536, 'o');
-  scratch_.write("file.bin", original);
+  scratch_.write("file.bin", "the version the download replaces");
+  scratch_.write(".file.bin.part", original);
   save(record(scratch_.path()));
   ui_.answerMessage(Answer::kYes);
   const std::uint16_t dataPort = server_.openPassiveDataListener();
@@ -99,8 +100,10 @@ TEST_F(ResumeRecordTest, PartialFileRestartsAtItsLastKibibyte) {
   connect();
   offer();
   expectScriptDone();
-  // Bytes beyond the restarted data stay: the file is not shortened.
-  EXPECT_EQ(scratch_.read("file.bin"), original.substr(0, 1024) + "new" + original.substr(1027));
+  // The partial data ends where the restart begins, and the whole file
+  // replaces the old one.
+  EXPECT_EQ(scratch_.read("file.bin"), original.substr(0, 1024) + "new");
+  EXPECT_FALSE(std::filesystem::exists(scratch_ / ".file.bin.part"));
   EXPECT_THAT(entered_, ElementsAre(scratch_.path()));
   EXPECT_EQ(refreshes_, 1);
   EXPECT_FALSE(ReadResumeRecord(ini_, "Work"));
@@ -108,8 +111,9 @@ TEST_F(ResumeRecordTest, PartialFileRestartsAtItsLastKibibyte) {
 }
 
 TEST_F(ResumeRecordTest, FileAboveFourGibibytesRestartsOnItsWholeSize) {
-  const std::string local = scratch_.write("file.bin", "");
-  ASSERT_EQ(::truncate(local.c_str(), static_cast<off_t>(5 * kGiB + 1536)), 0);
+  const std::string partial = scratch_.write(".file.bin.part", "");
+  ASSERT_EQ(::truncate(partial.c_str(), static_cast<off_t>(5 * kGiB + 1536)), 0);
+  const std::string local = scratch_ / "file.bin";
   save(record(scratch_.path()));
   ui_.answerMessage(Answer::kYes);
   const std::uint16_t dataPort = server_.openPassiveDataListener();
@@ -125,7 +129,7 @@ TEST_F(ResumeRecordTest, FileAboveFourGibibytesRestartsOnItsWholeSize) {
   ASSERT_EQ(::pread(file, written, sizeof written, static_cast<off_t>(5 * kGiB + 1024)), 4);
   ::close(file);
   EXPECT_EQ(std::string(written, 4), "tail");
-  EXPECT_EQ(std::filesystem::file_size(local), 5 * kGiB + 1536);
+  EXPECT_EQ(std::filesystem::file_size(local), 5 * kGiB + 1028);
 }
 
 TEST_F(ResumeRecordTest, MissingLocalFileEndsTheRecordOnlyWhenThePersonDeletedIt) {
@@ -158,7 +162,7 @@ TEST_F(ResumeRecordTest, MissingLocalFileEndsTheRecordOnlyWhenThePersonDeletedIt
 }
 
 TEST_F(ResumeRecordTest, FailedRestartKeepsTheRecordForAnotherTry) {
-  scratch_.write("file.bin", std::string(2000, 'o'));
+  scratch_.write(".file.bin.part", std::string(2000, 'o'));
   save(record(scratch_.path()));
   ui_.answerMessage(Answer::kYes);
   session_.state.sessionProfile.passiveMode = 0;

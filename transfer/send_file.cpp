@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -244,9 +245,9 @@ int storeThroughDataChannel(TransferContext& transfer, int controlSocket, std::s
 
 }  // namespace
 
-int SendFile(TransferContext& transfer, const FileTransferContext& file,
-             const std::string& localPath, unsigned index, unsigned count, bool askForName,
-             bool append) {
+TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& file,
+                         const std::string& localPath, unsigned index, unsigned count,
+                         bool askForName, bool append) {
   session::Session& session = transfer.session;
   std::string remoteName = remoteNameFor(transfer, localPath);
   std::string verb = "STOR ";
@@ -254,7 +255,7 @@ int SendFile(TransferContext& transfer, const FileTransferContext& file,
     const std::string prompt = formatWithText(text(strings::kEnterRemoteFileName), localPath);
     if (!transfer.userInterface.inputBox(&remoteName, prompt, kRemoteNameHelpTopic)) {
       session.log.logMessagef("+ %s", text(strings::kCancelled).data());
-      return 2;
+      return TransferOutcome::kSkipped;
     }
     if (append) verb = "APPE ";
   }
@@ -262,21 +263,29 @@ int SendFile(TransferContext& transfer, const FileTransferContext& file,
                           index, count);
   if (!append && DecideOverwrite(transfer, remoteName, file.destination) != kCopy) {
     session.log.logMessage(formatWithText(text(strings::kNewerOrSameExists), remoteName));
-    return kSkippedByOverwriteRule;
+    return TransferOutcome::kSkipped;
   }
   const int result = SendFromFile(transfer, file.controlSocket, verb + remoteName, localPath,
                                   transfer.state.transferMode);
-  // Only a stored file belongs in the log; a refusal moved nothing.
-  if (result == 2) {
-    const TransferLogEntry entry{TransferDirection::kSent,
-                                 transfer.state.serverTransferType,
-                                 localPath,
-                                 session.state.sessionProfile.hostName,
-                                 file.remoteFolder,
-                                 remoteName};
-    AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
+  if (result == 2 && transfer.state.transferResult == kBrokenOff) {
+    return TransferOutcome::kCancelled;
   }
-  return result;
+  // Only a stored file belongs in the log; a refusal moved nothing.
+  if (result != 2 || transfer.state.transferResult != kTransferred) {
+    return TransferOutcome::kFailed;
+  }
+  // The line names the folder once: `localPath` may already hold it.
+  const std::filesystem::path path(localPath);
+  const TransferLogEntry entry{TransferDirection::kSent,
+                               transfer.state.serverTransferType,
+                               path.filename().string(),
+                               session.state.sessionProfile.hostName,
+                               file.remoteFolder,
+                               remoteName};
+  AppendTransferLog(file.log, entry,
+                    path.has_parent_path() ? path.parent_path() : file.localFolder,
+                    std::time(nullptr));
+  return TransferOutcome::kSucceeded;
 }
 
 int SendFromFile(TransferContext& transfer, int controlSocket, std::string command,

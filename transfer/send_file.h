@@ -12,6 +12,7 @@
 
 #include "transfer/file_transfer_context.h"
 #include "transfer/transfer_context.h"
+#include "transfer/transfer_outcome.h"
 
 namespace ferrix::transfer {
 
@@ -27,16 +28,13 @@ int SendFromFile(TransferContext& transfer, int controlSocket, std::string comma
 int SendFromStream(TransferContext& transfer, int controlSocket, std::string command,
                    std::FILE* source, const std::string& label, char type);
 
-// Result of SendFile when the overwrite decision skipped the file.
-inline constexpr int kSkippedByOverwriteRule = 9;
-
 // Uploads `localPath` into the current remote folder under its converted
 // name (asked for with `askForName` or `append`, which appends with APPE),
 // unless the overwrite decision skips it, and logs a completed upload.
-// `index` and `count` only number the file in its batch. Returns 2 when the
-// person cancelled, kSkippedByOverwriteRule, else what SendFromFile returned.
-int SendFile(TransferContext& transfer, const FileTransferContext& file,
-             const std::string& localPath, unsigned index, unsigned count, bool askForName,
-             bool append);
+// `index` and `count` only number the file in its batch. A name prompt the
+// person cancelled skips the file.
+TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& file,
+                         const std::string& localPath, unsigned index, unsigned count,
+                         bool askForName, bool append);
 
 }  // namespace ferrix::transfer

@@ -15,7 +15,8 @@
 namespace ferrix::transfer {
 namespace {
 
-constexpr std::uint64_t kMinimumElapsedMs = 100;
+// A transfer of less than a millisecond counts as one, so no rate divides by 0.
+constexpr std::uint64_t kMinimumElapsedMs = 1;
 constexpr std::uint64_t kExactPercentLimit = 1000000;
 constexpr std::size_t kPercentNumberLength = 78;
 
@@ -60,7 +61,9 @@ TransferRate ComputeTransferRate(std::uint64_t bytes, std::uint64_t elapsed, boo
   const std::uint64_t bits = bytes * 10;
   const float bitRate = static_cast<float>(bits) / seconds;
   if (bitRate <= 10000) return {bitRate, "bps"};
-  const float kilobitRate = static_cast<float>(bits / 1024) / seconds;
+  // Divided without rounding: over a few milliseconds a whole kilobit lost
+  // would show a small transfer as 0.00 Kbps.
+  const float kilobitRate = static_cast<float>(bits) / 1024 / seconds;
   if (kilobitRate <= 1024) return {kilobitRate, "Kbps"};
   return {kilobits / 1024, "Mbps"};
 }

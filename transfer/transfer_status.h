@@ -26,7 +26,7 @@ struct TransferRate {
   const char* unit = "bps";
 };
 
-// The rate of `bytes` in `elapsedMs` (at least 100 ms) in bits (a byte counts
+// The rate of `bytes` in `elapsedMs` (at least 1 ms) in bits (a byte counts
 // as ten) or, with `bytesPerSecond`, in bytes per second.
 TransferRate ComputeTransferRate(std::uint64_t bytes, std::uint64_t elapsedMs, bool bytesPerSecond);
 

@@ -26,9 +26,10 @@ struct RateCase {
 
 TEST(TransferRate, UnitsFollowTheSizeOfTheRate) {
   const RateCase cases[] = {
-      {50000, 2000, false, "244.00 Kbps"},
+      {50000, 2000, false, "244.14 Kbps"},
       {50000, 100000, false, "5000.00 bps"},
-      {500, 10, false, "40.00 Kbps"},
+      {500, 10, false, "488.28 Kbps"},
+      {62, 1, false, "605.47 Kbps"},
       {20480, 2000, false, "100.00 Kbps"},
       {1048576, 1000, false, "10.04 Mbps"},
       {204800, 2000, false, "1003.50 Kbps"},
@@ -65,7 +66,7 @@ TEST(TransferStatusText, PercentUsesCoarseDivisionForLargeSizes) {
 }
 
 TEST(TransferStatusText, ProgressShowsElapsedAndRemainingTime) {
-  EXPECT_EQ(FormatProgress(20480, 0, 50, 0, false), "20480 : 1.95 Mbps");
+  EXPECT_EQ(FormatProgress(20480, 0, 50, 0, false), "20480 : 3.91 Mbps");
   EXPECT_EQ(FormatProgress(123456, 0, 27000, 0, false), "123456 : 44.81 Kbps : 0:27");
   // 100000 bytes in 10 s leave 900000 bytes at 10000 bytes/s: 90 s.
   EXPECT_EQ(FormatProgress(100000, 0, 10000, 1000000, true), "100000 : 9.77 KBps : 0:10 : 1:30");
@@ -123,7 +124,15 @@ TEST_F(TransferSessionTest, SummaryLineNamesBytesTimeRateAndResult) {
   WriteTransferSummary(session_, "Received", 20480, 1000, 3000, false, false);
   EXPECT_EQ(lastLogged(), "Received 20480 bytes in 2.0 secs, (100.00 Kbps), transfer succeeded");
   WriteTransferSummary(session_, "Transmitted", 10, 1000, 1001, true, true);
-  EXPECT_EQ(lastLogged(), "Transmitted 10 bytes in 0.1 secs, (100.00 Bps), transfer failed");
+  EXPECT_EQ(lastLogged(), "Transmitted 10 bytes in 0.0 secs, (9.77 KBps), transfer failed");
+}
+
+// A fast transfer is timed to the millisecond, not rounded up to 0.1 s.
+TEST_F(TransferSessionTest, SummaryOfAFastTransferUsesItsMilliseconds) {
+  WriteTransferSummary(session_, "Received", 1048576, 5000, 5004, false, false);
+  EXPECT_EQ(lastLogged(), "Received 1048576 bytes in 0.0 secs, (2509.77 Mbps), transfer succeeded");
+  WriteTransferSummary(session_, "Received", 1048576, 5000, 5300, false, false);
+  EXPECT_EQ(lastLogged(), "Received 1048576 bytes in 0.3 secs, (33.46 Mbps), transfer succeeded");
 }
 
 TEST_F(TransferSessionTest, AbortSendsInterruptAsUrgentDataThenAbor) {

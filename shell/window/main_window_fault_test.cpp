@@ -231,7 +231,7 @@ TEST_F(ServerDyingMidTransferTest, TheWindowDisconnectsAndConnectsAgain) {
 
   selectEntries(*window_->remotePane(), {"huge.bin"});
   ASSERT_TRUE(window_->dispatchCommand(kDownload));
-  const fs::path partial = local_.path() + "/huge.bin";
+  const fs::path partial = local_.path() + "/.huge.bin.part";
   ASSERT_TRUE(waitUntilFileHasBytes(partial));
   server_.endSessions();
   waitIdle();

@@ -96,7 +96,8 @@ class MainWindowTest : public WindowTestBase {
     waitIdle();
     selectEntries(*window_->remotePane(), {"huge.bin"});
     ASSERT_TRUE(window_->dispatchCommand(kDownload));
-    ASSERT_TRUE(waitUntilFileHasBytes(local_.path() + "/huge.bin"));
+    // The download lands beside its destination until it is complete.
+    ASSERT_TRUE(waitUntilFileHasBytes(local_.path() + "/.huge.bin.part"));
   }
 
   testing::RealFtpServer server_;
@@ -166,7 +167,8 @@ TEST_F(MainWindowTest, CancelStopsALongTransferAndTheWindowStaysUsable) {
   waitIdle();
   const auto stopped = std::chrono::steady_clock::now() - pressed;
   EXPECT_LT(stopped, std::chrono::seconds(5));
-  EXPECT_LT(fs::file_size(local_.path() + "/huge.bin"), std::uintmax_t{4} << 30);
+  EXPECT_LT(fs::file_size(local_.path() + "/.huge.bin.part"), std::uintmax_t{4} << 30);
+  EXPECT_FALSE(fs::exists(local_.path() + "/huge.bin"));
   EXPECT_TRUE(window_->connected());
 
   window_->dispatchCommand(kRemoteRefresh);
