@@ -118,6 +118,15 @@ int runCommand(Session& session, int socket, std::string_view text) {
   return result;
 }
 
+void logReplyOverLimit(Session& session, const ReplyLimit& limit) {
+  if (limit.bytesLeft == 0) {
+    session.log.logMessagef("! Reply longer than %zu bytes", kReplyByteLimit);
+  } else {
+    session.log.logMessagef("! Reply not complete within %d seconds",
+                            session.state.replyTimeoutSeconds);
+  }
+}
+
 void logRefusedCommand(Session& session) {
   session.log.logMessage("! Command not sent: it contains a line break or NUL character");
 }
@@ -239,7 +248,17 @@ long sendLine(Session& session, int socket, std::string_view text) {
   return static_cast<long>(sendAll(session, socket, line));
 }
 
+ReplyLimit startReplyLimit(Session& session) {
+  const auto timeout = static_cast<std::uint64_t>(session.state.replyTimeoutSeconds) * 1000;
+  return ReplyLimit{session.clock.ticks() + timeout, kReplyByteLimit};
+}
+
 int readReplyLine(Session& session, int socket) {
+  ReplyLimit limit = startReplyLimit(session);
+  return readReplyLine(session, socket, limit);
+}
+
+int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
   SessionState& state = session.state;
   if (socket == kInvalidSocket) return 0;
   BusyScope busy(state);
@@ -249,12 +268,19 @@ int readReplyLine(Session& session, int socket) {
   std::string line;
   bool complete = !state.pendingInput.empty() && takePendingLine(state, line);
   long lastReceived = 1;
+  bool overLimit = false;
   char buffer[kReplyReceiveLimit];
   while (!complete && line.size() < kReplyLineStop && !state.cancelRequested) {
+    const std::uint64_t now = session.clock.ticks();
+    if (now >= limit.deadline || limit.bytesLeft == 0) {
+      overLimit = true;
+      break;
+    }
     lastReceived = recvWithTimeout(session, socket, buffer, kReplyReceiveLimit - line.size(), 0,
-                                   static_cast<std::uint64_t>(state.replyTimeoutSeconds) * 1000);
+                                   limit.deadline - now);
     if (lastReceived <= 0) break;
     const std::string_view received(buffer, static_cast<std::size_t>(lastReceived));
+    limit.bytesLeft -= std::min(limit.bytesLeft, received.size());
     const std::size_t end = received.find_first_of(std::string_view("\n\0", 2));
     if (end != std::string_view::npos && end + 1 < received.size()) {
       line.append(received.substr(0, end + 1));
@@ -268,10 +294,13 @@ int readReplyLine(Session& session, int socket) {
 
   // The line is a C string to everyone who reads it: it ends at a NUL.
   line.resize(std::min(line.size(), line.find('\0')));
-  if (lastReceived <= 0) {
-    if (lastReceived < 0) {
-      logSocketError(session, resources::loadString(resources::string_id::kReceiveError),
-                     platform::lastSocketError());
+  if (lastReceived <= 0 || overLimit) {
+    if (lastReceived < 0 || overLimit) {
+      const int error = overLimit ? platform::socket_error::kCancelled : platform::lastSocketError();
+      if (limit.bytesLeft == 0 || session.clock.ticks() >= limit.deadline) {
+        logReplyOverLimit(session, limit);
+      }
+      logSocketError(session, resources::loadString(resources::string_id::kReceiveError), error);
     }
     state.replyLine = trimLineEnd(line);
     state.cancelRequested = 1;
@@ -287,10 +316,11 @@ int getReply(Session& session, int socket) {
   if (socket == kInvalidSocket) return 0;
   BusyScope busy(state);
   const int depthAtEntry = state.replyDepth;
+  ReplyLimit limit = startReplyLimit(session);
   bool readAnother = true;
   while (readAnother) {
     ++state.replyDepth;
-    int lineCode = readReplyLine(session, socket);
+    int lineCode = readReplyLine(session, socket, limit);
     bool more = lineCode < 100 || lineCode > 599 ||
                 (state.replyLine.size() > 3 && state.replyLine[3] == '-');
     if (session.log.verbose() || !platform::startsWithIgnoringCase(state.replyLine, "200 NOOP")) {

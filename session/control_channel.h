@@ -36,6 +36,18 @@ class BusyScope {
 
 inline constexpr int kReplyLost = 421;
 inline constexpr std::size_t kMaxCommandLength = 291;
+inline constexpr std::size_t kReplyByteLimit = 1024 * 1024;
+
+// What one reply may cost, all its lines together: it must be complete by
+// `deadline` (clock ticks) and within kReplyByteLimit bytes, so a server
+// cannot hold the session with an endless or trickling reply.
+struct ReplyLimit {
+  std::uint64_t deadline = 0;
+  std::size_t bytesLeft = kReplyByteLimit;
+};
+
+// A limit starting now, with the session's reply time-out.
+ReplyLimit startReplyLimit(Session& session);
 
 // The connected socket, or -1 (every failure logged).
 int openControlConnection(Session& session, const std::string& host, std::uint16_t port);
@@ -55,8 +67,9 @@ std::size_t sendAll(Session& session, int socket, std::string_view bytes);
 long sendLine(Session& session, int socket, std::string_view text);
 
 // Reads one reply line into replyLine; returns its code (0 without one, 421
-// on loss or cancel).
+// on loss, cancel, or a reply over its limit).
 int readReplyLine(Session& session, int socket);
+int readReplyLine(Session& session, int socket, ReplyLimit& limit);
 
 // Reads one whole (multi-line) reply; returns its class, the code in replyCode.
 int getReply(Session& session, int socket);

@@ -6,6 +6,9 @@
 // command-line transfer mode on it also appends each line to "xferlog.txt".
 //
 // Lines that begin with "[" are diagnostics, kept only in verbose mode.
+// Control characters other than tab are shown escaped ("\x1b"), so a server
+// cannot steer the user's terminal through a reply; the mirror file takes at
+// most kMirrorByteLimit bytes per run.
 //
 // Thread rule: any thread may append; appends never interleave. Observers are
 // called on the appending thread while the log's lock is held, so they must
@@ -15,6 +18,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -25,6 +29,9 @@
 namespace ferrix::session {
 
 class UserInterface;
+
+// `text` with every control character but tab written as "\xNN".
+std::string escapeControlCharacters(std::string_view text);
 
 class MessageLogObserver {
  public:
@@ -40,6 +47,7 @@ class MessageLog {
   static constexpr int kHistoryLines = 60;
   static constexpr std::size_t kHistoryLineLength = 118;
   static constexpr std::size_t kFormatBufferSize = 1024;
+  static constexpr std::uintmax_t kMirrorByteLimit = 64 * 1024 * 1024;
 
   // Appends `text` unless it is a diagnostic ("[...") and verbose mode is off.
   void logMessage(std::string_view text);
@@ -75,7 +83,7 @@ class MessageLog {
 
  private:
   void appendLogLine(std::string_view text);
-  void mirrorToFile(std::string_view text) const;
+  void mirrorToFile(std::string_view text);
   std::array<std::string, 3> statusLinesAt(int index) const;
   void showStatusLines(int index);
 
@@ -86,6 +94,7 @@ class MessageLog {
   int statusViewIndex_ = 0;
   std::atomic<bool> verbose_ = false;
   std::optional<std::filesystem::path> mirrorFolder_;
+  std::uintmax_t mirrorBytesLeft_ = kMirrorByteLimit;
   std::vector<MessageLogObserver*> observers_;
 };
 
