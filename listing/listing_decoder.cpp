@@ -16,7 +16,6 @@ namespace ferrix::listing {
 
 namespace {
 
-constexpr int kLineBufferSize = 180;
 constexpr std::size_t kVmsWrapLimit = 53;
 constexpr std::size_t kKa9qHalf = 40;
 constexpr std::size_t kMemberColumnWidth = 10;
@@ -28,14 +27,23 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Reads the next piece of at most 179 characters, cut at its line end.
-bool readPiece(std::FILE* file, std::string& line) {
-  char buffer[kLineBufferSize];
-  if (std::fgets(buffer, sizeof buffer, file) == nullptr) return false;
-  line.assign(buffer);
-  std::size_t end = line.find('\r');
-  if (end == std::string::npos) end = line.find('\n');
-  if (end != std::string::npos) line.resize(end);
+// Reads the next whole line, without its line end (cut at its first CR).
+// A line longer than kLongestListingLine is read past and left empty, with
+// `tooLong` set, so it can never turn into entries made of its pieces.
+bool readLine(std::FILE* file, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  int c = std::getc(file);
+  if (c == EOF) return false;
+  for (; c != EOF && c != '\n'; c = std::getc(file)) {
+    if (line.size() < kLongestListingLine) {
+      line += static_cast<char>(c);
+    } else {
+      tooLong = true;
+    }
+  }
+  if (tooLong) line.clear();
+  if (const std::size_t end = line.find('\r'); end != std::string::npos) line.resize(end);
   return true;
 }
 
@@ -44,9 +52,11 @@ class ListingReader {
   ListingReader(const ListingSource& source, const EntrySink& sink)
       : source_(source), hostType_(source.hostType), sink_(sink) {}
 
+  std::size_t skippedLines() const { return skippedLines_; }
+
   void read(std::FILE* file) {
     std::string line;
-    for (int lineNumber = 1; readPiece(file, line); ++lineNumber) {
+    for (int lineNumber = 1; readWholeLine(file, line); ++lineNumber) {
       if (isVms() && mayContinue(line)) {
         readContinuation(file, line);
       } else if (hostType_ == FERRIX_HOST_TYPE_IBM_MVS) {
@@ -72,7 +82,7 @@ class ListingReader {
   // line; a next line that is not indented is an entry of its own.
   void readContinuation(std::FILE* file, const std::string& line) {
     std::string next;
-    if (!readPiece(file, next)) next.clear();
+    if (!readWholeLine(file, next)) next.clear();
     if (!next.empty() && (next[0] == ' ' || next[0] == '\t')) {
       decodeAndAdd(line + ' ' + next);
       return;
@@ -128,19 +138,32 @@ class ListingReader {
 
   void add(const ListingEntry& entry) { sink_(entry); }
 
+  bool readWholeLine(std::FILE* file, std::string& line) {
+    bool tooLong = false;
+    const bool read = readLine(file, line, tooLong);
+    if (tooLong) ++skippedLines_;
+    return read;
+  }
+
   const ListingSource& source_;
   int hostType_;
   const EntrySink& sink_;
   bool memberColumns_ = false;
+  std::size_t skippedLines_ = 0;
 };
 
 }  // namespace
 
-bool DecodeListingEntries(const std::string& path, const ListingSource& source,
-                          const EntrySink& sink) {
+bool DecodeListingEntries(session::MessageLog& log, const std::string& path,
+                          const ListingSource& source, const EntrySink& sink) {
   const File file(std::fopen(path.c_str(), "r"));
   if (!file) return false;
-  ListingReader(source, sink).read(file.get());
+  ListingReader reader(source, sink);
+  reader.read(file.get());
+  if (reader.skippedLines() > 0) {
+    log.logMessagef("+ %zu listing line(s) longer than %zu characters skipped",
+                    reader.skippedLines(), kLongestListingLine);
+  }
   return true;
 }
 
@@ -153,11 +176,13 @@ void DecodeListingFile(session::Session& session, const std::string& path,
   const ListingSource source{profile.hostType, remoteFolder, profile.userId};
   const transfer::AsciiNameList asciiNames = transfer::AsciiNameList::load(nameRules);
   std::vector<PaneItem> items;
-  const bool opened = DecodeListingEntries(path, source, [&](const ListingEntry& entry) {
-    if (std::optional<PaneItem> item = MakeRemoteItem(entry, asciiNames, profile.timeOffsetHours)) {
-      items.push_back(std::move(*item));
-    }
-  });
+  const bool opened =
+      DecodeListingEntries(session.log, path, source, [&](const ListingEntry& entry) {
+        if (std::optional<PaneItem> item =
+                MakeRemoteItem(entry, asciiNames, profile.timeOffsetHours)) {
+          items.push_back(std::move(*item));
+        }
+      });
   if (!opened) {
     session.log.logMessagef(kCannotOpen, path.c_str());
     if (session.playSound) session.playSound(session::sound_event::kActionFailed);

@@ -1,5 +1,5 @@
 // Reading a cached listing file into the remote pane: the file is read in
-// pieces of at most 179 characters, the formats that spread one entry over
+// whole lines (one line is at most one entry), the formats that spread one entry over
 // several lines or several entries over one line are put back together
 // (VMS continuation lines, IBM MVS member columns, KA9Q/NOS halves), each
 // line goes through the listing decoder and each entry becomes a pane item.
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "listing/pane_model.h"
+#include "session/message_log.h"
 #include "session/session_state.h"
 #include "transfer/name_rules.h"
 
@@ -28,10 +29,14 @@ struct ListingSource {
 
 using EntrySink = std::function<void(const ListingEntry&)>;
 
+// Lines longer than this are no listing entry anyone sends; they are skipped.
+inline constexpr std::size_t kLongestListingLine = 64 * 1024;
+
 // Hands every entry decoded from the listing in `path` to `sink`, in listing
-// order. False when the file cannot be opened.
-bool DecodeListingEntries(const std::string& path, const ListingSource& source,
-                          const EntrySink& sink);
+// order; skipped overlong lines get one "+ " line in `log`. False when the
+// file cannot be opened.
+bool DecodeListingEntries(session::MessageLog& log, const std::string& path,
+                          const ListingSource& source, const EntrySink& sink);
 
 // Fills `pane` with the parent entry and the entries of the listing in
 // `path`, decoded for the session's host type in `remoteFolder`. A file that

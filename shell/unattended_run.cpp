@@ -379,9 +379,10 @@ bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out) {
   }
   std::fflush(out);
   bool written = true;
-  const bool decoded =
-      listing::DecodeListingEntries(list->path(), source, [&](const ListingEntry& entry) {
-        const std::string line = tools::FormatEntry(entry, false) + '\n';
+  const bool decoded = listing::DecodeListingEntries(
+      run.session.log, list->path(), source, [&](const ListingEntry& entry) {
+        const std::string line =
+            session::escapeControlCharacters(tools::FormatEntry(entry, false)) + '\n';
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
       });
   return decoded && written && std::fflush(out) == 0;
