@@ -93,6 +93,7 @@ class BufferedFileWriter {
 struct LoopResult {
   int result = kNothingTransferred;
   bool wroteBlock = false;
+  std::uint64_t bytes = 0;
 };
 
 // The loop shared by downloads and restarts: receives blocks until the
@@ -126,6 +127,7 @@ LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlS
   // broken-off download keeps every byte received, for a later restart.
   if (canWrite && !sink(nullptr, 0) && !state.cancelRequested) cancelForWriteError(session);
   const std::uint64_t endTick = session.clock.ticks();
+  loop.bytes = total;
   const bool receiveFailed = received < 0;
   if (receiveFailed) {
     session::logSocketError(session, text(strings::kReceiveError), platform::lastSocketError());
@@ -146,6 +148,21 @@ LoopResult receiveBlocks(TransferContext& transfer, int dataSocket, int controlS
   return loop;
 }
 
+// The bytes are kept as they came, but a binary download whose size differs
+// from the one the server announced is told: the file may not be the one
+// asked for. A restart may be announced by its whole size or by its rest.
+void noteSizeDifference(TransferContext& transfer, const LoopResult& loop, std::uint64_t offset) {
+  const std::uint64_t announced = ParseExpectedSize(transfer.state.statusText);
+  const std::uint64_t received = loop.bytes;
+  if (announced == 0 || loop.result != kTransferred || transfer.state.serverTransferType != 'I') {
+    return;
+  }
+  if (received == announced || received + offset == announced) return;
+  transfer.session.log.logMessagef(
+      "+ Size differed from the announcement: %llu bytes announced, %llu received",
+      static_cast<unsigned long long>(announced), static_cast<unsigned long long>(received));
+}
+
 // What both loops do around the blocks: the busy mark and the status display.
 // `offset` is what a restarted file already holds.
 LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int controlSocket,
@@ -160,6 +177,7 @@ LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int cont
   }
   transfer.status.ShowProgress(0, 0, 0);
   const LoopResult loop = receiveBlocks(transfer, dataSocket, controlSocket, sink, canWrite);
+  noteSizeDifference(transfer, loop, offset);
   transfer.status.ShowProgress(0, 0, 0);
   transfer.status.CloseTransferStatus();
   return loop;
