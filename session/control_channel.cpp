@@ -127,8 +127,23 @@ void logReplyOverLimit(Session& session, const ReplyLimit& limit) {
   }
 }
 
-void logRefusedCommand(Session& session) {
-  session.log.logMessage("! Command not sent: it contains a line break or NUL character");
+constexpr std::string_view kLineBreakInside = "it contains a line break or NUL character";
+constexpr std::string_view kTooLong = "it is longer than 291 characters";
+constexpr std::string_view kTrailingBlanks = "it ends in blanks the command line would lose";
+static_assert(kMaxCommandLength == 291, "kTooLong names the limit");
+
+// Refuses what cannot be sent as it stands; true when refused.
+bool refuseUnsendable(Session& session, std::string_view text, std::size_t length) {
+  std::string_view reason;
+  if (length > kMaxCommandLength) {
+    reason = kTooLong;
+  } else if (wouldInjectLine(text)) {
+    reason = kLineBreakInside;
+  }
+  if (reason.empty()) return false;
+  session.log.logMessagef("! Command not sent: %.*s", static_cast<int>(reason.size()),
+                          reason.data());
+  return true;
 }
 
 // Connects `socket` to `address`, logging the attempt and a failure.
@@ -347,6 +362,13 @@ int getReply(Session& session, int socket) {
   return code >= 100 && code <= 599 ? code / 100 : 0;
 }
 
+std::string_view whyCommandWouldChange(std::string_view text) {
+  if (text.size() > kMaxCommandLength) return kTooLong;
+  if (wouldInjectLine(text)) return kLineBreakInside;
+  if (!isPasswordCommand(text) && trimLineEnd(text).size() != text.size()) return kTrailingBlanks;
+  return {};
+}
+
 int sendCommand(Session& session, int socket, const char* format, ...) {
   SessionState& state = session.state;
   state.replyCode = 0;
@@ -357,10 +379,7 @@ int sendCommand(Session& session, int socket, const char* format, ...) {
   va_end(arguments);
   if (length < 0) return 0;
   const std::string_view text(buffer, std::min<std::size_t>(length, kMaxCommandLength));
-  if (wouldInjectLine(text)) {
-    logRefusedCommand(session);
-    return 0;
-  }
+  if (refuseUnsendable(session, text, static_cast<std::size_t>(length))) return 0;
   if (state.commandInProgress.exchange(1)) {
     state.replyCode = 400;
     return 4;
@@ -372,11 +391,7 @@ int sendCommand(Session& session, int socket, const char* format, ...) {
 int sendCommandText(Session& session, int socket, std::string_view text) {
   SessionState& state = session.state;
   state.replyCode = 0;
-  text = text.substr(0, kMaxCommandLength);
-  if (wouldInjectLine(text)) {
-    logRefusedCommand(session);
-    return 0;
-  }
+  if (refuseUnsendable(session, text, text.size())) return 0;
   if (state.commandInProgress.exchange(1)) return 5;
   echoCommand(session, text, true);
   return runCommand(session, socket, text);

@@ -74,6 +74,12 @@ int readReplyLine(Session& session, int socket, ReplyLimit& limit);
 // Reads one whole (multi-line) reply; returns its class, the code in replyCode.
 int getReply(Session& session, int socket);
 
+// Why `text` would not reach the server exactly as it stands (a line break
+// or NUL in it, more than kMaxCommandLength characters, or trailing blanks
+// the line loses), or an empty text when it would. A command that carries a
+// name must not go out changed: the changed name can be another file.
+std::string_view whyCommandWouldChange(std::string_view text);
+
 // Formats, sends and awaits the reply. Returns the reply class; 0 when not
 // connected or when the command text would carry a line break; 4 (replyCode
 // 400) when another command is in progress.

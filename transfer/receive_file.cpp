@@ -392,6 +392,7 @@ int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view
   transfer.session.state.replyCode = 0;
   transfer.state.transferResult = kNothingTransferred;
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
   return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
@@ -410,6 +411,7 @@ int ResumeReceive(TransferContext& transfer, int controlSocket, std::FILE* file,
   }
   const std::string command =
       "RETR " + JoinRemotePath(session.state.sessionProfile.hostType, remoteFolder, remoteName);
+  if (RefuseChangedName(session, command)) return 0;
   const auto restartThenRetrieve = [&](int control) {
     if (session::sendCommand(session, control, "REST %llu",
                              static_cast<unsigned long long>(offset)) != 3) {

@@ -234,6 +234,7 @@ int SendFromFile(TransferContext& transfer, int controlSocket, std::string comma
     session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
     return 0;
   }
+  if (RefuseChangedName(session, command)) return 0;
   SelectTransferType(transfer, controlSocket, localPath, type);
   if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
 
