@@ -27,6 +27,7 @@ constexpr std::size_t kReplyReceiveLimit = 1024;
 constexpr std::size_t kReplyLineStop = 942;
 constexpr std::size_t kFlushChunk = 82;
 constexpr std::uint64_t kYieldPauseMs = 10;
+constexpr std::uint64_t kLateReplyWaitMs = 3000;
 
 // Exchanges this thread has entered, so sendLine waits only for another
 // thread's exchange and never for its own.
@@ -107,11 +108,32 @@ bool waitForOtherExchanges(Session& session) {
   return !state.cancelRequested;
 }
 
+// A reply wait cut short leaves the server's answer to come: it is read
+// now, within kLateReplyWaitMs, so the next command does not take it for
+// its own. When none comes the dialogue is out of step for good, and the
+// connection is ended so that it reads as lost. QUIT needs no settling.
+bool settleLateReply(Session& session, int socket, std::string_view text) {
+  SessionState& state = session.state;
+  if (!state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
+  state.lateReplyOwed = 0;
+  session.log.logMessage("+ Reading the late reply to the cancelled command");
+  ReplyLimit limit{session.clock.ticks() + kLateReplyWaitMs, kReplyByteLimit};
+  if (readWholeReply(session, socket, limit) != 0 && !state.lateReplyOwed) {
+    state.cancelRequested = 0;
+    return true;
+  }
+  state.lateReplyOwed = 0;
+  session.log.logMessage("! No late reply came; the connection is closed");
+  platform::shutdownBoth(socket);
+  state.replyCode = kReplyLost;
+  return false;
+}
+
 int runCommand(Session& session, int socket, std::string_view text) {
   int result = 0;
   if (socket == kInvalidSocket) {
     session.log.logMessage("! Not connected, ignored");
-  } else if (sendLine(session, socket, text) != -1) {
+  } else if (settleLateReply(session, socket, text) && sendLine(session, socket, text) != -1) {
     result = getReply(session, socket);
   }
   session.state.commandInProgress = 0;
@@ -319,6 +341,7 @@ int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
     }
     state.replyLine = trimLineEnd(line);
     state.cancelRequested = 1;
+    if (lastReceived < 0 || overLimit) state.lateReplyOwed = 1;
     return kReplyLost;
   }
   const int code = state.cancelRequested ? kReplyLost : replyCodeOf(line);
@@ -327,11 +350,15 @@ int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
 }
 
 int getReply(Session& session, int socket) {
-  SessionState& state = session.state;
   if (socket == kInvalidSocket) return 0;
+  ReplyLimit limit = startReplyLimit(session);
+  return readWholeReply(session, socket, limit);
+}
+
+int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
+  SessionState& state = session.state;
   BusyScope busy(state);
   const int depthAtEntry = state.replyDepth;
-  ReplyLimit limit = startReplyLimit(session);
   bool readAnother = true;
   while (readAnother) {
     ++state.replyDepth;

@@ -73,6 +73,7 @@ int readReplyLine(Session& session, int socket, ReplyLimit& limit);
 
 // Reads one whole (multi-line) reply; returns its class, the code in replyCode.
 int getReply(Session& session, int socket);
+int readWholeReply(Session& session, int socket, ReplyLimit& limit);
 
 // Why `text` would not reach the server exactly as it stands (a line break
 // or NUL in it, more than kMaxCommandLength characters, or trailing blanks

@@ -229,6 +229,44 @@ TEST_F(ControlChannelTest, ReplyOverItsTimeOrSizeLimitFailsLikeATimeOut) {
   }
 }
 
+// Cancel while a command waits leaves its reply to come; the next command
+// must not take it for its own.
+TEST_F(ControlChannelTest, LateReplyOfACancelledCommandIsReadBeforeTheNextCommand) {
+  server_.reply("220 ready").expectLine("CWD /slow").delay(milliseconds(300))
+      .reply("250 CWD done").expectLine("PWD").reply("257 \"/slow\"");
+  const int socket = connect();
+  ASSERT_EQ(getReply(session_, socket), 2);
+  std::thread canceller([this] {
+    while (server_.receivedLines().empty()) std::this_thread::sleep_for(milliseconds(1));
+    while (!session_.blockingCalls.inProgress()) std::this_thread::sleep_for(milliseconds(1));
+    requestCancel(session_);
+  });
+  EXPECT_EQ(sendCommand(session_, socket, "CWD %s", "/slow"), 4);
+  canceller.join();
+  EXPECT_EQ(sendCommand(session_, socket, "PWD"), 2);
+  EXPECT_EQ(session_.state.replyLine, "257 \"/slow\"");
+  expectScriptDone();
+  platform::closeSocket(socket);
+}
+
+TEST_F(ControlChannelTest, CancelledCommandWhoseReplyNeverComesEndsTheConnection) {
+  server_.reply("220 ready").expectLine("CWD /slow").neverAnswer();
+  const int socket = connect();
+  ASSERT_EQ(getReply(session_, socket), 2);
+  std::thread canceller([this] {
+    while (server_.receivedLines().empty()) std::this_thread::sleep_for(milliseconds(1));
+    while (!session_.blockingCalls.inProgress()) std::this_thread::sleep_for(milliseconds(1));
+    requestCancel(session_);
+  });
+  EXPECT_EQ(sendCommand(session_, socket, "CWD %s", "/slow"), 4);
+  canceller.join();
+  EXPECT_EQ(sendCommand(session_, socket, "PWD"), 0);
+  EXPECT_EQ(session_.state.replyCode, 421);
+  EXPECT_THAT(logged(), Contains("! No late reply came; the connection is closed"));
+  EXPECT_THAT(server_.receivedLines(), Not(Contains("PWD")));
+  platform::closeSocket(socket);
+}
+
 TEST_F(ControlChannelTest, CommandTextsWithLineBreaksAreNeverSent) {
   server_.expectLine("NOOP").reply("200 ok");
   const int socket = connect();
