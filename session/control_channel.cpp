@@ -341,9 +341,11 @@ int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
     }
     state.replyLine = trimLineEnd(line);
     state.cancelRequested = 1;
+    // Unless the server closed, its answer may still come.
     if (lastReceived < 0 || overLimit) state.lateReplyOwed = 1;
     return kReplyLost;
   }
+  if (state.cancelRequested) state.lateReplyOwed = 1;
   const int code = state.cancelRequested ? kReplyLost : replyCodeOf(line);
   state.replyLine = trimLineEnd(line);
   return code;
@@ -385,6 +387,9 @@ int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
     readAnother = more || (!firstLine && code != 0 && lineCode != code);
   }
   state.replyDepth = depthAtEntry;
+  // A whole reply arrived after a wait was cut short: whoever read it has
+  // taken the late reply, and the dialogue is in step again.
+  if (!state.cancelRequested) state.lateReplyOwed = 0;
   const int code = state.replyCode;
   return code >= 100 && code <= 599 ? code / 100 : 0;
 }
