@@ -14,7 +14,7 @@
 #include "listing/host_detection.h"
 #include "shell/window/window_commands.h"
 #include "transfer/resume_record.h"
-#include "transfer/selection_transfer.h"
+#include "batch/selection_transfer.h"
 
 namespace ferrix::shell {
 
@@ -264,9 +264,9 @@ bool EngineSide::startTransfer(bool upload, const listing::Selection& selection,
   return worker_.start(
       [this, upload, view] {
         if (upload) {
-          transfer::UploadSelection(batch_);
+          batch::UploadSelection(batch_);
         } else {
-          transfer::DownloadSelection(batch_);
+          batch::DownloadSelection(batch_);
         }
         noticeServerGone();
         *view = takeView();
@@ -295,11 +295,11 @@ UnattendedResult EngineSide::runUnattended(const config::CommandLineValues& valu
   return result;
 }
 
-void EngineSide::drop(const transfer::Drop& drop, const listing::Selection& sourceSelection) {
-  if (drop.source == transfer::DragSource::kLocalPane) batch_.localSelection = sourceSelection;
-  if (drop.source == transfer::DragSource::kRemotePane) batch_.remoteSelection = sourceSelection;
+void EngineSide::drop(const batch::Drop& drop, const listing::Selection& sourceSelection) {
+  if (drop.source == batch::DragSource::kLocalPane) batch_.localSelection = sourceSelection;
+  if (drop.source == batch::DragSource::kRemotePane) batch_.remoteSelection = sourceSelection;
   batch_.stopRequested = nullptr;
-  transfer::HandleDrop(batch_, drop);
+  batch::HandleDrop(batch_, drop);
 }
 
 }  // namespace ferrix::shell

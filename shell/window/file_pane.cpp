@@ -92,12 +92,12 @@ void PaneListView::dragMoveEvent(QDragMoveEvent* event) {
 void PaneListView::dropEvent(QDropEvent* event) {
   const QMimeData* data = event->mimeData();
   std::vector<std::string> paths;
-  transfer::DragSource source = transfer::DragSource::kOtherProgram;
+  batch::DragSource source = batch::DragSource::kOtherProgram;
   const auto* from = qobject_cast<const PaneListView*>(event->source());
   const auto* fromModel = from ? qobject_cast<const PaneListModel*>(from->model()) : nullptr;
   if (fromModel) {
-    source = fromModel->side() == listing::PaneSide::kLocal ? transfer::DragSource::kLocalPane
-                                                            : transfer::DragSource::kRemotePane;
+    source = fromModel->side() == listing::PaneSide::kLocal ? batch::DragSource::kLocalPane
+                                                            : batch::DragSource::kRemotePane;
   }
   if (data->hasFormat(QString::fromLatin1(PaneListModel::kRemoteEntriesMime))) {
     const QString names = QString::fromUtf8(data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime)));

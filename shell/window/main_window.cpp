@@ -105,7 +105,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
     });
     connect(pane, &FilePane::selectionChanged, this, &MainWindow::updateAllButtons);
     connect(pane, &FilePane::dropped, this,
-            [this, side](transfer::DragSource source, std::vector<std::string> paths,
+            [this, side](batch::DragSource source, std::vector<std::string> paths,
                          std::optional<std::size_t> row) { dropCommand(side, source, std::move(paths), row); });
     connect(pane->list(), &QWidget::customContextMenuRequested, this, [this, pane](const QPoint& at) {
       showPaneMenu(*pane, pane->list()->viewport()->mapToGlobal(at));
@@ -340,17 +340,17 @@ void MainWindow::transferCommand(int id, bool append) {
   if (!posted) --pendingTransfers_;
 }
 
-void MainWindow::dropCommand(PaneSide target, transfer::DragSource source,
+void MainWindow::dropCommand(PaneSide target, batch::DragSource source,
                              std::vector<std::string> paths, std::optional<std::size_t> row) {
-  transfer::Drop drop;
-  drop.target = target == PaneSide::kLocal ? transfer::DropTarget::kLocalPane
-                                           : transfer::DropTarget::kRemotePane;
+  batch::Drop drop;
+  drop.target = target == PaneSide::kLocal ? batch::DropTarget::kLocalPane
+                                           : batch::DropTarget::kRemotePane;
   drop.source = source;
   drop.paths = std::move(paths);
   drop.entryUnderPoint = row;
   listing::Selection selection;
-  if (source == transfer::DragSource::kLocalPane) selection = selectionOf(PaneSide::kLocal);
-  if (source == transfer::DragSource::kRemotePane) selection = selectionOf(PaneSide::kRemote);
+  if (source == batch::DragSource::kLocalPane) selection = selectionOf(PaneSide::kLocal);
+  if (source == batch::DragSource::kRemotePane) selection = selectionOf(PaneSide::kRemote);
   // A drop onto the remote pane while a transfer runs is refused by the
   // drop itself, with its message; the local pane belongs to the transfer.
   postJob([drop, selection](EngineSide& engine) { engine.drop(drop, selection); },

@@ -160,7 +160,7 @@ class MainWindow final : public QMainWindow {
   void transferCommand(int id, bool append);
   void activateEntry(listing::PaneSide side, int row);
   void paneCommand(int id, listing::PaneSide side, bool guarded);
-  void dropCommand(listing::PaneSide target, transfer::DragSource source,
+  void dropCommand(listing::PaneSide target, batch::DragSource source,
                    std::vector<std::string> paths, std::optional<std::size_t> row);
   void fileCommand(int id, listing::PaneSide side);
   void folderInfoCommand(listing::PaneSide side);

@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, LocalEntriesDroppedOnTheRemotePaneAreSent) {
   window_->dispatchCommand(kLocalRefresh);
   waitIdle();
   selectEntries(*window_->localPane(), {"dragged.txt"});
-  emit window_->remotePane()->dropped(transfer::DragSource::kLocalPane,
+  emit window_->remotePane()->dropped(batch::DragSource::kLocalPane,
                                       {local_.path() + "/dragged.txt"}, std::nullopt);
   ASSERT_TRUE(QTest::qWaitFor([this] { return rowOf(*window_->remotePane(), "dragged.txt") >= 0; },
                               kWaitMs));
