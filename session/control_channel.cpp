@@ -21,8 +21,10 @@ using platform::kInvalidSocket;
 using platform::WaitResult;
 
 constexpr std::uint64_t kSendPieceTimeoutMs = 32000;
-constexpr std::uint64_t kDrainTimeoutMs = 1000;
-constexpr std::size_t kDrainChunk = 256;
+// How long a closing socket is read for the peer's end: all reads
+// together, so a peer that never stops sending cannot hold the close.
+constexpr std::uint64_t kDrainTimeoutMs = 500;
+constexpr std::size_t kDrainChunk = 4096;
 constexpr std::size_t kReplyReceiveLimit = 1024;
 constexpr std::size_t kReplyLineStop = 942;
 constexpr std::size_t kFlushChunk = 82;
@@ -106,6 +108,15 @@ bool waitForOtherExchanges(Session& session) {
     session.blockingCalls.waitForSocket(kInvalidSocket, 0, kYieldPauseMs);
   }
   return !state.cancelRequested;
+}
+
+// Reads and discards until the peer closes or kDrainTimeoutMs has passed.
+void drainUntilClosed(Session& session, int socket) {
+  const std::uint64_t deadline = session.clock.ticks() + kDrainTimeoutMs;
+  char discard[kDrainChunk];
+  for (std::uint64_t now = session.clock.ticks(); now < deadline; now = session.clock.ticks()) {
+    if (recvWithTimeout(session, socket, discard, sizeof discard, 0, deadline - now) < 1) return;
+  }
 }
 
 // A reply wait cut short leaves the server's answer to come: it is read
@@ -432,9 +443,7 @@ int sendCommandText(Session& session, int socket, std::string_view text) {
 int closeDataSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
   if (platform::shutdownSending(socket)) {
-    char discard[kDrainChunk];
-    while (recvWithTimeout(session, socket, discard, sizeof discard, 0, kDrainTimeoutMs) >= 1) {
-    }
+    drainUntilClosed(session, socket);
   }
   platform::closeSocket(socket);
   return kInvalidSocket;
@@ -444,9 +453,7 @@ int closeControlSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
   session.state.cancelRequested = 1;
   if (platform::shutdownSending(socket)) {
-    char discard[kDrainChunk];
-    while (recvWithTimeout(session, socket, discard, sizeof discard, 0, kDrainTimeoutMs) > 0) {
-    }
+    drainUntilClosed(session, socket);
   } else if (platform::lastSocketError() == platform::socket_error::kNotSocket) {
     return kInvalidSocket;
   }

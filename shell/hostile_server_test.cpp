@@ -167,6 +167,25 @@ TEST_F(HostileServerTest, OverlongNameIsRefusedAndTheOthersFetched) {
   EXPECT_LT(elapsed_, milliseconds(kTimeoutSeconds * 1000 + 1000));
 }
 
+TEST_F(HostileServerTest, OverlongListingLineIsOneSkippedLineNotManyEntries) {
+  const std::string entry = "-rw-r--r--   1 ann  staff 1 Jan  5 10:20 ";
+  std::string listing = entry + std::string(5000, 'n') + "\r\n" + entry + "short.txt\r\n";
+  listing += entry + std::string(70000, 'x') + "\r\n";
+  logOn().expectLine("CWD /pub/").reply("250 ok").expectLine("PWD").reply("257 \"/pub\"")
+      .expectLine("TYPE A").reply("200 A");
+  passive("LIST", "150 Opening").sendData(listing).closeData().reply("226 Done");
+  EXPECT_EQ(run("127.0.0.1:/pub/", "long listing lines"), UnattendedResult::kStayConnected);
+  std::FILE* out = std::tmpfile();
+  ASSERT_NE(out, nullptr);
+  EXPECT_TRUE(PrintRemoteFolderListing(run_, out));
+  std::rewind(out);
+  int lines = 0;
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) lines += c == '\n';
+  std::fclose(out);
+  EXPECT_EQ(lines, 2);
+  EXPECT_THAT(logged(), Contains("+ 1 listing line(s) longer than 65536 characters skipped"));
+}
+
 TEST_F(HostileServerTest, SizeOtherThanAnnouncedIsKeptAndNoted) {
   const std::string content(1000000, 'm');
   logOn().expectLine("TYPE I").reply("200 I");
