@@ -109,8 +109,9 @@ class FilePane final : public QWidget {
   std::map<int, QPushButton*> buttons_;
 };
 
-// A widget's text from a control-table text.
+// A widget's text, tool tip and object name from the control table.
 QString ControlCaption(int id);
+QString ControlObjectName(int id);
 QString ControlToolTip(int id);
 
 }  // namespace ferrix::shell

@@ -186,13 +186,11 @@ bool MainWindow::dispatchCommand(int id) {
     case kAppendDownload: transferCommand(kDownload, true); break;
     case kLocalChangeFolder: case kLocalMakeFolder: case kLocalDeleteFolder: case kLocalRefresh:
     case kLocalDelete: case kLocalRename: case kLocalMove:
-      paneCommand(id, PaneSide::kLocal, false);
-      break;
     case kRemoteChangeFolder: case kRemoteMakeFolder: case kRemoteDeleteFolder:
     case kRemoteRefresh: case kRemoteDelete: case kRemoteRename: case kRemoteMove:
-      paneCommand(id, PaneSide::kRemote, true);
+    case kChmod:
+      paneCommand(*PaneCommandOf(id));
       break;
-    case kChmod: paneCommand(id, PaneSide::kRemote, false); break;
     case kLocalView: case kLocalExec: fileCommand(id, PaneSide::kLocal); break;
     case kRemoteView: case kRemoteExec: fileCommand(id, PaneSide::kRemote); break;
     case kLocalDirInfo: folderInfoCommand(PaneSide::kLocal); break;
@@ -202,7 +200,7 @@ bool MainWindow::dispatchCommand(int id) {
     case kRemoteSort: sortCommand(PaneSide::kRemote); break;
     case kMenuCwd: case kMenuPwd: case kMenuHelp: case kMenuSyst: case kMenuSite: case kMenuQuote:
     case kMenuList: case kMenuNlst: case kMenuRetr: case kMenuStor:
-      postJob([id](EngineSide& engine) { engine.menuCommand(id); },
+      postJob([command = *MenuCommandOf(id)](EngineSide& engine) { engine.menuCommand(command); },
               id == kMenuRetr || id == kMenuStor ? Admission::kGuarded : Admission::kRefuseWhenBusy);
       break;
     case kDeleteKey: deleteKey(); break;
@@ -357,11 +355,15 @@ void MainWindow::dropCommand(PaneSide target, batch::DragSource source,
           target == PaneSide::kLocal ? Admission::kLocal : Admission::kQueue);
 }
 
-void MainWindow::paneCommand(int id, PaneSide side, bool guarded) {
+void MainWindow::paneCommand(const PaneCommandTarget& target) {
+  const auto [operation, side] = target;
   const listing::Selection selection = selectionOf(side);
-  postJob([id, selection](EngineSide& engine) { engine.paneCommand(id, selection); },
-          guarded ? Admission::kGuarded : (side == PaneSide::kLocal ? Admission::kLocal
-                                                                    : Admission::kRefuseWhenBusy));
+  const Admission admission = side == PaneSide::kLocal             ? Admission::kLocal
+                              : operation == PaneOperation::kChmod ? Admission::kRefuseWhenBusy
+                                                                   : Admission::kGuarded;
+  postJob([operation, side, selection](EngineSide& engine) {
+    engine.paneCommand(operation, side, selection);
+  }, admission);
 }
 
 void MainWindow::activateEntry(PaneSide side, int row) {
@@ -419,7 +421,8 @@ void MainWindow::folderInfoCommand(PaneSide side) {
   if (side == PaneSide::kLocal) {
     desktop_->showLocalFolderInfo(localFolder_);
   } else {
-    postJob([](EngineSide& engine) { engine.menuCommand(kMenuList); }, Admission::kGuarded);
+    postJob([](EngineSide& engine) { engine.menuCommand(FtpMenuCommand::kList); },
+            Admission::kGuarded);
   }
 }
 

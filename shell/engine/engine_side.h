@@ -24,8 +24,11 @@
 #include <string>
 #include <vector>
 
-#include "config/configuration.h"
+#include "batch/batch_context.h"
+#include "batch/drop_handling.h"
+#include "batch/transfer_worker.h"
 #include "config/command_line.h"
+#include "config/configuration.h"
 #include "config/folder_history.h"
 #include "config/site_profile_store.h"
 #include "listing/listing_cache.h"
@@ -36,13 +39,11 @@
 #include "session/remote_commands.h"
 #include "session/session_state.h"
 #include "session/user_interface.h"
+#include "shell/engine/engine_operations.h"
 #include "shell/unattended_run.h"
-#include "batch/batch_context.h"
-#include "batch/drop_handling.h"
 #include "transfer/transfer_context.h"
 #include "transfer/transfer_log.h"
 #include "transfer/transfer_status.h"
-#include "batch/transfer_worker.h"
 
 namespace ferrix::shell {
 
@@ -110,15 +111,17 @@ class EngineSide {
   void enterRemoteFolder(const std::string& folder);
   // Redisplays a pane in its current order and mask, without a new listing.
   void redisplay(listing::PaneSide side);
-  // A pane command (ChgDir, MkDir, Delete Folder, Refresh, Delete, Rename,
-  // Move, chmod) on `selection`, indices into the pane's items.
-  void paneCommand(int id, const listing::Selection& selection);
+  // A pane command on `selection`, indices into the pane's items of `side`
+  // (chmod acts on the remote pane whatever `side` says).
+  void paneCommand(PaneOperation operation, listing::PaneSide side,
+                   const listing::Selection& selection);
   // Double-click or Enter: a folder is entered (true); otherwise false.
   bool openEntry(listing::PaneSide side, const listing::Selection& selection);
   // The "FTP Commands" menu.
-  void menuCommand(int id);
+  void menuCommand(FtpMenuCommand command);
   // Starts the selection transfer on the worker; false while one runs.
-  bool startTransfer(bool upload, const listing::Selection& selection, bool append, bool invertPrompt);
+  bool startTransfer(bool upload, const listing::Selection& selection, bool append,
+                     bool invertPrompt);
   void drop(const batch::Drop& drop, const listing::Selection& sourceSelection);
   // The command-line transfer run in the window; a run that ends connected
   // shows the remote folder it reached.
