@@ -94,8 +94,8 @@ bool endsReply(int code, const std::string& line) {
   return code >= 200 && code <= 599 && !(line.size() > 3 && line[3] == '-');
 }
 
-int readHelpLine(Session& session) {
-  const int code = session::readReplyLine(session, session.state.controlSocket);
+int readHelpLine(Session& session, session::ReplyLimit& limit) {
+  const int code = session::readReplyLine(session, session.state.controlSocket, limit);
   session.log.logMessage(session.state.replyLine);
   return code;
 }
@@ -121,11 +121,12 @@ void detectFromHelp(Session& session) {
     apply(state, capabilitiesOf(FERRIX_HOST_TYPE_UNIX));
     return;
   }
-  int code = readHelpLine(session);
+  session::ReplyLimit limit = session::startReplyLimit(session);
+  int code = readHelpLine(session, limit);
   setHostType(session, hostTypeFromHelp(state.replyLine), "3");
   while (code != session::kReplyLost && !endsReply(code, state.replyLine)) {
     noteCommands(state, state.replyLine);
-    code = readHelpLine(session);
+    code = readHelpLine(session, limit);
   }
   state.replyCode = code;
   state.commandInProgress = 0;

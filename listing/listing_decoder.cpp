@@ -19,7 +19,6 @@ namespace ferrix::listing {
 
 namespace {
 
-constexpr std::size_t kLongestPiece = 179;
 constexpr std::size_t kReadChunk = 65536;
 constexpr std::size_t kVmsWrapLimit = 53;
 constexpr std::size_t kKa9qHalf = 40;
@@ -34,40 +33,47 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-// Pieces of at most 179 characters, each ending after its line feed, read
-// as C strings (a NUL ends one early) and without their line end (from the
-// first CR, else the LF).
+// Whole lines, so that one line is at most one entry, read as C strings (a
+// NUL ends one early) and without their line end (from the first CR). A line
+// longer than kLongestListingLine is skipped whole and counted, so it can
+// never turn into entries made of its pieces.
 class ListingStreamDecoder::Reader {
  public:
   Reader(const ListingSource& source, const EntrySink& sink)
-      : source_(source), hostType_(source.hostType), sink_(sink) {
-    piece_.reserve(kLongestPiece);
-  }
+      : source_(source), hostType_(source.hostType), sink_(sink) {}
 
   void feed(std::string_view bytes) {
     while (!bytes.empty()) {
-      const std::size_t take = std::min(kLongestPiece - piece_.size(), bytes.size());
-      const std::size_t lineFeed = bytes.substr(0, take).find('\n');
-      const std::size_t length = lineFeed == std::string_view::npos ? take : lineFeed + 1;
-      piece_.append(bytes.substr(0, length));
-      bytes.remove_prefix(length);
-      if (lineFeed != std::string_view::npos || piece_.size() == kLongestPiece) endPiece();
+      const std::size_t lineFeed = bytes.find('\n');
+      const std::string_view part = bytes.substr(0, lineFeed);
+      if (!tooLong_ && line_.size() + part.size() > kLongestListingLine) {
+        tooLong_ = true;
+        line_.clear();
+      }
+      if (!tooLong_) line_.append(part);
+      if (lineFeed == std::string_view::npos) return;
+      bytes.remove_prefix(lineFeed + 1);
+      endLine();
     }
   }
 
   void finish() {
-    if (!piece_.empty()) endPiece();
+    if (!line_.empty() || tooLong_) endLine();
     if (continued_) completeContinuation("");
   }
 
+  std::size_t skippedLines() const { return skippedLines_; }
+
  private:
-  void endPiece() {
-    line_.assign(piece_.c_str());
-    piece_.clear();
-    std::size_t end = line_.find('\r');
-    if (end == std::string::npos) end = line_.find('\n');
-    if (end != std::string::npos) line_.resize(end);
+  void endLine() {
+    if (tooLong_) {
+      tooLong_ = false;
+      ++skippedLines_;
+      return;
+    }
+    line_.resize(std::min(line_.find_first_of(std::string_view("\r\0", 2)), line_.size()));
     takeLine(line_);
+    line_.clear();
   }
 
   void takeLine(const std::string& line) {
@@ -160,8 +166,9 @@ class ListingStreamDecoder::Reader {
   const EntrySink& sink_;
   bool memberColumns_ = false;
   int lineNumber_ = 0;
-  std::string piece_;
   std::string line_;
+  bool tooLong_ = false;
+  std::size_t skippedLines_ = 0;
   std::optional<std::string> continued_;  // a VMS line waiting for the next
 };
 
@@ -176,8 +183,16 @@ void ListingStreamDecoder::feed(std::string_view bytes) { reader_->feed(bytes); 
 
 void ListingStreamDecoder::finish() { reader_->finish(); }
 
-bool DecodeListingEntries(const std::string& path, const ListingSource& source,
-                          const EntrySink& sink) {
+std::size_t ListingStreamDecoder::skippedLines() const { return reader_->skippedLines(); }
+
+void LogSkippedLines(session::MessageLog& log, std::size_t skippedLines) {
+  if (skippedLines == 0) return;
+  log.logMessagef("+ %zu listing line(s) longer than %zu characters skipped", skippedLines,
+                  kLongestListingLine);
+}
+
+bool DecodeListingEntries(session::MessageLog& log, const std::string& path,
+                          const ListingSource& source, const EntrySink& sink) {
   const File file(std::fopen(path.c_str(), "rb"));
   if (!file) return false;
   ListingStreamDecoder decoder(source, sink);
@@ -186,6 +201,7 @@ bool DecodeListingEntries(const std::string& path, const ListingSource& source,
     decoder.feed(std::string_view(chunk.get(), length));
   }
   decoder.finish();
+  LogSkippedLines(log, decoder.skippedLines());
   return true;
 }
 
@@ -214,6 +230,7 @@ void RemotePaneListing::clear() {
 
 void RemotePaneListing::fillPane(PaneModel& pane) {
   decoder_->finish();
+  LogSkippedLines(session_.log, decoder_->skippedLines());
   pane.clear();
   pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.addAll(std::move(items_));

@@ -1,6 +1,6 @@
 // Reading a listing into the remote pane, from its cached file or as it
-// arrives: the bytes are read in pieces of at most 179 characters, the formats that spread one entry over
-// several lines or several entries over one line are put back together
+// arrives: the bytes are read in whole lines (one line is at most one
+// entry), the formats that spread one entry over several lines or several entries over one line are put back together
 // (VMS continuation lines, IBM MVS member columns, KA9Q/NOS halves), each
 // line goes through the listing decoder and each entry becomes a pane item.
 //
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "listing/pane_model.h"
+#include "session/message_log.h"
 #include "session/session_state.h"
 #include "transfer/name_rules.h"
 
@@ -31,6 +32,9 @@ struct ListingSource {
 
 using EntrySink = std::function<void(const ListingEntry&)>;
 
+// Lines longer than this are no listing entry anyone sends; they are skipped.
+inline constexpr std::size_t kLongestListingLine = 64 * 1024;
+
 // Decodes a listing handed over in parts of any size, as they arrive: the
 // entries reach the sink exactly as if the whole listing were read from a
 // file, in listing order.
@@ -44,6 +48,8 @@ class ListingStreamDecoder {
   void feed(std::string_view bytes);
   // The listing has ended: decodes what is still held back.
   void finish();
+  // Lines skipped for being longer than kLongestListingLine.
+  std::size_t skippedLines() const;
 
  private:
   class Reader;
@@ -76,9 +82,10 @@ class RemotePaneListing {
 };
 
 // Hands every entry decoded from the listing in `path` to `sink`, in listing
-// order. False when the file cannot be opened.
-bool DecodeListingEntries(const std::string& path, const ListingSource& source,
-                          const EntrySink& sink);
+// order; skipped overlong lines get one "+ " line in `log`. False when the
+// file cannot be opened.
+bool DecodeListingEntries(session::MessageLog& log, const std::string& path,
+                          const ListingSource& source, const EntrySink& sink);
 
 // Fills `pane` with the parent entry and the entries of the listing in
 // `path`, decoded for the session's host type in `remoteFolder`. A file that

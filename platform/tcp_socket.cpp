@@ -151,6 +151,8 @@ bool peerHasClosed(int socket) {
 
 bool shutdownSending(int socket) { return ::shutdown(socket, SHUT_WR) == 0 || failWithErrno(); }
 
+bool shutdownBoth(int socket) { return ::shutdown(socket, SHUT_RDWR) == 0 || failWithErrno(); }
+
 bool closeSocket(int socket) { return ::close(socket) == 0 || failWithErrno(); }
 
 bool setNoDelay(int socket) {

@@ -70,6 +70,9 @@ long receiveOnce(int socket, void* buffer, std::size_t length, int flags);
 bool peerHasClosed(int socket);
 
 bool shutdownSending(int socket);
+// Ends both directions; the socket stays open until closed, and reads on it
+// see the end of the stream.
+bool shutdownBoth(int socket);
 bool closeSocket(int socket);
 bool setNoDelay(int socket);
 // Urgent data arrives in the normal byte stream (SO_OOBINLINE).

@@ -21,12 +21,15 @@ using platform::kInvalidSocket;
 using platform::WaitResult;
 
 constexpr std::uint64_t kSendPieceTimeoutMs = 32000;
-constexpr std::uint64_t kDrainTimeoutMs = 1000;
-constexpr std::size_t kDrainChunk = 256;
+// How long a closing socket is read for the peer's end: all reads
+// together, so a peer that never stops sending cannot hold the close.
+constexpr std::uint64_t kDrainTimeoutMs = 500;
+constexpr std::size_t kDrainChunk = 4096;
 constexpr std::size_t kReplyReceiveLimit = 1024;
 constexpr std::size_t kReplyLineStop = 942;
 constexpr std::size_t kFlushChunk = 82;
 constexpr std::uint64_t kYieldPauseMs = 10;
+constexpr std::uint64_t kLateReplyWaitMs = 3000;
 
 // Exchanges this thread has entered, so sendLine waits only for another
 // thread's exchange and never for its own.
@@ -107,19 +110,73 @@ bool waitForOtherExchanges(Session& session) {
   return !state.cancelRequested;
 }
 
+// Reads and discards until the peer closes or kDrainTimeoutMs has passed.
+void drainUntilClosed(Session& session, int socket) {
+  const std::uint64_t deadline = session.clock.ticks() + kDrainTimeoutMs;
+  char discard[kDrainChunk];
+  for (std::uint64_t now = session.clock.ticks(); now < deadline; now = session.clock.ticks()) {
+    if (recvWithTimeout(session, socket, discard, sizeof discard, 0, deadline - now) < 1) return;
+  }
+}
+
+// A reply wait cut short leaves the server's answer to come: it is read
+// now, within kLateReplyWaitMs, so the next command does not take it for
+// its own. When none comes the dialogue is out of step for good, and the
+// connection is ended so that it reads as lost. QUIT needs no settling.
+bool settleLateReply(Session& session, int socket, std::string_view text) {
+  SessionState& state = session.state;
+  if (!state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
+  state.lateReplyOwed = 0;
+  session.log.logMessage("+ Reading the late reply to the cancelled command");
+  ReplyLimit limit{session.clock.ticks() + kLateReplyWaitMs, kReplyByteLimit};
+  if (readWholeReply(session, socket, limit) != 0 && !state.lateReplyOwed) {
+    state.cancelRequested = 0;
+    return true;
+  }
+  state.lateReplyOwed = 0;
+  session.log.logMessage("! No late reply came; the connection is closed");
+  platform::shutdownBoth(socket);
+  state.replyCode = kReplyLost;
+  return false;
+}
+
 int runCommand(Session& session, int socket, std::string_view text) {
   int result = 0;
   if (socket == kInvalidSocket) {
     session.log.logMessage("! Not connected, ignored");
-  } else if (sendLine(session, socket, text) != -1) {
+  } else if (settleLateReply(session, socket, text) && sendLine(session, socket, text) != -1) {
     result = getReply(session, socket);
   }
   session.state.commandInProgress = 0;
   return result;
 }
 
-void logRefusedCommand(Session& session) {
-  session.log.logMessage("! Command not sent: it contains a line break or NUL character");
+void logReplyOverLimit(Session& session, const ReplyLimit& limit) {
+  if (limit.bytesLeft == 0) {
+    session.log.logMessagef("! Reply longer than %zu bytes", kReplyByteLimit);
+  } else {
+    session.log.logMessagef("! Reply not complete within %d seconds",
+                            session.state.replyTimeoutSeconds);
+  }
+}
+
+constexpr std::string_view kLineBreakInside = "it contains a line break or NUL character";
+constexpr std::string_view kTooLong = "it is longer than 291 characters";
+constexpr std::string_view kTrailingBlanks = "it ends in blanks the command line would lose";
+static_assert(kMaxCommandLength == 291, "kTooLong names the limit");
+
+// Refuses what cannot be sent as it stands; true when refused.
+bool refuseUnsendable(Session& session, std::string_view text, std::size_t length) {
+  std::string_view reason;
+  if (length > kMaxCommandLength) {
+    reason = kTooLong;
+  } else if (wouldInjectLine(text)) {
+    reason = kLineBreakInside;
+  }
+  if (reason.empty()) return false;
+  session.log.logMessagef("! Command not sent: %.*s", static_cast<int>(reason.size()),
+                          reason.data());
+  return true;
 }
 
 // Connects `socket` to `address`, logging the attempt and a failure.
@@ -243,7 +300,17 @@ long sendLine(Session& session, int socket, std::string_view text) {
   return static_cast<long>(sendAll(session, socket, line));
 }
 
+ReplyLimit startReplyLimit(Session& session) {
+  const auto timeout = static_cast<std::uint64_t>(session.state.replyTimeoutSeconds) * 1000;
+  return ReplyLimit{session.clock.ticks() + timeout, kReplyByteLimit};
+}
+
 int readReplyLine(Session& session, int socket) {
+  ReplyLimit limit = startReplyLimit(session);
+  return readReplyLine(session, socket, limit);
+}
+
+int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
   SessionState& state = session.state;
   if (socket == kInvalidSocket) return 0;
   BusyScope busy(state);
@@ -253,12 +320,19 @@ int readReplyLine(Session& session, int socket) {
   std::string line;
   bool complete = !state.pendingInput.empty() && takePendingLine(state, line);
   long lastReceived = 1;
+  bool overLimit = false;
   char buffer[kReplyReceiveLimit];
   while (!complete && line.size() < kReplyLineStop && !state.cancelRequested) {
+    const std::uint64_t now = session.clock.ticks();
+    if (now >= limit.deadline || limit.bytesLeft == 0) {
+      overLimit = true;
+      break;
+    }
     lastReceived = recvWithTimeout(session, socket, buffer, kReplyReceiveLimit - line.size(), 0,
-                                   static_cast<std::uint64_t>(state.replyTimeoutSeconds) * 1000);
+                                   limit.deadline - now);
     if (lastReceived <= 0) break;
     const std::string_view received(buffer, static_cast<std::size_t>(lastReceived));
+    limit.bytesLeft -= std::min(limit.bytesLeft, received.size());
     const std::size_t end = received.find_first_of(std::string_view("\n\0", 2));
     if (end != std::string_view::npos && end + 1 < received.size()) {
       line.append(received.substr(0, end + 1));
@@ -272,29 +346,40 @@ int readReplyLine(Session& session, int socket) {
 
   // The line is a C string to everyone who reads it: it ends at a NUL.
   line.resize(std::min(line.size(), line.find('\0')));
-  if (lastReceived <= 0) {
-    if (lastReceived < 0) {
-      logSocketError(session, resources::loadString(resources::string_id::kReceiveError),
-                     platform::lastSocketError());
+  if (lastReceived <= 0 || overLimit) {
+    if (lastReceived < 0 || overLimit) {
+      const int error = overLimit ? platform::socket_error::kCancelled : platform::lastSocketError();
+      if (limit.bytesLeft == 0 || session.clock.ticks() >= limit.deadline) {
+        logReplyOverLimit(session, limit);
+      }
+      logSocketError(session, resources::loadString(resources::string_id::kReceiveError), error);
     }
     state.replyLine = trimLineEnd(line);
     state.cancelRequested = 1;
+    // Unless the server closed, its answer may still come.
+    if (lastReceived < 0 || overLimit) state.lateReplyOwed = 1;
     return kReplyLost;
   }
+  if (state.cancelRequested) state.lateReplyOwed = 1;
   const int code = state.cancelRequested ? kReplyLost : replyCodeOf(line);
   state.replyLine = trimLineEnd(line);
   return code;
 }
 
 int getReply(Session& session, int socket) {
-  SessionState& state = session.state;
   if (socket == kInvalidSocket) return 0;
+  ReplyLimit limit = startReplyLimit(session);
+  return readWholeReply(session, socket, limit);
+}
+
+int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
+  SessionState& state = session.state;
   BusyScope busy(state);
   const int depthAtEntry = state.replyDepth;
   bool readAnother = true;
   while (readAnother) {
     ++state.replyDepth;
-    int lineCode = readReplyLine(session, socket);
+    int lineCode = readReplyLine(session, socket, limit);
     bool more = lineCode < 100 || lineCode > 599 ||
                 (state.replyLine.size() > 3 && state.replyLine[3] == '-');
     if (session.log.verbose() || !platform::startsWithIgnoringCase(state.replyLine, "200 NOOP")) {
@@ -317,8 +402,18 @@ int getReply(Session& session, int socket) {
     readAnother = more || (!firstLine && code != 0 && lineCode != code);
   }
   state.replyDepth = depthAtEntry;
+  // A whole reply arrived after a wait was cut short: whoever read it has
+  // taken the late reply, and the dialogue is in step again.
+  if (!state.cancelRequested) state.lateReplyOwed = 0;
   const int code = state.replyCode;
   return code >= 100 && code <= 599 ? code / 100 : 0;
+}
+
+std::string_view whyCommandWouldChange(std::string_view text) {
+  if (text.size() > kMaxCommandLength) return kTooLong;
+  if (wouldInjectLine(text)) return kLineBreakInside;
+  if (!isPasswordCommand(text) && trimLineEnd(text).size() != text.size()) return kTrailingBlanks;
+  return {};
 }
 
 int sendCommand(Session& session, int socket, const char* format, ...) {
@@ -331,10 +426,7 @@ int sendCommand(Session& session, int socket, const char* format, ...) {
   va_end(arguments);
   if (length < 0) return 0;
   const std::string_view text(buffer, std::min<std::size_t>(length, kMaxCommandLength));
-  if (wouldInjectLine(text)) {
-    logRefusedCommand(session);
-    return 0;
-  }
+  if (refuseUnsendable(session, text, static_cast<std::size_t>(length))) return 0;
   if (state.commandInProgress.exchange(1)) {
     state.replyCode = 400;
     return 4;
@@ -346,11 +438,7 @@ int sendCommand(Session& session, int socket, const char* format, ...) {
 int sendCommandText(Session& session, int socket, std::string_view text) {
   SessionState& state = session.state;
   state.replyCode = 0;
-  text = text.substr(0, kMaxCommandLength);
-  if (wouldInjectLine(text)) {
-    logRefusedCommand(session);
-    return 0;
-  }
+  if (refuseUnsendable(session, text, text.size())) return 0;
   if (state.commandInProgress.exchange(1)) return 5;
   echoCommand(session, text, true);
   return runCommand(session, socket, text);
@@ -359,9 +447,7 @@ int sendCommandText(Session& session, int socket, std::string_view text) {
 int closeDataSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
   if (platform::shutdownSending(socket)) {
-    char discard[kDrainChunk];
-    while (recvWithTimeout(session, socket, discard, sizeof discard, 0, kDrainTimeoutMs) >= 1) {
-    }
+    drainUntilClosed(session, socket);
   }
   platform::closeSocket(socket);
   return kInvalidSocket;
@@ -371,9 +457,7 @@ int closeControlSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
   session.state.cancelRequested = 1;
   if (platform::shutdownSending(socket)) {
-    char discard[kDrainChunk];
-    while (recvWithTimeout(session, socket, discard, sizeof discard, 0, kDrainTimeoutMs) > 0) {
-    }
+    drainUntilClosed(session, socket);
   } else if (platform::lastSocketError() == platform::socket_error::kNotSocket) {
     return kInvalidSocket;
   }

@@ -36,6 +36,18 @@ class BusyScope {
 
 inline constexpr int kReplyLost = 421;
 inline constexpr std::size_t kMaxCommandLength = 291;
+inline constexpr std::size_t kReplyByteLimit = 1024 * 1024;
+
+// What one reply may cost, all its lines together: it must be complete by
+// `deadline` (clock ticks) and within kReplyByteLimit bytes, so a server
+// cannot hold the session with an endless or trickling reply.
+struct ReplyLimit {
+  std::uint64_t deadline = 0;
+  std::size_t bytesLeft = kReplyByteLimit;
+};
+
+// A limit starting now, with the session's reply time-out.
+ReplyLimit startReplyLimit(Session& session);
 
 // The connected socket, or -1 (every failure logged). A control connection
 // begins with a "- -" line in the log; a data connection does not.
@@ -57,11 +69,19 @@ std::size_t sendAll(Session& session, int socket, std::string_view bytes);
 long sendLine(Session& session, int socket, std::string_view text);
 
 // Reads one reply line into replyLine; returns its code (0 without one, 421
-// on loss or cancel).
+// on loss, cancel, or a reply over its limit).
 int readReplyLine(Session& session, int socket);
+int readReplyLine(Session& session, int socket, ReplyLimit& limit);
 
 // Reads one whole (multi-line) reply; returns its class, the code in replyCode.
 int getReply(Session& session, int socket);
+int readWholeReply(Session& session, int socket, ReplyLimit& limit);
+
+// Why `text` would not reach the server exactly as it stands (a line break
+// or NUL in it, more than kMaxCommandLength characters, or trailing blanks
+// the line loses), or an empty text when it would. A command that carries a
+// name must not go out changed: the changed name can be another file.
+std::string_view whyCommandWouldChange(std::string_view text);
 
 // Formats, sends and awaits the reply. Returns the reply class; 0 when not
 // connected or when the command text would carry a line break; 4 (replyCode

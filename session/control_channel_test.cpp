@@ -191,6 +191,82 @@ TEST_F(ControlChannelTest, CancelFromAnotherThreadEndsTheWaitAtOnce) {
   platform::closeSocket(socket);
 }
 
+// A server must not hold the session with a reply that never ends: each
+// case keeps sending well past the reply time-out or the size limit.
+TEST_F(ControlChannelTest, ReplyOverItsTimeOrSizeLimitFailsLikeATimeOut) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::size_t pieceSize;
+    const char* reason;
+  };
+  std::string endless;
+  for (int line = 0; line < 400; ++line) endless += "123-still talking\r\n";
+  const std::string huge(kReplyByteLimit + 4096, 'x');
+  const Case cases[] = {
+      {"endless multi-line reply", endless, 19, "! Reply not complete within 1 seconds"},
+      {"greeting trickling byte by byte", "220 " + std::string(400, 'w'), 1,
+       "! Reply not complete within 1 seconds"},
+      {"reply over the size limit", "220-" + huge, 65536,
+       "! Reply longer than 1048576 bytes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    log_.setVerbose(false);
+    ScriptedFtpServer server;
+    server.sendInPieces(c.bytes, c.pieceSize, milliseconds(10)).neverAnswer();
+    server.start();
+    const int socket = openControlConnection(session_, "127.0.0.1", server.port());
+    ASSERT_NE(socket, -1);
+    session_.state.replyTimeoutSeconds = 1;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(getReply(session_, socket), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(1500));
+    EXPECT_EQ(session_.state.replyCode, 421);
+    EXPECT_THAT(logged(), Contains(c.reason));
+    EXPECT_THAT(logged(), Contains("! Receive error: Blocking call cancelled"));
+    platform::closeSocket(socket);
+  }
+}
+
+// Cancel while a command waits leaves its reply to come; the next command
+// must not take it for its own.
+TEST_F(ControlChannelTest, LateReplyOfACancelledCommandIsReadBeforeTheNextCommand) {
+  server_.reply("220 ready").expectLine("CWD /slow").delay(milliseconds(300))
+      .reply("250 CWD done").expectLine("PWD").reply("257 \"/slow\"");
+  const int socket = connect();
+  ASSERT_EQ(getReply(session_, socket), 2);
+  std::thread canceller([this] {
+    while (server_.receivedLines().empty()) std::this_thread::sleep_for(milliseconds(1));
+    while (!session_.blockingCalls.inProgress()) std::this_thread::sleep_for(milliseconds(1));
+    requestCancel(session_);
+  });
+  EXPECT_EQ(sendCommand(session_, socket, "CWD %s", "/slow"), 4);
+  canceller.join();
+  EXPECT_EQ(sendCommand(session_, socket, "PWD"), 2);
+  EXPECT_EQ(session_.state.replyLine, "257 \"/slow\"");
+  expectScriptDone();
+  platform::closeSocket(socket);
+}
+
+TEST_F(ControlChannelTest, CancelledCommandWhoseReplyNeverComesEndsTheConnection) {
+  server_.reply("220 ready").expectLine("CWD /slow").neverAnswer();
+  const int socket = connect();
+  ASSERT_EQ(getReply(session_, socket), 2);
+  std::thread canceller([this] {
+    while (server_.receivedLines().empty()) std::this_thread::sleep_for(milliseconds(1));
+    while (!session_.blockingCalls.inProgress()) std::this_thread::sleep_for(milliseconds(1));
+    requestCancel(session_);
+  });
+  EXPECT_EQ(sendCommand(session_, socket, "CWD %s", "/slow"), 4);
+  canceller.join();
+  EXPECT_EQ(sendCommand(session_, socket, "PWD"), 0);
+  EXPECT_EQ(session_.state.replyCode, 421);
+  EXPECT_THAT(logged(), Contains("! No late reply came; the connection is closed"));
+  EXPECT_THAT(server_.receivedLines(), Not(Contains("PWD")));
+  platform::closeSocket(socket);
+}
+
 TEST_F(ControlChannelTest, CommandTextsWithLineBreaksAreNeverSent) {
   server_.expectLine("NOOP").reply("200 ok");
   const int socket = connect();

@@ -124,7 +124,7 @@ DataExchangeResult exchangeActive(Session& session, int controlSocket,
     closeListening(session, state.listenSocket);
     return result;
   }
-  const int dataSocket = acceptDataConnection(session, state.listenSocket);
+  const int dataSocket = acceptDataConnection(session, controlSocket, state.listenSocket);
   if (dataSocket == kInvalidSocket) {
     result.outcome = Outcome::kAcceptFailed;
     closeListening(session, state.listenSocket);
@@ -190,13 +190,26 @@ int activeListen(Session& session, int controlSocket) {
   return kInvalidSocket;
 }
 
-int acceptDataConnection(Session& session, int listenSocket) {
-  const std::uint64_t deadline = startWatchdog(session);
+int acceptDataConnection(Session& session, int controlSocket, int listenSocket) {
+  const std::uint64_t deadline = session.clock.ticks() + startWatchdog(session);
+  const std::optional<platform::Ipv4Address> server = platform::peerAddressOf(controlSocket);
   platform::Ipv4Address peer;
   platform::WaitResult wait = platform::WaitResult::kFailed;
-  const int dataSocket =
-      platform::acceptConnection(session.blockingCalls, listenSocket, deadline, &peer, &wait);
-  const int error = platform::lastSocketError();
+  int dataSocket = kInvalidSocket;
+  int error = 0;
+  for (;;) {
+    const std::uint64_t now = session.clock.ticks();
+    dataSocket = platform::acceptConnection(session.blockingCalls, listenSocket,
+                                            deadline > now ? deadline - now : 0, &peer, &wait);
+    error = platform::lastSocketError();
+    if (dataSocket == kInvalidSocket || !server || peer.hostOrder == server->hostOrder) break;
+    // Only the server may connect back: anyone else could feed the transfer
+    // bytes of their own choosing.
+    const std::string peerText = peer.text();
+    session.log.logMessagef("! Data connection from %s refused: not the server's address",
+                            peerText.c_str());
+    platform::closeSocket(dataSocket);
+  }
   if (wait == platform::WaitResult::kTimedOut) {
     expireWatchdog(session);
   } else {

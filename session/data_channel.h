@@ -35,9 +35,11 @@ int passiveConnect(Session& session, int controlSocket);
 int activeListen(Session& session, int controlSocket);
 
 // Waits for the server's connection on `listenSocket`, at most until the
-// watchdog fires. Returns the data socket (the listening socket is then
-// closed and listenSocket cleared), or -1 with the listening socket left open.
-int acceptDataConnection(Session& session, int listenSocket);
+// watchdog fires. Connections from other addresses than the control
+// connection's peer are closed and the wait goes on. Returns the data socket
+// (the listening socket is then closed and listenSocket cleared), or -1 with
+// the listening socket left open.
+int acceptDataConnection(Session& session, int controlSocket, int listenSocket);
 
 enum class DataDirection { kReceive, kSend };
 

@@ -339,6 +339,30 @@ TEST(DataChannel, PortAnnouncesTheControlAddressAndTheListeningPort) {
   x.expectSocketsClosed();
 }
 
+TEST(DataChannel, ActiveConnectionFromAThirdHostIsRefusedAndTheServersIsTaken) {
+  ScriptedExchange x;
+  x.session.state.sessionProfile.passiveMode = 0;
+  x.server.expectLineStartingWith("PORT ")
+      .reply("200 ok")
+      .expectLine("RETR file.bin")
+      .reply("150 Opening")
+      .connectActiveFromPortCommand("127.0.0.3")
+      .sendDataUntilAborted("forged content")
+      .closeData()
+      .connectActiveFromPortCommand()
+      .sendData("the server's content")
+      .closeData()
+      .reply("226 Done");
+  x.connect();
+  EXPECT_EQ(x.run("RETR file.bin").outcome, Outcome::kDataMoved);
+  EXPECT_EQ(getReply(x.session, x.control), 2);
+  x.expectScriptDone();
+  EXPECT_EQ(x.downloaded, "the server's content");
+  EXPECT_THAT(x.logged(),
+              Contains("! Data connection from 127.0.0.3 refused: not the server's address"));
+  x.expectSocketsClosed();
+}
+
 TEST(DataChannel, RefusedPortFailsWithoutSendingTheCommand) {
   ScriptedExchange x;
   x.session.state.sessionProfile.passiveMode = 0;

@@ -87,6 +87,7 @@ class LogonRun {
   void examineGreetingLine();
   void closeConnection();
   int fail(Outcome outcome);
+  void logFailure(Outcome outcome);
   int finish();
 
   Outcome runScheme();
@@ -182,7 +183,9 @@ bool LogonRun::connectAndGreet() {
                            local->text().c_str(), local->port);
   const int replyClass = readGreeting();
   if (replyClass != 2) {
-    if (replyClass == 4) {
+    if (state_.abortRequested) {
+      session_.log.logMessage("+ Cancelled");
+    } else if (replyClass == 4) {
       session_.log.logMessagef("! %s %s", "Connection failed", target_.c_str());
     } else {
       session_.log.logMessagef("! %s \"%s\" %u", "unknown open message", state_.replyLine.c_str(),
@@ -227,8 +230,7 @@ void LogonRun::checkHostType() {
 
 void LogonRun::closeConnection() { socket_ = closeControlSocket(session_, socket_); }
 
-int LogonRun::fail(Outcome outcome) {
-  if (refused_) outcome = Outcome::kLogonFailed;
+void LogonRun::logFailure(Outcome outcome) {
   switch (outcome) {
     case Outcome::kFirewallFailed:
     case Outcome::kFirewallRejected:
@@ -241,6 +243,16 @@ int LogonRun::fail(Outcome outcome) {
     case Outcome::kLoggedOn:
       session_.log.logMessagef("! %s", "Logon failure, so quitting");
       break;
+  }
+}
+
+int LogonRun::fail(Outcome outcome) {
+  if (refused_) outcome = Outcome::kLogonFailed;
+  if (state_.abortRequested) {
+    // The user ended it: there is no failure of the server's to report.
+    session_.log.logMessage("+ Cancelled");
+  } else {
+    logFailure(outcome);
   }
   closeConnection();
   if (outcome == Outcome::kDestinationFailed || outcome == Outcome::kLogonFailed) {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <optional>
+#include <thread>
 
 #include "config/scratch_configuration.h"
 #include "config/stored_secret.h"
@@ -371,6 +372,24 @@ TEST_F(LogonTest, RsxHostSkipsDetectionAndCanDelete) {
   EXPECT_EQ(session_.state.DetectionDone, 1);
   EXPECT_EQ(session_.state.CanDelete, 1);
   EXPECT_THAT(checkedLines_, IsEmpty());
+}
+
+// Cancel during the greeting or the logon is the user's doing: no failure
+// of the server's is reported.
+TEST_F(LogonTest, CancelledLogonReadsCancelled) {
+  server_.reply("220 ready").expectLine("USER anne").neverAnswer();
+  server_.start();
+  std::thread canceller([this] {
+    while (server_.receivedLines().empty()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!session_.blockingCalls.inProgress()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    requestCancel(session_);
+  });
+  EXPECT_EQ(logon(session_, ui_, firewall_), -1);
+  canceller.join();
+  EXPECT_THAT(log_.history(), Contains("+ Cancelled"));
+  EXPECT_THAT(log_.history(), ::testing::Not(Contains("! Logon failure, so quitting")));
 }
 
 TEST_F(LogonTest, AlreadyConnectedOpensNothing) {

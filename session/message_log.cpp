@@ -12,8 +12,27 @@ namespace {
 
 constexpr int kLastEntry = MessageLog::kHistoryLines - 1;
 constexpr char kTransferLogMirrorName[] = "xferlog.txt";
+constexpr char kMirrorFullLine[] = "+ xferlog.txt limit reached; the rest of this run is not mirrored";
+
+bool isControlCharacter(unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7f; }
 
 }  // namespace
+
+std::string escapeControlCharacters(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (!isControlCharacter(byte)) {
+      shown += c;
+      continue;
+    }
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    shown += escaped;
+  }
+  return shown;
+}
 
 void MessageLog::logMessage(std::string_view text) {
   if (!verbose_ && !text.empty() && text.front() == '[') return;
@@ -30,7 +49,9 @@ void MessageLog::logMessagef(const char* format, ...) {
   logMessage(std::string_view(buffer, static_cast<std::size_t>(length)));
 }
 
-void MessageLog::appendLogLine(std::string_view text) {
+void MessageLog::appendLogLine(std::string_view rawText) {
+  const std::string shown = escapeControlCharacters(rawText);
+  const std::string_view text = shown;
   const platform::MutexLock lock(mutex_);
   mirrorToFile(text);
   if (filledEntries_ == kHistoryLines) {
@@ -45,8 +66,15 @@ void MessageLog::appendLogLine(std::string_view text) {
   if (logCount_ < kLastEntry) ++logCount_;
 }
 
-void MessageLog::mirrorToFile(std::string_view text) const {
-  if (!mirrorFolder_) return;
+void MessageLog::mirrorToFile(std::string_view text) {
+  if (!mirrorFolder_ || mirrorBytesLeft_ == 0) return;
+  const std::uintmax_t lineBytes = text.size() + 1;
+  if (lineBytes + sizeof kMirrorFullLine > mirrorBytesLeft_) {
+    text = kMirrorFullLine;
+    mirrorBytesLeft_ = 0;
+  } else {
+    mirrorBytesLeft_ -= lineBytes;
+  }
   const std::filesystem::path path = mirrorFolder_->empty()
                                          ? std::filesystem::path(kTransferLogMirrorName)
                                          : *mirrorFolder_ / kTransferLogMirrorName;
@@ -119,6 +147,7 @@ bool MessageLog::saveLogTo(const std::filesystem::path& path) const {
 void MessageLog::setTransferLogMirror(std::optional<std::filesystem::path> folder) {
   const platform::MutexLock lock(mutex_);
   mirrorFolder_ = std::move(folder);
+  mirrorBytesLeft_ = kMirrorByteLimit;
 }
 
 void MessageLog::addObserver(MessageLogObserver* observer) {

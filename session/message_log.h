@@ -6,6 +6,9 @@
 // command-line transfer mode on it also appends each line to "xferlog.txt".
 //
 // Lines that begin with "[" are diagnostics, kept only in verbose mode.
+// Control characters other than tab are shown escaped ("\x1b"), so a server
+// cannot steer the user's terminal through a reply; the mirror file takes at
+// most kMirrorByteLimit bytes per run.
 //
 // Thread rule: any thread may append; appends never interleave. Observers are
 // called on the appending thread while the log's lock is held, so they must
@@ -15,6 +18,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,6 +30,9 @@
 namespace ferrix::session {
 
 class UserInterface;
+
+// `text` with every control character but tab written as "\xNN".
+std::string escapeControlCharacters(std::string_view text);
 
 class MessageLogObserver {
  public:
@@ -41,6 +48,7 @@ class MessageLog {
   static constexpr int kHistoryLines = 60;
   static constexpr std::size_t kHistoryLineLength = 118;
   static constexpr std::size_t kFormatBufferSize = 1024;
+  static constexpr std::uintmax_t kMirrorByteLimit = 64 * 1024 * 1024;
 
   // Appends `text` unless it is a diagnostic ("[...") and verbose mode is off.
   void logMessage(std::string_view text);
@@ -76,7 +84,7 @@ class MessageLog {
 
  private:
   void appendLogLine(std::string_view text) EXCLUDES(mutex_);
-  void mirrorToFile(std::string_view text) const REQUIRES(mutex_);
+  void mirrorToFile(std::string_view text) REQUIRES(mutex_);
   std::array<std::string, 3> statusLinesAt(int index) const REQUIRES(mutex_);
   void showStatusLines(int index) REQUIRES(mutex_);
 
@@ -87,6 +95,7 @@ class MessageLog {
   int logCount_ GUARDED_BY(mutex_) = 0;
   int statusViewIndex_ GUARDED_BY(mutex_) = 0;
   std::optional<std::filesystem::path> mirrorFolder_ GUARDED_BY(mutex_);
+  std::uintmax_t mirrorBytesLeft_ GUARDED_BY(mutex_) = kMirrorByteLimit;
   std::vector<MessageLogObserver*> observers_ GUARDED_BY(mutex_);
 
   std::atomic<bool> verbose_ = false;

@@ -122,6 +122,37 @@ TEST(MessageLog, MirrorsEveryLineToTheTransferLogInCommandLineMode) {
   std::filesystem::remove_all(folder);
 }
 
+TEST(MessageLog, ControlCharactersOtherThanTabAreShownEscapedEverywhere) {
+  const std::filesystem::path folder = freshFolder();
+  MessageLog log;
+  RecordingObserver observer;
+  log.addObserver(&observer);
+  log.setTransferLogMirror(folder);
+  log.logMessage("220 \x1b]0;owned\x07\x1b[2J\tready\x7f\r");
+  const std::string shown = "220 \\x1b]0;owned\\x07\\x1b[2J\tready\\x7f\\x0d";
+  EXPECT_EQ(observer.lines.back(), shown);
+  EXPECT_EQ(log.history().front(), shown);
+  EXPECT_EQ(readLines(folder / "xferlog.txt"), std::vector<std::string>{shown});
+  log.removeObserver(&observer);
+  std::filesystem::remove_all(folder);
+}
+
+TEST(MessageLog, MirrorStopsWithOneNoticeAtItsLimitPerRun) {
+  const std::filesystem::path folder = freshFolder();
+  MessageLog log;
+  log.setTransferLogMirror(folder);
+  const std::string line(1024 * 1024, 'r');
+  for (std::uintmax_t written = 0; written < MessageLog::kMirrorByteLimit + 4 * line.size();
+       written += line.size()) {
+    log.logMessage(line);
+  }
+  const std::filesystem::path mirror = folder / "xferlog.txt";
+  EXPECT_LE(std::filesystem::file_size(mirror), MessageLog::kMirrorByteLimit);
+  EXPECT_EQ(readLines(mirror).back(),
+            "+ xferlog.txt limit reached; the rest of this run is not mirrored");
+  std::filesystem::remove_all(folder);
+}
+
 TEST(MessageLog, UnwritableMirrorIsSkippedSilently) {
   MessageLog log;
   log.setTransferLogMirror("/nonexistent/folder");

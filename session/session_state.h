@@ -41,6 +41,9 @@ struct SessionState {
   std::string pendingInput;   // bytes received after the line last returned
   std::size_t pendingPosition = 0;
   int replyDepth = 0;
+  // A reply wait was cut short (Cancel, time-out): the server's answer may
+  // still come and must not be taken for the next command's.
+  int lateReplyOwed = 0;
   int replyTimeoutSeconds = kInitialReplyTimeoutSeconds;
   std::atomic<int> watchdogTicks = 0;  // the window's timer counts it down on its own thread
   int greetingPhase = 0;

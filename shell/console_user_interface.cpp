@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "session/message_log.h"
+
 namespace ferrix::shell {
 namespace {
+
+using session::escapeControlCharacters;
 
 // Turns terminal echo off for as long as it lives (password prompts).
 class EchoOff {
@@ -66,7 +70,8 @@ bool ConsoleUserInterface::askText(InputKind kind, std::string_view prompt, int,
                                    std::string& text) {
   if (!canAsk()) return false;
   clearProgressLine();
-  std::fprintf(errors_, "%.*s ", static_cast<int>(prompt.size()), prompt.data());
+  const std::string shownPrompt = escapeControlCharacters(prompt);
+  std::fprintf(errors_, "%s ", shownPrompt.c_str());
   if (kind == InputKind::kText && !text.empty()) {
     std::fprintf(errors_, "[%s] ", text.c_str());
   }
@@ -91,8 +96,9 @@ session::UserInterface::Answer ConsoleUserInterface::messageBox(std::string_view
   // A notice the log has just printed on this console is not printed twice.
   if (buttons == Buttons::kOk && text == lastPrintedLine_) return Answer::kOk;
   clearProgressLine();
-  std::fprintf(errors_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-               static_cast<int>(text.size()), text.data());
+  const std::string shownText = escapeControlCharacters(text);
+  std::fprintf(errors_, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
+               shownText.c_str());
   if (buttons == Buttons::kOk) return Answer::kOk;
   if (!canAsk()) return buttons == Buttons::kOkCancel ? Answer::kCancel : Answer::kNo;
   const bool yesNo = buttons != Buttons::kOkCancel;
@@ -112,8 +118,9 @@ session::UserInterface::Answer ConsoleUserInterface::messageBox(std::string_view
 session::UserInterface::OverwriteAnswer ConsoleUserInterface::AskOverwrite(
     std::string_view question, std::string_view caption, int batchCount) {
   clearProgressLine();
-  std::fprintf(errors_, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-               static_cast<int>(question.size()), question.data());
+  const std::string shownQuestion = escapeControlCharacters(question);
+  std::fprintf(errors_, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
+               shownQuestion.c_str());
   if (!canAsk()) return OverwriteAnswer::kNo;
   const bool batch = batchCount >= 2;
   std::fputs(batch ? "[y(es)/n(o)/a(ll yes)/s(kip all)] " : "[y/n] ", errors_);
@@ -141,8 +148,8 @@ std::optional<unsigned> ConsoleUserInterface::askPermissions(unsigned digits, in
 session::UserInterface::DeleteAnswer ConsoleUserInterface::askDelete(std::string_view question,
                                                                      int selectedCount) {
   clearProgressLine();
-  std::fprintf(errors_, "Verify Deletion: %.*s\n", static_cast<int>(question.size()),
-               question.data());
+  const std::string shownQuestion = escapeControlCharacters(question);
+  std::fprintf(errors_, "Verify Deletion: %s\n", shownQuestion.c_str());
   if (!canAsk()) return DeleteAnswer::kCancel;
   const bool several = selectedCount >= 2;
   std::fputs(several ? "[y(es)/n(o)/a(ll)/c(ancel)] " : "[y/n] ", errors_);
@@ -161,7 +168,9 @@ bool ConsoleUserInterface::askFolderChoice(std::string& folder, std::string_view
                                            const std::vector<std::string>& choices) {
   if (!canAsk()) return false;
   clearProgressLine();
-  for (const std::string& choice : choices) std::fprintf(errors_, "  %s\n", choice.c_str());
+  for (const std::string& choice : choices) {
+    std::fprintf(errors_, "  %s\n", escapeControlCharacters(choice).c_str());
+  }
   std::string text = folder;
   if (!askText(InputKind::kText, prompt, helpTopic, text)) return false;
   folder = text.substr(0, kMaxFolderChoiceLength);
@@ -179,11 +188,11 @@ void ConsoleUserInterface::openTransferStatus(TransferDisplay, std::string_view)
 void ConsoleUserInterface::showTransferProgress(std::string_view text,
                                                 std::optional<unsigned> percent) {
   if (quiet_ || !isatty(fileno(errors_)) || text.empty()) return;
+  const std::string shown = escapeControlCharacters(text);
   if (percent) {
-    std::fprintf(errors_, "\r%3u%% %.*s\033[K", *percent, static_cast<int>(text.size()),
-                 text.data());
+    std::fprintf(errors_, "\r%3u%% %s\033[K", *percent, shown.c_str());
   } else {
-    std::fprintf(errors_, "\r%.*s\033[K", static_cast<int>(text.size()), text.data());
+    std::fprintf(errors_, "\r%s\033[K", shown.c_str());
   }
   std::fflush(errors_);
   progressShown_ = true;

@@ -1,5 +1,6 @@
 // Names a server hands the unattended run: those that would leave the
-// destination folder or break the command line are refused and skipped.
+// destination folder, break the command line or be changed on it are
+// refused and skipped; a wildcard that matched nothing is a failure.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -149,6 +150,58 @@ TEST_F(UnattendedNamesTest, TerminationSignalAbortsAndKeepsThePartialData) {
   ASSERT_TRUE(record);
   EXPECT_EQ(record->localName, "big.bin");
   EXPECT_THAT(log_.history(), Contains("! Transfer failed for /pub/big.bin from 127.0.0.1"));
+}
+
+TEST_F(UnattendedNamesTest, NamesTheCommandLineWouldChangeAreRefusedAndTheOthersFetched) {
+  const std::string longName = std::string(5000, 'L') + ".txt";
+  server_.expectLine("CWD /pub/").reply("250 Okay").expectLine("TYPE A").reply("200 Type A");
+  scriptReceive("NLST *.txt", longName + "\r\n \r\ntrailing.txt \r\ngood.txt\r\n");
+  server_.expectLine("TYPE I").reply("200 Type I");
+  scriptReceive("RETR good.txt", "good");
+  EXPECT_EQ(runWith("127.0.0.1:/pub/*.txt local:" + local_.path() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(local_.list(), std::vector<std::string>{"good.txt"});
+  const std::vector<std::string> lines = log_.history();
+  EXPECT_THAT(lines, Contains(HasSubstr("! Name not sent: it is longer than 291 characters")));
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) {
+                            return line.starts_with("! Name not sent: it ends in blanks");
+                          }),
+            2);
+  EXPECT_THAT(server_.receivedLines(), Not(Contains(HasSubstr("RETR L"))));
+  EXPECT_THAT(server_.receivedLines(), Not(Contains("RETR")));
+  EXPECT_THAT(server_.receivedLines(), Not(Contains("RETR trailing.txt")));
+}
+
+// Servers that refuse NLST with a pattern (550) get the folder's names
+// matched here; a pattern matching nothing fails the run with a clear line.
+class RefusedPatternTest : public UnattendedNamesTest {
+ protected:
+  void scriptRefusedPattern(const std::string& folderNames) {
+    server_.expectLine("CWD /pub/").reply("250 Okay").expectLine("TYPE A").reply("200 Type A")
+        .expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
+        .expectLine("NLST *.txt").reply("550 Can't check for file existence");
+    scriptReceive("NLST", folderNames);
+  }
+};
+
+TEST_F(RefusedPatternTest, FolderNamesAreMatchedLocally) {
+  scriptRefusedPattern("a.txt\r\nb.log\r\nc.txt\r\n");
+  server_.expectLine("TYPE I").reply("200 Type I");
+  scriptReceive("RETR a.txt", "a");
+  scriptReceive("RETR c.txt", "c");
+  EXPECT_EQ(runWith("127.0.0.1:/pub/*.txt local:" + local_.path() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_THAT(local_.list(), ::testing::UnorderedElementsAre("a.txt", "c.txt"));
+}
+
+TEST_F(RefusedPatternTest, PatternMatchingNothingIsAFailure) {
+  scriptRefusedPattern("b.log\r\n");
+  EXPECT_EQ(runWith("127.0.0.1:/pub/*.txt local:" + local_.path() + "/"),
+            UnattendedResult::kFailed);
+  EXPECT_THAT(local_.list(), IsEmpty());
+  EXPECT_THAT(log_.history(), Contains("! No file received: nothing matches /pub/*.txt"));
+  EXPECT_THAT(log_.history(), Not(Contains("Successful transfer")));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <fstream>
 #include <optional>
+#include <vector>
 
 #include "config/ftp_url.h"
 #include "config/netrc.h"
@@ -33,7 +34,6 @@ using config::ArgumentKind;
 constexpr int kDefaultConnectBudget = 10;
 constexpr unsigned kConnectPauseMs = 2000;
 constexpr int kBullCp6 = 6028;
-constexpr std::size_t kNameListLineLength = 79;
 constexpr std::size_t kShortNames = 12;  // when the file system cannot tell
 constexpr char kStandardInputLabel[] = "standard input";
 
@@ -206,6 +206,58 @@ int sendOne(UnattendedRun& run, const std::string& localPath, const std::string&
   return kStepSucceeded;
 }
 
+// The lines of a name list, without their line ends and empty lines.
+std::vector<std::string> readNameList(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<std::string> names;
+  for (std::string name; std::getline(file, name);) {
+    if (!name.empty() && name.back() == '\r') name.pop_back();
+    if (!name.empty()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+// The names of the current remote folder matching `pattern`: the server's
+// own matching (NLST pattern) first; when it refuses patterns, as some do,
+// the folder's whole name list matched here. Nothing when neither listing
+// could be had.
+std::optional<std::vector<std::string>> matchingRemoteNames(UnattendedRun& run,
+                                                            const std::string& pattern) {
+  const int control = run.session.state.controlSocket;
+  std::error_code error;
+  std::optional<platform::TempFile> list =
+      platform::TempFile::create(platform::tempFolder(), "DIR", error);
+  if (!list) return std::nullopt;
+  if (transfer::ReceiveToFile(run.transfer, control, "NLST " + pattern, list->path(), 'A',
+                              false) == 2) {
+    return readNameList(list->path());
+  }
+  if (!run.session.state.connected || run.session.state.controlSocket == platform::kInvalidSocket) {
+    return std::nullopt;
+  }
+  run.session.log.logMessage("+ Server refused the name pattern; matching the folder's names here");
+  if (transfer::ReceiveToFile(run.transfer, control, "NLST", list->path(), 'A', false) != 2) {
+    return std::nullopt;
+  }
+  std::vector<std::string> names = readNameList(list->path());
+  std::erase_if(names, [&pattern](const std::string& name) {
+    return fnmatch(pattern.c_str(), name.c_str(), 0) != 0;
+  });
+  return names;
+}
+
+// Whether `name`, as the server gave it, may be fetched: a name holding a
+// path or a line break is someone else's file or a second command, and a
+// name the command line would change (cut, or its trailing blanks lost) is
+// another file's.
+bool isReceivableName(UnattendedRun& run, const std::string& name) {
+  if (!isSafeName(name)) {
+    refuseName(run, name);
+    return false;
+  }
+  return !transfer::RefuseChangedName(run.session, "RETR " + name);
+}
+
 int wildcardReceive(UnattendedRun& run, const config::CommandLineValues& values,
                     const std::string& source, const std::string& destination) {
   const std::string folder = folderPart(source);
@@ -213,33 +265,23 @@ int wildcardReceive(UnattendedRun& run, const config::CommandLineValues& values,
   session::Session& session = run.session;
   const int control = session.state.controlSocket;
   if (session::sendCommand(session, control, "CWD %s", folder.c_str()) != 2) return kStepFailed;
-  std::error_code error;
-  std::optional<platform::TempFile> list =
-      platform::TempFile::create(platform::tempFolder(), "DIR", error);
-  if (!list) return kStepSucceeded;
-  const std::string nlst = "NLST " + baseName(source);
-  if (transfer::ReceiveToFile(run.transfer, control, nlst, list->path(), 'A', false) != 2) {
-    return kStepSucceeded;
-  }
-  std::ifstream names(list->path(), std::ios::binary);
-  int result = kStepSucceeded;
-  for (std::string name; result == kStepSucceeded && std::getline(names, name);) {
-    if (!name.empty() && name.back() == '\r') name.pop_back();
-    name.resize(std::min(name.size(), kNameListLineLength));
-    if (name.empty()) continue;
-    // The server's own line, not just the local name made from it: a name
-    // holding a path or a line break is someone else's file or a second
-    // command.
-    if (!isSafeName(name)) {
-      refuseName(run, name);
-      continue;
-    }
+  const std::string pattern = baseName(source);
+  const std::optional<std::vector<std::string>> names = matchingRemoteNames(run, pattern);
+  if (!names) return kStepFailed;
+  int received = 0;
+  for (const std::string& name : *names) {
+    if (!isReceivableName(run, name)) continue;
     std::optional<std::string> local = safeLocalNameFor(run, name);
     if (!local) continue;
     if (values.lowerCase) *local = lowerCased(*local);
-    result = receiveOne(run, sourceSite(values), folder, name, destination + *local);
+    if (receiveOne(run, sourceSite(values), folder, name, destination + *local) != kStepSucceeded) {
+      return kStepFailed;
+    }
+    ++received;
   }
-  return result;
+  if (received > 0) return kStepSucceeded;
+  session.log.logMessagef("! No file received: nothing matches %s", source.c_str());
+  return kStepFailed;
 }
 
 int wildcardSend(UnattendedRun& run, const config::CommandLineValues& values,
@@ -491,9 +533,10 @@ bool PrintRemoteFolderListing(UnattendedRun& run, std::FILE* out, bool json) {
   }
   std::fflush(out);
   bool written = true;
-  const bool decoded =
-      listing::DecodeListingEntries(list->path(), source, [&](const ListingEntry& entry) {
-        const std::string line = tools::FormatEntry(entry, json) + '\n';
+  const bool decoded = listing::DecodeListingEntries(
+      run.session.log, list->path(), source, [&](const ListingEntry& entry) {
+        const std::string line =
+            session::escapeControlCharacters(tools::FormatEntry(entry, json)) + '\n';
         written = written && std::fwrite(line.data(), 1, line.size(), out) == line.size();
       });
   return decoded && written && std::fflush(out) == 0;

@@ -228,15 +228,16 @@ ScriptedFtpServer& ScriptedFtpServer::connectActive(std::string host, std::uint1
   });
 }
 
-ScriptedFtpServer& ScriptedFtpServer::connectActiveFromPortCommand() {
-  return addStep("connectActiveFromPortCommand()", [this] {
+ScriptedFtpServer& ScriptedFtpServer::connectActiveFromPortCommand(std::string sourceHost) {
+  std::string description = "connectActiveFromPortCommand(" + sourceHost + ")";
+  return addStep(std::move(description), [this, sourceHost = std::move(sourceHost)] {
     std::string host;
     std::uint16_t port = 0;
     if (!parsePortCommand(lastPortLine_, &host, &port)) {
       fail("no usable PORT line received (last: " + quoted(lastPortLine_) + ")");
       return false;
     }
-    return stepConnectActive(host, port);
+    return stepConnectActive(host, port, sourceHost);
   });
 }
 
@@ -424,7 +425,8 @@ std::optional<UniqueFd> ScriptedFtpServer::acceptOn(const UniqueFd& listener) {
   }
 }
 
-bool ScriptedFtpServer::stepConnectActive(const std::string& host, std::uint16_t port) {
+bool ScriptedFtpServer::stepConnectActive(const std::string& host, std::uint16_t port,
+                                          const std::string& sourceHost) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
@@ -436,6 +438,15 @@ bool ScriptedFtpServer::stepConnectActive(const std::string& host, std::uint16_t
   if (!fd.valid()) {
     fail("cannot create a socket: " + errorText(errno));
     return false;
+  }
+  if (!sourceHost.empty()) {
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    if (inet_pton(AF_INET, sourceHost.c_str(), &source.sin_addr) != 1 ||
+        bind(fd.get(), reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+      fail("cannot connect from " + quoted(sourceHost));
+      return false;
+    }
   }
   int error = 0;
   if (connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {

@@ -115,8 +115,10 @@ class ScriptedFtpServer {
   std::uint16_t openPassiveDataListener();
   ScriptedFtpServer& acceptData();
   ScriptedFtpServer& connectActive(std::string host, std::uint16_t port);
-  // Connects to the address of the last "PORT h1,h2,h3,h4,p1,p2" line received.
-  ScriptedFtpServer& connectActiveFromPortCommand();
+  // Connects to the address of the last "PORT h1,h2,h3,h4,p1,p2" line
+  // received; from `sourceHost` (a loopback address such as "127.0.0.3",
+  // standing for a third host) when one is given.
+  ScriptedFtpServer& connectActiveFromPortCommand(std::string sourceHost = {});
   ScriptedFtpServer& sendData(std::string bytes);
   // Like sendData, but the client closing or resetting the data connection
   // before taking every byte (an aborted download) is no failure.
@@ -170,7 +172,8 @@ class ScriptedFtpServer {
   bool stepAcceptNext();
   bool stepAcceptData();
   std::optional<UniqueFd> acceptOn(const UniqueFd& listener);
-  bool stepConnectActive(const std::string& host, std::uint16_t port);
+  bool stepConnectActive(const std::string& host, std::uint16_t port,
+                         const std::string& sourceHost = {});
   bool stepSendData(const std::string& bytes, bool clientMayAbort);
   bool stepReceiveDataUntilClose();
 

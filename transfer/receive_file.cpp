@@ -182,6 +182,21 @@ void summarize(TransferContext& transfer, const LoopResult& loop, int replyClass
   transfer.status.clearExpectedSize();
 }
 
+// The bytes are kept as they came, but a binary download whose size differs
+// from the one the server announced is told: the file may not be the one
+// asked for. A restart may be announced by its whole size or by its rest.
+void noteSizeDifference(TransferContext& transfer, const LoopResult& loop, std::uint64_t offset) {
+  const std::uint64_t announced = ParseExpectedSize(transfer.state.statusText);
+  const std::uint64_t received = loop.bytes;
+  if (announced == 0 || loop.result != kTransferred || transfer.state.serverTransferType != 'I') {
+    return;
+  }
+  if (received == announced || received + offset == announced) return;
+  transfer.session.log.logMessagef(
+      "+ Size differed from the announcement: %llu bytes announced, %llu received",
+      static_cast<unsigned long long>(announced), static_cast<unsigned long long>(received));
+}
+
 // What the loop does around the blocks: the busy mark and the status
 // display. `offset` is what a restarted file already holds.
 LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int controlSocket,
@@ -198,6 +213,7 @@ LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int cont
   transfer.status.ShowProgress(0, 0, 0);
   const LoopResult loop =
       receiveBlocks(transfer, dataSocket, controlSocket, sink, canWrite, underway);
+  noteSizeDifference(transfer, loop, offset);
   transfer.status.ShowProgress(0, 0, 0);
   transfer.status.CloseTransferStatus();
   return loop;
@@ -450,6 +466,7 @@ int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::strin
   transfer.session.state.replyCode = 0;
   transfer.state.transferResult = kNothingTransferred;
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
   return runReceivingCommand(transfer, controlSocket, command, nullptr, [&](int dataSocket) {
@@ -466,6 +483,7 @@ ReceiveResult ReceiveFromOffset(TransferContext& transfer, int controlSocket,
   transfer.session.state.replyCode = 0;
   transfer.state.transferResult = kNothingTransferred;
   if (refuseWhenNotReady(transfer, controlSocket)) return {};
+  if (RefuseChangedName(transfer.session, command)) return {};
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
   std::uint64_t restartAt = offset;

@@ -292,6 +292,7 @@ int SendFromFile(TransferContext& transfer, int controlSocket, std::string comma
                  const std::string& localPath, char type) {
   transfer.session.state.replyCode = 0;
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, localPath, type);
   SendOutcome outcome;
   const int result = storeThroughDataChannel(
@@ -315,6 +316,7 @@ int SendFromStream(TransferContext& transfer, int controlSocket, std::string com
                    std::FILE* source, const std::string& label, char type) {
   transfer.session.state.replyCode = 0;
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseChangedName(transfer.session, command)) return 0;
   // Automatic mode chooses by the remote name: the stream has none.
   SelectTransferType(transfer, controlSocket, command, type);
   SendOutcome outcome;

@@ -5,6 +5,8 @@
 
 #include "decoder/include/ferrixcore.h"
 #include "session/control_channel.h"
+#include "session/message_log.h"
+#include "session/sound_events.h"
 
 namespace ferrix::transfer {
 
@@ -25,6 +27,16 @@ char SelectTransferType(TransferContext& transfer, int controlSocket, std::strin
     state.serverTransferType = wanted;
   }
   return wanted;
+}
+
+bool RefuseChangedName(session::Session& session, std::string_view command) {
+  const std::string_view reason = session::whyCommandWouldChange(command);
+  if (reason.empty()) return false;
+  const std::string shown(command.substr(0, session::kMaxCommandLength));
+  session.log.logMessagef("! Name not sent: %.*s (%s)", static_cast<int>(reason.size()),
+                          reason.data(), shown.c_str());
+  if (session.playSound) session.playSound(session::sound_event::kActionFailed);
+  return true;
 }
 
 std::string formatWithText(std::string_view format, std::string_view text) {

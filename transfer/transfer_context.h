@@ -94,6 +94,10 @@ struct TransferContext {
 char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
                         char wanted);
 
+// True (and logged) when the transfer command `command` would not reach the
+// server as it stands: its name, changed on the way, could be another file.
+bool RefuseChangedName(session::Session& session, std::string_view command);
+
 // `format` (a message of the string table) with its one "%s" filled in.
 std::string formatWithText(std::string_view format, std::string_view text);
 

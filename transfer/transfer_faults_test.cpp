@@ -81,6 +81,43 @@ TEST_F(TransferFaultTest, DataDroppedHalfwayKeepsThePartAndARestartCompletesIt) 
   EXPECT_EQ(readFile(local), whole);
 }
 
+TEST_F(TransferFaultTest, SizeOtherThanAnnouncedIsKeptAndNoted) {
+  struct Case {
+    const char* announcement;
+    std::size_t size;
+    bool noted;
+  };
+  const Case cases[] = {
+      {"150 Opening BINARY mode (10 bytes)", 1000000, true},
+      {"150 Opening BINARY mode (1000000 bytes)", 10, true},
+      {"150 Opening BINARY mode (1000000 bytes)", 1000000, false},
+      {"150 Opening BINARY mode", 1000000, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.announcement + std::string(" / ") + std::to_string(c.size));
+    ScriptedFtpServer server;
+    const std::string content = patterned(c.size);
+    const std::uint16_t dataPort = server.openPassiveDataListener();
+    server.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+        .expectLine("RETR file.bin").reply(c.announcement)
+        .sendData(content).closeData().reply("226 Transfer complete");
+    server.start();
+    const int socket = session::openControlConnection(session_, "127.0.0.1", server.port());
+    session_.state.connected = 1;
+    TransferContext transfer = context();
+    const std::filesystem::path local = folder() / "file.bin";
+    EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR file.bin", local.string(), 'I', false), 2);
+    EXPECT_TRUE(server.waitUntilDone(milliseconds(5000)));
+    EXPECT_EQ(readFile(local), content);
+    const std::string note = "+ Size differed from the announcement: " +
+                             std::to_string(ParseExpectedSize(c.announcement)) +
+                             " bytes announced, " + std::to_string(c.size) + " received";
+    const std::vector<std::string> lines = log_.history();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), note), c.noted ? 1 : 0);
+    platform::closeSocket(socket);
+  }
+}
+
 TEST_F(TransferFaultTest, ControlConnectionLostDuringADownloadFailsIt) {
   const std::uint16_t dataPort = server_.openPassiveDataListener();
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
