@@ -216,8 +216,8 @@ RemotePaneListing::RemotePaneListing(session::Session& session, const std::strin
 
 void RemotePaneListing::restart() {
   decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this](const ListingEntry& entry) {
-    if (std::optional<PaneItem> item = MakeRemoteItem(
-            entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
+    if (std::optional<PaneItem> item =
+            MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
       items_.push_back(std::move(*item));
     }
   });

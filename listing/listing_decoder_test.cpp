@@ -183,18 +183,22 @@ TEST_F(ListingFileTest, ListingArrivingInPartsDecodesAsTheWholeFile) {
       {FERRIX_HOST_TYPE_KA9Q_NOS, columns(41, {{0, kKa9qLeft.c_str()}}) + kKa9qRight + "\n"},
       {FERRIX_HOST_TYPE_UNIX,
        "total 3\r\n-rw-r--r--   1 ann  staff 7 Jan  5 10:20 a.txt\r\n"
-       "-rw-r--r--   1 ann  staff 1 Jan  5 10:20 " + std::string(200, 'n') + "\r\n"
-       "-rw-r--r--   1 ann  staff 2 Jan  5 10:20 cut" + std::string(1, '\0') + "here\n"
-       "-rw-r--r--   1 ann  staff 3 Jan  5 10:20 last.bin"},
+       "-rw-r--r--   1 ann  staff 1 Jan  5 10:20 " +
+           std::string(200, 'n') +
+           "\r\n"
+           "-rw-r--r--   1 ann  staff 2 Jan  5 10:20 cut" +
+           std::string(1, '\0') +
+           "here\n"
+           "-rw-r--r--   1 ann  staff 3 Jan  5 10:20 last.bin"},
   };
   for (const auto& [hostType, listing] : listings) {
     SCOPED_TRACE(listing.substr(0, 20));
     const std::string path = scratch_ / "DIRwhole.TMP";
     std::ofstream(path, std::ios::binary) << listing;
     std::vector<std::string> whole;
-    ASSERT_TRUE(DecodeListingEntries(path, {hostType, "/", "ann"}, [&](const ListingEntry& entry) {
-      whole.emplace_back(entry.name);
-    }));
+    ASSERT_TRUE(
+        DecodeListingEntries(log_, path, {hostType, "/", "ann"},
+                             [&](const ListingEntry& entry) { whole.emplace_back(entry.name); }));
     ASSERT_FALSE(whole.empty());
     const std::string_view bytes = listing;
     for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {

@@ -174,7 +174,8 @@ TEST_F(PaneCommandsTest, ListedNameWithALineBreakIsNotSent) {
   deleteCommand(pane, PaneSide::kRemote, {0, 1});
   expectScriptDone();
   EXPECT_THAT(server_.receivedLines(), ElementsAre("DELE safe"));
-  EXPECT_TRUE(logged("! Delete of x\r\nRMD important failed."));
+  // The log shows the line break escaped, as it shows every control character.
+  EXPECT_TRUE(logged("! Delete of x\\x0d\\x0aRMD important failed."));
 }
 
 TEST_F(PaneCommandsTest, OneSelectedEntryIsAskedAboutAlone) {

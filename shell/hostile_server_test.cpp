@@ -177,7 +177,7 @@ TEST_F(HostileServerTest, OverlongListingLineIsOneSkippedLineNotManyEntries) {
   EXPECT_EQ(run("127.0.0.1:/pub/", "long listing lines"), UnattendedResult::kStayConnected);
   std::FILE* out = std::tmpfile();
   ASSERT_NE(out, nullptr);
-  EXPECT_TRUE(PrintRemoteFolderListing(run_, out));
+  EXPECT_TRUE(PrintRemoteFolderListing(run_, out, false));
   std::rewind(out);
   int lines = 0;
   for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) lines += c == '\n';
