@@ -117,6 +117,7 @@ int SiteProfileStore::loadProfile(SiteProfile& profile) {
   profile.initialCommand = readText(section, "INITCMD", kInitialCommandLength);
   profile.port = ini.readInt(section, "PORT", SiteProfile::kDefaultPort);
   profile.passiveMode = configuration_.ReadSiteInt(section, "PASVMODE", 1);
+  profile.useServerPassiveAddress = ini.readInt(section, "PASVADDR", 0);
   profile.retries = ini.readInt(section, "RETRIES", 0);
 
   loadSessionOptions(section);
@@ -164,6 +165,7 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
                         SiteProfile::kDefaultTimeoutSeconds);
   writeIntUnlessDefault(section, "PORT", profile.port, SiteProfile::kDefaultPort);
   writeIntUnlessDefault(section, "RETRIES", profile.retries, 0);
+  writeIntUnlessDefault(section, "PASVADDR", profile.useServerPassiveAddress, 0);
   writeTextOrDelete(section, "FIREWALL", profile.useFirewall ? "1" : "");
   configuration_.WriteSiteInt(section, "PASVMODE", profile.passiveMode);
   // The one signed integer of the file: offsets west of the server are negative.

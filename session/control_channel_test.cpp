@@ -27,12 +27,12 @@ constexpr milliseconds kScriptTime{5000};
 // A resolver that answers from a fixed table, so host names need no DNS.
 class TableResolver final : public platform::Resolver {
  public:
-  int resolve(const std::string& host, std::vector<platform::Ipv4Address>& addresses) override {
+  int resolve(const std::string& host, std::vector<platform::SocketAddress>& addresses) override {
     if (host != "ftp.example.test") return platform::socket_error::kHostNotFound;
     addresses = answer;
     return 0;
   }
-  std::vector<platform::Ipv4Address> answer;
+  std::vector<platform::SocketAddress> answer;
 };
 
 // A loopback port nobody listens on.

@@ -73,41 +73,34 @@ TEST(PassiveReply, AddressIsReadAsTheRulesSay) {
     EXPECT_EQ(parsed.status, c.status);
     EXPECT_EQ(parsed.addressText, c.addressText);
     if (c.status == Status::kOk) {
-      EXPECT_EQ(parsed.address.hostOrder, c.address);
+      EXPECT_EQ(parsed.address.ipv4HostOrder(), c.address);
       EXPECT_EQ(parsed.address.port, c.port);
     }
   }
 }
 
-struct TargetCase {
-  const char* name;
-  std::uint32_t announced;
-  std::uint32_t controlPeer;
-  std::uint32_t expected;
-};
-
-TEST(PassiveReply, UnroutableAnnouncementsGiveWayToTheControlPeer) {
-  const std::uint32_t publicPeer = ipv4(198, 51, 100, 7);
-  const std::uint32_t otherPublic = ipv4(203, 0, 113, 9);
-  const TargetCase cases[] = {
-      {"private 192.168/16 behind NAT", ipv4(192, 168, 1, 2), publicPeer, publicPeer},
-      {"private 10/8", ipv4(10, 0, 0, 6), publicPeer, publicPeer},
-      {"172.16/12 end", ipv4(172, 31, 255, 255), publicPeer, publicPeer},
-      {"just above 172.16/12", ipv4(172, 32, 0, 1), publicPeer, ipv4(172, 32, 0, 1)},
-      {"link-local", ipv4(169, 254, 3, 4), publicPeer, publicPeer},
-      {"carrier-grade end", ipv4(100, 127, 255, 255), publicPeer, publicPeer},
-      {"above carrier-grade", ipv4(100, 128, 0, 0), publicPeer, ipv4(100, 128, 0, 0)},
-      {"loopback", ipv4(127, 0, 0, 1), publicPeer, publicPeer},
-      {"0.0.0.0", 0, publicPeer, publicPeer},
-      {"routable elsewhere is kept", otherPublic, publicPeer, otherPublic},
-      {"both private", ipv4(10, 0, 0, 6), ipv4(192, 168, 1, 1), ipv4(10, 0, 0, 6)},
-      {"routable behind a private peer", otherPublic, ipv4(10, 1, 1, 1), otherPublic},
+TEST(ExtendedPassiveReply, OnlyAWellFormedPortIsTaken) {
+  const std::pair<const char*, std::optional<std::uint16_t>> cases[] = {
+      {"229 Entering Extended Passive Mode (|||6446|)", 6446},
+      {"229 (!!!1!)", 1},
+      {"229 Extended (###65535#).", 65535},
+      {"229 Entering Extended Passive Mode (|||0|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||65536|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||99999999999|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||6446!)", std::nullopt},
+      {"229 Entering Extended Passive Mode (||!6446|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|1|127.0.0.2|6446|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (111644611)", std::nullopt},
+      {"229 Entering Extended Passive Mode (   6446 )", std::nullopt},
+      {"229 Entering Extended Passive Mode (||||)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||6446|", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||-1|)", std::nullopt},
+      {"229 Entering Extended Passive Mode", std::nullopt},
+      {"229 (", std::nullopt},
   };
-  for (const TargetCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const platform::Ipv4Address target = passiveTarget({c.announced, 4021}, {c.controlPeer, 21});
-    EXPECT_EQ(target.hostOrder, c.expected);
-    EXPECT_EQ(target.port, 4021);
+  for (const auto& [reply, port] : cases) {
+    SCOPED_TRACE(reply);
+    EXPECT_EQ(parseExtendedPassiveReply(reply), port);
   }
 }
 

@@ -170,7 +170,7 @@ bool LogonRun::connectAndGreet() {
     session_.log.logMessagef("! %s %s", "Connection failed", target_.c_str());
     return false;
   }
-  const std::optional<platform::Ipv4Address> local = platform::localAddressOf(socket_);
+  const std::optional<platform::SocketAddress> local = platform::localAddressOf(socket_);
   if (!local) {
     logSocketError(session_, "getsockname", platform::lastSocketError());
     state_.connected = 0;

@@ -347,7 +347,7 @@ TEST_F(LogonTest, InitialCommandsFollowTheLogonAndTheSessionIsReady) {
   ASSERT_NE(socket, -1);
   const SessionState& state = session_.state;
   EXPECT_EQ(state.DetectionDone, 0);
-  EXPECT_EQ(state.localControlAddress.hostOrder, 0x7f000001u);
+  EXPECT_EQ(state.localControlAddress.ipv4HostOrder(), 0x7f000001u);
   EXPECT_EQ(state.replyTimeoutSeconds, 65);
   EXPECT_THAT(log_.history(), Contains("PASS (hidden)"));
   EXPECT_THAT(log_.history(), ::testing::Not(Contains("PASS secret")));

@@ -16,10 +16,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "config/site_profile.h"
 #include "platform/blocking_calls.h"
 #include "platform/tcp_socket.h"
+#include "session/server_features.h"
 
 namespace ferrix::session {
 
@@ -50,7 +52,13 @@ struct SessionState {
   // this run when none is stored.
   std::string firewallPassword;
   std::atomic<int> retriesLeft = 0;
-  platform::Ipv4Address localControlAddress;
+  platform::SocketAddress localControlAddress;
+  // When set, getReply appends every line of the replies it reads.
+  std::vector<std::string>* replyLineSink = nullptr;
+  ServerFeatures features;  // from FEAT after the logon
+  // EPSV or EPRT failed on an IPv4 connection: PASV or PORT for the rest of it.
+  int extendedPassiveRefused = 0;
+  int extendedActiveRefused = 0;
   int closing = 0;
   int CanMkd = 0;
   int CanRmd = 0;
