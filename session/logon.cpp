@@ -5,6 +5,7 @@
 
 #include "platform/socket_errors.h"
 #include "session/control_channel.h"
+#include "session/feature_exchange.h"
 #include "session/message_log.h"
 #include "session/xaut.h"
 
@@ -259,6 +260,7 @@ int LogonRun::finish() {
   for (const std::string& piece : splitInitialCommands(profile_.initialCommand)) {
     sendCommand(session_, socket_, "%s", piece.c_str());
   }
+  exchangeFeatures(session_, socket_);
   state_.connected = 1;
   // This server's folders cannot be detected by SYST or HELP; it can only
   // delete.

@@ -1,0 +1,17 @@
+// Asking a freshly logged-on server what it offers (FEAT) and switching on
+// what the session uses at once (OPTS UTF8 ON). The answer is kept in
+// SessionState::features for the data channel, listings and transfers.
+//
+// Thread rule: runs on the thread that runs the logon.
+#pragma once
+
+#include "session/session_state.h"
+
+namespace ferrix::session {
+
+// Sends FEAT and keeps the features of a 211 reply; any other reply means
+// none. Sends OPTS UTF8 ON when UTF8 is listed (its reply is not examined).
+// Requires: the logon succeeded on `controlSocket`.
+void exchangeFeatures(Session& session, int controlSocket);
+
+}  // namespace ferrix::session
