@@ -93,7 +93,7 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
   };
   const Case cases[] = {
       {"binary.bin", patterned(300000), 'I'},
-      {"text.txt", "first line\r\nsecond line\r\n\r\nlast line without end", 'A'},
+      {"text.txt", "first line\nsecond line\n\nlast line without end", 'A'},
       {"empty.bin", "", 'I'},
       {"empty.txt", "", 'A'},
   };
@@ -108,6 +108,34 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
     EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2);
     EXPECT_EQ(sha256Of(back), sha256Of(local_ / c.name));
     EXPECT_EQ(std::filesystem::file_size(back), c.bytes.size());
+  }
+}
+
+// ASCII type puts CR LF on the wire whatever the local file holds, and
+// brings LF home. vsftpd stores the bytes as they came; pyftpdlib stores
+// its own line ends, which it sends back as CR LF.
+TEST_P(RealServerTransferTest, AsciiLineEndsBothWays) {
+  struct Case {
+    std::string name;
+    std::string local;
+    std::string storedByVsftpd;
+    std::string back;
+  };
+  const Case cases[] = {
+      {"lf.txt", "one\ntwo\n", "one\r\ntwo\r\n", "one\ntwo\n"},
+      {"crlf.txt", "one\r\ntwo\r\n", "one\r\ntwo\r\n", "one\ntwo\n"},
+      {"mixed.txt", "one\r\ntwo\nthree", "one\r\ntwo\r\nthree", "one\ntwo\nthree"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(local_ / c.name, c.local);
+    EXPECT_EQ(send("STOR " + c.name, local_ / c.name, 'A'), 2);
+    if (GetParam() == FtpServerKind::kVsftpd) {
+      EXPECT_EQ(readFile(served() / c.name), c.storedByVsftpd);
+    }
+    const std::filesystem::path back = local_ / ("back-" + c.name);
+    EXPECT_EQ(receive("RETR " + c.name, back, 'A'), 2);
+    EXPECT_EQ(readFile(back), c.back);
   }
 }
 

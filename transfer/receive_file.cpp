@@ -21,6 +21,7 @@
 #include "session/sound_events.h"
 #include "transfer/overwrite_decision.h"
 #include "transfer/resume_record.h"
+#include "transfer/text_line_ends.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -199,8 +200,18 @@ int receiveIntoFile(TransferContext& transfer, int dataSocket, int controlSocket
     playSound(session, session::sound_event::kActionFailed);
   }
   BufferedFileWriter writer(file);
-  const BlockSink sink = [&writer](const char* bytes, std::size_t length) {
-    return writer(bytes, length);
+  const bool text = transfer.state.serverTransferType == 'A';
+  ReceivedTextConverter converter;
+  std::string local;
+  const BlockSink sink = [&](const char* bytes, std::size_t length) {
+    if (!text) return writer(bytes, length);
+    local.clear();
+    if (bytes == nullptr) {
+      converter.finish(local);
+    } else {
+      converter.convert(std::string_view(bytes, length), local);
+    }
+    return writer(local.data(), local.size()) && (bytes != nullptr || writer(nullptr, 0));
   };
   const LoopResult loop =
       receiveWithStatus(transfer, dataSocket, controlSocket, sink, 0, file >= 0);

@@ -14,6 +14,7 @@
 #include "session/message_log.h"
 #include "session/sound_events.h"
 #include "transfer/overwrite_decision.h"
+#include "transfer/text_line_ends.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -22,7 +23,6 @@ using platform::kInvalidSocket;
 namespace strings = resources::string_id;
 
 constexpr int kMdtmAllowed = 2;
-constexpr char kTextEndOfFile = 0x1A;
 constexpr std::size_t kVerbLength = 5;  // "STOR " and its kin
 constexpr int kRemoteNameHelpTopic = 640;
 
@@ -32,9 +32,9 @@ void playSound(session::Session& session, int event) {
   if (session.playSound) session.playSound(event);
 }
 
-// Blocks of SBP bytes read from the file, gathered into one send: the bytes
-// on the wire are those of block-by-block sending (in ASCII type a block's
-// final end-of-file mark stays behind), at a fraction of the system calls.
+// Blocks of SBP bytes read from the file, gathered into one send, at a
+// fraction of the system calls of block-by-block sending. In ASCII type the
+// bytes go through the text converter on their way to the wire.
 class BlockBatch {
  public:
   static constexpr std::size_t kBatchBytes = 65536;
@@ -44,31 +44,33 @@ class BlockBatch {
   // Reads the next blocks; false at the end of the file (or a read error).
   bool fill(std::FILE* file) {
     filled_ = 0;
-    blockBytes_ = 0;
     while (filled_ + blockSize_ <= kBatchBytes) {
       const std::size_t length = std::fread(bytes_ + filled_, 1, blockSize_, file);
-      if (length == 0) break;
-      blockBytes_ += length;
-      const bool dropMark = ascii_ && bytes_[filled_ + length - 1] == kTextEndOfFile;
-      filled_ += dropMark ? length - 1 : length;
+      filled_ += length;
       if (length < blockSize_) break;
     }
-    return blockBytes_ > 0;
+    if (ascii_) {
+      wire_.clear();
+      text_.convert(std::string_view(bytes_, filled_), wire_);
+    }
+    return filled_ > 0;
   }
 
   bool send(session::Session& session, int dataSocket) const {
-    return session::sendAll(session, dataSocket, std::string_view(bytes_, filled_)) == filled_;
+    const std::string_view wire = ascii_ ? std::string_view(wire_) : std::string_view(bytes_, filled_);
+    return session::sendAll(session, dataSocket, wire) == wire.size();
   }
 
-  // The blocks' lengths as read, which is what the totals count.
-  std::uint64_t blockBytes() const { return blockBytes_; }
+  // The bytes read from the file, which is what the totals count.
+  std::uint64_t blockBytes() const { return filled_; }
 
  private:
   std::size_t blockSize_;
   bool ascii_;
   std::size_t filled_ = 0;
-  std::uint64_t blockBytes_ = 0;
   char bytes_[kBatchBytes];
+  SentTextConverter text_;
+  std::string wire_;
 };
 
 struct SendOutcome {
