@@ -208,6 +208,7 @@ TEST_F(DataTransferTest, AsciiUploadDropsTheFinalEndOfFileMarkAndSetsTheTime) {
   EXPECT_THAT(server_.receivedData(), ElementsAre("a\r\nb\r\n"));
   // MDTM was refused: no further MDTM in this session.
   EXPECT_EQ(session_.state.sessionProfile.serverFeatureMask & 2, 0);
+  EXPECT_THAT(log_.history(), Contains("+ MDTM refused: notes.txt keeps the server's time"));
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 7 bytes in ")));
 }
 

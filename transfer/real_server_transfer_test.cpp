@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "session/feature_exchange.h"
 #include "testing/file_digest.h"
 #include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
@@ -185,6 +186,39 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
   } else {
     // pyftpdlib sets times with MFMT only: MDTM is refused and not tried again.
     EXPECT_EQ(ftp_.session().state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
+  }
+}
+
+// Over IPv6 (EPSV) after FEAT: an upload and a download byte for byte, and
+// the upload's time set with MFMT where the server offers it.
+TEST(RealServerTransferIpv6, UploadAndDownloadKeepEveryByte) {
+  for (const FtpServerKind kind : {FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd}) {
+    testing::RealServerSession ftp(kind, testing::LoopbackFamily::kIpv6);
+    SCOPED_TRACE(ftp.server().name());
+    ASSERT_EQ(ftp.logOn(), "");
+    ASSERT_EQ(ftp.enterServedFolder(), 2);
+    session::exchangeFeatures(ftp.session(), ftp.control());
+    testing::ScriptedUserInterface ui;
+    TransferStatus status(ui, true, false);
+    TransferState state;
+    TransferSettings settings;
+    NameRuleSettings nameRules;
+    TransferContext transfer{ftp.session(), state, status, settings, nameRules, ui};
+    const std::filesystem::path local = ftp.server().servedFolder().parent_path() / "up.bin";
+    writeFile(local, patterned(200000));
+    const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, local.c_str(), times, 0), 0);
+    ftp.session().state.sessionProfile.serverFeatureMask |= kMdtmAllowed;
+    EXPECT_EQ(SendFromFile(transfer, ftp.control(), "STOR up.bin", local.string(), 'I'), 2);
+    const std::filesystem::path remote = ftp.server().servedFolder() / "up.bin";
+    EXPECT_EQ(sha256Of(remote), sha256Of(local));
+    const std::filesystem::path back = local.parent_path() / "back.bin";
+    EXPECT_EQ(ReceiveToFile(transfer, ftp.control(), "RETR up.bin", back.string(), 'I', false), 2);
+    EXPECT_EQ(sha256Of(back), sha256Of(local));
+    EXPECT_THAT(ftp.log().history(), ::testing::Contains(::testing::StartsWith("EPSV")));
+    struct stat remoteStatus {};
+    ASSERT_EQ(::stat(remote.c_str(), &remoteStatus), 0);
+    EXPECT_EQ(remoteStatus.st_mtime, 1'000'000'000) << ftp.logText();
   }
 }
 

@@ -143,7 +143,9 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, const std::strin
   return outcome;
 }
 
-// Sets the remote file's time to the local file's, in UTC.
+// Sets the remote file's time to the local file's, in UTC: with MFMT where
+// FEAT offered it, else with the MDTM form that takes a time. A refusal
+// costs the file its time, never the upload.
 void setRemoteTime(TransferContext& transfer, int controlSocket, const std::string& command,
                    const std::string& localPath) {
   session::Session& session = transfer.session;
@@ -156,12 +158,14 @@ void setRemoteTime(TransferContext& transfer, int controlSocket, const std::stri
   std::tm utc{};
   gmtime_r(&status.st_mtime, &utc);
   const std::string remoteName = command.substr(std::min(kVerbLength, command.size()));
-  if (session::sendCommand(session, controlSocket, "MDTM %u%02u%02u%02u%02u%02u %s",
+  const char* verb = session.state.features.mfmt ? "MFMT" : "MDTM";
+  if (session::sendCommand(session, controlSocket, "%s %u%02u%02u%02u%02u%02u %s", verb,
                            static_cast<unsigned>(utc.tm_year + 1900),
                            static_cast<unsigned>(utc.tm_mon + 1),
                            static_cast<unsigned>(utc.tm_mday), static_cast<unsigned>(utc.tm_hour),
                            static_cast<unsigned>(utc.tm_min), static_cast<unsigned>(utc.tm_sec),
                            remoteName.c_str()) != 2) {
+    session.log.logMessagef("+ %s refused: %s keeps the server's time", verb, remoteName.c_str());
     profile.serverFeatureMask &= ~kMdtmAllowed;
   }
 }
