@@ -72,8 +72,9 @@ enum class ArgumentKind { kNone = 0, kLocal = 1, kRemote = 2 };
 
 struct TransferArgument {
   ArgumentKind kind = ArgumentKind::kNone;
-  std::string host;  // remote arguments only
+  std::string host;  // remote arguments only; an IPv6 literal without its brackets
   std::string path;
+  int port = 0;      // a URL's port ("ftp://[::1]:2121/pub/"); 0 when none is named
 };
 
 TransferArgument ClassifyTransferArgument(std::string_view argument);

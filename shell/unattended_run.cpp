@@ -300,12 +300,15 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   const config::TransferArgument destination = config::ClassifyTransferArgument(values.destination);
   Direction direction;
   std::string host;
+  int port = 0;
   if (source.kind == ArgumentKind::kRemote && destination.kind != ArgumentKind::kRemote) {
     direction = Direction::kReceive;
     host = source.host;
+    port = source.port;
   } else if (source.kind == ArgumentKind::kLocal && destination.kind == ArgumentKind::kRemote) {
     direction = Direction::kSend;
     host = destination.host;
+    port = destination.port;
   } else {
     if (!values.quiet) {
       const std::string text = "SRC(" + std::to_string(static_cast<int>(source.kind)) +
@@ -325,6 +328,7 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   }
 
   applySite(run, host);
+  if (port != 0) profile.port = port;
   if (profile.userId.empty()) profile.userId = "anonymous";
   if (profile.userId == "anonymous") profile.password = run.sites.mailAddress();
   session.log.logMessagef(direction == Direction::kReceive
