@@ -184,7 +184,8 @@ TransferArgument ClassifyTransferArgument(std::string_view argument) {
   if (startsWithIgnoringCase(argument, "file:")) argument.remove_prefix(5);
   if (argument.starts_with("//")) return urlArgument(argument);
   // "[v6]:path" names an IPv6 literal, whose colons are not the separator.
-  const std::size_t bracket = argument.starts_with('[') ? argument.find("]:") : std::string_view::npos;
+  const std::size_t bracket =
+      argument.starts_with('[') ? argument.find("]:") : std::string_view::npos;
   const std::size_t colon = bracket != std::string_view::npos ? bracket + 1 : argument.find(':');
   if (colon != std::string_view::npos) {
     result.host = bracket != std::string_view::npos ? argument.substr(1, bracket - 1)

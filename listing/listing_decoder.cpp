@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "listing/listing_format.h"
 #include "listing/remote_pane_item.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
@@ -150,10 +151,12 @@ void DecodeListingFile(session::Session& session, const std::string& path,
   pane.clear();
   pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   const config::SiteProfile& profile = session.state.sessionProfile;
-  const ListingSource source{profile.hostType, remoteFolder, profile.userId};
+  const ListingSource source{ListingHostType(session.state), remoteFolder, profile.userId};
+  const bool utcTimes = source.hostType == FERRIX_HOST_TYPE_MLSD;
   const transfer::AsciiNameList asciiNames = transfer::AsciiNameList::load(nameRules);
   std::vector<PaneItem> items;
-  const bool opened = DecodeListingEntries(path, source, [&](const ListingEntry& entry) {
+  const bool opened = DecodeListingEntries(path, source, [&](const ListingEntry& decoded) {
+    const ListingEntry entry = utcTimes ? UtcToLocalTime(decoded) : decoded;
     if (std::optional<PaneItem> item = MakeRemoteItem(entry, asciiNames, profile.timeOffsetHours)) {
       items.push_back(std::move(*item));
     }

@@ -56,6 +56,11 @@ std::string ListingCommand(int hostType, std::string_view remoteMask);
 // 4 when another command is in progress, else the transfer's reply class.
 int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path);
 
+// Fetches the current folder's listing into `path`: MLSD where the session
+// lists with it, falling back to LIST for the session when it is refused with
+// 5xx; LIST otherwise. Returns DoDirList's result for the last command.
+int FetchListing(RemoteListing& listing, const std::string& path);
+
 // PWD, detection when not yet done, then the listing: from the cache when the
 // folder is there, else fetched. With `useGuard` nothing happens while
 // TransferThreadBusy is set, and the flag is held for the refresh.

@@ -55,6 +55,7 @@ int disconnectSession(Session& session) {
   state.features = ServerFeatures{};
   state.extendedPassiveRefused = 0;
   state.extendedActiveRefused = 0;
+  state.mlsdRefused = 0;
   return state.connected;
 }
 

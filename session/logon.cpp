@@ -261,6 +261,8 @@ int LogonRun::finish() {
     sendCommand(session_, socket_, "%s", piece.c_str());
   }
   exchangeFeatures(session_, socket_);
+  state_.siteHostType = profile_.hostType;
+  state_.mlsdRefused = 0;
   state_.connected = 1;
   // This server's folders cannot be detected by SYST or HELP; it can only
   // delete.

@@ -58,8 +58,9 @@ PassiveAddress parsePassiveReply(std::string_view replyLine) {
     return result;
   }
   result.status = PassiveAddress::Status::kOk;
-  result.address = platform::SocketAddress(bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3],
-                                           static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]));
+  const std::uint32_t host = bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+  const auto port = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
+  result.address = platform::SocketAddress(host, port);
   return result;
 }
 

@@ -59,6 +59,10 @@ struct SessionState {
   // EPSV or EPRT failed on an IPv4 connection: PASV or PORT for the rest of it.
   int extendedPassiveRefused = 0;
   int extendedActiveRefused = 0;
+  // The server refused MLSD: LIST for the rest of the connection.
+  int mlsdRefused = 0;
+  // The host type the site profile named at the logon, before detection.
+  int siteHostType = 6000;
   int closing = 0;
   int CanMkd = 0;
   int CanRmd = 0;

@@ -66,6 +66,25 @@ TEST_F(DataTransferTest, PassiveDownloadIsWrittenByteForByte) {
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Received 25 bytes in ")));
 }
 
+// The progress shows a percentage only when the size is known.
+TEST_F(DataTransferTest, SizeIsAskedWhenNeitherThePaneNorTheReplyKnowsIt) {
+  state_.serverTransferType = 'I';
+  session_.state.features.size = true;
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("SIZE big.bin").reply("213 8000")
+      .expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR big.bin").reply("150 Opening BINARY mode data connection")
+      .sendData(std::string(4000, 'x')).closeData().reply("226 Done");
+  const int socket = connect();
+  TransferContext transfer = context();
+  const std::string local = (folder() / "big.bin").string();
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR big.bin", local, 'I', false), 2);
+  expectScriptDone();
+  bool showedPercent = false;
+  for (const auto& shown : ui_.progress()) showedPercent |= shown.percent.has_value();
+  EXPECT_TRUE(showedPercent);
+}
+
 TEST_F(DataTransferTest, AutomaticModePicksTheTypeByNameAndTypeErrorsDoNotStopTheTransfer) {
   state_.automaticMode = true;
   state_.serverTransferType = 'I';

@@ -324,6 +324,33 @@ void logSkipped(session::Session& session, int decision, const std::string& loca
   session.log.logMessage(formatWithText(text(id), localName));
 }
 
+// Asks the size of the file RETR `command` fetches when the pane does not
+// know it and the server offers SIZE, so that progress and the remaining time
+// are right even where the preliminary reply names no size (which, when it
+// does, still wins).
+void learnSizeBeforeRetrieving(TransferContext& transfer, int controlSocket,
+                               std::string_view command) {
+  constexpr int kFileStatus = 213;
+  constexpr std::size_t kRetrieveVerb = 5;  // "RETR "
+  session::Session& session = transfer.session;
+  CurrentEntry& entry = transfer.state.currentEntry;
+  if (!session.state.features.size || entry.size != 0 || !command.starts_with("RETR ")) return;
+  const std::string name(command.substr(kRetrieveVerb));
+  if (session::sendCommand(session, controlSocket, "SIZE %s", name.c_str()) != 2 ||
+      session.state.replyCode != kFileStatus) {
+    return;
+  }
+  const std::string_view reply = session.state.replyLine;
+  std::uint64_t size = 0;
+  constexpr std::size_t kMaxDigits = 19;  // what 64 bits always hold
+  const std::size_t start = std::min(reply.find_first_not_of(' ', 3), reply.size());
+  for (std::size_t i = start; i < reply.size() && i < start + kMaxDigits; ++i) {
+    if (reply[i] < '0' || reply[i] > '9') break;
+    size = size * 10 + static_cast<std::uint64_t>(reply[i] - '0');
+  }
+  entry.size = size;
+}
+
 }  // namespace
 
 int ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
@@ -387,6 +414,7 @@ int ReceiveToFile(TransferContext& transfer, int controlSocket, std::string_view
   if (refuseWhenNotReady(transfer, controlSocket)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
+  learnSizeBeforeRetrieving(transfer, controlSocket, command);
   return runReceivingCommand(transfer, controlSocket, command, [&](int dataSocket) {
     return receiveIntoFile(transfer, dataSocket, controlSocket, localPath, append);
   });

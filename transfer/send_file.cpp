@@ -57,7 +57,8 @@ class BlockBatch {
   }
 
   bool send(session::Session& session, int dataSocket) const {
-    const std::string_view wire = ascii_ ? std::string_view(wire_) : std::string_view(bytes_, filled_);
+    const std::string_view wire =
+        ascii_ ? std::string_view(wire_) : std::string_view(bytes_, filled_);
     return session::sendAll(session, dataSocket, wire) == wire.size();
   }
 
