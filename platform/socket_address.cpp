@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 
 #include <cstring>
+#include <string>
 
 namespace ferrix::platform {
 
@@ -27,6 +28,11 @@ std::string SocketAddress::text() const {
   char buffer[INET6_ADDRSTRLEN] = {};
   inet_ntop(isIpv6() ? AF_INET6 : AF_INET, bytes.data(), buffer, sizeof buffer);
   return buffer;
+}
+
+std::string SocketAddress::textWithPort() const {
+  const std::string host = isIpv6() ? "[" + text() + "]" : text();
+  return host + ":" + std::to_string(port);
 }
 
 SocketAddress anyAddress(AddressFamily family) {

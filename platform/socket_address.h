@@ -31,6 +31,8 @@ struct SocketAddress {
   bool sameHost(const SocketAddress& other) const;
   // "10.1.2.3" or "2001:db8::1", without brackets or port.
   std::string text() const;
+  // "10.1.2.3:21" or "[2001:db8::1]:21".
+  std::string textWithPort() const;
 };
 
 // The any-address of `family` with port 0, for binding a listening socket.

@@ -126,8 +126,8 @@ void logRefusedCommand(Session& session) {
 // Connects `socket` to `address`, logging the attempt and a failure.
 bool tryAddress(Session& session, int socket, const std::string& host,
                 const platform::SocketAddress& address) {
-  const std::string text = address.text();
-  session.log.logMessagef("connecting to %s:%u", text.c_str(), address.port);
+  const std::string text = address.textWithPort();
+  session.log.logMessagef("connecting to %s", text.c_str());
   if (platform::connectSocket(session.blockingCalls, socket, address)) return true;
   const std::string error = socketErrorText(platform::lastSocketError());
   session.log.logMessagef("! %s %s - %s", "Connection failed", host.c_str(), error.c_str());
@@ -287,7 +287,6 @@ int getReply(Session& session, int socket) {
     if (session.log.verbose() || !platform::startsWithIgnoringCase(state.replyLine, "200 NOOP")) {
       session.log.logMessage(state.replyLine);
     }
-    if (state.replyLineSink != nullptr) state.replyLineSink->push_back(state.replyLine);
     int code = state.replyCode;
     if (state.cancelRequested) {
       lineCode = kReplyLost;

@@ -64,9 +64,9 @@ platform::SocketAddress passiveTarget(Session& session,
 
 // Connects to `target`, logging as passive mode always has; -1 on failure.
 int connectToPassivePort(Session& session, const platform::SocketAddress& target) {
-  const std::string targetText = target.text();
-  session.log.logMessagef("connecting to %s:%u", targetText.c_str(), target.port);
-  const int dataSocket = openControlConnection(session, targetText, target.port);
+  const std::string targetText = target.textWithPort();
+  session.log.logMessagef("connecting to %s", targetText.c_str());
+  const int dataSocket = openControlConnection(session, target.text(), target.port);
   if (dataSocket == kInvalidSocket) {
     logSocketError(session, "connect", platform::lastSocketError());
   }

@@ -5,13 +5,21 @@
 // Thread rule: runs on the thread that runs the logon.
 #pragma once
 
+#include <cstddef>
+
 #include "session/session_state.h"
 
 namespace ferrix::session {
 
+// More lines than any real server lists; a reply longer than this is taken
+// for one that never ends.
+inline constexpr std::size_t kMaxFeatureLines = 1000;
+
 // Sends FEAT and keeps the features of a 211 reply; any other reply means
 // none. Sends OPTS UTF8 ON when UTF8 is listed (its reply is not examined).
+// Returns false when the reply did not end within kMaxFeatureLines lines:
+// the connection is then out of step and must be closed.
 // Requires: the logon succeeded on `controlSocket`.
-void exchangeFeatures(Session& session, int controlSocket);
+bool exchangeFeatures(Session& session, int controlSocket);
 
 }  // namespace ferrix::session

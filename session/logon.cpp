@@ -260,7 +260,10 @@ int LogonRun::finish() {
   for (const std::string& piece : splitInitialCommands(profile_.initialCommand)) {
     sendCommand(session_, socket_, "%s", piece.c_str());
   }
-  exchangeFeatures(session_, socket_);
+  if (!exchangeFeatures(session_, socket_)) {
+    closeConnection();
+    return kInvalidSocket;
+  }
   state_.siteHostType = profile_.hostType;
   state_.mlsdRefused = 0;
   state_.connected = 1;

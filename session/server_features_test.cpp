@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <string_view>
 
 #include "session/control_channel.h"
 #include "session/feature_exchange.h"
@@ -13,6 +14,7 @@
 namespace ferrix::session {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testing::ScriptedFtpServer;
@@ -70,7 +72,7 @@ struct FeatureExchange {
   void exchange() {
     server_.start();
     control_ = openControlConnection(session_, "127.0.0.1", server_.port());
-    exchangeFeatures(session_, control_);
+    exchanged_ = exchangeFeatures(session_, control_);
     EXPECT_TRUE(server_.waitUntilDone(std::chrono::milliseconds(5000)));
     EXPECT_THAT(server_.failures(), IsEmpty());
   }
@@ -83,6 +85,7 @@ struct FeatureExchange {
   Session session_;
   ScriptedFtpServer server_;
   int control_ = -1;
+  bool exchanged_ = false;
 };
 
 TEST(FeatureExchangeTest, Utf8IsSwitchedOnWhenListed) {
@@ -102,10 +105,45 @@ TEST(FeatureExchangeTest, RefusalsAndOtherCodesMeanNoFeatures) {
     FeatureExchange test;
     test.session_.state.features.epsv = true;  // left over from an earlier connection
     test.server_.expectLine("FEAT").reply(reply);
-    test.exchange();
+    const bool closing = std::string_view(reply).starts_with("421");
+    if (!closing) test.server_.expectLine("NOOP").reply("200 in step");
+    test.server_.start();
+    test.control_ = openControlConnection(test.session_, "127.0.0.1", test.server_.port());
+    EXPECT_TRUE(exchangeFeatures(test.session_, test.control_));
     EXPECT_EQ(test.session_.state.features, ServerFeatures{});
-    EXPECT_THAT(test.server_.receivedLines(), ElementsAre("FEAT"));
+    // The whole reply was read: the next command gets its own.
+    if (!closing) {
+      EXPECT_EQ(sendCommand(test.session_, test.control_, "NOOP"), 2);
+      EXPECT_EQ(test.session_.state.replyLine, "200 in step");
+    }
+    EXPECT_TRUE(test.server_.waitUntilDone(std::chrono::milliseconds(5000)));
+    EXPECT_THAT(test.server_.failures(), IsEmpty());
   }
+}
+
+TEST(FeatureExchangeTest, AReplyWithoutEndGivesUpTheConnection) {
+  FeatureExchange test;
+  std::string endless = "211-Features:\r\n";
+  for (std::size_t i = 0; i < kMaxFeatureLines + 10; ++i) endless += " SIZE\r\n";
+  test.server_.expectLine("FEAT").send(endless).neverAnswer();
+  test.server_.start();
+  test.control_ = openControlConnection(test.session_, "127.0.0.1", test.server_.port());
+  EXPECT_FALSE(exchangeFeatures(test.session_, test.control_));
+  EXPECT_EQ(test.session_.state.features, ServerFeatures{});
+  EXPECT_THAT(test.log_.history(),
+              Contains("! The reply to FEAT does not end; closing the connection"));
+}
+
+TEST(FeatureExchangeTest, MalformedFeatureLinesAreSkippedAndTheRestKept) {
+  FeatureExchange test;
+  test.server_.expectLine("FEAT").reply("211-Features:").reply("\x01garbage").reply("")
+      .reply("211-MDTM").reply(" REST STREAM").reply("211 End");
+  test.exchange();
+  EXPECT_TRUE(test.exchanged_);
+  EXPECT_TRUE(test.session_.state.features.mdtm);
+  EXPECT_TRUE(test.session_.state.features.restStream);
+  EXPECT_FALSE(test.session_.state.features.utf8);
+  EXPECT_THAT(test.server_.receivedLines(), ElementsAre("FEAT"));
 }
 
 }  // namespace

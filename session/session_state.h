@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "config/site_profile.h"
 #include "platform/blocking_calls.h"
@@ -53,8 +52,6 @@ struct SessionState {
   std::string firewallPassword;
   std::atomic<int> retriesLeft = 0;
   platform::SocketAddress localControlAddress;
-  // When set, getReply appends every line of the replies it reads.
-  std::vector<std::string>* replyLineSink = nullptr;
   ServerFeatures features;  // from FEAT after the logon
   // EPSV or EPRT failed on an IPv4 connection: PASV or PORT for the rest of it.
   int extendedPassiveRefused = 0;

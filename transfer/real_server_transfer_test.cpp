@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "session/feature_exchange.h"
+#include "session/remote_commands.h"
 #include "testing/file_digest.h"
 #include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
@@ -187,6 +188,27 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
     // pyftpdlib sets times with MFMT only: MDTM is refused and not tried again.
     EXPECT_EQ(ftp_.session().state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
   }
+}
+
+// Names outside ASCII and with spaces travel as the same UTF-8 bytes both
+// ways: upload, listing, download, rename and delete.
+TEST_P(RealServerTransferTest, Utf8NamesWithSpacesRoundTrip) {
+  session::exchangeFeatures(ftp_.session(), ftp_.control());
+  const std::string name = "r\xc3\xa9sum\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac.txt";
+  const std::string renamed = "nouveau r\xc3\xa9sum\xc3\xa9.bin";
+  writeFile(local_ / name, "contents\n");
+  EXPECT_EQ(send("STOR " + name, local_ / name, 'I'), 2);
+  EXPECT_EQ(readFile(served() / name), "contents\n");
+  EXPECT_EQ(receive("NLST", local_ / "names.txt", 'A'), 2);
+  EXPECT_THAT(readFile(local_ / "names.txt"), ::testing::HasSubstr(name + "\n"));
+  EXPECT_EQ(receive("RETR " + name, local_ / "back.txt", 'I'), 2);
+  EXPECT_EQ(readFile(local_ / "back.txt"), "contents\n");
+  EXPECT_EQ(session::renameRemoteEntry(ftp_.session(), ftp_.control(), name, renamed),
+            session::RenameOutcome::kRenamed)
+      << ftp_.logText();
+  EXPECT_EQ(readFile(served() / renamed), "contents\n");
+  EXPECT_EQ(session::deleteRemoteFile(ftp_.session(), ftp_.control(), renamed), 2);
+  EXPECT_FALSE(std::filesystem::exists(served() / renamed));
 }
 
 // Over IPv6 (EPSV) after FEAT: an upload and a download byte for byte, and
