@@ -12,6 +12,11 @@ struct SiteProfile {
   static constexpr int kDefaultTimeoutSeconds = 65;
   static constexpr int kDefaultPort = 21;
   static constexpr int kDefaultServerFeatureMask = 6;
+  static constexpr int kImplicitTlsPort = 990;
+
+  // TLS: 0 plain, 1 explicit when the server offers it, 2 explicit
+  // required, 3 implicit (TLS from the first byte).
+  enum Tls { kTlsOff = 0, kTlsWhenOffered = 1, kTlsRequired = 2, kTlsImplicit = 3 };
 
   std::string profileName;     // the section name
   std::string hostName;        // HOST, default the profile name
@@ -31,6 +36,8 @@ struct SiteProfile {
   int passiveMode = 1;                          // PASVMODE
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
+  int tls = kTlsWhenOffered;                    // TLS
+  std::string certificateSha256;                // CERTSHA256, a certificate accepted as it is
   int serverFeatureMask = kDefaultServerFeatureMask;
 
   bool operator==(const SiteProfile&) const = default;

@@ -10,6 +10,7 @@
 #include "session/message_log.h"
 #include "session/passive_reply.h"
 #include "session/sound_events.h"
+#include "session/tls_negotiation.h"
 
 namespace ferrix::session {
 namespace {
@@ -93,6 +94,7 @@ bool prepareListening(Session& session, int socket) {
 
 void runTransfer(Session& session, const DataExchangeRequest& request) {
   SessionState& state = session.state;
+  secureDataConnection(session, state.dataSocket);
   request.moveData(session, state.dataSocket);
   state.dataSocket = closeDataSocket(session, state.dataSocket);
 }

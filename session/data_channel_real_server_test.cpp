@@ -67,12 +67,11 @@ TEST_P(RealServerDataChannel, ListingArrivesAfterAPlainLogon) {
 
 INSTANTIATE_TEST_SUITE_P(BothServersBothModes, RealServerDataChannel,
                          ::testing::Combine(::testing::Values(FtpServerKind::kPyftpdlib,
-                                                              FtpServerKind::kVsftpd),
+                                                              FtpServerKind::kVsftpd,
+                                                              FtpServerKind::kVsftpdExplicitTls),
                                             ::testing::Bool()),
                          [](const auto& info) {
-                           const bool isPyftpdlib =
-                               std::get<0>(info.param) == FtpServerKind::kPyftpdlib;
-                           return std::string(isPyftpdlib ? "Pyftpdlib" : "Vsftpd") +
+                           return testing::testNameOf(std::get<0>(info.param)) +
                                   (std::get<1>(info.param) ? "Passive" : "Active");
                          });
 

@@ -6,6 +6,7 @@
 #include "platform/socket_errors.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/tls_negotiation.h"
 #include "session/xaut.h"
 
 namespace ferrix::session {
@@ -87,6 +88,7 @@ class LogonRun {
   void examineGreetingLine();
   void closeConnection();
   int fail(Outcome outcome);
+  int stopUnsecured();
   int finish();
 
   Outcome runScheme();
@@ -138,12 +140,19 @@ int LogonRun::run() {
   prepare();
   if (!connectAndGreet()) return kInvalidSocket;
   busy.release();
+  // TLS comes before the first USER of any scheme, so no name or password
+  // ever crosses in clear text on a site that asks for TLS.
+  if (!negotiateExplicitTls(session_, ui_, socket_, target_, profile_.port)) {
+    return stopUnsecured();
+  }
   const Outcome outcome = runScheme();
   if (outcome != Outcome::kLoggedOn || refused_) return fail(outcome);
+  if (!protectDataConnections(session_, socket_)) return stopUnsecured();
   return finish();
 }
 
 void LogonRun::prepare() {
+  resetTls(session_);
   state_.cancelRequested = 0;
   state_.abortRequested = 0;
   state_.replyTimeoutSeconds = profile_.timeoutSeconds;
@@ -180,6 +189,11 @@ bool LogonRun::connectAndGreet() {
   state_.localControlAddress = *local;
   session_.log.logMessagef("[%u] from %s port %u", static_cast<unsigned>(socket_),
                            local->text().c_str(), local->port);
+  if (profile_.tls == config::SiteProfile::kTlsImplicit &&
+      !secureControlConnection(session_, ui_, socket_, target_, profile_.port)) {
+    stopUnsecured();
+    return false;
+  }
   const int replyClass = readGreeting();
   if (replyClass != 2) {
     if (replyClass == 4) {
@@ -250,6 +264,16 @@ int LogonRun::fail(Outcome outcome) {
   // A rejected firewall logon keeps it, since another attempt would only be
   // rejected again.
   if (outcome != Outcome::kFirewallRejected) state_.cancelRequested = 0;
+  return kInvalidSocket;
+}
+
+// A connection that could not be secured as the site asks is closed, and no
+// further attempt is made: it would fail the same way.
+int LogonRun::stopUnsecured() {
+  closeConnection();
+  state_.connected = 0;
+  resetTls(session_);
+  state_.cancelRequested = 1;
   return kInvalidSocket;
 }
 

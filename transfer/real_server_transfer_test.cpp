@@ -105,7 +105,7 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
       EXPECT_EQ(sha256Of(served() / c.name), sha256Of(local_ / c.name));
     }
     const std::filesystem::path back = local_ / ("back-" + c.name);
-    EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2);
+    EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2) << ftp_.logText();
     EXPECT_EQ(sha256Of(back), sha256Of(local_ / c.name));
     EXPECT_EQ(std::filesystem::file_size(back), c.bytes.size());
   }
@@ -161,10 +161,11 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServerTransferTest,
-                         ::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd),
+                         ::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd,
+                                           FtpServerKind::kVsftpdExplicitTls,
+                                           FtpServerKind::kVsftpdImplicitTls),
                          [](const ::testing::TestParamInfo<FtpServerKind>& info) {
-                           return std::string(info.param == FtpServerKind::kVsftpd ? "Vsftpd"
-                                                                                   : "Pyftpdlib");
+                           return testing::testNameOf(info.param);
                          });
 
 }  // namespace
