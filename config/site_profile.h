@@ -36,7 +36,10 @@ struct SiteProfile {
   int passiveMode = 1;                          // PASVMODE
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
-  int tls = kTlsWhenOffered;                    // TLS
+  // A profile made in code speaks plain FTP unless told otherwise; the store
+  // reads a section without the key as kTlsWhenOffered, the site dialog makes
+  // new sites kTlsRequired.
+  int tls = kTlsOff;                            // TLS
   std::string certificateSha256;                // CERTSHA256, a certificate accepted as it is
   int serverFeatureMask = kDefaultServerFeatureMask;
 

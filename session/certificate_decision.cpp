@@ -18,15 +18,19 @@ void logCertificate(Session& session, const platform::TlsCertificate& certificat
                           certificate.notAfter.c_str());
 }
 
+// Log lines are cut at 118 characters: each fingerprint gets a line of its own.
 void logRefusal(Session& session, const std::string& host, int port, const std::string& sha256,
                 const std::string& reason) {
-  session.log.logMessagef("! The certificate of %s:%d (SHA-256 %s) is not trusted: %s",
-                          host.c_str(), port, sha256.c_str(), reason.c_str());
-  session.log.logMessagef(
-      "! To trust it, add CERTSHA256=%s to the site's section, or the line \"%s:%d %s\" to %s",
-      sha256.c_str(), host.c_str(), port, sha256.c_str(),
-      session.trustedCertificatesFile.empty() ? "the trusted-certificates file"
-                                              : session.trustedCertificatesFile.c_str());
+  session.log.logMessagef("! The certificate of %s:%d is not trusted: %s", host.c_str(), port,
+                          reason.c_str());
+  session.log.logMessagef("! SHA-256 %s", sha256.c_str());
+  session.log.logMessage("! To trust it, add to the site's section the line");
+  session.log.logMessagef("! CERTSHA256=%s", sha256.c_str());
+  session.log.logMessagef("! or to %s the line",
+                          session.trustedCertificatesFile.empty()
+                              ? "the trusted-certificates file"
+                              : session.trustedCertificatesFile.c_str());
+  session.log.logMessagef("! %s:%d %s", host.c_str(), port, sha256.c_str());
 }
 
 bool storeAnswer(Session& session, const std::string& host, int port, const std::string& sha256) {
@@ -43,10 +47,9 @@ bool decideUnattended(Session& session, const UserInterface::CertificateQuestion
   const platform::TlsCertificate& certificate = question.certificate;
   const bool whenOffered = session.state.sessionProfile.tls == config::SiteProfile::kTlsWhenOffered;
   if (whenOffered && question.storedSha256.empty()) {
-    session.log.logMessagef(
-        "+ Going on encrypted with the unverified certificate of %s:%d (SHA-256 %s): %s",
-        question.host.c_str(), question.port, certificate.sha256.c_str(),
-        certificate.problem.c_str());
+    session.log.logMessagef("+ Going on encrypted with the unverified certificate of %s:%d: %s",
+                            question.host.c_str(), question.port, certificate.problem.c_str());
+    session.log.logMessagef("+ SHA-256 %s", certificate.sha256.c_str());
     return true;
   }
   logRefusal(session, question.host, question.port, certificate.sha256,
@@ -68,9 +71,10 @@ bool acceptCertificate(Session& session, UserInterface& userInterface, const std
   UserInterface::CertificateQuestion question{host, port, certificate, {}};
   if (!pinned.empty() || stored) {
     question.storedSha256 = !pinned.empty() ? pinned : *stored;
-    session.log.logMessagef(
-        "! WARNING: the certificate of %s:%d has changed! It was SHA-256 %s and is now %s",
-        host.c_str(), port, question.storedSha256.c_str(), certificate.sha256.c_str());
+    session.log.logMessagef("! WARNING: the certificate of %s:%d has CHANGED", host.c_str(),
+                            port);
+    session.log.logMessagef("! It was SHA-256 %s", question.storedSha256.c_str());
+    session.log.logMessagef("! It is  SHA-256 %s", certificate.sha256.c_str());
   } else if (certificate.verified) {
     return true;
   }
