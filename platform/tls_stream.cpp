@@ -4,8 +4,10 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 #include <poll.h>
+#include <signal.h>
 
 #include <cerrno>
+#include <mutex>
 
 #include "platform/socket_errors.h"
 #include "platform/tcp_socket.h"
@@ -31,9 +33,23 @@ bool isAddressLiteral(const std::string& host) {
   return parseDottedAddress(host).has_value() || host.find(':') != std::string::npos;
 }
 
+// OpenSSL writes to the socket with write(2), which raises SIGPIPE when the
+// server has gone; plain sockets avoid it per call (MSG_NOSIGNAL), TLS can
+// only by ignoring the signal. A handler the program installed is kept.
+void ignoreBrokenPipes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      signal(SIGPIPE, SIG_IGN);
+    }
+  });
+}
+
 }  // namespace
 
 TlsClientContext::TlsClientContext() : context_(SSL_CTX_new(TLS_client_method())) {
+  ignoreBrokenPipes();
   if (context_ == nullptr) return;
   SSL_CTX_set_min_proto_version(context_, TLS1_2_VERSION);
   SSL_CTX_set_default_verify_paths(context_);
