@@ -135,6 +135,9 @@ bool tryAddress(Session& session, int socket, const std::string& host,
 }
 
 int connectedSocket(Session& session, int socket, const platform::Ipv4Address& address) {
+  // A new connection starts plain, whatever stream a closed socket of the
+  // same number left behind.
+  session.tls.drop(socket);
   const std::string text = address.text();
   session.log.logMessagef("Connected to %s port %u", text.c_str(), address.port);
   return socket;

@@ -211,6 +211,7 @@ int acceptDataConnection(Session& session, int listenSocket) {
     return kInvalidSocket;
   }
   closeListening(session, listenSocket);
+  session.tls.drop(dataSocket);
   const std::string peerText = peer.text();
   session.log.logMessagef("[%u] accept from %s port %u", static_cast<unsigned>(dataSocket),
                           peerText.c_str(), peer.port);
