@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   listing::ListingCache cache(platform::tempFolder());
   listing::PaneModel pane(listing::PaneSide::kRemote, kDefaultRemoteSort);
   config::MemoryFolderList folderBox;
-  listing::TransferThreadBusy busy;
+  transfer::TransferThreadBusy busy;
   listing::RemoteListing remote{
       {session, state, status, settings, nameRules, console}, cache, pane, folderBox, busy, {}, {}};
 

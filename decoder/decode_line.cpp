@@ -97,10 +97,11 @@ void CopyWorkLine(char (&work)[kWorkLineSize], const char* line) {
   work[length] = '\0';
 }
 
-void CutLineEnd(char* work) {
+// An MLSD name runs to the line end, so its trailing blanks are the file's own.
+void CutLineEnd(char* work, int hostType) {
   if (char* cr = std::strchr(work, '\r')) *cr = '\0';
   if (char* lf = std::strchr(work, '\n')) *lf = '\0';
-  TrimRight(work);
+  if (hostType != FERRIX_HOST_TYPE_MLSD) TrimRight(work);
 }
 
 // Read, write and execute bits of the three characters at first.
@@ -233,7 +234,7 @@ int32_t FERRIX_DecodeLine(ListingEntry* entry, const char* line, int32_t hostTyp
   std::memset(entry, 0, sizeof *entry);
   char work[kWorkLineSize];
   CopyWorkLine(work, line);
-  CutLineEnd(work);
+  CutLineEnd(work, hostType);
   SniffUnixMode(*entry, work);
   ParseContext context;
   context.hostType = hostType;

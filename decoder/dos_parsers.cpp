@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "decoder/date_run.h"
 #include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
@@ -106,6 +107,13 @@ char* ReadWindowsClock(ListingEntry& entry, char* text) {
   return colon;
 }
 
+// The word at text, up to its first blank.
+Field WordAt(const char* text) {
+  const char* end = text;
+  while (*end != '\0' && !IsBlank(*end)) ++end;
+  return Field{text, end};
+}
+
 // Windows servers in DOS style: "12-25-97  10:30PM       <DIR>          Projects"
 // or "06-05-02  03:19PM                 1419 read me.txt".
 void ParseNtDosStyle(ListingEntry& entry, char* line) {
@@ -124,9 +132,69 @@ void ParseNtDosStyle(ListingEntry& entry, char* line) {
   if (entry.name[0] == '\0') return;
   if (ColumnIsFolderMarker(sizeColumn)) {
     entry.kind = FERRIX_KIND_FOLDER;
-  } else {
+  } else if (!ReadGroupedSize(WordAt(sizeColumn), entry.size)) {
     entry.size = SizeAt(sizeColumn);
   }
+}
+
+// "06:48PM", "06:48 PM" or "18:48": the clock of a DOS-style line. Returns
+// the fields it took (0 when the field is no clock).
+int ReadDosClock(const FieldList& fields, int index, DateRun& run) {
+  if (index >= fields.count) return 0;
+  Field clock = fields.items[index];
+  char meridiem = '\0';
+  const std::size_t length = static_cast<std::size_t>(clock.end - clock.begin);
+  if (length > 2 && (clock.end[-1] == 'M' || clock.end[-1] == 'm')) {
+    meridiem = static_cast<char>(clock.end[-2] & ~0x20);
+    clock.end -= 2;
+  }
+  if (!ReadClock(clock, run) || run.hour > 23) return 0;
+  int taken = 1;
+  if (meridiem == '\0' && index + 1 < fields.count) {
+    const Field& next = fields.items[index + 1];
+    if (next.end - next.begin == 2 && (next.begin[1] == 'M' || next.begin[1] == 'm')) {
+      meridiem = static_cast<char>(next.begin[0] & ~0x20);
+      taken = 2;
+    }
+  }
+  if (meridiem == 'P' && run.hour < 12) run.hour += 12;
+  if (meridiem == 'A' && run.hour == 12) run.hour = 0;
+  return taken;
+}
+
+// Two-digit years are the fixed rule's alone: its short lines stay unread.
+bool HasFourDigitYear(const Field& date) {
+  const auto length = date.end - date.begin;
+  return length >= 8 && (IsAllDigits(Field{date.begin, date.begin + 4}) ||
+                         IsAllDigits(Field{date.end - 4, date.end}));
+}
+
+// DOS-style lines that the fixed rule does not reach: four-digit years in
+// either order ("2024-06-07  18:48  <DIR>  Projects",
+// "06-07-2024  06:48PM  9,730 report.pdf"), read field by field: date, clock,
+// size or folder marker, and the rest of the line as the name.
+void ReadNtDosFields(ListingEntry& entry, char* line) {
+  FieldList fields;
+  SplitFields(line, fields);
+  DateRun run;
+  if (fields.count < 4 || !HasFourDigitYear(fields.items[0])) return;
+  if (!ReadNumericDate(fields.items[0], run) || !run.hasYear) return;
+  const int sizeIndex = 1 + ReadDosClock(fields, 1, run);
+  if (sizeIndex == 1 || sizeIndex + 1 >= fields.count) return;
+  const Field& sizeColumn = fields.items[sizeIndex];
+  const bool folder = ColumnIsFolderMarker(sizeColumn.begin);
+  std::uint64_t size = 0;
+  if (!folder && !ReadGroupedSize(sizeColumn, size)) return;
+  const char* name = sizeColumn.end;
+  while (IsBlank(*name)) ++name;
+  SetName(entry, name);
+  entry.kind = folder ? FERRIX_KIND_FOLDER : FERRIX_KIND_FILE;
+  entry.size = size;
+  StoreDateRun(entry, run);
+}
+
+bool DateHolds(const ListingEntry& entry) {
+  return entry.month >= 1 && entry.month <= 12 && entry.day >= 1 && entry.day <= 31;
 }
 
 // Windows servers in UNIX style: the name is field 9, no links.
@@ -229,7 +297,15 @@ void ParseNtLine(ListingEntry& entry, char* line, const ParseContext& context) {
     return;
   }
   std::size_t length = std::strlen(line);
-  if (length >= 40 && line[2] == '-' && line[5] == '-') ParseNtDosStyle(entry, line);
+  if (length >= 40 && line[2] == '-' && line[5] == '-') {
+    ParseNtDosStyle(entry, line);
+    if (entry.name[0] != '\0' && DateHolds(entry)) return;
+  }
+  ListingEntry byFields{};
+  byFields.mode = entry.mode;
+  byFields.flags = entry.flags;
+  ReadNtDosFields(byFields, line);
+  if (byFields.name[0] != '\0') entry = byFields;
 }
 
 void ParseIbmPcLine(ListingEntry& entry, char* line, const ParseContext&) {

@@ -7,7 +7,9 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <string_view>
 
+#include "decoder/date_run.h"
 #include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
@@ -145,6 +147,12 @@ void ParseCmsLine(ListingEntry& entry, const FixedColumns& row, const char* remo
 
 // ---- IBM MVS ----
 
+// A partitioned data set, which lists as a folder of members: record format
+// PO, or PO-E for the extended (PDSE) form.
+bool IsPartitioned(const char* text) {
+  return std::strstr(text, " PO ") != nullptr || std::strstr(text, " PO-E ") != nullptr;
+}
+
 // 'PREFIX.DATA' gives PREFIX.DATA., the qualifiers that the listed names repeat.
 std::string MvsPrefix(const char* remoteFolder) {
   if (std::strlen(remoteFolder) <= 1) return {};
@@ -159,7 +167,7 @@ void ParseMvsMemberLine(ListingEntry& entry, char* line) {
   char* rest = WordEnd(SkipBlanks(line));
   if (FindText(rest, "MIGRAT") != nullptr) return;
   NameByWord(entry, line);
-  if (FindText(rest, " PO ") != nullptr) entry.kind = FERRIX_KIND_FOLDER;
+  if (IsPartitioned(rest)) entry.kind = FERRIX_KIND_FOLDER;
   char* colon = std::strrchr(rest, ':');
   if (colon == nullptr || colon - line < 11 || !IsDigit(colon[-11])) return;
   ParseDate(entry, colon - 11, 1);
@@ -173,7 +181,7 @@ void NameByFirstNine(ListingEntry& entry, const FixedColumns& row) {
 }
 
 void ParseMvsDataSetLine(ListingEntry& entry, const FixedColumns& row) {
-  const bool partitioned = std::strstr(row.begin(), " PO ") != nullptr;
+  const bool partitioned = IsPartitioned(row.begin());
   if (!partitioned && row.blankAt(9) && row.digitAt(10)) {
     NameByFirstNine(entry, row);
     return;
@@ -223,6 +231,21 @@ std::string WordBefore(const char* line, const char*& position) {
   return std::string(begin, end);
 }
 
+// Year first as the rule reads it ("06/03/21"); when that gives no month or
+// day, the job's other date formats: "21.03.06", "21/03/06", "21.03.2006".
+void ReadAs400Date(ListingEntry& entry, const char* text) {
+  ParseDate(entry, text, 1);
+  if (entry.month != 0 && entry.day != 0) return;
+  FieldList fields;
+  SplitFields(text, fields);
+  DateRun run;
+  if (fields.count > 0 && ReadNumericDate(fields.items[0], run) && run.hasYear) {
+    entry.year = static_cast<std::uint16_t>(run.year);
+    entry.month = static_cast<std::uint8_t>(run.month);
+    entry.day = static_cast<std::uint8_t>(run.day);
+  }
+}
+
 // Size, date and time stand right to left before the *TYPE column.
 void ReadAs400ObjectStatistics(ListingEntry& entry, const char* line, const char* star) {
   const char* position = star;
@@ -230,7 +253,7 @@ void ReadAs400ObjectStatistics(ListingEntry& entry, const char* line, const char
   const std::string date = WordBefore(line, position);
   const std::string size = WordBefore(line, position);
   ParseTime(entry, time.c_str());
-  ParseDate(entry, date.c_str(), 1);
+  ReadAs400Date(entry, date.c_str());
   entry.size = SizeAt(size.c_str());
   as400Memory = {entry.year, entry.month, entry.day, entry.hour, entry.minute, entry.size};
 }
@@ -244,14 +267,25 @@ void RecallAs400Statistics(ListingEntry& entry) {
   entry.size = as400Memory.size;
 }
 
+bool EndsWithFileObject(const std::string& text) {
+  constexpr std::string_view kFile = ".FILE";
+  return text.size() > kFile.size() &&
+         StartsWithNoCase(text.c_str() + text.size() - kFile.size(), kFile.data());
+}
+
 // LIB/FILE.MBR names the member FILE.MBR; a library listed as QGPL/ is QGPL.
+// A member listed as FILE.FILE/MEMBER.MBR keeps that whole path, which is how
+// the server names it again. The name runs to the end of the line, so names
+// with blanks stay whole.
 void NameAs400Object(ListingEntry& entry, char* afterType) {
   char* word = SkipBlanks(afterType);
-  std::size_t length = static_cast<std::size_t>(WordEnd(word) - word);
+  std::size_t length = std::strlen(word);
   if (length > 0 && word[length - 1] == '/') --length;
   std::string name(word, length);
   const std::size_t slash = name.rfind('/');
-  if (slash != std::string::npos) name.erase(0, slash + 1);
+  if (slash != std::string::npos && !EndsWithFileObject(name.substr(0, slash))) {
+    name.erase(0, slash + 1);
+  }
   SetName(entry, name.c_str());
 }
 
@@ -271,7 +305,7 @@ bool ParseAs400ColumnLine(ListingEntry& entry, const FixedColumns& row) {
   const char* type = row.from(wideDate ? 43 : 41);
   if (StartsWith(type, "MEM")) return false;
   if (IsAs400FolderType(type)) entry.kind = FERRIX_KIND_FOLDER;
-  ParseDate(entry, row.from(wideDate ? 24 : 22), 1);
+  ReadAs400Date(entry, row.from(wideDate ? 24 : 22));
   ParseTime(entry, row.from(wideDate ? 33 : 31));
   SetName(entry, row.from(wideDate ? 53 : 51));
   return true;
@@ -307,7 +341,7 @@ void ParseMvsLine(ListingEntry& entry, char* line, const ParseContext& context) 
 void ParseKnetMvsLine(ListingEntry& entry, char* line, const ParseContext& context) {
   if (std::strstr(line, "Migrated") != nullptr) return;
   char* rest = NameByWord(entry, line);
-  if (FindText(rest, " PO ") != nullptr) entry.kind = FERRIX_KIND_FOLDER;
+  if (IsPartitioned(rest)) entry.kind = FERRIX_KIND_FOLDER;
   // A KNET server repeats the user's own high-level qualifier before each name.
   const std::size_t userLength = std::strlen(context.userName);
   if (userLength != 0 && StartsWithNoCase(entry.name, context.userName) &&

@@ -10,7 +10,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "decoder/date_run.h"
 #include "decoder/fixed_columns.h"
+#include "decoder/month_words.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parser_state.h"
 #include "decoder/parsers.h"
@@ -92,17 +94,53 @@ bool SwitchVosSection(const char* line) {
   return true;
 }
 
-}  // namespace
-
-void ResetVosSection() { vosSection = VosSection::kNone; }
-
-void ResetParserState() {
-  ResetVosSection();
-  ResetAs400Memory();
+// "12-Jun-03" or "12-Jun-2003": Tandem's date, two-digit years from 1970.
+bool ReadTandemDate(const Field& field, DateRun& run) {
+  const char* position = field.begin;
+  run.day = 0;
+  while (position < field.end && IsDigit(*position) && run.day <= 31) {
+    run.day = run.day * 10 + (*position++ - '0');
+  }
+  if (position == field.begin || position == field.end || *position != '-' || run.day > 31) {
+    return false;
+  }
+  const char* month = ++position;
+  while (position < field.end && *position != '-') ++position;
+  run.month = MonthFromWord(month, position);
+  if (run.month == 0 || run.day == 0 || position == field.end) return false;
+  const char* year = ++position;
+  run.year = 0;
+  while (position < field.end && IsDigit(*position) && run.year < 10000) {
+    run.year = run.year * 10 + (*position++ - '0');
+  }
+  if (position != field.end || position - year < 2) return false;
+  if (position - year == 2) run.year += run.year >= 70 ? 1900 : 2000;
+  run.hasYear = true;
+  return true;
 }
 
-void ParseTandemLine(ListingEntry& entry, char* line, const ParseContext&) {
-  if (StartsWith(line, "File")) return;
+// The fields of a Tandem row, for rows whose code and size columns are wider
+// or narrower than the fixed columns: the name, then a size just before a
+// "dd-Mon-yy" date and a clock. False when the row has no such date.
+bool ReadTandemFields(ListingEntry& entry, const char* line) {
+  FieldList fields;
+  SplitFields(line, fields);
+  for (int index = 2; index < fields.count; ++index) {
+    DateRun run;
+    if (!ReadTandemDate(fields.items[index], run) || !IsAllDigits(fields.items[index - 1])) {
+      continue;
+    }
+    if (index + 1 < fields.count) ReadClock(fields.items[index + 1], run);
+    const Field& name = fields.items[0];
+    SetName(entry, name.begin, static_cast<std::size_t>(name.end - name.begin));
+    entry.size = SizeAt(fields.items[index - 1].begin);
+    StoreDateRun(entry, run);
+    return true;
+  }
+  return false;
+}
+
+void ParseTandemColumns(ListingEntry& entry, char* line) {
   FixedColumns row(line);
   entry.size = SizeAt(row.from(row.afterLastBlankAtOrBefore(33)));
   // A one-digit day leaves its tens column blank.
@@ -120,6 +158,27 @@ void ParseTandemLine(ListingEntry& entry, char* line, const ParseContext&) {
   row.cut(10);
   TrimRight(line);
   SetName(entry, line);
+}
+
+}  // namespace
+
+void ResetVosSection() { vosSection = VosSection::kNone; }
+
+void ResetParserState() {
+  ResetVosSection();
+  ResetAs400Memory();
+}
+
+// The fixed columns first; a row they give no date for is read by its fields
+// (read before the columns cut the line).
+void ParseTandemLine(ListingEntry& entry, char* line, const ParseContext&) {
+  if (StartsWith(line, "File")) return;
+  ListingEntry byFields{};
+  byFields.mode = entry.mode;
+  byFields.flags = entry.flags;
+  const bool readByFields = ReadTandemFields(byFields, line);
+  ParseTandemColumns(entry, line);
+  if ((entry.month == 0 || entry.day == 0) && readByFields) entry = byFields;
 }
 
 void ParseASeriesLine(ListingEntry& entry, char* line, const ParseContext&) {

@@ -8,19 +8,43 @@
 #include <cstring>
 #include <strings.h>
 
+#include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
 
 namespace ferrix::decoder {
 namespace {
 
-// The position of the fact's name, or nullptr when the fact list lacks it.
-const char* FindFact(const char* line, const char* nameStart, const char* fact) {
-  for (const char* found = FindTextNoCase(line, fact); found != nullptr && found < nameStart;
-       found = FindTextNoCase(found + 1, fact)) {
-    if (found == line || found[-1] == ';') return found;
+using columns::StartsWithNoCase;
+
+// Where each fact this parser reads starts (its first occurrence), nullptr
+// for the facts the line lacks.
+struct Facts {
+  const char* type = nullptr;
+  const char* modify = nullptr;
+  const char* size = nullptr;
+  const char* unixMode = nullptr;
+};
+
+void TakeFirst(const char*& found, const char* fact, const char* name) {
+  if (found == nullptr && StartsWithNoCase(fact, name)) found = fact;
+}
+
+// One pass over the fact starts (the line's start and each character after a
+// ';') before the name.
+Facts FindFacts(const char* line, const char* nameStart) {
+  Facts facts;
+  const char* fact = line;
+  while (fact < nameStart) {
+    TakeFirst(facts.type, fact, "type=");
+    TakeFirst(facts.modify, fact, "modify=");
+    TakeFirst(facts.size, fact, "size=");
+    TakeFirst(facts.unixMode, fact, "UNIX.mode=");
+    const void* semicolon = std::memchr(fact, ';', static_cast<std::size_t>(nameStart - fact));
+    if (semicolon == nullptr) break;
+    fact = static_cast<const char*>(semicolon) + 1;
   }
-  return nullptr;
+  return facts;
 }
 
 // Up to count digits as a number; stops at the first non-digit.
@@ -52,7 +76,8 @@ void ReadType(ListingEntry& entry, const char* fact) {
   } else if (ValueIs(value, length, "pdir")) {
     entry.kind = FERRIX_KIND_FOLDER;
     SetName(entry, "..");
-  } else if (strncasecmp(value, "OS.unix=slink", std::strlen("OS.unix=slink")) == 0) {
+  } else if (StartsWithNoCase(value, "OS.unix=slink") ||
+             StartsWithNoCase(value, "OS.unix=symlink")) {
     entry.kind = FERRIX_KIND_LINK;
   } else if (ValueIs(value, length, "file")) {
     entry.kind = FERRIX_KIND_FILE_EXPLICIT;
@@ -77,15 +102,43 @@ void ReadModify(ListingEntry& entry, const char* fact) {
   entry.second = static_cast<std::uint8_t>(DigitsAt(stamp + 12, 2));
 }
 
+// "UNIX.mode=0755" (or with the special bits, "04755"): the permission bits.
+void ReadUnixMode(ListingEntry& entry, const char* fact) {
+  constexpr std::size_t kFactLength = 10;  // "UNIX.mode="
+  unsigned mode = 0;
+  std::size_t digits = 0;
+  for (const char* c = fact + kFactLength; *c >= '0' && *c <= '7'; ++c, ++digits) {
+    mode = (mode << 3) | static_cast<unsigned>(*c - '0');
+    if (digits == 6) return;
+  }
+  if (digits < 3) return;
+  entry.mode = static_cast<std::uint16_t>(mode & 0777u);
+  entry.flags |= FERRIX_FLAG_MODE_VALID;
+}
+
+// The blank that ends the facts. Usually the line's first space; when that
+// space sits inside a fact's value, the first blank after a ';'.
+const char* FactsEnd(const char* line) {
+  const char* blank = std::strpbrk(line, " \t");
+  if (blank == nullptr || blank == line || blank[-1] == ';') return blank;
+  for (const char* c = blank; *c != '\0'; ++c) {
+    if (*c == ';' && (c[1] == ' ' || c[1] == '\t')) return c + 1;
+  }
+  return std::strchr(line, ' ');
+}
+
 }  // namespace
 
 void ParseMlsdLine(ListingEntry& entry, char* line, const ParseContext&) {
-  const char* space = std::strchr(line, ' ');
-  if (space == nullptr || space[1] == '\0') return;
+  const char* space = FactsEnd(line);
+  // A name of blanks alone is padding, not a name.
+  if (space == nullptr || space[1 + std::strspn(space + 1, " \t")] == '\0') return;
   SetName(entry, space + 1);
-  if (const char* type = FindFact(line, space, "type=")) ReadType(entry, type);
-  if (const char* modify = FindFact(line, space, "modify=")) ReadModify(entry, modify);
-  if (const char* size = FindFact(line, space, "size=")) entry.size = SizeAt(size + 5);
+  const Facts facts = FindFacts(line, space);
+  if (facts.type != nullptr) ReadType(entry, facts.type);
+  if (facts.modify != nullptr) ReadModify(entry, facts.modify);
+  if (facts.size != nullptr) entry.size = SizeAt(facts.size + 5);
+  if (facts.unixMode != nullptr) ReadUnixMode(entry, facts.unixMode);
 }
 
 }  // namespace ferrix::decoder

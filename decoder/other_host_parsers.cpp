@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "decoder/date_run.h"
 #include "decoder/fixed_columns.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
+#include "decoder/unix_anchored_reading.h"
 
 namespace ferrix::decoder {
 namespace {
@@ -89,11 +91,15 @@ void ParseNetWareColumns(ListingEntry& entry, FixedColumns& columns) {
   pos += IsDigit(columns.at(pos + 1)) ? 3 : 2;
   entry.minute = ToByte(NumberAt(columns.from(pos)));
   while (IsDigit(columns.at(pos))) ++pos;
+  const std::size_t afterMinute = pos;
   ++pos;
   if (columns.at(pos) == 'p' && hour != 12) hour += 12;
   entry.hour = ToByte(hour);
 
-  SetName(entry, columns.from(columns.skipBlanks(pos + 2)));
+  // A 24-hour clock has no am or pm word to step over before the name.
+  const char mark = columns.at(pos);
+  const bool meridiem = mark == 'a' || mark == 'A' || mark == 'p' || mark == 'P';
+  SetName(entry, columns.from(columns.skipBlanks(meridiem ? pos + 2 : afterMinute)));
   TrimRight(entry.name);
 }
 
@@ -136,15 +142,106 @@ void ParseVersaTermName(ListingEntry& entry, const char* line) {
   if (folder && entry.name[0] != '\0') entry.kind = FERRIX_KIND_FOLDER;
 }
 
+bool DateHolds(const ListingEntry& entry) {
+  return entry.month >= 1 && entry.month <= 12 && entry.day >= 1 && entry.day <= 31 &&
+         entry.hour <= 23;
+}
+
+void ParseOs2Columns(ListingEntry& entry, char* line) {
+  const FixedColumns columns(line);
+  SetName(entry, columns.from(53));
+  if (entry.name[0] == '\0') return;
+  if (HasFolderMarker(line)) entry.kind = FERRIX_KIND_FOLDER;
+  ParseDate(entry, columns.from(35), 2);
+  ParseTime(entry, columns.from(46));
+  entry.size = columns.sizeAfterLastBlank(16);
+}
+
+bool IsFolderWord(const Field& field) {
+  const auto length = static_cast<std::size_t>(field.end - field.begin);
+  return (length == 3 && std::memcmp(field.begin, "DIR", 3) == 0) ||
+         (length == 5 && std::memcmp(field.begin, "<DIR>", 5) == 0);
+}
+
+// "   345      A          06-07-24   13:49  CONFIG.SYS" or
+// "0  DIR  06-07-2024 13:49  My Folder": the size first, attributes or DIR,
+// a numeric date, a clock, and the rest of the line as the name.
+bool ReadOs2Fields(ListingEntry& entry, const char* line) {
+  FieldList fields;
+  SplitFields(line, fields);
+  for (int index = 1; index + 2 < fields.count; ++index) {
+    DateRun run;
+    if (!ReadNumericDate(fields.items[index], run) || !run.hasYear ||
+        !ReadClock(fields.items[index + 1], run) || run.hour > 23) {
+      continue;
+    }
+    if (IsAllDigits(fields.items[0])) entry.size = SizeAt(fields.items[0].begin);
+    for (int before = 1; before < index; ++before) {
+      if (IsFolderWord(fields.items[before])) entry.kind = FERRIX_KIND_FOLDER;
+    }
+    SetName(entry, fields.items[index + 2].begin);
+    StoreDateRun(entry, run);
+    return true;
+  }
+  return false;
+}
+
+bool WordHasColon(const char* word) {
+  for (; *word != '\0' && !columns::IsBlank(*word); ++word) {
+    if (*word == ':') return true;
+  }
+  return false;
+}
+
+// NetWare prints the clock, and am or pm, after the year; the anchored
+// reading stops at the year, so the clock starts the name.
+void TakeNetWareClock(ListingEntry& entry) {
+  FieldList words;
+  SplitFields(entry.name, words);
+  DateRun clock;
+  if (words.count < 2 || !ReadClock(words.items[0], clock) || clock.hour > 23) return;
+  int taken = 1;
+  const Field& marker = words.items[1];
+  if (marker.end - marker.begin == 2 && (marker.begin[1] == 'm' || marker.begin[1] == 'M')) {
+    const char letter = static_cast<char>(marker.begin[0] & ~0x20);
+    if (letter == 'P' && clock.hour != 12) clock.hour += 12;
+    if (letter == 'P' || letter == 'A') taken = 2;
+  }
+  if (taken == words.count) return;
+  entry.hour = ToByte(clock.hour);
+  entry.minute = ToByte(clock.minute);
+  const char* name = words.items[taken].begin;
+  std::memmove(entry.name, name, std::strlen(name) + 1);
+}
+
+// The UNIX-like layout: type, rights, owner, size, date, time, name. The
+// field rule first; when its reading cannot stand (a clock where it expects
+// the year, no real date), the reading anchored on the size and date.
+void ParseNetWareFields(ListingEntry& entry, char* line) {
+  char original[512];
+  std::strncpy(original, line, sizeof original - 1);
+  original[sizeof original - 1] = '\0';
+  ParseUnixLikeLine(entry, line,
+                    {.name = 10, .year = 7, .month = 5, .day = 6, .time = 8, .size = 4},
+                    kNetWareHostType);
+  const char* yearField = FieldAt(original, 7);
+  const bool clockForYear = yearField != nullptr && WordHasColon(yearField);
+  if (entry.name[0] != '\0' && DateHolds(entry) && !clockForYear) return;
+  ListingEntry anchored{};
+  anchored.mode = entry.mode;
+  anchored.flags = entry.flags;
+  if (!ReadUnixLineByDateRun(anchored, original)) return;
+  TakeNetWareClock(anchored);
+  entry = anchored;
+}
+
 }  // namespace
 
 void ParseNetWareLine(ListingEntry& entry, char* line, const ParseContext&) {
   if (StartsWithNoCase(line, "total")) return;
   FixedColumns columns(line);
   if (columns.blankAt(1)) {
-    ParseUnixLikeLine(entry, line,
-                      {.name = 10, .year = 7, .month = 5, .day = 6, .time = 8, .size = 4},
-                      kNetWareHostType);
+    ParseNetWareFields(entry, line);
   } else if (columns.at(1) == 'r' || columns.at(1) == '-') {
     ParseNetWareColumns(entry, columns);
   }
@@ -191,14 +288,16 @@ void ParseVersaTermLine(ListingEntry& entry, char* line, const ParseContext&) {
   }
 }
 
+// The fixed columns first; when they give no name or date, or the name
+// column starts inside a word, the field layout some OS/2 servers send.
 void ParseOs2Line(ListingEntry& entry, char* line, const ParseContext&) {
-  const FixedColumns columns(line);
-  SetName(entry, columns.from(53));
-  if (entry.name[0] == '\0') return;
-  if (HasFolderMarker(line)) entry.kind = FERRIX_KIND_FOLDER;
-  ParseDate(entry, columns.from(35), 2);
-  ParseTime(entry, columns.from(46));
-  entry.size = columns.sizeAfterLastBlank(16);
+  ParseOs2Columns(entry, line);
+  const bool columnsHold = entry.name[0] != '\0' && DateHolds(entry) && columns::IsBlank(line[52]);
+  if (columnsHold) return;
+  ListingEntry byFields{};
+  byFields.mode = entry.mode;
+  byFields.flags = entry.flags;
+  if (ReadOs2Fields(byFields, line)) entry = byFields;
 }
 
 void ParseWarpLine(ListingEntry& entry, char* line, const ParseContext&) {

@@ -1,5 +1,6 @@
 #include "decoder/parse_helpers.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <ctime>
@@ -17,6 +18,7 @@ constexpr int kMaxFieldNumber = 1 << 20;
 
 std::atomic<int> pinnedYear{0};
 std::atomic<int> pinnedMonth{0};
+std::atomic<int> pinnedDay{0};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -169,39 +171,84 @@ void ReadClock(ListingEntry& entry, const char* field) {
   entry.minute = ToByte(NumberAt(field + (separatorAtTwo ? 3 : 2)));
 }
 
-void FillNetWareTime(ListingEntry& entry, char* line, int yearField, int timeField) {
-  entry.year = ToYear(NumberAt(FieldAt(line, yearField)));
-  const char* time = FieldAt(line, timeField);
+// The starts of a line's first fields, as FieldAt finds them, found in one
+// pass: the column rules read five or six fields of every line.
+class FieldStarts {
+ public:
+  FieldStarts(char* line, int last) : line_(line) {
+    char* position = line;
+    starts_[1] = line;
+    for (known_ = 1; known_ < last && known_ + 1 < kKept; ++known_) {
+      while (*position != '\0' && *position != ' ') ++position;
+      while (*position == ' ') ++position;
+      starts_[known_ + 1] = *position == '\0' ? nullptr : position;
+      if (*position == '\0') {
+        ++known_;
+        break;
+      }
+    }
+  }
+
+  // Field n, or none, exactly as FieldAt(line, n).
+  char* operator[](int n) const {
+    if (n <= 1) return line_;
+    if (n <= known_) return starts_[n];
+    if (starts_[known_] == nullptr) return nullptr;
+    return FieldAt(line_, n);
+  }
+
+ private:
+  static constexpr int kKept = 16;
+  char* line_;
+  char* starts_[kKept] = {};
+  int known_ = 1;
+};
+
+void FillNetWareTime(ListingEntry& entry, const FieldStarts& fields, int yearField,
+                     int timeField) {
+  entry.year = ToYear(NumberAt(fields[yearField]));
+  const char* time = fields[timeField];
   if (time == nullptr || time[0] == '\0' || time[1] == '\0') return;
   if (time[2] != ':' && time[1] != ':') return;
   entry.hour = ToByte(NumberAt(time));
   entry.minute = ToByte(NumberAt(time + (time[2] == ':' ? 3 : 2)));
-  const char* marker = FieldAt(line, timeField + 1);
+  const char* marker = fields[timeField + 1];
   if (marker != nullptr && (*marker == 'p' || *marker == 'P') && entry.hour != 12) {
     entry.hour = ToByte(entry.hour + 12);
   }
 }
 
-void FillTimeOrYear(ListingEntry& entry, char* line, int timeField) {
-  const char* field = FieldAt(line, timeField);
+void FillTimeOrYear(ListingEntry& entry, const char* field) {
   if (field == nullptr) return;
   if (!IsTimeOfDay(field)) {
     entry.year = ToYear(NumberAt(field));
     return;
   }
   ReadClock(entry, field);
-  int year = CurrentLocalYear();
+  const LocalDate today = CurrentLocalDate();
   // A listing shows the time instead of the year for the last few months, so a
-  // month after the current one lies in the year before.
-  if (entry.month > CurrentLocalMonth()) --year;
-  entry.year = ToYear(year);
+  // date ahead of today lies in the year before.
+  const bool lastYear = LiesAheadOfToday(today, entry.month, entry.day);
+  entry.year = ToYear(lastYear ? today.year - 1 : today.year);
 }
 
-int LocalDatePart(bool wantYear) {
-  std::time_t now = std::time(nullptr);
+// The clock's local date, worked out again only when the second changes:
+// every year-less line of a listing asks for it.
+LocalDate ClockDate() {
+  thread_local std::time_t cachedSecond = -1;
+  thread_local LocalDate cached{1970, 1, 1};
+  const std::time_t now = std::time(nullptr);
+  if (now == cachedSecond) return cached;
   std::tm local{};
-  if (localtime_r(&now, &local) == nullptr) return wantYear ? 1970 : 1;
-  return wantYear ? local.tm_year + 1900 : local.tm_mon + 1;
+  if (localtime_r(&now, &local) == nullptr) return LocalDate{1970, 1, 1};
+  cachedSecond = now;
+  cached = LocalDate{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+  return cached;
+}
+
+int DayOfYear(int month, int day) {
+  static constexpr int kDaysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  return kDaysBefore[(month - 1) % 12] + day;
 }
 
 }  // namespace
@@ -304,6 +351,8 @@ bool HasFolderMarker(const char* text) {
   // One pass over the line: every marker begins with '<', ' ' or '['.
   for (const char* position = std::strpbrk(text, "< ["); position != nullptr;
        position = std::strpbrk(position + 1, "< [")) {
+    // Every marker's second character is a 'd' or a 'D'.
+    if (position[1] != 'd' && position[1] != 'D') continue;
     for (std::string_view marker : kMarkers) {
       if (marker.front() == *position && std::strncmp(position, marker.data(), marker.size()) == 0) {
         return true;
@@ -433,18 +482,20 @@ void ParseDate(ListingEntry& entry, const char* text, int order) {
 void FillDateSizeFromFields(ListingEntry& entry, char* line, int yearField, int monthField,
                             int dayField, int timeField, int sizeField, int hostType) {
   constexpr int kNetWareV4 = 6035;
-  entry.month = ToByte(MonthFromName(FieldAt(line, monthField)));
-  entry.day = ToByte(NumberAt(FieldAt(line, dayField)));
+  const int last = std::max({yearField, monthField, dayField, timeField + 1, sizeField});
+  const FieldStarts fields(line, last);
+  entry.month = ToByte(MonthFromName(fields[monthField]));
+  entry.day = ToByte(NumberAt(fields[dayField]));
   if (entry.month == 0 && entry.day == 0) {
-    entry.month = ToByte(MonthFromName(FieldAt(line, dayField)));
-    entry.day = ToByte(NumberAt(FieldAt(line, monthField)));
+    entry.month = ToByte(MonthFromName(fields[dayField]));
+    entry.day = ToByte(NumberAt(fields[monthField]));
   }
   if (hostType == kNetWareV4) {
-    FillNetWareTime(entry, line, yearField, timeField);
+    FillNetWareTime(entry, fields, yearField, timeField);
   } else {
-    FillTimeOrYear(entry, line, timeField);
+    FillTimeOrYear(entry, fields[timeField]);
   }
-  entry.size = SizeAt(FieldAt(line, sizeField));
+  entry.size = SizeAt(fields[sizeField]);
   ApplyCentury(entry);
 }
 
@@ -472,19 +523,26 @@ void SetName(ListingEntry& entry, const char* text) {
   SetName(entry, text, static_cast<std::size_t>(kMaxNameLength));
 }
 
-int CurrentLocalYear() {
-  int pinned = pinnedYear.load();
-  return pinned != 0 ? pinned : LocalDatePart(true);
+LocalDate CurrentLocalDate() {
+  const int year = pinnedYear.load(std::memory_order_relaxed);
+  if (year == 0) return ClockDate();
+  return LocalDate{year, pinnedMonth.load(std::memory_order_relaxed),
+                   pinnedDay.load(std::memory_order_relaxed)};
 }
 
-int CurrentLocalMonth() {
-  int pinned = pinnedMonth.load();
-  return pinned != 0 ? pinned : LocalDatePart(false);
-}
+int CurrentLocalYear() { return CurrentLocalDate().year; }
+int CurrentLocalMonth() { return CurrentLocalDate().month; }
 
-void SetLocalDateForTesting(int year, int month) {
+void SetLocalDateForTesting(int year, int month, int day) {
   pinnedYear.store(year);
   pinnedMonth.store(month);
+  pinnedDay.store(day);
+}
+
+bool LiesAheadOfToday(const LocalDate& today, int month, int day) {
+  if (month < 1 || month > 12) return false;
+  if (today.day == 0) return month > today.month;
+  return DayOfYear(month, day) > DayOfYear(today.month, today.day) + 1;
 }
 
 }  // namespace ferrix::decoder

@@ -93,10 +93,24 @@ void ApplyCentury(ListingEntry& entry);
 void SetName(ListingEntry& entry, const char* begin, std::size_t length);
 void SetName(ListingEntry& entry, const char* text);
 
-// The current local year and month (1-12) that undated UNIX times are placed
-// in. Tests pin them with SetLocalDateForTesting; (0, 0) returns to the clock.
+// Today's local date, which undated UNIX times are placed against. day is 0
+// when only the year and month are known (a test pinned no day); then only the
+// month decides whether a date lies ahead.
+struct LocalDate {
+  int year;
+  int month;  // 1-12
+  int day;    // 1-31, or 0
+};
+LocalDate CurrentLocalDate();
 int CurrentLocalYear();
 int CurrentLocalMonth();
-void SetLocalDateForTesting(int year, int month);
+
+// Tests pin today's date; (0, 0) returns to the clock. Without a day only the
+// month counts, as the listing rules were first written.
+void SetLocalDateForTesting(int year, int month, int day = 0);
+
+// True when year-less month and day lie more than a day after today, so that
+// they belong to the year before.
+bool LiesAheadOfToday(const LocalDate& today, int month, int day);
 
 }  // namespace ferrix::decoder

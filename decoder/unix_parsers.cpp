@@ -1,9 +1,12 @@
 // Parsers for UNIX-style long listings: permissions, links, owner, group,
 // size, date and a name that runs to the end of the line.
+#include <algorithm>
 #include <cstring>
 
+#include "decoder/date_run.h"
 #include "decoder/parse_helpers.h"
 #include "decoder/parsers.h"
+#include "decoder/unix_anchored_reading.h"
 
 namespace ferrix::decoder {
 namespace {
@@ -55,6 +58,9 @@ bool CutLinkTarget(char* name) {
   return true;
 }
 
+// Room for the whole work line.
+constexpr std::size_t kLineCopySize = 512;
+
 bool ParseColumns(ListingEntry& entry, char* line, const UnixColumns& columns, int hostType) {
   char* namePos = FieldAt(line, columns.name);
   if (namePos == nullptr || *namePos == '\0') return false;
@@ -71,6 +77,69 @@ void ParseBareName(ListingEntry& entry, char* line) {
   if (*name == '\0') return;
   if (line[0] == 'd' || line[0] == 'D' || HasFolderMarker(line)) entry.kind = FERRIX_KIND_FOLDER;
   SetName(entry, name);
+}
+
+// The column rule: owner and group columns when field 5 is a number, else
+// no group column; a bare name when the name field is missing. Returns the
+// layout it read, nullptr for the bare-name reading.
+const UnixColumns* ParseByFieldCounts(ListingEntry& entry, char* line, int hostType) {
+  const char* fifth = FieldAt(line, 5);
+  if (fifth != nullptr && IsDigit(*fifth)) {
+    const bool device = EndsWithComma(fifth);
+    const UnixColumns& columns = device ? kDeviceWithGroup : kWithGroup;
+    if (ParseColumns(entry, line, columns, hostType)) {
+      if (device) entry.size = 0;
+      return &columns;
+    }
+  } else if (ParseColumns(entry, line, kWithoutGroup, hostType)) {
+    return &kWithoutGroup;
+  }
+  ParseBareName(entry, line);
+  return nullptr;
+}
+
+// The field up to its first blank.
+Field FirstWord(const char* text) {
+  const char* end = text;
+  while (*end != '\0' && *end != ' ' && *end != '\t') ++end;
+  return Field{text, end};
+}
+
+bool HasSeconds(const char* timeField) {
+  const Field field = FirstWord(timeField);
+  return std::count(field.begin, field.end, ':') >= 2;
+}
+
+// A name that starts with a time or a full numeric date took in what should
+// have been the date.
+bool NameStartsWithDate(const char* name) {
+  DateRun run;
+  const Field word = FirstWord(name);
+  return ReadClock(word, run) || (ReadNumericDate(word, run) && run.hasYear);
+}
+
+// Whether the column rule's reading of a permissions line can stand: a real
+// month and day, a clock below 24:00, plain digits in the size column, no seconds
+// that the rule would drop, and a name that is not the tail of the date.
+bool ColumnReadingHolds(const ListingEntry& entry, const char* line, const UnixColumns& columns) {
+  if (entry.month < 1 || entry.month > 12 || entry.day < 1 || entry.day > 31 || entry.hour > 23) {
+    return false;
+  }
+  const char* size = FieldAt(line, columns.size);
+  if (size == nullptr || !IsDigit(*size)) return false;
+  // "12.5k", "1,3" (device numbers without a blank) and the like are read by
+  // the anchored reading; the device layout's "1," is its own.
+  if (&columns != &kDeviceWithGroup && !IsAllDigits(FirstWord(size))) return false;
+  const char* time = FieldAt(line, columns.time);
+  if (time != nullptr && HasSeconds(time)) return false;
+  return !NameStartsWithDate(entry.name);
+}
+
+void CopyLine(char (&copy)[kLineCopySize], const char* line) {
+  const std::size_t length = std::strlen(line);
+  const std::size_t kept = length < kLineCopySize - 1 ? length : kLineCopySize - 1;
+  std::memcpy(copy, line, kept);
+  copy[kept] = '\0';
 }
 
 }  // namespace
@@ -90,18 +159,25 @@ void SplitUnixName(ListingEntry& entry, char* line, char* namePos) {
   }
 }
 
+// The column rule first; on a permissions line whose reading cannot stand,
+// the reading anchored on the size-and-date run, when the line has one.
 void ParseUnixLine(ListingEntry& entry, char* line, const ParseContext& context) {
   if (StartsWithTotal(line)) return;
-  const char* fifth = FieldAt(line, 5);
-  bool parsed;
-  if (fifth != nullptr && IsDigit(*fifth)) {
-    bool device = EndsWithComma(fifth);
-    parsed = ParseColumns(entry, line, device ? kDeviceWithGroup : kWithGroup, context.hostType);
-    if (parsed && device) entry.size = 0;
-  } else {
-    parsed = ParseColumns(entry, line, kWithoutGroup, context.hostType);
+  if (!StartsWithPermissions(line)) {
+    ParseByFieldCounts(entry, line, context.hostType);
+    return;
   }
-  if (!parsed) ParseBareName(entry, line);
+  char original[kLineCopySize];
+  CopyLine(original, line);
+  const UnixColumns* columns = ParseByFieldCounts(entry, line, context.hostType);
+  if (columns != nullptr && ColumnReadingHolds(entry, original, *columns)) {
+    if (original[0] == 'l') entry.kind = FERRIX_KIND_LINK;
+    return;
+  }
+  ListingEntry anchored{};
+  anchored.mode = entry.mode;
+  anchored.flags = entry.flags;
+  if (ReadUnixLineByDateRun(anchored, original)) entry = anchored;
 }
 
 void ParseUniTreeLine(ListingEntry& entry, char* line, const ParseContext& context) {

@@ -90,7 +90,7 @@ class RealServerPaneTest : public ::testing::TestWithParam<FtpServerKind> {
   config::MemoryFolderList localBox_;
   LocalListingOptions localOptions_;
   fs::path localFolder_;
-  TransferThreadBusy busy_;
+  transfer::TransferThreadBusy busy_;
   session::RememberedPermissions permissions_;
   PaneCommandSettings settings_ui_;
   std::optional<RemoteListing> remote_;

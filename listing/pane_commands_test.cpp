@@ -98,7 +98,7 @@ class PaneCommandsTest : public transfer::FileTransferTest {
   config::MemoryFolderList localBox_;
   LocalListingOptions localOptions_;
   std::filesystem::path localFolder_;
-  TransferThreadBusy busy_;
+  transfer::TransferThreadBusy busy_;
   session::RememberedPermissions permissions_;
   PaneCommandSettings settings_;
   std::optional<RemoteListing> remote_;

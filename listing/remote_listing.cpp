@@ -33,7 +33,7 @@ void playActionFailed(session::Session& session) {
 // Holds TransferThreadBusy for one guarded refresh.
 class GuardScope {
  public:
-  GuardScope(TransferThreadBusy& flag, bool useGuard)
+  GuardScope(transfer::TransferThreadBusy& flag, bool useGuard)
       : flag_(flag), held_(useGuard && flag.tryAcquire()), refused_(useGuard && !held_) {}
   ~GuardScope() {
     if (held_) flag_.release();
@@ -43,7 +43,7 @@ class GuardScope {
   bool refused() const { return refused_; }
 
  private:
-  TransferThreadBusy& flag_;
+  transfer::TransferThreadBusy& flag_;
   bool held_;
   bool refused_;
 };
@@ -116,23 +116,6 @@ void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
 }
 
 }  // namespace
-
-bool TransferThreadBusy::tryAcquire() {
-  const std::lock_guard lock(mutex_);
-  if (busy_) return false;
-  busy_ = true;
-  return true;
-}
-
-void TransferThreadBusy::release() {
-  const std::lock_guard lock(mutex_);
-  busy_ = false;
-}
-
-bool TransferThreadBusy::isSet() const {
-  const std::lock_guard lock(mutex_);
-  return busy_;
-}
 
 std::string FolderFromPwdReply(std::string_view replyLine) {
   std::string_view folder;

@@ -8,7 +8,6 @@
 // Thread rule: the engine thread that owns the control connection and the
 // remote pane. TransferThreadBusy may be read and set from any thread.
 #pragma once
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -16,29 +15,16 @@
 #include "listing/listing_cache.h"
 #include "listing/pane_model.h"
 #include "transfer/transfer_context.h"
+#include "transfer/transfer_thread_busy.h"
 
 namespace ferrix::listing {
-
-// Set while a selection transfer or a guarded refresh runs; the message loop
-// keeps running during blocking calls, so a second one could start from it.
-class TransferThreadBusy {
- public:
-  // Sets the flag; false when it was already set.
-  bool tryAcquire();
-  void release();
-  bool isSet() const;
-
- private:
-  mutable std::mutex mutex_;
-  bool busy_ = false;
-};
 
 struct RemoteListing {
   transfer::TransferContext transfer;
   ListingCache& cache;
   PaneModel& pane;
   config::FolderList& folderBox;
-  TransferThreadBusy& transferThreadBusy;
+  transfer::TransferThreadBusy& transferThreadBusy;
   std::string remoteFolder;  // as PWD last reported it
   std::string remoteMask;    // the remote mask box's text
 };

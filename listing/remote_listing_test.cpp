@@ -62,7 +62,7 @@ class RemoteListingTest : public transfer::ScriptedTransferTest {
   ListingCache cache_;
   PaneModel pane_{PaneSide::kRemote, 1};
   config::MemoryFolderList folderBox_;
-  TransferThreadBusy busy_;
+  transfer::TransferThreadBusy busy_;
   std::vector<int> sounds_;
   std::uint16_t dataPort_ = 0;
 };

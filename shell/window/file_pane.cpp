@@ -40,6 +40,7 @@ constexpr ButtonPair kPaneButtons[] = {
 
 QString ControlCaption(int id) { return fromView(ControlTextOf(id).caption); }
 QString ControlToolTip(int id) { return fromView(ControlTextOf(id).toolTip); }
+QString ControlObjectName(int id) { return fromView(ObjectNameOf(id)); }
 
 PaneListView::PaneListView(QWidget* parent) : QListView(parent) {
   setUniformItemSizes(true);
@@ -92,12 +93,12 @@ void PaneListView::dragMoveEvent(QDragMoveEvent* event) {
 void PaneListView::dropEvent(QDropEvent* event) {
   const QMimeData* data = event->mimeData();
   std::vector<std::string> paths;
-  transfer::DragSource source = transfer::DragSource::kOtherProgram;
+  batch::DragSource source = batch::DragSource::kOtherProgram;
   const auto* from = qobject_cast<const PaneListView*>(event->source());
   const auto* fromModel = from ? qobject_cast<const PaneListModel*>(from->model()) : nullptr;
   if (fromModel) {
-    source = fromModel->side() == listing::PaneSide::kLocal ? transfer::DragSource::kLocalPane
-                                                            : transfer::DragSource::kRemotePane;
+    source = fromModel->side() == listing::PaneSide::kLocal ? batch::DragSource::kLocalPane
+                                                            : batch::DragSource::kRemotePane;
   }
   if (data->hasFormat(QString::fromLatin1(PaneListModel::kRemoteEntriesMime))) {
     const QString names = QString::fromUtf8(data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime)));
@@ -151,20 +152,20 @@ FilePane::FilePane(PaneSide side, const PaneLook& look, QWidget* parent)
   folderBox_ = new QComboBox(this);
   folderBox_->setEditable(true);
   folderBox_->setInsertPolicy(QComboBox::NoInsert);
-  folderBox_->setObjectName(QStringLiteral("command%1").arg(local ? kLocalFolderBox : kRemoteFolderBox));
+  folderBox_->setObjectName(ControlObjectName(local ? kLocalFolderBox : kRemoteFolderBox));
   folderBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   folderBox_->setMinimumContentsLength(10);
 
   const int maskId = local ? kLocalMask : kRemoteMask;
   maskBox_ = new QLineEdit(this);
-  maskBox_->setObjectName(QStringLiteral("command%1").arg(maskId));
+  maskBox_->setObjectName(ControlObjectName(maskId));
   maskBox_->setText(local ? QStringLiteral("*.*") : QString());
   maskBox_->setMaxLength(local ? 12 : 19);
   maskBox_->installEventFilter(this);
 
   model_ = new PaneListModel(side, this);
   list_ = new PaneListView(this);
-  list_->setObjectName(QStringLiteral("command%1").arg(local ? kLocalList : kRemoteList));
+  list_->setObjectName(ControlObjectName(local ? kLocalList : kRemoteList));
   list_->setModel(model_);
   list_->setItemDelegate(new PaneDelegate(look, list_));
   header_ = new PaneHeader(look, local ? kLocalHeaderFirst : kRemoteHeaderFirst, this);
@@ -207,7 +208,7 @@ QWidget* FilePane::makeButtons() {
   for (const ButtonPair& pair : kPaneButtons) {
     const int id = side_ == PaneSide::kLocal ? pair.local : pair.remote;
     auto* button = new QPushButton(ControlCaption(id), buttonColumn_);
-    button->setObjectName(QStringLiteral("command%1").arg(id));
+    button->setObjectName(ControlObjectName(id));
     button->setFocusPolicy(Qt::TabFocus);
     connect(button, &QPushButton::clicked, this, [this, id] { emit commandRequested(id); });
     column->addWidget(button);

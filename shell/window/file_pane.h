@@ -19,7 +19,7 @@
 
 #include "listing/pane_item.h"
 #include "listing/pane_order.h"
-#include "transfer/drop_handling.h"
+#include "batch/drop_handling.h"
 #include "shell/window/pane_delegate.h"
 
 class QComboBox;
@@ -44,7 +44,7 @@ class PaneListView final : public QListView {
  signals:
   void entryActivated(int row);
   // Entries or files were dropped here; `row` is the entry under the drop.
-  void dropped(transfer::DragSource source, std::vector<std::string> paths, std::optional<std::size_t> row);
+  void dropped(batch::DragSource source, std::vector<std::string> paths, std::optional<std::size_t> row);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -89,7 +89,7 @@ class FilePane final : public QWidget {
   void maskEntered();
   void maskLeft();
   void selectionChanged();
-  void dropped(transfer::DragSource source, std::vector<std::string> paths,
+  void dropped(batch::DragSource source, std::vector<std::string> paths,
                std::optional<std::size_t> row);
 
  protected:
@@ -109,8 +109,9 @@ class FilePane final : public QWidget {
   std::map<int, QPushButton*> buttons_;
 };
 
-// A widget's text from a control-table text.
+// A widget's text, tool tip and object name from the control table.
 QString ControlCaption(int id);
+QString ControlObjectName(int id);
 QString ControlToolTip(int id);
 
 }  // namespace ferrix::shell

@@ -105,7 +105,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
     });
     connect(pane, &FilePane::selectionChanged, this, &MainWindow::updateAllButtons);
     connect(pane, &FilePane::dropped, this,
-            [this, side](transfer::DragSource source, std::vector<std::string> paths,
+            [this, side](batch::DragSource source, std::vector<std::string> paths,
                          std::optional<std::size_t> row) { dropCommand(side, source, std::move(paths), row); });
     connect(pane->list(), &QWidget::customContextMenuRequested, this, [this, pane](const QPoint& at) {
       showPaneMenu(*pane, pane->list()->viewport()->mapToGlobal(at));
@@ -186,13 +186,11 @@ bool MainWindow::dispatchCommand(int id) {
     case kAppendDownload: transferCommand(kDownload, true); break;
     case kLocalChangeFolder: case kLocalMakeFolder: case kLocalDeleteFolder: case kLocalRefresh:
     case kLocalDelete: case kLocalRename: case kLocalMove:
-      paneCommand(id, PaneSide::kLocal, false);
-      break;
     case kRemoteChangeFolder: case kRemoteMakeFolder: case kRemoteDeleteFolder:
     case kRemoteRefresh: case kRemoteDelete: case kRemoteRename: case kRemoteMove:
-      paneCommand(id, PaneSide::kRemote, true);
+    case kChmod:
+      paneCommand(*PaneCommandOf(id));
       break;
-    case kChmod: paneCommand(id, PaneSide::kRemote, false); break;
     case kLocalView: case kLocalExec: fileCommand(id, PaneSide::kLocal); break;
     case kRemoteView: case kRemoteExec: fileCommand(id, PaneSide::kRemote); break;
     case kLocalDirInfo: folderInfoCommand(PaneSide::kLocal); break;
@@ -202,7 +200,7 @@ bool MainWindow::dispatchCommand(int id) {
     case kRemoteSort: sortCommand(PaneSide::kRemote); break;
     case kMenuCwd: case kMenuPwd: case kMenuHelp: case kMenuSyst: case kMenuSite: case kMenuQuote:
     case kMenuList: case kMenuNlst: case kMenuRetr: case kMenuStor:
-      postJob([id](EngineSide& engine) { engine.menuCommand(id); },
+      postJob([command = *MenuCommandOf(id)](EngineSide& engine) { engine.menuCommand(command); },
               id == kMenuRetr || id == kMenuStor ? Admission::kGuarded : Admission::kRefuseWhenBusy);
       break;
     case kDeleteKey: deleteKey(); break;
@@ -340,28 +338,32 @@ void MainWindow::transferCommand(int id, bool append) {
   if (!posted) --pendingTransfers_;
 }
 
-void MainWindow::dropCommand(PaneSide target, transfer::DragSource source,
+void MainWindow::dropCommand(PaneSide target, batch::DragSource source,
                              std::vector<std::string> paths, std::optional<std::size_t> row) {
-  transfer::Drop drop;
-  drop.target = target == PaneSide::kLocal ? transfer::DropTarget::kLocalPane
-                                           : transfer::DropTarget::kRemotePane;
+  batch::Drop drop;
+  drop.target = target == PaneSide::kLocal ? batch::DropTarget::kLocalPane
+                                           : batch::DropTarget::kRemotePane;
   drop.source = source;
   drop.paths = std::move(paths);
   drop.entryUnderPoint = row;
   listing::Selection selection;
-  if (source == transfer::DragSource::kLocalPane) selection = selectionOf(PaneSide::kLocal);
-  if (source == transfer::DragSource::kRemotePane) selection = selectionOf(PaneSide::kRemote);
+  if (source == batch::DragSource::kLocalPane) selection = selectionOf(PaneSide::kLocal);
+  if (source == batch::DragSource::kRemotePane) selection = selectionOf(PaneSide::kRemote);
   // A drop onto the remote pane while a transfer runs is refused by the
   // drop itself, with its message; the local pane belongs to the transfer.
   postJob([drop, selection](EngineSide& engine) { engine.drop(drop, selection); },
           target == PaneSide::kLocal ? Admission::kLocal : Admission::kQueue);
 }
 
-void MainWindow::paneCommand(int id, PaneSide side, bool guarded) {
+void MainWindow::paneCommand(const PaneCommandTarget& target) {
+  const auto [operation, side] = target;
   const listing::Selection selection = selectionOf(side);
-  postJob([id, selection](EngineSide& engine) { engine.paneCommand(id, selection); },
-          guarded ? Admission::kGuarded : (side == PaneSide::kLocal ? Admission::kLocal
-                                                                    : Admission::kRefuseWhenBusy));
+  const Admission admission = side == PaneSide::kLocal             ? Admission::kLocal
+                              : operation == PaneOperation::kChmod ? Admission::kRefuseWhenBusy
+                                                                   : Admission::kGuarded;
+  postJob([operation = operation, side = side, selection](EngineSide& engine) {
+    engine.paneCommand(operation, side, selection);
+  }, admission);
 }
 
 void MainWindow::activateEntry(PaneSide side, int row) {
@@ -419,7 +421,8 @@ void MainWindow::folderInfoCommand(PaneSide side) {
   if (side == PaneSide::kLocal) {
     desktop_->showLocalFolderInfo(localFolder_);
   } else {
-    postJob([](EngineSide& engine) { engine.menuCommand(kMenuList); }, Admission::kGuarded);
+    postJob([](EngineSide& engine) { engine.menuCommand(FtpMenuCommand::kList); },
+            Admission::kGuarded);
   }
 }
 

@@ -36,9 +36,10 @@
 #include "session/session_state.h"
 #include "session/user_interface.h"
 #include "shell/window/context_menu.h"
-#include "shell/window/engine_thread.h"
+#include "shell/engine/engine_thread.h"
 #include "shell/window/pane_delegate.h"
-#include "shell/window/engine_side.h"
+#include "shell/engine/engine_side.h"
+#include "shell/window/window_commands.h"
 
 class QAbstractButton;
 class QMenu;
@@ -159,8 +160,8 @@ class MainWindow final : public QMainWindow {
   void cancelCommand();
   void transferCommand(int id, bool append);
   void activateEntry(listing::PaneSide side, int row);
-  void paneCommand(int id, listing::PaneSide side, bool guarded);
-  void dropCommand(listing::PaneSide target, transfer::DragSource source,
+  void paneCommand(const PaneCommandTarget& target);
+  void dropCommand(listing::PaneSide target, batch::DragSource source,
                    std::vector<std::string> paths, std::optional<std::size_t> row);
   void fileCommand(int id, listing::PaneSide side);
   void folderInfoCommand(listing::PaneSide side);

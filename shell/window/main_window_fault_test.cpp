@@ -133,7 +133,7 @@ class MainWindowFaultTest : public WindowTestBase {
 
   void waitIdle() { ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, kWaitMs)); }
 
-  QString connectCaption() const { return window_->findChild<QPushButton*>("command9000")->text(); }
+  QString connectCaption() const { return window_->findChild<QPushButton*>("connect")->text(); }
 
   QtUserInterface userInterface_;
   LogLines lines_;
@@ -326,7 +326,7 @@ TEST_F(ScriptedServerFaultTest, CancelStopsTheWaitForAnActiveDataConnection) {
   EXPECT_FALSE(window_->idle());
 
   const auto pressed = std::chrono::steady_clock::now();
-  window_->findChild<QPushButton*>("command9033")->click();
+  window_->findChild<QPushButton*>("cancel")->click();
   EXPECT_LT(std::chrono::steady_clock::now() - pressed, 200ms);
   ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, 2000)) << lines_.all();
 

@@ -53,7 +53,7 @@ struct Accelerator {
 
 QPushButton* MainWindow::commandButton(int id, QWidget* parent) {
   auto* button = new QPushButton(ControlCaption(id), parent);
-  button->setObjectName(QStringLiteral("command%1").arg(id));
+  button->setObjectName(ControlObjectName(id));
   button->setFocusPolicy(Qt::TabFocus);
   connect(button, &QPushButton::clicked, this, [this, id] { dispatchCommand(id); });
   buttons_[id] = button;
@@ -97,7 +97,7 @@ QWidget* MainWindow::buildModeButtons() {
   const std::pair<QAbstractButton*, int> modes[] = {
       {asciiButton_, kAscii}, {binaryButton_, kBinary}, {autoButton_, kAuto}};
   for (const auto& [button, id] : modes) {
-    button->setObjectName(QStringLiteral("command%1").arg(id));
+    button->setObjectName(ControlObjectName(id));
     connect(button, &QAbstractButton::clicked, this, [this, id = id] { dispatchCommand(id); });
     buttons_[id] = button;
     layout->addWidget(button);

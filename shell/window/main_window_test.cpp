@@ -110,7 +110,7 @@ TEST_F(MainWindowTest, ConnectListsTheRemoteFolderInItsOrder) {
   // The parent first, folders next, then files, by name without regard to case.
   EXPECT_EQ(namesIn(*window_->remotePane()),
             (std::vector<std::string>{"..", "docs", "a-large.bin", "b-small.bin", "readme.txt"}));
-  EXPECT_EQ(window_->findChild<QPushButton*>("command9000")->text(), "&Close");
+  EXPECT_EQ(window_->findChild<QPushButton*>("connect")->text(), "&Close");
 }
 
 TEST_F(MainWindowTest, DoubleClickEntersAFolderAndParentComesBack) {
@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, DoubleClickEntersAFolderAndParentComesBack) {
 TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
   connect();
   selectEntries(*window_->remotePane(), {"readme.txt"});
-  window_->findChild<QPushButton*>("command940")->click();
+  window_->findChild<QPushButton*>("download")->click();
   waitIdle();
   std::ifstream received(local_.path() + "/readme.txt", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(received), {}), "Read me first\r\n");
@@ -137,7 +137,7 @@ TEST_F(MainWindowTest, TransferButtonsMoveAFileEachWay) {
   window_->dispatchCommand(kLocalRefresh);
   waitIdle();
   selectEntries(*window_->localPane(), {"upload.dat"});
-  window_->findChild<QPushButton*>("command939")->click();
+  window_->findChild<QPushButton*>("upload")->click();
   waitIdle();
   std::ifstream sent(server_.servedFolder() / "upload.dat", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(sent), {}), "sent bytes");
@@ -150,7 +150,7 @@ TEST_F(MainWindowTest, LocalEntriesDroppedOnTheRemotePaneAreSent) {
   window_->dispatchCommand(kLocalRefresh);
   waitIdle();
   selectEntries(*window_->localPane(), {"dragged.txt"});
-  emit window_->remotePane()->dropped(transfer::DragSource::kLocalPane,
+  emit window_->remotePane()->dropped(batch::DragSource::kLocalPane,
                                       {local_.path() + "/dragged.txt"}, std::nullopt);
   ASSERT_TRUE(QTest::qWaitFor([this] { return rowOf(*window_->remotePane(), "dragged.txt") >= 0; },
                               kWaitMs));
@@ -162,7 +162,7 @@ TEST_F(MainWindowTest, CancelStopsALongTransferAndTheWindowStaysUsable) {
   connect();
   startLongDownload();
   const auto pressed = std::chrono::steady_clock::now();
-  window_->findChild<QPushButton*>("command9033")->click();
+  window_->findChild<QPushButton*>("cancel")->click();
   waitIdle();
   const auto stopped = std::chrono::steady_clock::now() - pressed;
   EXPECT_LT(stopped, std::chrono::seconds(5));
@@ -242,7 +242,7 @@ TEST_F(MainWindowTest, AltCWhileConnectedDisconnects) {
   ASSERT_TRUE(QTest::qWaitFor([this] { return !window_->connected(); }, kWaitMs));
   EXPECT_TRUE(lines_.contains("QUIT"));
   EXPECT_TRUE(namesIn(*window_->remotePane()).empty());
-  EXPECT_EQ(window_->findChild<QPushButton*>("command9000")->text(), "&Connect");
+  EXPECT_EQ(window_->findChild<QPushButton*>("connect")->text(), "&Connect");
 }
 
 TEST_F(MainWindowTest, ExitDuringATransferAbortsItAndSendsQuit) {

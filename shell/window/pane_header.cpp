@@ -6,6 +6,7 @@
 #include <QStyleOptionHeader>
 #include <QToolTip>
 
+#include "shell/window/file_pane.h"
 #include "shell/window/window_commands.h"
 
 namespace ferrix::shell {
@@ -19,7 +20,7 @@ constexpr int kSectionCount = 5;
 PaneHeader::PaneHeader(const PaneLook& look, int firstId, QWidget* parent)
     : QWidget(parent), look_(look), firstId_(firstId) {
   setMouseTracking(true);
-  setObjectName(QStringLiteral("command%1").arg(firstId));
+  setObjectName(ControlObjectName(firstId));
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 

@@ -2,13 +2,18 @@
 // header and field of the window with its caption and its tool-tip text.
 // Commands arrive by these numbers from buttons, the context menu, the
 // window menu and the accelerators, and MainWindow::dispatchCommand carries
-// them out; widgets carry their number in their object name ("command939").
+// them out. Widgets carry object names that say what they do ("upload",
+// "remoteDelete"), and the engine side gets named operations, never numbers.
 //
 // Thread rule: constant data, safe from any thread.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
+
+#include "listing/pane_item.h"
+#include "shell/engine/engine_operations.h"
 
 namespace ferrix::shell::command {
 
@@ -44,7 +49,7 @@ inline constexpr int kAppendUpload = 970;
 inline constexpr int kAppendDownload = 971;
 inline constexpr int kLocalMask = 926;
 inline constexpr int kRemoteMask = 930;
-inline constexpr int kLocalHeaderFirst = 1200;   // "^", "Name", "Date", "Size", blank
+inline constexpr int kLocalHeaderFirst = 1200;  // "^", "Name", "Date", "Size", blank
 inline constexpr int kRemoteHeaderFirst = 1205;
 inline constexpr int kMenuCwd = 1301;
 inline constexpr int kMenuHelp = 1303;
@@ -93,6 +98,19 @@ struct ControlText {
 std::span<const ControlText> ControlTable();
 // The row for `id`; a row with empty texts when there is none.
 ControlText ControlTextOf(int id);
+
+// The object name of the widget for command `id`; empty when it has none.
+std::string_view ObjectNameOf(int id);
+
+// A pane command number as the operation and the pane it acts on.
+struct PaneCommandTarget {
+  PaneOperation operation;
+  listing::PaneSide side;
+};
+std::optional<PaneCommandTarget> PaneCommandOf(int id);
+
+// A "FTP Commands" menu number as the menu command.
+std::optional<FtpMenuCommand> MenuCommandOf(int id);
 
 inline constexpr std::string_view kLocalCaption = "Local System";
 inline constexpr std::string_view kRemoteCaption = "Remote Site";

@@ -167,9 +167,9 @@ TEST_F(WindowOptionsTest, OkWithLayoutChangesRearrangesTheWindow) {
   pressOk();
   QApplication::processEvents();
   EXPECT_EQ(window_->findChild<QSplitter*>("paneSplitter"), nullptr);
-  EXPECT_FALSE(window_->findChild<QPushButton*>("command5130")->isVisible());
+  EXPECT_FALSE(window_->findChild<QPushButton*>("options")->isVisible());
   EXPECT_FALSE(window_->localPane()->button(command::kLocalRefresh)->isVisible());
-  EXPECT_EQ(window_->findChild<QPushButton*>("command940")->text(), "Transfer");
+  EXPECT_EQ(window_->findChild<QPushButton*>("download")->text(), "Transfer");
   EXPECT_TRUE(window_->localPane()->isVisible());
   EXPECT_TRUE(window_->statusLines()->isVisible());
 
@@ -181,9 +181,9 @@ TEST_F(WindowOptionsTest, OkWithLayoutChangesRearrangesTheWindow) {
   pressOk();
   QApplication::processEvents();
   EXPECT_NE(window_->findChild<QSplitter*>("paneSplitter"), nullptr);
-  EXPECT_TRUE(window_->findChild<QPushButton*>("command5130")->isVisible());
+  EXPECT_TRUE(window_->findChild<QPushButton*>("options")->isVisible());
   EXPECT_TRUE(window_->localPane()->button(command::kLocalRefresh)->isVisible());
-  EXPECT_NE(window_->findChild<QPushButton*>("command940")->text(), "Transfer");
+  EXPECT_NE(window_->findChild<QPushButton*>("download")->text(), "Transfer");
   EXPECT_TRUE(window_->remotePane()->isVisible());
 }
 

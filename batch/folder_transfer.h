@@ -17,9 +17,9 @@
 #include <functional>
 #include <string>
 
-#include "transfer/batch_context.h"
+#include "batch/batch_context.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
 // For the length of one folder transfer within a selection: no status
 // dialog (HASH), no sounds (BELL) and the folder rules of the overwrite
@@ -47,4 +47,4 @@ int DownloadFolder(BatchTransfer& batch, const std::string& name);
 // handled, 0 otherwise.
 int UploadFolder(BatchTransfer& batch, const std::string& name);
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

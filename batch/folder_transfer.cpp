@@ -1,4 +1,4 @@
-#include "transfer/folder_transfer.h"
+#include "batch/folder_transfer.h"
 
 #include <algorithm>
 #include <system_error>
@@ -13,7 +13,7 @@
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -81,9 +81,9 @@ std::vector<PaneItem> entriesOf(const listing::PaneModel& pane) { return pane.it
 
 // A file counts as handled when it arrived whole or was skipped by the rules.
 bool received(BatchTransfer& batch, int replyClass) {
-  const TransferContext& transfer = batch.remote.transfer;
+  const transfer::TransferContext& transfer = batch.remote.transfer;
   return replyClass == 2 && transfer.session.state.cancelRequested == 0 &&
-         transfer.state.transferResult != kBrokenOff && !BatchStopping(batch);
+         transfer.state.transferResult != transfer::kBrokenOff && !BatchStopping(batch);
 }
 
 // The remote folders a download walk has entered, outermost first.
@@ -92,7 +92,7 @@ using RemoteWalk = std::vector<std::string>;
 int downloadFolder(BatchTransfer& batch, const std::string& name, RemoteWalk& walk);
 
 int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, RemoteWalk& walk) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(entries.size());
   int result = 1;
   for (std::size_t i = 0; i < entries.size() && result == 1; ++i) {
@@ -106,9 +106,9 @@ int downloadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries, 
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination localPane(batch.local.pane);
-    const int replyClass = ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
-                                       static_cast<unsigned>(i + 1), count, false, false);
-    if (transfer.state.transferResult == kRefusedLink) {
+    const int replyClass = transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
+                                                 static_cast<unsigned>(i + 1), count, false, false);
+    if (transfer.state.transferResult == transfer::kRefusedLink) {
       result = downloadFolder(batch, name, walk);
     } else {
       result = received(batch, replyClass) ? 1 : 0;
@@ -143,7 +143,7 @@ int uploadFolder(BatchTransfer& batch, const std::string& name, const fs::path& 
 
 int uploadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries,
                   const fs::path& root) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(entries.size());
   int result = 1;
   for (std::size_t i = 0; i < entries.size() && result == 1; ++i) {
@@ -159,9 +159,9 @@ int uploadEntries(BatchTransfer& batch, const std::vector<PaneItem>& entries,
     }
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
-                              static_cast<unsigned>(i + 1), count, false, false);
-    result = (sent == kSkippedByOverwriteRule || received(batch, sent)) ? 1 : 0;
+    const int sent = transfer::SendFile(transfer, UploadFiles(batch, remotePane), path.string(),
+                                        static_cast<unsigned>(i + 1), count, false, false);
+    result = (sent == transfer::kSkippedByOverwriteRule || received(batch, sent)) ? 1 : 0;
   }
   return result;
 }
@@ -273,4 +273,4 @@ int UploadFolder(BatchTransfer& batch, const std::string& name) {
   return uploadFolder(batch, name, error ? batch.local.folder / name : root);
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -1,4 +1,4 @@
-#include "shell/window/engine_thread.h"
+#include "shell/engine/engine_thread.h"
 
 #include <utility>
 

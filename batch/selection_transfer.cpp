@@ -1,17 +1,17 @@
-#include "transfer/selection_transfer.h"
+#include "batch/selection_transfer.h"
 
 #include <algorithm>
 #include <system_error>
 #include <vector>
 
+#include "batch/folder_transfer.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
-#include "transfer/folder_transfer.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -33,7 +33,7 @@ struct Batch {
 
 // Takes the gestures and resets the answers of the batch before.
 Batch beginBatch(BatchTransfer& batch) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   transfer.state.OverwriteAllAnswer = 0;
   transfer.session.state.abortRequested = 0;
   Batch run;
@@ -43,7 +43,7 @@ Batch beginBatch(BatchTransfer& batch) {
 }
 
 void endBatch(BatchTransfer& batch) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   transfer.state.OverwriteAllAnswer = 0;
   transfer.state.BatchFileCount = 0;
 }
@@ -87,9 +87,9 @@ void logFolderFailure(BatchTransfer& batch) {
 }
 
 bool fileHandled(BatchTransfer& batch, int replyClass) {
-  const TransferContext& transfer = batch.remote.transfer;
+  const transfer::TransferContext& transfer = batch.remote.transfer;
   return replyClass == 2 && transfer.session.state.cancelRequested == 0 &&
-         transfer.state.transferResult != kBrokenOff;
+         transfer.state.transferResult != transfer::kBrokenOff;
 }
 
 void refreshRemoteListing(BatchTransfer& batch) {
@@ -97,7 +97,7 @@ void refreshRemoteListing(BatchTransfer& batch) {
 }
 
 bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   std::string name;
   if (!transfer.userInterface.inputBox(&name, text(strings::kEnterLocalFileToSend),
                                        kLocalNameHelpTopic)) {
@@ -106,8 +106,8 @@ bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
   transfer.state.currentEntry = {};
   const PaneDestination remotePane(batch.remote.pane);
   const fs::path path = batch.local.folder / name;
-  const int sent = SendFile(transfer, UploadFiles(batch, remotePane), path.string(), 1, 1,
-                            run.prompt, run.append);
+  const int sent = transfer::SendFile(transfer, UploadFiles(batch, remotePane), path.string(), 1, 1,
+                                      run.prompt, run.append);
   if (sent != 2) return false;
   if (batch.settings.doUpdate) refreshRemoteListing(batch);
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
@@ -115,7 +115,7 @@ bool uploadAskedName(BatchTransfer& batch, const Batch& run) {
 }
 
 bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   std::string name;
   if (!transfer.userInterface.inputBox(&name, text(strings::kEnterRemoteFileToReceive),
                                        kRemoteNameHelpTopic)) {
@@ -123,8 +123,8 @@ bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
   }
   transfer.state.currentEntry = {};
   const PaneDestination localPane(batch.local.pane);
-  const int replyClass =
-      ReceiveFile(transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
+  const int replyClass = transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name, 1,
+                                               1, run.prompt, run.append);
   RefreshLocalPane(batch);
   if (replyClass != 2) return false;
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
@@ -142,7 +142,7 @@ bool UploadSelection(BatchTransfer& batch) {
   Batch run = beginBatch(batch);
   const std::vector<PaneItem> items = selectedItems(batch, batch.local.pane, batch.localSelection);
   if (batch.localSelection.empty()) return uploadAskedName(batch, run);
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(items.size());
   transfer.state.BatchFileCount = static_cast<int>(count);
   bool allHandled = batch.localSelection.size() <= BatchTransfer::kMaxSelection;
@@ -168,10 +168,10 @@ bool UploadSelection(BatchTransfer& batch) {
     if (item.kind == listing::kKindDrive) continue;
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent =
-        SendFile(transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
-                 static_cast<unsigned>(i + 1), count, run.prompt, run.append);
-    if (sent == kSkippedByOverwriteRule) continue;
+    const int sent = transfer::SendFile(
+        transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
+        static_cast<unsigned>(i + 1), count, run.prompt, run.append);
+    if (sent == transfer::kSkippedByOverwriteRule) continue;
     if (!fileHandled(batch, sent)) {
       allHandled = false;
       break;
@@ -189,7 +189,7 @@ bool DownloadSelection(BatchTransfer& batch) {
   const std::vector<PaneItem> items =
       selectedItems(batch, batch.remote.pane, batch.remoteSelection);
   if (batch.remoteSelection.empty()) return downloadAskedName(batch, run);
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   const auto count = static_cast<unsigned>(items.size());
   transfer.state.BatchFileCount = static_cast<int>(count);
   bool allHandled = batch.remoteSelection.size() <= BatchTransfer::kMaxSelection;
@@ -206,9 +206,9 @@ bool DownloadSelection(BatchTransfer& batch) {
       SetCurrentEntry(transfer.state, item);
       const PaneDestination localPane(batch.local.pane);
       const int replyClass =
-          ReceiveFile(transfer, DownloadFiles(batch, localPane), name, static_cast<unsigned>(i + 1),
-                      count, run.prompt, run.append);
-      folder = transfer.state.transferResult == kRefusedLink;
+          transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
+                                static_cast<unsigned>(i + 1), count, run.prompt, run.append);
+      folder = transfer.state.transferResult == transfer::kRefusedLink;
       if (!folder && !fileHandled(batch, replyClass)) {
         allHandled = false;
         break;
@@ -237,4 +237,4 @@ bool StartDownload(TransferWorker& worker, BatchTransfer& batch) {
   return worker.start([&batch] { DownloadSelection(batch); });
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

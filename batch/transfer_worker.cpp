@@ -1,11 +1,11 @@
-#include "transfer/transfer_worker.h"
+#include "batch/transfer_worker.h"
 
 #include <chrono>
 
 #include "session/connection.h"
 #include "session/message_log.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 // A wait that begins after a cancel is not woken by it; the stopper cancels
@@ -30,8 +30,7 @@ bool TransferWorker::start(std::function<void()> job, std::function<void()> when
   return true;
 }
 
-void TransferWorker::run(const std::function<void()>& job,
-                         const std::function<void()>& whenEnded) {
+void TransferWorker::run(const std::function<void()>& job, const std::function<void()>& whenEnded) {
   job();
   busy_.release();
   {
@@ -68,4 +67,4 @@ void TransferWorker::join() {
   if (thread_.joinable()) thread_.join();
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

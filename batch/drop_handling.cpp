@@ -1,17 +1,17 @@
-#include "transfer/drop_handling.h"
+#include "batch/drop_handling.h"
 
 #include <cstdio>
 #include <system_error>
 
+#include "batch/selection_transfer.h"
 #include "listing/local_file_commands.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
 #include "session/remote_commands.h"
 #include "session/sound_events.h"
-#include "transfer/selection_transfer.h"
 #include "transfer/send_file.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -59,7 +59,7 @@ class DropGuard {
   bool refused() const { return !held_; }
 
  private:
-  listing::TransferThreadBusy& busy_;
+  transfer::TransferThreadBusy& busy_;
   bool held_;
 };
 
@@ -103,7 +103,7 @@ void copyFromOtherProgram(BatchTransfer& batch, const Drop& drop) {
 }
 
 bool refreshesBeforeTransfer(const BatchTransfer& batch) {
-  const TransferSettings& settings = batch.remote.transfer.settings;
+  const transfer::TransferSettings& settings = batch.remote.transfer.settings;
   return settings.keepTimes || settings.applyOverwriteRules;
 }
 
@@ -184,16 +184,17 @@ bool enterRemoteFolder(BatchTransfer& batch, std::string_view folder) {
 
 // Files from another program go one by one into the current remote folder.
 bool uploadDroppedFiles(BatchTransfer& batch, const Drop& drop) {
-  TransferContext& transfer = BatchContext(batch);
+  transfer::TransferContext& transfer = BatchContext(batch);
   transfer.session.state.abortRequested = 0;
   const auto count = static_cast<unsigned>(drop.paths.size());
   bool sentAny = false;
   for (std::size_t i = 0; i < drop.paths.size() && !BatchStopping(batch); ++i) {
     transfer.state.currentEntry = {};
     const PaneDestination remotePane(batch.remote.pane);
-    const int sent = SendFile(transfer, UploadFiles(batch, remotePane), drop.paths[i],
-                              static_cast<unsigned>(i + 1), count, batch.settings.prompt, false);
-    if (sent == kSkippedByOverwriteRule) continue;
+    const int sent =
+        transfer::SendFile(transfer, UploadFiles(batch, remotePane), drop.paths[i],
+                           static_cast<unsigned>(i + 1), count, batch.settings.prompt, false);
+    if (sent == transfer::kSkippedByOverwriteRule) continue;
     if (sent != 2) break;
     sentAny = true;
   }
@@ -258,4 +259,4 @@ void HandleDrop(BatchTransfer& batch, const Drop& drop) {
   uploadToRemoteSide(batch, drop, entry);
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -1,21 +1,21 @@
-#include "transfer/batch_context.h"
+#include "batch/batch_context.h"
 
 #include "platform/ascii_text.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
-std::optional<EntryStamp> PaneDestination::findFile(std::string_view name) const {
+std::optional<transfer::EntryStamp> PaneDestination::findFile(std::string_view name) const {
   for (const listing::PaneItem& item : pane_.items()) {
     if (item.kind >= listing::kKindFolder) continue;
     if (!platform::equalsIgnoringCase(item.name(), name)) continue;
-    return EntryStamp{item.year, item.month, item.day, item.hour, item.minute, item.size};
+    return transfer::EntryStamp{item.year, item.month, item.day, item.hour, item.minute, item.size};
   }
   return std::nullopt;
 }
 
-void SetCurrentEntry(TransferState& state, const listing::PaneItem& item) {
-  state.currentEntry =
-      CurrentEntry{item.kind, item.year, item.month, item.day, item.hour, item.minute, item.size};
+void SetCurrentEntry(transfer::TransferState& state, const listing::PaneItem& item) {
+  state.currentEntry = transfer::CurrentEntry{item.kind, item.year,   item.month, item.day,
+                                              item.hour, item.minute, item.size};
 }
 
 bool BatchStopping(const BatchTransfer& batch) {
@@ -23,9 +23,10 @@ bool BatchStopping(const BatchTransfer& batch) {
   return batch.stopRequested != nullptr && batch.stopRequested->load();
 }
 
-TransferContext& BatchContext(BatchTransfer& batch) { return batch.remote.transfer; }
+transfer::TransferContext& BatchContext(BatchTransfer& batch) { return batch.remote.transfer; }
 
-FileTransferContext DownloadFiles(BatchTransfer& batch, const DestinationListing& localPane) {
+transfer::FileTransferContext DownloadFiles(BatchTransfer& batch,
+                                            const transfer::DestinationListing& localPane) {
   return {batch.remote.transfer.session.state.controlSocket,
           batch.remote.remoteFolder,
           batch.local.folder,
@@ -34,7 +35,8 @@ FileTransferContext DownloadFiles(BatchTransfer& batch, const DestinationListing
           batch.log};
 }
 
-FileTransferContext UploadFiles(BatchTransfer& batch, const DestinationListing& remotePane) {
+transfer::FileTransferContext UploadFiles(BatchTransfer& batch,
+                                          const transfer::DestinationListing& remotePane) {
   return {batch.remote.transfer.session.state.controlSocket,
           batch.remote.remoteFolder,
           batch.local.folder,
@@ -53,4 +55,4 @@ void PlayBatchSound(BatchTransfer& batch, int soundEvent) {
   if (playSound) playSound(soundEvent);
 }
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

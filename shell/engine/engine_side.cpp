@@ -1,9 +1,11 @@
-#include "shell/window/engine_side.h"
+#include "shell/engine/engine_side.h"
 
 #include <memory>
 #include <utility>
 
+#include "batch/selection_transfer.h"
 #include "config/firewall_settings.h"
+#include "listing/host_detection.h"
 #include "platform/paths.h"
 #include "platform/tcp_socket.h"
 #include "session/connection.h"
@@ -11,17 +13,13 @@
 #include "session/logon.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
-#include "listing/host_detection.h"
-#include "shell/window/window_commands.h"
 #include "transfer/resume_record.h"
-#include "transfer/selection_transfer.h"
 
 namespace ferrix::shell {
 
 namespace {
 
 using listing::PaneSide;
-using namespace command;
 
 void playSound(session::Session& session, int event) {
   if (session.playSound) session.playSound(event);
@@ -50,14 +48,8 @@ EngineSide::EngineSide(session::Session& session, session::UserInterface& userIn
               transferThreadBusy_,
               {},
               {}},
-      batch_{remote_,
-             local_,
-             configuration.iniFile(),
-             setup_.log,
-             batchSettings_,
-             gestures_,
-             {},
-             {}},
+      batch_{remote_, local_, configuration.iniFile(), setup_.log, batchSettings_, gestures_,
+             {},      {}},
       worker_(session, transferThreadBusy_) {}
 
 void EngineSide::setup(const EngineSetup& setup) {
@@ -102,7 +94,9 @@ void EngineSide::noticeServerGone() {
 }
 
 listing::PaneCommands EngineSide::paneCommands() {
-  return {remote_, {local_.pane, local_.folderBox, local_.options, local_.folder}, permissions_,
+  return {remote_,
+          {local_.pane, local_.folderBox, local_.options, local_.folder},
+          permissions_,
           commandSettings_};
 }
 
@@ -128,8 +122,8 @@ bool EngineSide::connect(bool showFolder) {
       }
     }
   }
-  playSound(session_, connected ? session::sound_event::kConnected
-                                : session::sound_event::kConnectionFailed);
+  playSound(session_,
+            connected ? session::sound_event::kConnected : session::sound_event::kConnectionFailed);
   if (connected) afterConnect();
   return connected;
 }
@@ -137,8 +131,7 @@ bool EngineSide::connect(bool showFolder) {
 void EngineSide::afterConnect() {
   const transfer::ResumeContext resume{
       session_.state.controlSocket, configuration_.iniFile(), setup_.log,
-      [this](const std::filesystem::path& folder) { listLocal(folder); },
-      [this] { listLocal(); }};
+      [this](const std::filesystem::path& folder) { listLocal(folder); }, [this] { listLocal(); }};
   transfer::OfferResume(remote_.transfer, resume, session_.state.sessionProfile.profileName);
 }
 
@@ -186,39 +179,33 @@ void EngineSide::redisplay(PaneSide side) {
   listing::RedisplayPane(commands, side);
 }
 
-void EngineSide::paneCommand(int id, const listing::Selection& selection) {
+void EngineSide::paneCommand(PaneOperation operation, PaneSide side,
+                             const listing::Selection& selection) {
   listing::PaneCommands commands = paneCommands();
-  const PaneSide side = (id == kRemoteChangeFolder || id == kRemoteMakeFolder ||
-                         id == kRemoteDeleteFolder || id == kRemoteRefresh || id == kRemoteDelete ||
-                         id == kRemoteRename || id == kRemoteMove || id == kChmod)
-                            ? PaneSide::kRemote
-                            : PaneSide::kLocal;
-  switch (id) {
-    case kLocalChangeFolder: case kRemoteChangeFolder:
+  switch (operation) {
+    case PaneOperation::kChangeFolder:
       listing::changeFolderCommand(commands, side, selection);
       break;
-    case kLocalMakeFolder: case kRemoteMakeFolder:
+    case PaneOperation::kMakeFolder:
       listing::makeFolderCommand(commands, side);
       break;
-    case kLocalDeleteFolder: case kRemoteDeleteFolder:
+    case PaneOperation::kDeleteFolder:
       listing::deleteFolderCommand(commands, side, selection);
       break;
-    case kLocalRefresh: case kRemoteRefresh:
+    case PaneOperation::kRefresh:
       listing::refreshCommand(commands, side);
       break;
-    case kLocalDelete: case kRemoteDelete:
+    case PaneOperation::kDelete:
       listing::deleteCommand(commands, side, selection);
       break;
-    case kLocalRename: case kRemoteRename:
+    case PaneOperation::kRename:
       listing::renameCommand(commands, side, selection);
       break;
-    case kLocalMove: case kRemoteMove:
+    case PaneOperation::kMove:
       listing::moveCommand(commands, side, selection);
       break;
-    case kChmod:
+    case PaneOperation::kChmod:
       listing::chmodCommand(commands, selection);
-      break;
-    default:
       break;
   }
 }
@@ -228,26 +215,43 @@ bool EngineSide::openEntry(PaneSide side, const listing::Selection& selection) {
   return listing::openFolderEntry(commands, side, selection);
 }
 
-void EngineSide::menuCommand(int id) {
+void EngineSide::menuCommand(FtpMenuCommand command) {
   const int control = session_.state.controlSocket;
   listing::PaneCommands commands = paneCommands();
   const listing::MenuTransferFiles files{configuration_.iniFile(), setup_.log};
-  switch (id) {
-    case kMenuCwd:
+  switch (command) {
+    case FtpMenuCommand::kCwd:
       if (session::cwdMenuCommand(session_, userInterface_, control) == 2) {
         listing::ShowRemoteFolder(remote_, true);
       }
       break;
-    case kMenuPwd: session::pwdMenuCommand(session_, control); break;
-    case kMenuHelp: session::helpMenuCommand(session_, control); break;
-    case kMenuSyst: session::systMenuCommand(session_, control); break;
-    case kMenuSite: session::siteMenuCommand(session_, userInterface_, control); break;
-    case kMenuList: viewFile_ = listing::listMenuCommand(remote_, rawListing_); break;
-    case kMenuNlst: viewFile_ = listing::nlstMenuCommand(remote_, rawListing_); break;
-    case kMenuQuote: listing::quoteMenuCommand(remote_, rawListing_); break;
-    case kMenuRetr: listing::retrMenuCommand(commands, files); break;
-    case kMenuStor: listing::storMenuCommand(commands, files); break;
-    default: break;
+    case FtpMenuCommand::kPwd:
+      session::pwdMenuCommand(session_, control);
+      break;
+    case FtpMenuCommand::kHelp:
+      session::helpMenuCommand(session_, control);
+      break;
+    case FtpMenuCommand::kSyst:
+      session::systMenuCommand(session_, control);
+      break;
+    case FtpMenuCommand::kSite:
+      session::siteMenuCommand(session_, userInterface_, control);
+      break;
+    case FtpMenuCommand::kList:
+      viewFile_ = listing::listMenuCommand(remote_, rawListing_);
+      break;
+    case FtpMenuCommand::kNlst:
+      viewFile_ = listing::nlstMenuCommand(remote_, rawListing_);
+      break;
+    case FtpMenuCommand::kQuote:
+      listing::quoteMenuCommand(remote_, rawListing_);
+      break;
+    case FtpMenuCommand::kRetr:
+      listing::retrMenuCommand(commands, files);
+      break;
+    case FtpMenuCommand::kStor:
+      listing::storMenuCommand(commands, files);
+      break;
   }
 }
 
@@ -264,9 +268,9 @@ bool EngineSide::startTransfer(bool upload, const listing::Selection& selection,
   return worker_.start(
       [this, upload, view] {
         if (upload) {
-          transfer::UploadSelection(batch_);
+          batch::UploadSelection(batch_);
         } else {
-          transfer::DownloadSelection(batch_);
+          batch::DownloadSelection(batch_);
         }
         noticeServerGone();
         *view = takeView();
@@ -278,28 +282,27 @@ bool EngineSide::startTransfer(bool upload, const listing::Selection& selection,
 
 UnattendedResult EngineSide::runUnattended(const config::CommandLineValues& values,
                                            config::SiteProfileStore& sites) {
-  UnattendedRun run{session_,
-                    userInterface_,
-                    configuration_,
-                    sites,
-                    remote_.transfer,
-                    [this](session::Session& session) {
-                      return session::logon(session, userInterface_,
-                                            config::readFirewallSettings(configuration_));
-                    },
-                    [this](session::Session& session) {
-                      listing::DetectHostType(session, userInterface_);
-                    }};
+  UnattendedRun run{
+      session_,
+      userInterface_,
+      configuration_,
+      sites,
+      remote_.transfer,
+      [this](session::Session& session) {
+        return session::logon(session, userInterface_,
+                              config::readFirewallSettings(configuration_));
+      },
+      [this](session::Session& session) { listing::DetectHostType(session, userInterface_); }};
   const UnattendedResult result = RunUnattendedTransfer(run, values);
   if (result == UnattendedResult::kStayConnected) listing::ShowRemoteFolder(remote_, true);
   return result;
 }
 
-void EngineSide::drop(const transfer::Drop& drop, const listing::Selection& sourceSelection) {
-  if (drop.source == transfer::DragSource::kLocalPane) batch_.localSelection = sourceSelection;
-  if (drop.source == transfer::DragSource::kRemotePane) batch_.remoteSelection = sourceSelection;
+void EngineSide::drop(const batch::Drop& drop, const listing::Selection& sourceSelection) {
+  if (drop.source == batch::DragSource::kLocalPane) batch_.localSelection = sourceSelection;
+  if (drop.source == batch::DragSource::kRemotePane) batch_.remoteSelection = sourceSelection;
   batch_.stopRequested = nullptr;
-  transfer::HandleDrop(batch_, drop);
+  batch::HandleDrop(batch_, drop);
 }
 
 }  // namespace ferrix::shell

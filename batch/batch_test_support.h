@@ -13,13 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/batch_context.h"
 #include "listing/listing_cache.h"
 #include "listing/remote_listing.h"
 #include "session/sound_events.h"
-#include "transfer/batch_context.h"
 #include "transfer/scripted_transfer_test_support.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
 // Every line logged, beyond the sixty the log keeps.
 class LoggedLines final : public session::MessageLogObserver {
@@ -34,7 +34,7 @@ class LoggedLines final : public session::MessageLogObserver {
   std::vector<std::string> lines_;
 };
 
-class BatchTransferTest : public ScriptedTransferTest {
+class BatchTransferTest : public transfer::ScriptedTransferTest {
  protected:
   static constexpr std::int32_t kByName = 1;
 
@@ -178,9 +178,9 @@ class BatchTransferTest : public ScriptedTransferTest {
   listing::PaneModel localPane_{listing::PaneSide::kLocal, kByName};
   config::MemoryFolderList remoteBox_;
   config::MemoryFolderList localBox_;
-  listing::TransferThreadBusy busy_;
+  transfer::TransferThreadBusy busy_;
   platform::IniFile ini_;
-  TransferLogSettings logSettings_;
+  transfer::TransferLogSettings logSettings_;
   BatchSettings batchSettings_;
   BatchGestures gestures_;
   listing::RemoteListing remote_;
@@ -191,4 +191,4 @@ class BatchTransferTest : public ScriptedTransferTest {
   char scriptType_ = 'I';
 };
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

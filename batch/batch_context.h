@@ -26,7 +26,7 @@
 #include "transfer/file_transfer_context.h"
 #include "transfer/transfer_log.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
 // The local pane and the folder it shows, which is the current local folder
 // of every transfer. The window lends the same folder and options to the
@@ -58,7 +58,7 @@ struct BatchTransfer {
   listing::RemoteListing& remote;
   LocalSide& local;
   platform::IniFile& ini;
-  const TransferLogSettings& log;
+  const transfer::TransferLogSettings& log;
   const BatchSettings& settings;
   BatchGestures& gestures;
   // Indexes of the selected entries of each pane, in the pane's order.
@@ -69,10 +69,10 @@ struct BatchTransfer {
 };
 
 // The pane's entries as the overwrite decision reads a destination.
-class PaneDestination final : public DestinationListing {
+class PaneDestination final : public transfer::DestinationListing {
  public:
   explicit PaneDestination(const listing::PaneModel& pane) : pane_(pane) {}
-  std::optional<EntryStamp> findFile(std::string_view name) const override;
+  std::optional<transfer::EntryStamp> findFile(std::string_view name) const override;
 
  private:
   const listing::PaneModel& pane_;
@@ -80,16 +80,18 @@ class PaneDestination final : public DestinationListing {
 
 // Makes `item` the entry being transferred, whose date and size the
 // overwrite decision compares and whose kind tells a link.
-void SetCurrentEntry(TransferState& state, const listing::PaneItem& item);
+void SetCurrentEntry(transfer::TransferState& state, const listing::PaneItem& item);
 
 // True once the batch should end: Cancel (abortRequested) or a stop request.
 bool BatchStopping(const BatchTransfer& batch);
 
 // The session's transfer context and the files' context for downloads into
 // the current local folder and uploads into the current remote folder.
-TransferContext& BatchContext(BatchTransfer& batch);
-FileTransferContext DownloadFiles(BatchTransfer& batch, const DestinationListing& localPane);
-FileTransferContext UploadFiles(BatchTransfer& batch, const DestinationListing& remotePane);
+transfer::TransferContext& BatchContext(BatchTransfer& batch);
+transfer::FileTransferContext DownloadFiles(BatchTransfer& batch,
+                                            const transfer::DestinationListing& localPane);
+transfer::FileTransferContext UploadFiles(BatchTransfer& batch,
+                                          const transfer::DestinationListing& remotePane);
 
 // Lists the current local folder into the local pane.
 void RefreshLocalPane(BatchTransfer& batch);
@@ -97,4 +99,4 @@ void RefreshLocalPane(BatchTransfer& batch);
 // Plays one of the sound events, when sounds are on.
 void PlayBatchSound(BatchTransfer& batch, int soundEvent);
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -24,8 +24,11 @@
 #include <string>
 #include <vector>
 
-#include "config/configuration.h"
+#include "batch/batch_context.h"
+#include "batch/drop_handling.h"
+#include "batch/transfer_worker.h"
 #include "config/command_line.h"
+#include "config/configuration.h"
 #include "config/folder_history.h"
 #include "config/site_profile_store.h"
 #include "listing/listing_cache.h"
@@ -36,13 +39,11 @@
 #include "session/remote_commands.h"
 #include "session/session_state.h"
 #include "session/user_interface.h"
+#include "shell/engine/engine_operations.h"
 #include "shell/unattended_run.h"
-#include "transfer/batch_context.h"
-#include "transfer/drop_handling.h"
 #include "transfer/transfer_context.h"
 #include "transfer/transfer_log.h"
 #include "transfer/transfer_status.h"
-#include "transfer/transfer_worker.h"
 
 namespace ferrix::shell {
 
@@ -91,7 +92,7 @@ class EngineSide {
   void noticeServerGone();
   // Where a selection transfer's view goes when it ends (on the worker).
   void setViewSink(std::function<void(EngineView)> sink) { viewSink_ = std::move(sink); }
-  listing::TransferThreadBusy& transferThreadBusy() { return transferThreadBusy_; }
+  transfer::TransferThreadBusy& transferThreadBusy() { return transferThreadBusy_; }
   transfer::TransferContext& transferContext() { return remote_.transfer; }
   bool transferRunning() const { return worker_.running(); }
 
@@ -110,16 +111,18 @@ class EngineSide {
   void enterRemoteFolder(const std::string& folder);
   // Redisplays a pane in its current order and mask, without a new listing.
   void redisplay(listing::PaneSide side);
-  // A pane command (ChgDir, MkDir, Delete Folder, Refresh, Delete, Rename,
-  // Move, chmod) on `selection`, indices into the pane's items.
-  void paneCommand(int id, const listing::Selection& selection);
+  // A pane command on `selection`, indices into the pane's items of `side`
+  // (chmod acts on the remote pane whatever `side` says).
+  void paneCommand(PaneOperation operation, listing::PaneSide side,
+                   const listing::Selection& selection);
   // Double-click or Enter: a folder is entered (true); otherwise false.
   bool openEntry(listing::PaneSide side, const listing::Selection& selection);
   // The "FTP Commands" menu.
-  void menuCommand(int id);
+  void menuCommand(FtpMenuCommand command);
   // Starts the selection transfer on the worker; false while one runs.
-  bool startTransfer(bool upload, const listing::Selection& selection, bool append, bool invertPrompt);
-  void drop(const transfer::Drop& drop, const listing::Selection& sourceSelection);
+  bool startTransfer(bool upload, const listing::Selection& selection, bool append,
+                     bool invertPrompt);
+  void drop(const batch::Drop& drop, const listing::Selection& sourceSelection);
   // The command-line transfer run in the window; a run that ends connected
   // shows the remote folder it reached.
   UnattendedResult runUnattended(const config::CommandLineValues& values,
@@ -143,20 +146,20 @@ class EngineSide {
   config::MemoryFolderList remoteFolders_;
   listing::PaneModel localPane_;
   config::MemoryFolderList localFolders_;
-  listing::TransferThreadBusy transferThreadBusy_;
+  transfer::TransferThreadBusy transferThreadBusy_;
   // The local pane with its folder and listing options, shared by the
   // batches and the pane commands.
-  transfer::LocalSide local_;
+  batch::LocalSide local_;
   listing::RemoteListing remote_;
-  transfer::BatchSettings batchSettings_;
-  transfer::BatchGestures gestures_;
-  transfer::BatchTransfer batch_;
+  batch::BatchSettings batchSettings_;
+  batch::BatchGestures gestures_;
+  batch::BatchTransfer batch_;
   listing::PaneCommandSettings commandSettings_;
   session::RememberedPermissions permissions_;
   std::optional<std::string> viewFile_;
   std::function<void(EngineView)> viewSink_;
   // Declared last: stopped first, while everything its batch uses still lives.
-  transfer::TransferWorker worker_;
+  batch::TransferWorker worker_;
 };
 
 }  // namespace ferrix::shell

@@ -1,8 +1,8 @@
-#include "transfer/drop_handling.h"
+#include "batch/drop_handling.h"
 
-#include "transfer/batch_test_support.h"
+#include "batch/batch_test_support.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 using ::testing::ElementsAre;
@@ -207,4 +207,4 @@ TEST_F(DropTest, DropsThatNeedTheConnectionAreRefusedWhileItIsBusyOrClosed) {
 }
 
 }  // namespace
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "transfer/batch_context.h"
+#include "batch/batch_context.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
 enum class DropTarget { kLocalPane, kRemotePane, kOtherWindow };
 
@@ -38,4 +38,4 @@ struct Drop {
 // pane in `batch` (localSelection or remoteSelection).
 void HandleDrop(BatchTransfer& batch, const Drop& drop);
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

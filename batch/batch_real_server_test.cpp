@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 
+#include "batch/selection_transfer.h"
 #include "listing/listing_cache.h"
 #include "listing/remote_listing.h"
 #include "session/sound_events.h"
@@ -19,9 +20,8 @@
 #include "testing/scratch_folder.h"
 #include "testing/scripted_user_interface.h"
 #include "transfer/resume_record.h"
-#include "transfer/selection_transfer.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 namespace fs = std::filesystem;
@@ -90,7 +90,7 @@ class BatchRealServerTest : public ::testing::TestWithParam<testing::FtpServerKi
     session.playSound = [this](int event) { sounds_.push_back(event); };
     state_.transferMode = 'I';
     logSettings_.dolog = 0;
-    settings_.sendBlockSize = TransferSettings::kMaxBlockSize;
+    settings_.sendBlockSize = transfer::TransferSettings::kMaxBlockSize;
   }
 
   void SetUp() override { logOn(); }
@@ -123,18 +123,18 @@ class BatchRealServerTest : public ::testing::TestWithParam<testing::FtpServerKi
   testing::RealServerSession ftp_;
   testing::ScratchFolder scratch_;
   testing::ScriptedUserInterface ui_;
-  TransferStatus status_;
-  TransferState state_;
-  TransferSettings settings_;
-  NameRuleSettings nameRules_;
+  transfer::TransferStatus status_;
+  transfer::TransferState state_;
+  transfer::TransferSettings settings_;
+  transfer::NameRuleSettings nameRules_;
   listing::ListingCache cache_;
   listing::PaneModel remotePane_{listing::PaneSide::kRemote, 1};
   listing::PaneModel localPane_{listing::PaneSide::kLocal, 1};
   config::MemoryFolderList remoteBox_;
   config::MemoryFolderList localBox_;
-  listing::TransferThreadBusy busy_;
+  transfer::TransferThreadBusy busy_;
   platform::IniFile ini_;
-  TransferLogSettings logSettings_;
+  transfer::TransferLogSettings logSettings_;
   BatchSettings batchSettings_;
   BatchGestures gestures_;
   listing::RemoteListing remote_;
@@ -193,7 +193,7 @@ TEST_P(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
       EXPECT_EQ(digest, sha256Of(served() / "tree" / name)) << name;
     }
   }
-  const std::optional<ResumeRecord> record = ReadResumeRecord(ini_, "Work");
+  const std::optional<transfer::ResumeRecord> record = transfer::ReadResumeRecord(ini_, "Work");
   ASSERT_TRUE(record);
   EXPECT_EQ(record->remoteName, kLargeName);
   EXPECT_EQ(fs::path(record->localFolder), fs::path(scratch_ / "local/tree"));
@@ -202,12 +202,12 @@ TEST_P(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   ftp_.session().state.controlSocket = -1;
   logOn();
   ui_.answerMessage(Answer::kYes);
-  const ResumeContext resume{ftp_.control(), ini_, logSettings_,
-                             [this](const fs::path& folder) { enterLocal(folder); },
-                             [this] { enterLocal(local_.folder); }};
-  OfferResume(remote_.transfer, resume, "Work");
+  const transfer::ResumeContext resume{ftp_.control(), ini_, logSettings_,
+                                       [this](const fs::path& folder) { enterLocal(folder); },
+                                       [this] { enterLocal(local_.folder); }};
+  transfer::OfferResume(remote_.transfer, resume, "Work");
   EXPECT_EQ(sha256Of(partial), sha256Of(served() / "tree" / kLargeName));
-  EXPECT_FALSE(ReadResumeRecord(ini_, "Work"));
+  EXPECT_FALSE(transfer::ReadResumeRecord(ini_, "Work"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, BatchRealServerTest,
@@ -216,4 +216,4 @@ INSTANTIATE_TEST_SUITE_P(Servers, BatchRealServerTest,
                          [](const auto& info) { return testing::testNameOf(info.param); });
 
 }  // namespace
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -25,11 +25,11 @@
 #include "listing/remote_listing.h"
 #include "session/session_state.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
 class TransferWorker {
  public:
-  TransferWorker(session::Session& session, listing::TransferThreadBusy& busy)
+  TransferWorker(session::Session& session, transfer::TransferThreadBusy& busy)
       : session_(session), busy_(busy) {}
   ~TransferWorker();
   TransferWorker(const TransferWorker&) = delete;
@@ -58,7 +58,7 @@ class TransferWorker {
   void run(const std::function<void()>& job, const std::function<void()>& whenEnded);
 
   session::Session& session_;
-  listing::TransferThreadBusy& busy_;
+  transfer::TransferThreadBusy& busy_;
   std::thread thread_;
   std::atomic<bool> stopRequested_ = false;
   mutable std::mutex mutex_;
@@ -66,4 +66,4 @@ class TransferWorker {
   bool running_ = false;
 };
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

@@ -11,10 +11,10 @@
 // Thread rule: the thread that runs the batch; Start* from the engine thread.
 #pragma once
 
-#include "transfer/batch_context.h"
-#include "transfer/transfer_worker.h"
+#include "batch/batch_context.h"
+#include "batch/transfer_worker.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 
 // Sends the local pane's selection (or, with nothing selected, a file name
 // asked for) into the current remote folder. Returns true when every entry
@@ -31,4 +31,4 @@ bool DownloadSelection(BatchTransfer& batch);
 bool StartUpload(TransferWorker& worker, BatchTransfer& batch);
 bool StartDownload(TransferWorker& worker, BatchTransfer& batch);
 
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch

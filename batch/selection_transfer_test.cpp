@@ -1,4 +1,4 @@
-#include "transfer/selection_transfer.h"
+#include "batch/selection_transfer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,12 +7,12 @@
 #include <ctime>
 #include <thread>
 
+#include "batch/batch_test_support.h"
+#include "batch/folder_transfer.h"
 #include "session/connection.h"
-#include "transfer/batch_test_support.h"
-#include "transfer/folder_transfer.h"
 #include "transfer/resume_record.h"
 
-namespace ferrix::transfer {
+namespace ferrix::batch {
 namespace {
 
 using ::testing::Contains;
@@ -317,11 +317,11 @@ TEST_F(SelectionTransferTest, StoppingARunningBatchJoinsTheWorkerAndLeavesQuitTo
   EXPECT_THAT(lines, Not(Contains("RETR second.bin")));
   EXPECT_FALSE(fs::exists(localPath("second.bin")));
   EXPECT_FALSE(soundPlayed(session::sound_event::kTransferSucceeded));
-  const std::optional<ResumeRecord> record = ReadResumeRecord(ini_, "Work");
+  const std::optional<transfer::ResumeRecord> record = transfer::ReadResumeRecord(ini_, "Work");
   ASSERT_TRUE(record);
   EXPECT_EQ(record->remoteName, "first.bin");
   EXPECT_FALSE(worker.stop());
 }
 
 }  // namespace
-}  // namespace ferrix::transfer
+}  // namespace ferrix::batch
