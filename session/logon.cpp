@@ -292,7 +292,10 @@ int LogonRun::finish() {
   } else {
     state_.DetectionDone = 0;
   }
-  ui_.setWindowTitle(formatted("%s %s", kProgramTitle, profile_.hostName.c_str()));
+  // The caption shows whether the connection is encrypted, and how.
+  std::string title = formatted("%s %s", kProgramTitle, profile_.hostName.c_str());
+  if (!state_.tlsProtocol.empty()) title += " [" + state_.tlsProtocol + "]";
+  ui_.setWindowTitle(title);
   state_.retriesLeft = 0;
   return socket_;
 }

@@ -163,6 +163,7 @@ TEST_F(UntrustedCertificate, PinnedFingerprintIsAcceptedWithoutAQuestion) {
   for (char& c : lowerCase) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   EXPECT_TRUE(logOn(SiteProfile::kTlsRequired, lowerCase)) << logText();
   EXPECT_TRUE(ui_.certificateQuestions().empty());
+  EXPECT_THAT(ui_.windowTitles(), ::testing::ElementsAre(HasSubstr("127.0.0.1 [TLSv1.")));
 }
 
 TEST_F(UntrustedCertificate, ChangedCertificateIsALoudWarningAndNeverAcceptedUnattended) {
