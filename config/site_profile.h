@@ -29,6 +29,7 @@ struct SiteProfile {
   int retries = 0;                              // RETRIES
   int savePassword = 0;                         // a PWD is stored for the user id
   int passiveMode = 1;                          // PASVMODE
+  int useServerPassiveAddress = 0;              // PASVADDR
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
   int serverFeatureMask = kDefaultServerFeatureMask;

@@ -117,6 +117,7 @@ int SiteProfileStore::loadProfile(SiteProfile& profile) {
   profile.initialCommand = readText(section, "INITCMD", kInitialCommandLength);
   profile.port = ini.readInt(section, "PORT", SiteProfile::kDefaultPort);
   profile.passiveMode = configuration_.ReadSiteInt(section, "PASVMODE", 1);
+  profile.useServerPassiveAddress = ini.readInt(section, "PASVADDR", 0);
   profile.retries = ini.readInt(section, "RETRIES", 0);
   profile.tls = ini.readInt(section, "TLS", 1);
 
@@ -166,6 +167,7 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
   writeIntUnlessDefault(section, "PORT", profile.port, SiteProfile::kDefaultPort);
   writeIntUnlessDefault(section, "RETRIES", profile.retries, 0);
   writeIntUnlessDefault(section, "TLS", profile.tls, 1);
+  writeIntUnlessDefault(section, "PASVADDR", profile.useServerPassiveAddress, 0);
   writeTextOrDelete(section, "FIREWALL", profile.useFirewall ? "1" : "");
   configuration_.WriteSiteInt(section, "PASVMODE", profile.passiveMode);
   // The one signed integer of the file: offsets west of the server are negative.

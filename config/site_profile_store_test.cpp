@@ -53,7 +53,7 @@ TEST_F(SiteProfileStoreTest, LoadsEveryKeyOfASiteSection) {
       "\nACT=" + encodeSecret("joe", "acct") +
       "\nTYPE=6016\nDIR=\" /home/joe \"\nTIMEOFFSET=4294967291\nFIREWALL=1\nTIMEOUT=30\n"
       "LMASK=*.txt\nRMASK=*.c\nLOCDIR=/tmp\nINITCMD=SITE UMASK 022;TYPE I\nPORT=2121\n"
-      "PASVMODE=0\nRETRIES=3\n");
+      "PASVMODE=0\nRETRIES=3\nPASVADDR=1\n");
   SiteProfile profile;
   profile.profileName = "WORK";
   EXPECT_EQ(store_.loadProfile(profile), 1);
@@ -74,6 +74,7 @@ TEST_F(SiteProfileStoreTest, LoadsEveryKeyOfASiteSection) {
   EXPECT_EQ(profile.port, 2121);
   EXPECT_EQ(profile.passiveMode, 0);
   EXPECT_EQ(profile.retries, 3);
+  EXPECT_EQ(profile.useServerPassiveAddress, 1);
 }
 
 TEST_F(SiteProfileStoreTest, AMissingSectionIsAHostOfThatName) {

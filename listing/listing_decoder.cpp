@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "listing/listing_format.h"
 #include "listing/remote_pane_item.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
@@ -208,14 +209,17 @@ bool DecodeListingEntries(session::MessageLog& log, const std::string& path,
 RemotePaneListing::RemotePaneListing(session::Session& session, const std::string& remoteFolder,
                                      const transfer::NameRuleSettings& nameRules)
     : session_(session),
-      source_{session.state.sessionProfile.hostType, remoteFolder,
-              session.state.sessionProfile.userId},
+      source_{ListingHostType(session.state), remoteFolder, session.state.sessionProfile.userId},
       asciiNames_(transfer::AsciiNameList::load(nameRules)) {
   restart();
 }
 
 void RemotePaneListing::restart() {
-  decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this](const ListingEntry& entry) {
+  // MLSD times are UTC; the pane shows local time before the site's offset.
+  const bool utcTimes = source_.hostType == FERRIX_HOST_TYPE_MLSD;
+  decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this, utcTimes](
+                                                                 const ListingEntry& decoded) {
+    const ListingEntry entry = utcTimes ? UtcToLocalTime(decoded) : decoded;
     if (std::optional<PaneItem> item =
             MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
       items_.push_back(std::move(*item));

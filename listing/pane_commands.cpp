@@ -196,9 +196,7 @@ void redisplayRemote(RemoteListing& listing) {
     return;
   }
   if (!slot->cached || !fs::exists(slot->path)) {
-    const std::string command =
-        ListingCommand(session.state.sessionProfile.hostType, listing.remoteMask);
-    const int result = DoDirList(listing, command, slot->path);
+    const int result = FetchListing(listing, slot->path);
     if (result != 2) {
       listing.cache.forget(slot->path);
       listing.pane.clear();

@@ -52,6 +52,10 @@ int disconnectSession(Session& session) {
   state.CanRmd = 0;
   state.CanMkd = 0;
   state.UseCdup = 1;
+  state.features = ServerFeatures{};
+  state.extendedPassiveRefused = 0;
+  state.extendedActiveRefused = 0;
+  state.mlsdRefused = 0;
   return state.connected;
 }
 

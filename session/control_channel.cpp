@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "platform/ascii_text.h"
@@ -181,16 +182,16 @@ bool refuseUnsendable(Session& session, std::string_view text, std::size_t lengt
 
 // Connects `socket` to `address`, logging the attempt and a failure.
 bool tryAddress(Session& session, int socket, const std::string& host,
-                const platform::Ipv4Address& address) {
-  const std::string text = address.text();
-  session.log.logMessagef("connecting to %s:%u", text.c_str(), address.port);
+                const platform::SocketAddress& address) {
+  const std::string text = address.textWithPort();
+  session.log.logMessagef("connecting to %s", text.c_str());
   if (platform::connectSocket(session.blockingCalls, socket, address)) return true;
   const std::string error = socketErrorText(platform::lastSocketError());
   session.log.logMessagef("! %s %s - %s", "Connection failed", host.c_str(), error.c_str());
   return false;
 }
 
-int connectedSocket(Session& session, int socket, const platform::Ipv4Address& address) {
+int connectedSocket(Session& session, int socket, const platform::SocketAddress& address) {
   const std::string text = address.text();
   session.log.logMessagef("Connected to %s port %u", text.c_str(), address.port);
   return socket;
@@ -214,39 +215,29 @@ int openControlConnection(Session& session, const std::string& host, std::uint16
 }
 
 int openConnection(Session& session, const std::string& host, std::uint16_t port) {
-  int socket = platform::createStreamSocket();
-  if (socket == kInvalidSocket) {
-    const std::string error = socketErrorText(platform::lastSocketError());
-    session.log.logMessagef("! %s - %s", "Failed \"createsocket\":", error.c_str());
+  const std::string name = platform::withoutBrackets(host);
+  std::vector<platform::SocketAddress> addresses;
+  if (std::optional<platform::SocketAddress> numeric = platform::parseNumericAddress(name)) {
+    addresses.push_back(*numeric);
+  } else if (session.resolver.resolve(name, addresses) != 0) {
+    session.log.logMessagef("! Can't get \"%s\" host entry", name.c_str());
     return kInvalidSocket;
   }
-  if (auto address = platform::parseDottedAddress(host)) {
-    address->port = port;
-    if (tryAddress(session, socket, host, *address)) {
-      return connectedSocket(session, socket, *address);
-    }
-    platform::closeSocket(socket);
-    return kInvalidSocket;
-  }
-  std::vector<platform::Ipv4Address> addresses;
-  if (session.resolver.resolve(host, addresses) != 0) {
-    session.log.logMessagef("! Can't get \"%s\" host entry", host.c_str());
-    platform::closeSocket(socket);
-    return kInvalidSocket;
-  }
-  for (platform::Ipv4Address& address : addresses) {
+  for (platform::SocketAddress& address : addresses) {
     address.port = port;
-    // A socket whose connect failed cannot be connected again: each
-    // further address gets a fresh one.
-    if (socket == kInvalidSocket) socket = platform::createStreamSocket();
-    if (socket == kInvalidSocket) break;
-    if (tryAddress(session, socket, host, address)) {
+    // A socket whose connect failed cannot be connected again, and each
+    // family needs its own: every address gets a fresh socket.
+    const int socket = platform::createStreamSocket(address.family);
+    if (socket == kInvalidSocket) {
+      const std::string error = socketErrorText(platform::lastSocketError());
+      session.log.logMessagef("! %s - %s", "Failed \"createsocket\":", error.c_str());
+      continue;
+    }
+    if (tryAddress(session, socket, name, address)) {
       return connectedSocket(session, socket, address);
     }
     platform::closeSocket(socket);
-    socket = kInvalidSocket;
   }
-  if (socket != kInvalidSocket) platform::closeSocket(socket);
   return kInvalidSocket;
 }
 

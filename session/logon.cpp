@@ -5,6 +5,7 @@
 
 #include "platform/socket_errors.h"
 #include "session/control_channel.h"
+#include "session/feature_exchange.h"
 #include "session/message_log.h"
 #include "session/xaut.h"
 
@@ -171,7 +172,7 @@ bool LogonRun::connectAndGreet() {
     session_.log.logMessagef("! %s %s", "Connection failed", target_.c_str());
     return false;
   }
-  const std::optional<platform::Ipv4Address> local = platform::localAddressOf(socket_);
+  const std::optional<platform::SocketAddress> local = platform::localAddressOf(socket_);
   if (!local) {
     logSocketError(session_, "getsockname", platform::lastSocketError());
     state_.connected = 0;
@@ -271,6 +272,12 @@ int LogonRun::finish() {
   for (const std::string& piece : splitInitialCommands(profile_.initialCommand)) {
     sendCommand(session_, socket_, "%s", piece.c_str());
   }
+  if (!exchangeFeatures(session_, socket_)) {
+    closeConnection();
+    return kInvalidSocket;
+  }
+  state_.siteHostType = profile_.hostType;
+  state_.mlsdRefused = 0;
   state_.connected = 1;
   // This server's folders cannot be detected by SYST or HELP; it can only
   // delete.

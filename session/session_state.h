@@ -20,6 +20,7 @@
 #include "config/site_profile.h"
 #include "platform/blocking_calls.h"
 #include "platform/tcp_socket.h"
+#include "session/server_features.h"
 
 namespace ferrix::session {
 
@@ -53,7 +54,15 @@ struct SessionState {
   // this run when none is stored.
   std::string firewallPassword;
   std::atomic<int> retriesLeft = 0;
-  platform::Ipv4Address localControlAddress;
+  platform::SocketAddress localControlAddress;
+  ServerFeatures features;  // from FEAT after the logon
+  // EPSV or EPRT failed on an IPv4 connection: PASV or PORT for the rest of it.
+  int extendedPassiveRefused = 0;
+  int extendedActiveRefused = 0;
+  // The server refused MLSD: LIST for the rest of the connection.
+  int mlsdRefused = 0;
+  // The host type the site profile named at the logon, before detection.
+  int siteHostType = 6000;
   int closing = 0;
   int CanMkd = 0;
   int CanRmd = 0;

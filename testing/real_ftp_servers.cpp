@@ -63,12 +63,12 @@ import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
-port, root, user, password = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+host, port, root, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 authorizer = DummyAuthorizer()
 authorizer.add_anonymous(root)
 authorizer.add_user(user, password, root, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
-FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
+FTPServer((host, port), FTPHandler).serve_forever()
 )";
 
 std::string errnoText(int error) { return std::strerror(error); }
@@ -87,33 +87,52 @@ class Fd {
   int fd_;
 };
 
-sockaddr_in loopback(std::uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
+// The loopback address of `family` with `port`, and its length.
+socklen_t loopback(LoopbackFamily family, std::uint16_t port, sockaddr_storage* address) {
+  *address = {};
+  if (family == LoopbackFamily::kIpv6) {
+    auto* ipv6 = reinterpret_cast<sockaddr_in6*>(address);
+    ipv6->sin6_family = AF_INET6;
+    ipv6->sin6_port = htons(port);
+    ipv6->sin6_addr = in6addr_loopback;
+    return sizeof *ipv6;
+  }
+  auto* ipv4 = reinterpret_cast<sockaddr_in*>(address);
+  ipv4->sin_family = AF_INET;
+  ipv4->sin_port = htons(port);
+  ipv4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return sizeof *ipv4;
+}
+
+int socketFamily(LoopbackFamily family) {
+  return family == LoopbackFamily::kIpv6 ? AF_INET6 : AF_INET;
+}
+
+std::uint16_t portOf(const sockaddr_storage& address) {
+  return ntohs(address.ss_family == AF_INET6
+                   ? reinterpret_cast<const sockaddr_in6&>(address).sin6_port
+                   : reinterpret_cast<const sockaddr_in&>(address).sin_port);
 }
 
 // A loopback port that was free a moment ago.
-std::uint16_t freeLoopbackPort() {
-  Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  sockaddr_in address = loopback(0);
-  socklen_t length = sizeof address;
-  if (socket.get() < 0 ||
-      bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+std::uint16_t freeLoopbackPort(LoopbackFamily family) {
+  Fd socket(::socket(socketFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_storage address;
+  socklen_t length = loopback(family, 0, &address);
+  if (socket.get() < 0 || bind(socket.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     return 0;
   }
-  return ntohs(address.sin_port);
+  return portOf(address);
 }
 
 // True when a connection to `port` is greeted with a 220 line within a second.
-bool greetsOn(std::uint16_t port) {
-  Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  const sockaddr_in address = loopback(port);
+bool greetsOn(LoopbackFamily family, std::uint16_t port) {
+  Fd socket(::socket(socketFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_storage address;
+  const socklen_t length = loopback(family, port, &address);
   if (socket.get() < 0 ||
-      connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+      connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
     return false;
   }
   pollfd readable{socket.get(), POLLIN, 0};
@@ -209,7 +228,8 @@ bool writeFile(const std::filesystem::path& path, const std::string& text) {
 
 }  // namespace
 
-RealFtpServer::RealFtpServer(FtpServerKind kind) : kind_(kind) {
+RealFtpServer::RealFtpServer(FtpServerKind kind, LoopbackFamily family)
+    : kind_(kind), family_(family) {
   if (kind_ == FtpServerKind::kPyftpdlib) {
     login_ = {kPyftpdlibUser, kPyftpdlibPassword};
   } else {
@@ -232,6 +252,10 @@ RealFtpServer::~RealFtpServer() {
     std::error_code ignored;
     std::filesystem::remove_all(scratchFolder_, ignored);
   }
+}
+
+const char* RealFtpServer::host() const {
+  return family_ == LoopbackFamily::kIpv6 ? "::1" : "127.0.0.1";
 }
 
 const char* RealFtpServer::name() const {
@@ -277,7 +301,7 @@ bool RealFtpServer::prepareFolders() {
 // server then exits at once, and another port is tried.
 bool RealFtpServer::startOnFreePort() {
   for (int attempt = 0; attempt < kPortAttempts; ++attempt) {
-    const std::uint16_t port = freeLoopbackPort();
+    const std::uint16_t port = freeLoopbackPort(family_);
     if (port == 0) {
       startError_ = "no free loopback port: " + errnoText(errno);
       return false;
@@ -295,7 +319,7 @@ bool RealFtpServer::startOnFreePort() {
 bool RealFtpServer::launch(std::uint16_t port) {
   std::vector<std::string> arguments;
   if (kind_ == FtpServerKind::kPyftpdlib) {
-    arguments = {kPython, "-c", kPyftpdlibScript, std::to_string(port),
+    arguments = {kPython, "-c", kPyftpdlibScript, host(), std::to_string(port),
                  servedFolder_.string(), login_.user, login_.password};
   } else {
     if (!writeVsftpdConfiguration(port)) return false;
@@ -310,14 +334,18 @@ bool RealFtpServer::writeVsftpdConfiguration(std::uint16_t port) {
   std::ostringstream text;
   // Standalone in the foreground, without the sandboxes that need more
   // privileges than a container grants.
-  text << "listen=YES\nlisten_ipv6=NO\nbackground=NO\nlisten_address=127.0.0.1\n"
-       << "listen_port=" << port << "\n"
+  if (family_ == LoopbackFamily::kIpv6) {
+    text << "listen=NO\nlisten_ipv6=YES\nlisten_address6=::1\n";
+  } else {
+    text << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\npasv_address=127.0.0.1\n";
+  }
+  text << "background=NO\nlisten_port=" << port << "\n"
        << "seccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
        << "secure_chroot_dir=" << (scratchFolder_ / "empty").string() << "\n"
        << "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\n"
        << "pam_service_name=vsftpd\nsession_support=NO\nuserlist_enable=NO\n"
        << "local_root=" << servedFolder_.string() << "\n"
-       << "pasv_enable=YES\npasv_address=127.0.0.1\n"
+       << "pasv_enable=YES\n"
        << "pasv_min_port=" << kVsftpdPassiveFirst << "\npasv_max_port=" << kVsftpdPassiveLast
        << "\nport_enable=YES\nconnect_from_port_20=NO\n"
        << "xferlog_enable=NO\nsyslog_enable=NO\ndirmessage_enable=NO\n"
@@ -340,7 +368,7 @@ bool RealFtpServer::waitUntilGreeting(std::uint16_t port) {
       startError_ = std::string(name()) + " exited at start-up: " + serverOutput();
       return false;
     }
-    if (greetsOn(port)) return true;
+    if (greetsOn(family_, port)) return true;
     std::this_thread::sleep_for(kPollInterval);
   }
   startError_ = std::string(name()) + " did not greet on port " + std::to_string(port) +

@@ -23,6 +23,9 @@ namespace ferrix::testing {
 
 enum class FtpServerKind { kPyftpdlib, kVsftpd };
 
+// The loopback address the server listens on: 127.0.0.1 or ::1.
+enum class LoopbackFamily { kIpv4, kIpv6 };
+
 struct FtpLogin {
   std::string user;
   std::string password;
@@ -31,7 +34,7 @@ struct FtpLogin {
 class RealFtpServer {
  public:
   // Starts the server and waits (bounded) until it greets on its port.
-  explicit RealFtpServer(FtpServerKind kind);
+  explicit RealFtpServer(FtpServerKind kind, LoopbackFamily family = LoopbackFamily::kIpv4);
   ~RealFtpServer();
   RealFtpServer(const RealFtpServer&) = delete;
   RealFtpServer& operator=(const RealFtpServer&) = delete;
@@ -39,6 +42,8 @@ class RealFtpServer {
   // Empty when the server runs; otherwise why it could not be started.
   const std::string& startError() const { return startError_; }
   std::uint16_t port() const { return port_; }
+  // "127.0.0.1" or "::1".
+  const char* host() const;
   // The folder the user logs on to; files put here are served.
   const std::filesystem::path& servedFolder() const { return servedFolder_; }
   // The served folder's path as the logged-on user sees it.
@@ -62,6 +67,7 @@ class RealFtpServer {
   std::string serverOutput() const;
 
   FtpServerKind kind_;
+  LoopbackFamily family_;
   std::string startError_;
   std::uint16_t port_ = 0;
   pid_t pid_ = -1;

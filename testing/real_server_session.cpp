@@ -4,14 +4,8 @@
 
 namespace ferrix::testing {
 
-namespace {
-
-constexpr const char* kLoopback = "127.0.0.1";
-
-}  // namespace
-
-RealServerSession::RealServerSession(FtpServerKind kind)
-    : server_(kind), session_(log_, clock_, resolver_) {}
+RealServerSession::RealServerSession(FtpServerKind kind, LoopbackFamily family)
+    : server_(kind, family), session_(log_, clock_, resolver_) {}
 
 RealServerSession::~RealServerSession() {
   const int control = session_.state.controlSocket;
@@ -27,7 +21,7 @@ std::string RealServerSession::logOn(const FtpLogin& login) {
   session::SessionState& state = session_.state;
   state.connected = 0;
   if (state.controlSocket != platform::kInvalidSocket) platform::closeSocket(state.controlSocket);
-  state.controlSocket = session::openControlConnection(session_, kLoopback, server_.port());
+  state.controlSocket = session::openControlConnection(session_, server_.host(), server_.port());
   const int control = state.controlSocket;
   if (control == platform::kInvalidSocket) return failure("no control connection");
   if (session::getReply(session_, control) != 2) return failure("no greeting");

@@ -1,7 +1,7 @@
 // A real FTP server (pyftpdlib or vsftpd, see real_ftp_servers.h) with a
 // session that logs on to it by hand, for the tests that drive the engine
 // against a real server: the server, the message log, the system clock and
-// resolver, and the session over them. logOn() connects to 127.0.0.1, reads
+// resolver, and the session over them. logOn() connects to the server's loopback address, reads
 // the greeting and sends USER and PASS, and the session then counts as
 // connected on that control connection, as the logon dialogue leaves it.
 //
@@ -25,7 +25,7 @@ namespace ferrix::testing {
 class RealServerSession {
  public:
   // Starts the server; the session is not connected yet.
-  explicit RealServerSession(FtpServerKind kind);
+  explicit RealServerSession(FtpServerKind kind, LoopbackFamily family = LoopbackFamily::kIpv4);
   ~RealServerSession();
   RealServerSession(const RealServerSession&) = delete;
   RealServerSession& operator=(const RealServerSession&) = delete;

@@ -22,6 +22,8 @@
 #include "session/sound_events.h"
 #include "transfer/download_into_place.h"
 #include "transfer/overwrite_decision.h"
+#include "transfer/resume_record.h"
+#include "transfer/text_line_ends.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -262,10 +264,24 @@ LoopResult receiveIntoFile(TransferContext& transfer, int dataSocket, int contro
     playSound(session, session::sound_event::kActionFailed);
   }
   BufferedFileWriter writer(file);
-  const BlockSink sink = [&writer, &observer](const char* bytes, std::size_t length) {
-    if (!writer(bytes, length)) return false;
-    if (observer && bytes != nullptr) observer(std::string_view(bytes, length));
+  const bool text = transfer.state.serverTransferType == 'A';
+  ReceivedTextConverter converter;
+  std::string local;
+  // The observer sees what the file gets, line ends converted.
+  const auto keep = [&](std::string_view bytes) {
+    if (!writer(bytes.data(), bytes.size())) return false;
+    if (observer && !bytes.empty()) observer(bytes);
     return true;
+  };
+  const BlockSink sink = [&](const char* bytes, std::size_t length) {
+    if (!text) return bytes == nullptr ? writer(nullptr, 0) : keep({bytes, length});
+    local.clear();
+    if (bytes == nullptr) {
+      converter.finish(local);
+    } else {
+      converter.convert(std::string_view(bytes, length), local);
+    }
+    return keep(local) && (bytes != nullptr || writer(nullptr, 0));
   };
   const LoopResult loop = receiveWithStatus(transfer, dataSocket, controlSocket, sink,
                                             placement.offset, file >= 0, underway);
@@ -399,6 +415,33 @@ void logSkipped(session::Session& session, int decision, const std::string& loca
   session.log.logMessage(formatWithText(text(id), localName));
 }
 
+// Asks the size of the file RETR `command` fetches when the pane does not
+// know it and the server offers SIZE, so that progress and the remaining time
+// are right even where the preliminary reply names no size (which, when it
+// does, still wins).
+void learnSizeBeforeRetrieving(TransferContext& transfer, int controlSocket,
+                               std::string_view command) {
+  constexpr int kFileStatus = 213;
+  constexpr std::size_t kRetrieveVerb = 5;  // "RETR "
+  session::Session& session = transfer.session;
+  CurrentEntry& entry = transfer.state.currentEntry;
+  if (!session.state.features.size || entry.size != 0 || !command.starts_with("RETR ")) return;
+  const std::string name(command.substr(kRetrieveVerb));
+  if (session::sendCommand(session, controlSocket, "SIZE %s", name.c_str()) != 2 ||
+      session.state.replyCode != kFileStatus) {
+    return;
+  }
+  const std::string_view reply = session.state.replyLine;
+  std::uint64_t size = 0;
+  constexpr std::size_t kMaxDigits = 19;  // what 64 bits always hold
+  const std::size_t start = std::min(reply.find_first_not_of(' ', 3), reply.size());
+  for (std::size_t i = start; i < reply.size() && i < start + kMaxDigits; ++i) {
+    if (reply[i] < '0' || reply[i] > '9') break;
+    size = size * 10 + static_cast<std::uint64_t>(reply[i] - '0');
+  }
+  entry.size = size;
+}
+
 }  // namespace
 
 TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext& file,
@@ -469,6 +512,7 @@ int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::strin
   if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
+  learnSizeBeforeRetrieving(transfer, controlSocket, command);
   return runReceivingCommand(transfer, controlSocket, command, nullptr, [&](int dataSocket) {
            return receiveIntoDescriptor(transfer, dataSocket, controlSocket, descriptor);
          })
@@ -486,6 +530,7 @@ ReceiveResult ReceiveFromOffset(TransferContext& transfer, int controlSocket,
   if (RefuseChangedName(transfer.session, command)) return {};
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
+  learnSizeBeforeRetrieving(transfer, controlSocket, command);
   std::uint64_t restartAt = offset;
   return runReceivingCommand(
       transfer, controlSocket, command, &restartAt, [&](int dataSocket) {

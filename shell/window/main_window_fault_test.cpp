@@ -264,7 +264,9 @@ class ScriptedServerFaultTest : public MainWindowFaultTest {
         .expectLineStartingWith("USER")
         .reply("331 password please")
         .expectLineStartingWith("PASS")
-        .reply("230 logged on");
+        .reply("230 logged on")
+        .expectLine("FEAT")
+        .reply("500 unknown");
   }
 
   void connect(int command) {
