@@ -210,7 +210,8 @@ int urlPort(std::string_view afterHost) {
 
 // "//host/path", "//host:port/path", "//[v6]:port/path".
 TransferArgument urlArgument(std::string_view argument) {
-  TransferArgument result{ArgumentKind::kRemote, "", ""};
+  TransferArgument result;
+  result.kind = ArgumentKind::kRemote;
   argument.remove_prefix(std::min(argument.find_first_not_of('/'), argument.size()));
   const std::size_t slash = std::min(argument.find('/'), argument.size());
   std::string_view authority = argument.substr(0, slash);
@@ -223,7 +224,7 @@ TransferArgument urlArgument(std::string_view argument) {
   } else {
     result.host = authority.substr(0, hostEnd);
   }
-  result.port = urlPort(authority.substr(hostEnd));
+  if (const int port = urlPort(authority.substr(hostEnd)); port != 0) result.port = port;
   return result;
 }
 

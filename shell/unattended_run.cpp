@@ -437,15 +437,12 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   }
   Direction direction;
   std::string host;
-  int port = 0;
   if (source.kind == ArgumentKind::kRemote && destination.kind != ArgumentKind::kRemote) {
     direction = Direction::kReceive;
     host = source.host;
-    port = source.port;
   } else if (source.kind == ArgumentKind::kLocal && destination.kind == ArgumentKind::kRemote) {
     direction = Direction::kSend;
     host = destination.host;
-    port = destination.port;
   } else {
     if (!values.quiet) {
       const std::string text = "SRC(" + std::to_string(static_cast<int>(source.kind)) +
