@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace ferrix::config {
@@ -153,7 +154,7 @@ struct ArgumentCase {
   ArgumentKind kind;
   const char* host;
   const char* path;
-  int port = 0;
+  std::optional<int> port = std::nullopt;
 };
 
 TEST(TransferArguments, EachFormIsClassified) {
@@ -172,9 +173,9 @@ TEST(TransferArguments, EachFormIsClassified) {
       {"ftp://[::1]:2121/pub/", ArgumentKind::kRemote, "::1", "/pub/", 2121},
       {"ftp://[2001:db8::7]/a.txt", ArgumentKind::kRemote, "2001:db8::7", "/a.txt"},
       {"ftp://host:21/x", ArgumentKind::kRemote, "host", "/x", 21},
-      {"ftp://host:99999/x", ArgumentKind::kRemote, "host", "/x"},
-      {"ftp://host:/x", ArgumentKind::kRemote, "host", "/x"},
-      {"ftp://[::1/x", ArgumentKind::kRemote, "[", "/x"},
+      {"//host:99999/x", ArgumentKind::kRemote, "host", "/x"},
+      {"//host:/x", ArgumentKind::kRemote, "host", "/x"},
+      {"//[::1/x", ArgumentKind::kRemote, "[", "/x"},
       {"[::1]:/in/", ArgumentKind::kRemote, "::1", "/in/"},
       {"//host", ArgumentKind::kRemote, "host", ""},
   };

@@ -359,6 +359,7 @@ TEST_F(PaneCommandsTest, QuotedListFillsThePaneAndOtherTextIsSentAsTyped) {
   EXPECT_EQ(ui_.prompts().front().text, "Enter command for remote site:");
 }
 
+// The listing is text, so the viewer gets it with the local line ends.
 TEST_F(PaneCommandsTest, ListAndNlstMenuKeepTheRawListingForTheViewer) {
   expectListing("NLST", "a\r\nb\r\n");
   server_.expectLine("PASV").reply("500 No");
@@ -366,7 +367,7 @@ TEST_F(PaneCommandsTest, ListAndNlstMenuKeepTheRawListingForTheViewer) {
   const std::optional<std::string> path = nlstMenuCommand(remote(), raw_);
   ASSERT_TRUE(path);
   std::ifstream in(*path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "a\r\nb\r\n");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "a\nb\n");
   EXPECT_FALSE(listMenuCommand(remote(), raw_));
   expectScriptDone();
   EXPECT_THAT(sounds_, Contains(session::sound_event::kActionFailed));

@@ -117,7 +117,8 @@ TEST_F(UnattendedRunTest, ANamedSiteBringsItsWholeProfile) {
   EXPECT_EQ(profile.retries, 1);
   EXPECT_EQ(profile.passiveMode, 0);
   EXPECT_EQ(profile.tls, 0);
-  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("PORT ")));
+  // Active mode: EPRT, as the server lists it in FEAT.
+  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("EPRT ")));
 }
 
 TEST_F(UnattendedRunTest, AUrlOverridesTheSite) {

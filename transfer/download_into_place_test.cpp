@@ -110,7 +110,7 @@ TEST_F(DownloadIntoPlaceTest, PartialDataOfAnAsciiDownloadStartsOver) {
   connect();
   EXPECT_EQ(receive("notes.txt"), TransferOutcome::kSucceeded);
   expectScriptDone();
-  EXPECT_EQ(scratch_.read("notes.txt"), "line one\r\nline two\r\n");
+  EXPECT_EQ(scratch_.read("notes.txt"), "line one\nline two\n");
   EXPECT_TRUE(logged("+ notes.txt: partial data of a download in ASCII type; starting over"));
   EXPECT_TRUE(ui_.messages().empty());
 }
