@@ -97,6 +97,7 @@ void SiteEditor::makeAnonymous() {
 void SiteEditor::newSite() {
   edited_.profileName.clear();
   loadEdited();
+  edited_.tls = SiteProfile::kTlsRequired;
 }
 
 std::optional<std::size_t> SiteEditor::deleteSite() {
@@ -156,11 +157,21 @@ bool SiteEditor::acceptStartup(const StartupEntries& entries) {
   return store_.saveProfile(edited_);
 }
 
+std::int32_t portForEncryption(std::int32_t port, int fromTls, int toTls) {
+  const auto standard = [](int tls) {
+    return tls == SiteProfile::kTlsImplicit ? SiteProfile::kImplicitTlsPort
+                                            : SiteProfile::kDefaultPort;
+  };
+  return port == standard(fromTls) ? standard(toTls) : port;
+}
+
 bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.retries = retriesFromField(entries.retries);
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
   edited_.port = portFromField(entries.port);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
+  edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
+                           static_cast<int>(SiteProfile::kTlsImplicit));
   return store_.saveProfile(edited_);
 }
 

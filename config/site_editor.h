@@ -48,7 +48,13 @@ struct AdvancedEntries {
   std::string timeoutSeconds;
   std::string port;
   bool passiveMode = true;
+  int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
 };
+
+// The port the field shows after the encryption choice moved from `fromTls`
+// to `toTls`: the standard port of the one becomes that of the other; a port
+// of the user's own stays.
+std::int32_t portForEncryption(std::int32_t port, int fromTls, int toTls);
 
 // The Firewall page, as shown and as taken on OK. `type` is the checked
 // logon scheme button, nothing when none is checked.
@@ -96,7 +102,8 @@ class SiteEditor {
   // (asked for when there is none), no account.
   void makeAnonymous();
 
-  // "New": an empty profile with every default and no name or host.
+  // "New": an empty profile with every default and no name or host; it
+  // requires explicit TLS.
   void newSite();
 
   // "Delete": removes the edited site's section and its list entry, then

@@ -151,6 +151,26 @@ TEST_F(SiteEditorTest, NewSiteHasEveryDefaultAndNoHost) {
   EXPECT_EQ(editor_.edited().userId, "");
   EXPECT_EQ(editor_.edited().port, 21);
   EXPECT_EQ(editor_.edited().timeoutSeconds, 65);
+  EXPECT_EQ(editor_.edited().tls, SiteProfile::kTlsRequired);
+}
+
+TEST(SiteDialogFields, PortFollowsTheEncryptionOnlyFromAStandardPort) {
+  struct Case {
+    std::int32_t port;
+    int from;
+    int to;
+    std::int32_t shown;
+  };
+  const Case cases[] = {
+      {21, SiteProfile::kTlsRequired, SiteProfile::kTlsImplicit, 990},
+      {990, SiteProfile::kTlsImplicit, SiteProfile::kTlsWhenOffered, 21},
+      {21, SiteProfile::kTlsOff, SiteProfile::kTlsRequired, 21},
+      {2121, SiteProfile::kTlsRequired, SiteProfile::kTlsImplicit, 2121},
+      {990, SiteProfile::kTlsRequired, SiteProfile::kTlsImplicit, 990},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(portForEncryption(c.port, c.from, c.to), c.shown) << c.port << " " << c.to;
+  }
 }
 
 TEST_F(SiteEditorTest, AnonymousTakesTheMailAddressAndDropsTheAccount) {

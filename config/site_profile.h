@@ -12,6 +12,11 @@ struct SiteProfile {
   static constexpr int kDefaultTimeoutSeconds = 65;
   static constexpr int kDefaultPort = 21;
   static constexpr int kDefaultServerFeatureMask = 6;
+  static constexpr int kImplicitTlsPort = 990;
+
+  // TLS: 0 plain, 1 explicit when the server offers it, 2 explicit
+  // required, 3 implicit (TLS from the first byte).
+  enum Tls { kTlsOff = 0, kTlsWhenOffered = 1, kTlsRequired = 2, kTlsImplicit = 3 };
 
   std::string profileName;     // the section name
   std::string hostName;        // HOST, default the profile name
@@ -32,8 +37,12 @@ struct SiteProfile {
   int useServerPassiveAddress = 0;              // PASVADDR
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
+  // A profile made in code speaks plain FTP unless told otherwise; the store
+  // reads a section without the key as kTlsWhenOffered, the site dialog makes
+  // new sites kTlsRequired.
+  int tls = kTlsOff;                            // TLS
+  std::string certificateSha256;                // CERTSHA256, a certificate accepted as it is
   int serverFeatureMask = kDefaultServerFeatureMask;
-  int tls = 1;
 
   bool operator==(const SiteProfile&) const = default;
 };

@@ -53,6 +53,14 @@ std::optional<std::string> sectionNameOf(std::string_view line) {
   return std::string(name);
 }
 
+constexpr std::size_t kCertificateFingerprintLength = 128;
+
+// Implicit TLS has a port of its own.
+std::int32_t defaultPort(int tls) {
+  return tls == SiteProfile::kTlsImplicit ? SiteProfile::kImplicitTlsPort
+                                          : SiteProfile::kDefaultPort;
+}
+
 }  // namespace
 
 bool isAnonymousUser(std::string_view userId) { return equalsIgnoringCase(userId, "anonymous"); }
@@ -115,11 +123,14 @@ int SiteProfileStore::loadProfile(SiteProfile& profile) {
   profile.remoteMask = readText(section, "RMASK", kMaskLength);
   profile.localFolder = readText(section, "LOCDIR", kFolderLength);
   profile.initialCommand = readText(section, "INITCMD", kInitialCommandLength);
-  profile.port = ini.readInt(section, "PORT", SiteProfile::kDefaultPort);
+  profile.tls = std::clamp(ini.readInt(section, "TLS", SiteProfile::kTlsWhenOffered),
+                           static_cast<int>(SiteProfile::kTlsOff),
+                           static_cast<int>(SiteProfile::kTlsImplicit));
+  profile.certificateSha256 = readText(section, "CERTSHA256", kCertificateFingerprintLength);
+  profile.port = ini.readInt(section, "PORT", defaultPort(profile.tls));
   profile.passiveMode = configuration_.ReadSiteInt(section, "PASVMODE", 1);
   profile.useServerPassiveAddress = ini.readInt(section, "PASVADDR", 0);
   profile.retries = ini.readInt(section, "RETRIES", 0);
-  profile.tls = ini.readInt(section, "TLS", 1);
 
   loadSessionOptions(section);
   return hasSite(section) ? 1 : 0;
@@ -164,9 +175,10 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
   writeIntUnlessDefault(section, "TYPE", profile.hostType, kAutomaticHostType);
   writeIntUnlessDefault(section, "TIMEOUT", profile.timeoutSeconds,
                         SiteProfile::kDefaultTimeoutSeconds);
-  writeIntUnlessDefault(section, "PORT", profile.port, SiteProfile::kDefaultPort);
+  writeIntUnlessDefault(section, "PORT", profile.port, defaultPort(profile.tls));
+  writeIntUnlessDefault(section, "TLS", profile.tls, SiteProfile::kTlsWhenOffered);
+  writeTextOrDelete(section, "CERTSHA256", profile.certificateSha256);
   writeIntUnlessDefault(section, "RETRIES", profile.retries, 0);
-  writeIntUnlessDefault(section, "TLS", profile.tls, 1);
   writeIntUnlessDefault(section, "PASVADDR", profile.useServerPassiveAddress, 0);
   writeTextOrDelete(section, "FIREWALL", profile.useFirewall ? "1" : "");
   configuration_.WriteSiteInt(section, "PASVMODE", profile.passiveMode);

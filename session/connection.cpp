@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "session/control_channel.h"
+#include "session/tls_negotiation.h"
 #include "session/message_log.h"
 
 namespace ferrix::session {
@@ -45,6 +46,7 @@ int disconnectSession(Session& session) {
     sendCommand(session, state.controlSocket, "QUIT");
     state.controlSocket = closeControlSocket(session, state.controlSocket);
     state.connected = 0;
+    resetTls(session);
   }
   state.closing = 0;
   state.CanDelete = 0;

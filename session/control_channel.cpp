@@ -1,6 +1,7 @@
 #include "session/control_channel.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cctype>
@@ -192,9 +193,20 @@ bool tryAddress(Session& session, int socket, const std::string& host,
 }
 
 int connectedSocket(Session& session, int socket, const platform::SocketAddress& address) {
+  // A new connection starts plain, whatever stream a closed socket of the
+  // same number left behind.
+  session.tls.drop(socket);
   const std::string text = address.text();
   session.log.logMessagef("Connected to %s port %u", text.c_str(), address.port);
   return socket;
+}
+
+// Tells the peer the stream ends here (a server reads an upload without it
+// as cut short).
+void endTls(Session& session, int socket) {
+  if (const auto tls = session.tls.find(socket)) {
+    tls->closeNotify(session.blockingCalls, kDrainTimeoutMs);
+  }
 }
 
 }  // namespace
@@ -246,6 +258,9 @@ int openConnection(Session& session, const std::string& host, std::uint16_t port
 // while data flows. Only a call that would block waits, cancellably.
 long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
                      std::uint64_t milliseconds) {
+  if (const auto tls = session.tls.find(socket)) {
+    return tls->write(session.blockingCalls, bytes, length, milliseconds);
+  }
   const long sent = platform::sendOnce(socket, bytes, length, 0);
   if (sent >= 0 || platform::lastSocketError() != platform::socket_error::kWouldBlock) return sent;
   if (session.blockingCalls.waitForSocket(socket, POLLOUT, milliseconds) != WaitResult::kReady) {
@@ -256,6 +271,9 @@ long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_
 
 long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
                      std::uint64_t milliseconds) {
+  if (const auto tls = session.tls.find(socket)) {
+    return tls->read(session.blockingCalls, buffer, length, milliseconds);
+  }
   const long received = platform::receiveOnce(socket, buffer, length, flags);
   if (received >= 0 || platform::lastSocketError() != platform::socket_error::kWouldBlock) {
     return received;
@@ -435,11 +453,22 @@ int sendCommandText(Session& session, int socket, std::string_view text) {
   return runCommand(session, socket, text);
 }
 
+long sendUrgent(Session& session, int socket, const void* bytes, std::size_t length) {
+  // Urgent data cannot pass through TLS: the bytes go as application data,
+  // which servers speaking TLS read in order.
+  if (const auto tls = session.tls.find(socket)) {
+    return tls->write(session.blockingCalls, bytes, length, kSendPieceTimeoutMs);
+  }
+  return platform::sendOnce(socket, bytes, length, MSG_OOB);
+}
+
 int closeDataSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
+  endTls(session, socket);
   if (platform::shutdownSending(socket)) {
     drainUntilClosed(session, socket);
   }
+  session.tls.drop(socket);
   platform::closeSocket(socket);
   return kInvalidSocket;
 }
@@ -447,6 +476,9 @@ int closeDataSocket(Session& session, int socket) {
 int closeControlSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
   session.state.cancelRequested = 1;
+  // Another thread may still be inside this socket's TLS stream (Cancel closes
+  // a transfer's data socket): the stream is let go, not spoken to.
+  session.tls.drop(socket);
   if (platform::shutdownSending(socket)) {
     drainUntilClosed(session, socket);
   } else if (platform::lastSocketError() == platform::socket_error::kNotSocket) {

@@ -55,11 +55,17 @@ int openControlConnection(Session& session, const std::string& host, std::uint16
 int openConnection(Session& session, const std::string& host, std::uint16_t port);
 
 // One send or receive within `milliseconds`; -1 with error 10004 on time-out
-// or cancel. recvWithTimeout returns 0 when the peer closed.
+// or cancel. recvWithTimeout returns 0 when the peer closed. On a socket the
+// session secured with TLS both go through its TLS stream.
 long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
                      std::uint64_t milliseconds);
 long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
                      std::uint64_t milliseconds);
+
+// Sends the urgent part of the abort sequence: out of band on a plain
+// connection, as ordinary TLS application data on a secured one. Returns
+// the bytes sent or -1.
+long sendUrgent(Session& session, int socket, const void* bytes, std::size_t length);
 
 // Sends everything (32 s a piece); returns the bytes sent.
 std::size_t sendAll(Session& session, int socket, std::string_view bytes);

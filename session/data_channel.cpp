@@ -10,6 +10,7 @@
 #include "session/message_log.h"
 #include "session/passive_reply.h"
 #include "session/sound_events.h"
+#include "session/tls_negotiation.h"
 
 namespace ferrix::session {
 namespace {
@@ -190,6 +191,7 @@ int announceActivePort(Session& session, int controlSocket,
 
 void runTransfer(Session& session, const DataExchangeRequest& request) {
   SessionState& state = session.state;
+  secureDataConnection(session, state.dataSocket);
   request.moveData(session, state.dataSocket);
   state.dataSocket = closeDataSocket(session, state.dataSocket);
 }
@@ -305,6 +307,7 @@ int acceptDataConnection(Session& session, int controlSocket, int listenSocket) 
     return kInvalidSocket;
   }
   closeListening(session, listenSocket);
+  session.tls.drop(dataSocket);
   const std::string peerText = peer.text();
   session.log.logMessagef("[%u] accept from %s port %u", static_cast<unsigned>(dataSocket),
                           peerText.c_str(), peer.port);

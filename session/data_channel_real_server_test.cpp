@@ -90,8 +90,7 @@ TEST_P(RealServerDataChannel, ListingArrivesAfterAPlainLogon) {
 
 std::string caseName(const ::testing::TestParamInfo<RealServerDataChannel::ParamType>& info) {
   static constexpr const char* kRoutes[] = {"Ipv4", "Ipv4AfterFeat", "Ipv6"};
-  const bool isPyftpdlib = std::get<0>(info.param) == FtpServerKind::kPyftpdlib;
-  return std::string(isPyftpdlib ? "Pyftpdlib" : "Vsftpd") +
+  return testing::testNameOf(std::get<0>(info.param)) +
          (std::get<1>(info.param) ? "Passive" : "Active") +
          kRoutes[static_cast<int>(std::get<2>(info.param))];
 }
@@ -102,6 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Bool(),
                        ::testing::Values(Route::kIpv4, Route::kIpv4AfterFeat, Route::kIpv6)),
     caseName);
+
+// The TLS logon exchanges features itself, so only the route after FEAT applies.
+INSTANTIATE_TEST_SUITE_P(ExplicitTls, RealServerDataChannel,
+                         ::testing::Combine(::testing::Values(FtpServerKind::kVsftpdExplicitTls),
+                                            ::testing::Bool(),
+                                            ::testing::Values(Route::kIpv4AfterFeat)),
+                         caseName);
 
 TEST(RealServerAnonymous, ReadsFilesAndIsRefusedMissingOnes) {
   RealServerSession client(FtpServerKind::kPyftpdlib);

@@ -7,6 +7,7 @@
 #include "session/control_channel.h"
 #include "session/feature_exchange.h"
 #include "session/message_log.h"
+#include "session/tls_negotiation.h"
 #include "session/xaut.h"
 
 namespace ferrix::session {
@@ -89,6 +90,7 @@ class LogonRun {
   void closeConnection();
   int fail(Outcome outcome);
   void logFailure(Outcome outcome);
+  int stopUnsecured();
   int finish();
 
   Outcome runScheme();
@@ -140,12 +142,19 @@ int LogonRun::run() {
   prepare();
   if (!connectAndGreet()) return kInvalidSocket;
   busy.release();
+  // TLS comes before the first USER of any scheme, so no name or password
+  // ever crosses in clear text on a site that asks for TLS.
+  if (!negotiateExplicitTls(session_, ui_, socket_, target_, profile_.port)) {
+    return stopUnsecured();
+  }
   const Outcome outcome = runScheme();
   if (outcome != Outcome::kLoggedOn || refused_) return fail(outcome);
+  if (!protectDataConnections(session_, socket_)) return stopUnsecured();
   return finish();
 }
 
 void LogonRun::prepare() {
+  resetTls(session_);
   state_.cancelRequested = 0;
   state_.abortRequested = 0;
   state_.replyTimeoutSeconds = profile_.timeoutSeconds;
@@ -182,6 +191,11 @@ bool LogonRun::connectAndGreet() {
   state_.localControlAddress = *local;
   session_.log.logMessagef("[%u] from %s port %u", static_cast<unsigned>(socket_),
                            local->text().c_str(), local->port);
+  if (profile_.tls == config::SiteProfile::kTlsImplicit &&
+      !secureControlConnection(session_, ui_, socket_, target_, profile_.port)) {
+    stopUnsecured();
+    return false;
+  }
   const int replyClass = readGreeting();
   if (replyClass != 2) {
     if (state_.abortRequested) {
@@ -266,6 +280,16 @@ int LogonRun::fail(Outcome outcome) {
   return kInvalidSocket;
 }
 
+// A connection that could not be secured as the site asks is closed, and no
+// further attempt is made: it would fail the same way.
+int LogonRun::stopUnsecured() {
+  closeConnection();
+  state_.connected = 0;
+  resetTls(session_);
+  state_.cancelRequested = 1;
+  return kInvalidSocket;
+}
+
 int LogonRun::finish() {
   // The replies are not examined: an initial command the server refuses
   // does not undo the logon.
@@ -287,7 +311,10 @@ int LogonRun::finish() {
   } else {
     state_.DetectionDone = 0;
   }
-  ui_.setWindowTitle(formatted("%s %s", kProgramTitle, profile_.hostName.c_str()));
+  // The caption shows whether the connection is encrypted, and how.
+  std::string title = formatted("%s %s", kProgramTitle, profile_.hostName.c_str());
+  if (!state_.tlsProtocol.empty()) title += " [" + state_.tlsProtocol + "]";
+  ui_.setWindowTitle(title);
   state_.retriesLeft = 0;
   return socket_;
 }

@@ -20,6 +20,7 @@
 #include "config/site_profile.h"
 #include "platform/blocking_calls.h"
 #include "platform/tcp_socket.h"
+#include "platform/tls_stream.h"
 #include "session/server_features.h"
 
 namespace ferrix::session {
@@ -70,6 +71,14 @@ struct SessionState {
   int CanDelete = 0;
   int UseCdup = 1;
   int DetectionDone = 0;
+  // TLS: data connections are secured once PROT P was accepted. tlsHost is
+  // the name the control connection's certificate was checked against, and
+  // tlsFingerprint the certificate accepted there, which a data connection
+  // that did not resume the session must show again.
+  int dataProtected = 0;
+  std::string tlsHost;
+  std::string tlsFingerprint;
+  std::string tlsProtocol;  // "TLSv1.3" while the control connection is secured
   config::SiteProfile sessionProfile;
 };
 
@@ -82,6 +91,9 @@ struct Session {
   platform::Clock& clock;
   platform::Resolver& resolver;
   platform::BlockingCalls blockingCalls;
+  platform::TlsConnections tls;
+  // The trusted-certificates file ("always trust" answers); empty keeps none.
+  std::string trustedCertificatesFile;
   // Sees every reply line of the greeting while the host type is still to be
   // detected, and the reply that completes a firewall scheme. The program
   // points it at the host-type check.

@@ -1,5 +1,7 @@
 #include "testing/real_ftp_servers.h"
 
+#include "testing/test_certificates.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -141,6 +143,16 @@ bool greetsOn(LoopbackFamily family, std::uint16_t port) {
   return recv(socket.get(), greeting, 3, MSG_WAITALL) == 3 && std::string(greeting) == "220";
 }
 
+// True when a connection to `port` is accepted (an implicit TLS server
+// greets only after a handshake).
+bool acceptsOn(LoopbackFamily family, std::uint16_t port) {
+  Fd socket(::socket(socketFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_storage address;
+  const socklen_t length = loopback(family, port, &address);
+  return socket.get() >= 0 &&
+         connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
+}
+
 class SpawnSettings {
  public:
   // Standard input from /dev/null; output and errors to `outputPath`, or
@@ -228,21 +240,24 @@ bool writeFile(const std::filesystem::path& path, const std::string& text) {
 
 }  // namespace
 
-RealFtpServer::RealFtpServer(FtpServerKind kind, LoopbackFamily family)
-    : kind_(kind), family_(family) {
+RealFtpServer::RealFtpServer(FtpServerKind kind, LoopbackFamily family,
+                             ServerCertificate certificate)
+    : kind_(kind), family_(family), certificate_(certificate) {
   if (kind_ == FtpServerKind::kPyftpdlib) {
     login_ = {kPyftpdlibUser, kPyftpdlibPassword};
   } else {
     login_ = {kVsftpdUser, kVsftpdPassword};
   }
-  if (kind_ == FtpServerKind::kVsftpd && geteuid() != 0) {
+  const bool vsftpd = kind_ != FtpServerKind::kPyftpdlib;
+  if (vsftpd && geteuid() != 0) {
     startError_ =
         "vsftpd logs local users on and needs root for it (and to make its test user): run the "
         "tests as root";
     return;
   }
-  if (kind_ == FtpServerKind::kVsftpd && !ensureVsftpdUser(&startError_)) return;
+  if (vsftpd && !ensureVsftpdUser(&startError_)) return;
   if (!prepareFolders()) return;
+  if (usesTls() && !makeCertificates()) return;
   startOnFreePort();
 }
 
@@ -259,7 +274,37 @@ const char* RealFtpServer::host() const {
 }
 
 const char* RealFtpServer::name() const {
-  return kind_ == FtpServerKind::kPyftpdlib ? "pyftpdlib" : "vsftpd";
+  switch (kind_) {
+    case FtpServerKind::kPyftpdlib: return "pyftpdlib";
+    case FtpServerKind::kVsftpd: return "vsftpd";
+    case FtpServerKind::kVsftpdExplicitTls: return "vsftpd (explicit TLS)";
+    case FtpServerKind::kVsftpdImplicitTls: return "vsftpd (implicit TLS)";
+  }
+  return "?";
+}
+
+std::string testNameOf(FtpServerKind kind) {
+  switch (kind) {
+    case FtpServerKind::kPyftpdlib: return "Pyftpdlib";
+    case FtpServerKind::kVsftpd: return "Vsftpd";
+    case FtpServerKind::kVsftpdExplicitTls: return "VsftpdExplicitTls";
+    case FtpServerKind::kVsftpdImplicitTls: return "VsftpdImplicitTls";
+  }
+  return "Unknown";
+}
+
+bool RealFtpServer::usesTls() const {
+  return kind_ == FtpServerKind::kVsftpdExplicitTls || kind_ == FtpServerKind::kVsftpdImplicitTls;
+}
+
+bool RealFtpServer::makeCertificates() {
+  const std::filesystem::path folder = scratchFolder_;
+  const bool made = certificate_ == ServerCertificate::kSignedByTestCa
+                        ? makeCaSignedCertificate(folder, &startError_)
+                        : makeSelfSignedCertificate(folder, &startError_);
+  if (!made) return false;
+  certificateSha256_ = certificateFingerprint(folder / "server.pem", &startError_);
+  return !certificateSha256_.empty();
 }
 
 std::string RealFtpServer::remoteServedFolder() const {
@@ -350,6 +395,15 @@ bool RealFtpServer::writeVsftpdConfiguration(std::uint16_t port) {
        << "\nport_enable=YES\nconnect_from_port_20=NO\n"
        << "xferlog_enable=NO\nsyslog_enable=NO\ndirmessage_enable=NO\n"
        << "vsftpd_log_file=" << (scratchFolder_ / "vsftpd.log").string() << "\n";
+  if (usesTls()) {
+    text << "ssl_enable=YES\nallow_anon_ssl=NO\nssl_ciphers=HIGH\n"
+         << "ssl_tlsv1=YES\nssl_sslv2=NO\nssl_sslv3=NO\n"
+         << "require_ssl_reuse=YES\nforce_local_logins_ssl=YES\nforce_local_data_ssl=YES\n"
+         << "rsa_cert_file=" << (scratchFolder_ / "server.pem").string() << "\n"
+         << "rsa_private_key_file=" << (scratchFolder_ / "server.key").string() << "\n"
+         << "implicit_ssl=" << (kind_ == FtpServerKind::kVsftpdImplicitTls ? "YES" : "NO")
+         << "\n";
+  }
   if (!writeFile(scratchFolder_ / "vsftpd.conf", text.str())) {
     startError_ = "cannot write the vsftpd configuration";
     return false;
@@ -368,7 +422,9 @@ bool RealFtpServer::waitUntilGreeting(std::uint16_t port) {
       startError_ = std::string(name()) + " exited at start-up: " + serverOutput();
       return false;
     }
-    if (greetsOn(family_, port)) return true;
+    const bool ready = kind_ == FtpServerKind::kVsftpdImplicitTls ? acceptsOn(family_, port)
+                                                                  : greetsOn(family_, port);
+    if (ready) return true;
     std::this_thread::sleep_for(kPollInterval);
   }
   startError_ = std::string(name()) + " did not greet on port " + std::to_string(port) +

@@ -19,6 +19,7 @@
 #include "session/message_log.h"
 #include "session/session_state.h"
 #include "testing/real_ftp_servers.h"
+#include "testing/scripted_user_interface.h"
 
 namespace ferrix::testing {
 
@@ -35,12 +36,16 @@ class RealServerSession {
   session::MessageLog& log() { return log_; }
   const session::MessageLog& log() const { return log_; }
   session::Session& session() { return session_; }
+  // Answers the logon's questions (certificates) of a TLS logon.
+  ScriptedUserInterface& ui() { return ui_; }
   // The control connection; -1 before logOn().
   int control() const { return session_.state.controlSocket; }
 
   // Connects (closing a connection made before) and logs on as the server's
   // user with a password, or as `login`. Empty on success; otherwise which
-  // step failed, with the log.
+  // step failed, with the log. A TLS server is logged on to through the
+  // engine's own logon with the site's TLS setting (explicit required or
+  // implicit), trusting the test CA through SSL_CERT_FILE.
   std::string logOn();
   std::string logOn(const FtpLogin& login);
 
@@ -57,12 +62,14 @@ class RealServerSession {
 
  private:
   std::string failure(const std::string& step) const;
+  std::string logOnWithTls(const FtpLogin& login);
 
   RealFtpServer server_;
   session::MessageLog log_;
   platform::SystemClock clock_;
   platform::SystemResolver resolver_;
   session::Session session_;
+  ScriptedUserInterface ui_;
 };
 
 }  // namespace ferrix::testing

@@ -110,7 +110,7 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
       EXPECT_EQ(sha256Of(served() / c.name), sha256Of(local_ / c.name));
     }
     const std::filesystem::path back = local_ / ("back-" + c.name);
-    EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2);
+    EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2) << ftp_.logText();
     EXPECT_EQ(sha256Of(back), sha256Of(local_ / c.name));
     EXPECT_EQ(std::filesystem::file_size(back), c.bytes.size());
   }
@@ -201,7 +201,7 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
   EXPECT_EQ(send("STOR dated.bin", local, 'I'), 2);
   struct stat remote {};
   ASSERT_EQ(::stat((served() / "dated.bin").c_str(), &remote), 0);
-  if (GetParam() == FtpServerKind::kVsftpd) {
+  if (GetParam() != FtpServerKind::kPyftpdlib) {
     EXPECT_EQ(remote.st_mtime, 1'000'000'000);
     EXPECT_NE(ftp_.session().state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
   } else {
@@ -265,10 +265,11 @@ TEST(RealServerTransferIpv6, UploadAndDownloadKeepEveryByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServerTransferTest,
-                         ::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd),
+                         ::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd,
+                                           FtpServerKind::kVsftpdExplicitTls,
+                                           FtpServerKind::kVsftpdImplicitTls),
                          [](const ::testing::TestParamInfo<FtpServerKind>& info) {
-                           return std::string(info.param == FtpServerKind::kVsftpd ? "Vsftpd"
-                                                                                   : "Pyftpdlib");
+                           return testing::testNameOf(info.param);
                          });
 
 }  // namespace

@@ -162,7 +162,7 @@ void WriteTransferSummary(session::Session& session, std::string_view label, std
 int SendAbort(session::Session& session, int controlSocket) {
   const std::string_view notAccepted = resources::loadString(resources::string_id::kNotAccepted);
   static constexpr char kInterrupt[] = {'\xff', '\xf4', '\xff'};
-  if (platform::sendOnce(controlSocket, kInterrupt, sizeof kInterrupt, MSG_OOB) !=
+  if (session::sendUrgent(session, controlSocket, kInterrupt, sizeof kInterrupt) !=
       static_cast<long>(sizeof kInterrupt)) {
     session.log.logMessagef("[%u] IP %.*s %u", static_cast<unsigned>(controlSocket),
                             static_cast<int>(notAccepted.size()), notAccepted.data(),

@@ -206,6 +206,25 @@ TEST_F(SiteDialogTest, NewSiteIsSavedUnderItsHostName) {
             std::string::npos);
 }
 
+TEST_F(SiteDialogTest, NewSiteRequiresTlsAndThePortFollowsImplicitTls) {
+  open(kTwoSites);
+  find<QPushButton>("newSite")->click();
+  showPage(2);
+  auto* encryption = find<QComboBox>("encryption");
+  EXPECT_EQ(encryption->currentIndex(), config::SiteProfile::kTlsRequired);
+  encryption->setCurrentIndex(config::SiteProfile::kTlsImplicit);
+  EXPECT_EQ(line("port")->text(), "990");
+  showPage(0);
+  type("hostName", "secure.example");
+  dialog_->accept();
+  EXPECT_EQ(setup_->session.tls, config::SiteProfile::kTlsImplicit);
+  EXPECT_EQ(setup_->session.port, 990);
+  const std::string ini = setup_->configuration.readIni();
+  const std::string section = ini.substr(std::min(ini.find("[secure.example]"), ini.size()));
+  EXPECT_NE(section.find("TLS=3\n"), std::string::npos) << ini;
+  EXPECT_EQ(section.find("PORT="), std::string::npos) << ini;
+}
+
 TEST_F(SiteDialogTest, ASiteThatCannotBeSavedKeepsTheDialogOpen) {
   open(kTwoSites);
   find<QComboBox>("profileName")->setEditText("a]b");

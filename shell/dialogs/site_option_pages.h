@@ -13,6 +13,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -50,8 +51,12 @@ class SiteAdvancedPage final : public SitePage {
  private:
   QLineEdit* retries_;
   QLineEdit* timeout_;
+  void encryptionChosen(int index);
+
   QLineEdit* port_;
   QCheckBox* passive_;
+  QComboBox* encryption_;
+  int shownTls_ = 0;
 };
 
 class SiteFirewallPage final : public SitePage {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "shell/qt_ui/certificate_dialog.h"
 #include "shell/qt_ui/delete_dialog.h"
 #include "shell/qt_ui/folder_choice_dialog.h"
 #include "shell/qt_ui/input_dialog.h"
@@ -166,6 +167,16 @@ session::UserInterface::DeleteAnswer QtUserInterface::askDelete(std::string_view
         return DeleteDialog::answerOf(execQuestion(dialog));
       },
       DeleteAnswer::kCancel);
+}
+
+session::UserInterface::CertificateAnswer QtUserInterface::askCertificate(
+    const CertificateQuestion& question) {
+  return ask<CertificateAnswer>(
+      [this, question] {
+        CertificateDialog dialog(parentWidget_, question);
+        return CertificateDialog::answerOf(execQuestion(dialog));
+      },
+      CertificateAnswer::kCancel);
 }
 
 bool QtUserInterface::askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,

@@ -20,6 +20,7 @@
 #include "session/connection.h"
 #include "session/message_log.h"
 #include "session/session_state.h"
+#include "session/trusted_certificates.h"
 #include "shell/command_line_actions.h"
 #include "shell/desktop/desktop_extras.h"
 #include "shell/dialogs/about_box.h"
@@ -86,6 +87,8 @@ class DesktopProgram {
                }),
         session_(log_, clock_, resolver_) {
     session_.onGreetingLine = listing::CheckReplyForHostType;
+    session_.trustedCertificatesFile =
+        platform::joinPath(platform::configFolder(), session::kTrustedCertificatesFileName);
   }
 
   int run(const std::string& commandLine) {

@@ -125,6 +125,8 @@ class MainWindowFaultTest : public WindowTestBase {
       dialog.findChild<QLineEdit*>("password")->setText(QString::fromStdString(login.password));
       // The port is on the Advanced page, which takes its entries once shown.
       dialog.findChild<QTabWidget*>("sitePages")->setCurrentIndex(2);
+      // These servers speak plain FTP; a new site would require TLS.
+      dialog.findChild<QComboBox*>("encryption")->setCurrentIndex(config::SiteProfile::kTlsOff);
       dialog.findChild<QLineEdit*>("port")->setText(QString::number(port));
       dialog.findChild<QCheckBox*>("passive")->setChecked(passive);
       dialog.findChild<QDialogButtonBox*>("siteButtons")->button(QDialogButtonBox::Ok)->click();
