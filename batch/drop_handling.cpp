@@ -45,7 +45,7 @@ class DropGuard {
   explicit DropGuard(BatchTransfer& batch)
       : busy_(batch.remote.transferThreadBusy), held_(busy_.tryAcquire()) {
     const session::SessionState& state = sessionOf(batch).state;
-    if (held_ && (state.busyDepth != 0 || state.commandInProgress != 0)) {
+    if (held_ && (state.exchange.depth() != 0 || state.commandInProgress != 0)) {
       busy_.release();
       held_ = false;
     }

@@ -30,12 +30,7 @@ constexpr std::size_t kDrainChunk = 4096;
 constexpr std::size_t kReplyReceiveLimit = 1024;
 constexpr std::size_t kReplyLineStop = 942;
 constexpr std::size_t kFlushChunk = 82;
-constexpr std::uint64_t kYieldPauseMs = 10;
 constexpr std::uint64_t kLateReplyWaitMs = 3000;
-
-// Exchanges this thread has entered, so sendLine waits only for another
-// thread's exchange and never for its own.
-thread_local int ownBusyDepth = 0;
 
 bool isLineEndOrBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -83,7 +78,7 @@ void echoCommand(Session& session, std::string_view text, bool alwaysEcho) {
 
 // Takes the next line out of the pending input, if a whole one is there;
 // otherwise moves what is there into `line` and empties the pending input.
-bool takePendingLine(SessionState& state, std::string& line) {
+bool takePendingLine(SessionState& state, std::string& line) REQUIRES(state.exchange) {
   if (state.pendingPosition >= state.pendingInput.size()) {
     state.pendingInput.clear();
     state.pendingPosition = 0;
@@ -101,15 +96,11 @@ bool takePendingLine(SessionState& state, std::string& line) {
   return true;
 }
 
-// Waits while another thread's exchange is in progress; false when cancelled.
-bool waitForOtherExchanges(Session& session) {
-  SessionState& state = session.state;
-  if (state.busyDepth - ownBusyDepth <= 0) return true;
-  session.log.logMessage("[X] Command in progress, yielding.");
-  while (state.busyDepth - ownBusyDepth > 0 && !state.cancelRequested) {
-    session.blockingCalls.waitForSocket(kInvalidSocket, 0, kYieldPauseMs);
+// Says so when this thread's exchange is about to wait for another thread's.
+void noteWhenWaiting(Session& session) {
+  if (session.state.exchange.heldByAnotherThread()) {
+    session.log.logMessage("[X] Command in progress, yielding.");
   }
-  return !state.cancelRequested;
 }
 
 // Reads and discards until the peer closes or kDrainTimeoutMs has passed.
@@ -125,7 +116,8 @@ void drainUntilClosed(Session& session, int socket) {
 // now, within kLateReplyWaitMs, so the next command does not take it for
 // its own. When none comes the dialogue is out of step for good, and the
 // connection is ended so that it reads as lost. QUIT needs no settling.
-bool settleLateReply(Session& session, int socket, std::string_view text) {
+bool settleLateReply(Session& session, int socket, std::string_view text)
+    REQUIRES(session.state.exchange) {
   SessionState& state = session.state;
   if (!state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
   state.lateReplyOwed = 0;
@@ -142,12 +134,19 @@ bool settleLateReply(Session& session, int socket, std::string_view text) {
   return false;
 }
 
+// The command and its reply are one exchange: no other thread's command
+// can be answered in between.
 int runCommand(Session& session, int socket, std::string_view text) {
   int result = 0;
   if (socket == kInvalidSocket) {
     session.log.logMessage("! Not connected, ignored");
-  } else if (settleLateReply(session, socket, text) && sendLine(session, socket, text) != -1) {
-    result = getReply(session, socket);
+  } else {
+    noteWhenWaiting(session);
+    const BusyScope busy(session.state);
+    if (busy.entered() && settleLateReply(session, socket, text) &&
+        sendLine(session, socket, text) != -1) {
+      result = getReply(session, socket);
+    }
   }
   session.state.commandInProgress = 0;
   return result;
@@ -211,14 +210,11 @@ void endTls(Session& session, int socket) {
 
 }  // namespace
 
-BusyScope::BusyScope(SessionState& state) : state_(state) {
-  ++state_.busyDepth;
-  ++ownBusyDepth;
-}
+BusyScope::BusyScope(SessionState& state)
+    : state_(state), entered_(state.exchange.enter(state.cancelRequested)) {}
 
 BusyScope::~BusyScope() {
-  --ownBusyDepth;
-  --state_.busyDepth;
+  if (entered_) state_.exchange.leave();
 }
 
 int openControlConnection(Session& session, const std::string& host, std::uint16_t port) {
@@ -301,9 +297,10 @@ std::size_t sendAll(Session& session, int socket, std::string_view bytes) {
 
 long sendLine(Session& session, int socket, std::string_view text) {
   if (socket == kInvalidSocket) return -1;
-  if (!waitForOtherExchanges(session)) return -1;
+  noteWhenWaiting(session);
+  const BusyScope busy(session.state);
+  if (!busy.entered()) return -1;
   if (!isPasswordCommand(text)) text = trimLineEnd(text);
-  BusyScope busy(session.state);
   std::string line(text);
   line += "\r\n";
   return static_cast<long>(sendAll(session, socket, line));
@@ -322,7 +319,8 @@ int readReplyLine(Session& session, int socket) {
 int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
   SessionState& state = session.state;
   if (socket == kInvalidSocket) return 0;
-  BusyScope busy(state);
+  const BusyScope busy(state);
+  if (!busy.entered()) return kReplyLost;
   state.cancelRequested = 0;
   state.replyLine.clear();
 
@@ -383,7 +381,8 @@ int getReply(Session& session, int socket) {
 
 int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
   SessionState& state = session.state;
-  BusyScope busy(state);
+  const BusyScope busy(state);
+  if (!busy.entered()) return 0;
   const int depthAtEntry = state.replyDepth;
   bool readAnother = true;
   while (readAnother) {
@@ -493,6 +492,10 @@ int closeControlSocket(Session& session, int socket) {
 }
 
 int flushControlInput(Session& session, int socket) {
+  // What another thread's exchange has still to read is its own: a Cancel
+  // that finds one running leaves the input to it.
+  const BusyScope busy(session.state);
+  if (!busy.entered()) return 0;
   session.state.pendingInput.clear();
   session.state.pendingPosition = 0;
   if (socket == kInvalidSocket) return 0;

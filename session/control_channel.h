@@ -6,8 +6,11 @@
 // valid reply arrived), socket handles with -1 for none, and code 421 in
 // replyCode for a lost connection or a cancelled wait.
 //
-// Thread rule: run on the thread that owns the exchange; a second thread
-// that starts an exchange while one is in progress waits for it (sendLine).
+// Thread rule: every operation that reads or writes the control connection
+// holds the session's exchange (BusyScope) while it does; sendCommand and
+// sendCommandText hold it across the command and its reply. A second thread
+// that starts an exchange while one is in progress waits for it, or gives
+// up on Cancel.
 #pragma once
 
 #include <cstddef>
@@ -21,17 +24,24 @@ namespace ferrix::session {
 
 inline constexpr int kHostTypeAutomatic = 6000;
 
-// Marks an exchange in progress (busyDepth) for as long as it lives. Other
-// threads' sendLine waits for it; this thread's does not.
-class BusyScope {
+// Holds the session's control exchange for as long as it lives: a command
+// and its reply, or a whole transfer, is one exchange, and no other thread
+// sends or reads on the control connection meanwhile. Scopes nest on one
+// thread. Another thread's scope waits; when Cancel is requested while it
+// waits it gives up and holds nothing (entered() is false), and its owner
+// must then leave the connection alone.
+class SCOPED_CAPABILITY BusyScope {
  public:
-  explicit BusyScope(SessionState& state);
-  ~BusyScope();
+  explicit BusyScope(SessionState& state) ACQUIRE(state.exchange);
+  ~BusyScope() RELEASE();
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
 
+  bool entered() const { return entered_; }
+
  private:
   SessionState& state_;
+  bool entered_;
 };
 
 inline constexpr int kReplyLost = 421;
@@ -71,7 +81,8 @@ long sendUrgent(Session& session, int socket, const void* bytes, std::size_t len
 std::size_t sendAll(Session& session, int socket, std::string_view bytes);
 
 // Sends `text` with CR LF; -1 for an invalid socket or when cancelled while
-// another thread's exchange was awaited.
+// another thread's exchange was awaited. A reply is read by the same
+// thread within the same BusyScope.
 long sendLine(Session& session, int socket, std::string_view text);
 
 // Reads one reply line into replyLine; returns its code (0 without one, 421

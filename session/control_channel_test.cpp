@@ -126,7 +126,7 @@ TEST_F(ControlChannelTest, OddRepliesAreReadAsTheRulesSay) {
     EXPECT_EQ(getReply(session, socket), c.replyClass);
     EXPECT_EQ(session.state.replyCode, c.replyCode);
     EXPECT_EQ(session.state.replyLine, c.lastLine);
-    EXPECT_EQ(session.state.busyDepth, 0);
+    EXPECT_EQ(session.state.exchange.depth(), 0);
     platform::closeSocket(socket);
   }
 }

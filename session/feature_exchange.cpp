@@ -39,15 +39,14 @@ int readFeatureReply(Session& session, int controlSocket, std::vector<std::strin
 
 bool exchangeFeatures(Session& session, int controlSocket) {
   SessionState& state = session.state;
+  // FEAT, its reply and OPTS UTF8 are one exchange.
+  const BusyScope busy(state);
+  if (!busy.entered()) return true;
   state.features = ServerFeatures{};
   session.log.logMessage("FEAT");
   if (sendLine(session, controlSocket, "FEAT") < 0) return true;
   std::vector<std::string> lines;
-  int code = 0;
-  {
-    const BusyScope busy(state);
-    code = readFeatureReply(session, controlSocket, lines);
-  }
+  const int code = readFeatureReply(session, controlSocket, lines);
   if (code == 0) {
     session.log.logMessage("! The reply to FEAT does not end; closing the connection");
     return false;

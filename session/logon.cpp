@@ -51,25 +51,6 @@ bool isSingleLine(const std::string& text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
 }
 
-// Holds busyDepth raised from the start of an attempt until the greeting has
-// been read, whichever way that ends.
-class GreetingBusy {
- public:
-  explicit GreetingBusy(SessionState& state) : state_(state) { ++state_.busyDepth; }
-  ~GreetingBusy() { release(); }
-  GreetingBusy(const GreetingBusy&) = delete;
-  GreetingBusy& operator=(const GreetingBusy&) = delete;
-
-  void release() {
-    if (held_) --state_.busyDepth;
-    held_ = false;
-  }
-
- private:
-  SessionState& state_;
-  bool held_ = true;
-};
-
 class LogonRun {
  public:
   LogonRun(Session& session, UserInterface& userInterface,
@@ -83,6 +64,7 @@ class LogonRun {
   int run();
 
  private:
+  bool prepareAndGreet();
   void prepare();
   bool connectAndGreet();
   int readGreeting();
@@ -138,10 +120,7 @@ int LogonRun::run() {
     session_.log.logMessagef("! %s", "Already connected");
     return kInvalidSocket;
   }
-  GreetingBusy busy(state_);
-  prepare();
-  if (!connectAndGreet()) return kInvalidSocket;
-  busy.release();
+  if (!prepareAndGreet()) return kInvalidSocket;
   // TLS comes before the first USER of any scheme, so no name or password
   // ever crosses in clear text on a site that asks for TLS.
   if (!negotiateExplicitTls(session_, ui_, socket_, target_, profile_.port)) {
@@ -151,6 +130,15 @@ int LogonRun::run() {
   if (outcome != Outcome::kLoggedOn || refused_) return fail(outcome);
   if (!protectDataConnections(session_, socket_)) return stopUnsecured();
   return finish();
+}
+
+// The attempt holds the control exchange from its start until the greeting
+// has been read, whichever way that ends.
+bool LogonRun::prepareAndGreet() {
+  const BusyScope busy(state_);
+  if (!busy.entered()) return false;
+  prepare();
+  return connectAndGreet();
 }
 
 void LogonRun::prepare() {

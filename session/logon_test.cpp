@@ -296,7 +296,7 @@ TEST(Logon, EachSchemeSendsItsSequenceAndEndsAsItsRulesSay) {
     }
     EXPECT_EQ(prompts, c.prompts);
     EXPECT_EQ(ui.lastEnteredText(), "");  // no typed secret pre-fills a later dialog
-    EXPECT_EQ(session.state.busyDepth, 0);
+    EXPECT_EQ(session.state.exchange.depth(), 0);
     for (const std::string& line : c.logged) EXPECT_THAT(log.history(), Contains(line));
     if (c.failure == nullptr) {
       EXPECT_NE(socket, -1);

@@ -62,7 +62,7 @@ TEST_F(DataTransferTest, PassiveDownloadIsWrittenByteForByte) {
   EXPECT_EQ(state_.transferResult, kTransferred);
   EXPECT_EQ(state_.serverTransferType, 'I');
   EXPECT_EQ(state_.statusText, "150 Opening BINARY mode data connection (23 bytes)");
-  EXPECT_EQ(session_.state.busyDepth, 0);
+  EXPECT_EQ(session_.state.exchange.depth(), 0);
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Received 25 bytes in ")));
 }
 

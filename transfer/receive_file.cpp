@@ -199,14 +199,12 @@ void noteSizeDifference(TransferContext& transfer, const LoopResult& loop, std::
       static_cast<unsigned long long>(announced), static_cast<unsigned long long>(received));
 }
 
-// What the loop does around the blocks: the busy mark and the status
-// display. `offset` is what a restarted file already holds.
+// What the loop does around the blocks: the status display. `offset` is
+// what a restarted file already holds.
 LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int controlSocket,
                              const BlockSink& sink, std::uint64_t offset, bool canWrite,
                              const UnderwayNote& underway) {
-  session::SessionState& state = transfer.session.state;
-  session::BusyScope busy(state);
-  state.cancelRequested = 0;
+  transfer.session.state.cancelRequested = 0;
   transfer.status.OpenTransferStatus(TransferMode::kReceiving, transfer.state.statusText,
                                      transfer.state.currentEntry.size);
   if (offset < transfer.status.expectedSize()) {
@@ -343,11 +341,15 @@ int readCompletion(TransferContext& transfer, int controlSocket) {
 
 // Runs `command` through the data channel with `loop` moving the bytes, and
 // reads the completion reply. `restartAt`, when set, sends REST first; a
-// refusal clears it, and the loop then starts the file over.
+// refusal clears it, and the loop then starts the file over. The whole
+// transfer is one exchange, so no other thread's command is answered by
+// the completion reply; a Cancel while another thread held it gives up.
 ReceiveResult runReceivingCommand(TransferContext& transfer, int controlSocket,
                                   std::string_view command, std::uint64_t* restartAt,
                                   const std::function<LoopResult(int dataSocket)>& loop) {
   session::Session& session = transfer.session;
+  const session::BusyScope busy(session.state);
+  if (!busy.entered()) return {0, true, false};
   session::DataExchangeRequest request;
   request.direction = session::DataDirection::kReceive;
   request.sendTransferCommand = [&](session::Session&, int control) {
@@ -391,7 +393,7 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
     session.log.logMessagef("! %s", text(strings::kNotConnected).data());
     return true;
   }
-  if (session.state.busyDepth || session.state.commandInProgress) {
+  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
     session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
     return true;
   }

@@ -110,7 +110,6 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, std::FILE* file,
   session::Session& session = transfer.session;
   session::SessionState& state = session.state;
   if (dataSocket == kInvalidSocket || !state.connected) return {};
-  session::BusyScope busy(state);
   state.cancelRequested = 0;
   platform::setNoDelay(dataSocket);
 
@@ -210,7 +209,7 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
     session.log.logMessagef("! %s", text(strings::kNotConnected).data());
     return true;
   }
-  if (session.state.busyDepth || session.state.commandInProgress) {
+  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
     session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
     return true;
   }
@@ -218,11 +217,18 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
 }
 
 // Sends the storing command and runs `moveData` on the data connection.
-// Returns as SendFromFile does; `outcome` says what the loop did.
+// Returns as SendFromFile does; `outcome` says what the loop did. The whole
+// transfer is one exchange, so no other thread's command is answered by
+// the completion reply; a Cancel while another thread held it gives up.
 int storeThroughDataChannel(TransferContext& transfer, int controlSocket, std::string& command,
                             const std::function<SendOutcome(int dataSocket)>& moveData,
                             SendOutcome& outcome) {
   session::Session& session = transfer.session;
+  const session::BusyScope busy(session.state);
+  if (!busy.entered()) {
+    outcome.cancelled = true;
+    return 0;
+  }
   if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
   transfer.state.transferResult = kNothingTransferred;
   session::DataExchangeRequest request;
