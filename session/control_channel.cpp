@@ -118,38 +118,19 @@ void drainUntilClosed(Session& session, int socket) {
 // connection is ended so that it reads as lost. QUIT needs no settling.
 bool settleLateReply(Session& session, int socket, std::string_view text)
     REQUIRES(session.state.exchange) {
-  SessionState& state = session.state;
-  if (!state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
-  state.lateReplyOwed = 0;
+  if (!session.state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
+  session.state.lateReplyOwed = 0;
   session.log.logMessage("+ Reading the late reply to the cancelled command");
   ReplyLimit limit{session.clock.ticks() + kLateReplyWaitMs, kReplyByteLimit};
-  if (readWholeReply(session, socket, limit) != 0 && !state.lateReplyOwed) {
-    state.cancelRequested = 0;
+  if (readWholeReply(session, socket, limit) != 0 && !session.state.lateReplyOwed) {
+    session.state.cancelRequested = 0;
     return true;
   }
-  state.lateReplyOwed = 0;
+  session.state.lateReplyOwed = 0;
   session.log.logMessage("! No late reply came; the connection is closed");
   platform::shutdownBoth(socket);
-  state.replyCode = kReplyLost;
+  session.state.replyCode = kReplyLost;
   return false;
-}
-
-// The command and its reply are one exchange: no other thread's command
-// can be answered in between.
-int runCommand(Session& session, int socket, std::string_view text) {
-  int result = 0;
-  if (socket == kInvalidSocket) {
-    session.log.logMessage("! Not connected, ignored");
-  } else {
-    noteWhenWaiting(session);
-    const BusyScope busy(session.state);
-    if (busy.entered() && settleLateReply(session, socket, text) &&
-        sendLine(session, socket, text) != -1) {
-      result = getReply(session, socket);
-    }
-  }
-  session.state.commandInProgress = 0;
-  return result;
 }
 
 void logReplyOverLimit(Session& session, const ReplyLimit& limit) {
@@ -178,6 +159,42 @@ bool refuseUnsendable(Session& session, std::string_view text, std::size_t lengt
   session.log.logMessagef("! Command not sent: %.*s", static_cast<int>(reason.size()),
                           reason.data());
   return true;
+}
+
+// How sendCommand and sendCommandText differ: what they answer a command
+// started while another one runs, and whether a NOOP is echoed.
+struct CommandKind {
+  int refusedClass;
+  int refusedCode;
+  bool alwaysEcho;
+};
+constexpr CommandKind kFormattedCommand{4, 400, false};
+constexpr CommandKind kTextCommand{5, 0, true};
+
+// The command and its reply are one exchange, so no other thread's command
+// is answered in between. It is entered before the command is claimed: a
+// thread waiting for another thread's exchange holds nothing that one needs.
+int runCommand(Session& session, int socket, std::string_view text, std::size_t length,
+               const CommandKind& kind) {
+  SessionState& state = session.state;
+  noteWhenWaiting(session);
+  const BusyScope busy(session.state);
+  if (!busy.entered()) return 0;
+  state.replyCode = 0;
+  if (refuseUnsendable(session, text, length)) return 0;
+  if (state.commandInProgress.exchange(1)) {
+    state.replyCode = kind.refusedCode;
+    return kind.refusedClass;
+  }
+  echoCommand(session, text, kind.alwaysEcho);
+  int result = 0;
+  if (socket == kInvalidSocket) {
+    session.log.logMessage("! Not connected, ignored");
+  } else if (settleLateReply(session, socket, text) && sendLine(session, socket, text) != -1) {
+    result = getReply(session, socket);
+  }
+  state.commandInProgress = 0;
+  return result;
 }
 
 // Connects `socket` to `address`, logging the attempt and a failure.
@@ -425,8 +442,6 @@ std::string_view whyCommandWouldChange(std::string_view text) {
 }
 
 int sendCommand(Session& session, int socket, const char* format, ...) {
-  SessionState& state = session.state;
-  state.replyCode = 0;
   char buffer[kMaxCommandLength + 1];
   va_list arguments;
   va_start(arguments, format);
@@ -434,22 +449,11 @@ int sendCommand(Session& session, int socket, const char* format, ...) {
   va_end(arguments);
   if (length < 0) return 0;
   const std::string_view text(buffer, std::min<std::size_t>(length, kMaxCommandLength));
-  if (refuseUnsendable(session, text, static_cast<std::size_t>(length))) return 0;
-  if (state.commandInProgress.exchange(1)) {
-    state.replyCode = 400;
-    return 4;
-  }
-  echoCommand(session, text, false);
-  return runCommand(session, socket, text);
+  return runCommand(session, socket, text, static_cast<std::size_t>(length), kFormattedCommand);
 }
 
 int sendCommandText(Session& session, int socket, std::string_view text) {
-  SessionState& state = session.state;
-  state.replyCode = 0;
-  if (refuseUnsendable(session, text, text.size())) return 0;
-  if (state.commandInProgress.exchange(1)) return 5;
-  echoCommand(session, text, true);
-  return runCommand(session, socket, text);
+  return runCommand(session, socket, text, text.size(), kTextCommand);
 }
 
 long sendUrgent(Session& session, int socket, const void* bytes, std::size_t length) {

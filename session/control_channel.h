@@ -100,13 +100,16 @@ int readWholeReply(Session& session, int socket, ReplyLimit& limit);
 // name must not go out changed: the changed name can be another file.
 std::string_view whyCommandWouldChange(std::string_view text);
 
-// Formats, sends and awaits the reply. Returns the reply class; 0 when not
-// connected or when the command text would carry a line break; 4 (replyCode
-// 400) when another command is in progress.
+// Formats, sends and awaits the reply, holding the exchange throughout (a
+// command of another thread is waited for; 0 when Cancel ends that wait).
+// Returns the reply class; 0 when not connected or when the command text
+// would carry a line break; 4 (replyCode 400) when a command is already in
+// progress within this thread's exchange.
 int sendCommand(Session& session, int socket, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// The same for a ready-made text, always echoed; 5 when another command is in progress.
+// The same for a ready-made text, always echoed; 5 when a command is
+// already in progress within this thread's exchange.
 int sendCommandText(Session& session, int socket, std::string_view text);
 
 // Both return the value to store back into the caller's socket variable.
