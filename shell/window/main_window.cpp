@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "config/ftp_url.h"
 #include "listing/pane_columns.h"
 #include "listing/pane_order.h"
 #include "platform/paths.h"
@@ -25,6 +26,7 @@
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_icons.h"
 #include "shell/window/pane_list_model.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/status_lines.h"
 #include "shell/window/window_commands.h"
 
@@ -114,7 +116,16 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
   connect(localPane_, &FilePane::folderChosen, this,
           [this](const QString& folder) { setLocalFolder(folder.toStdString()); });
   connect(localPane_, &FilePane::maskEntered, this, [this] { setLocalFolder(localFolder_); });
+  connect(quickConnectBar_, &QuickConnectBar::connectRequested, this, [this] {
+    quickConnect(quickConnectBar_->entries(), quickConnectBar_->rememberPassword());
+  });
+  quickConnectBar_->setHistory(config::LoadQuickConnectHistory(services_.configuration));
   connect(remotePane_, &FilePane::folderChosen, this, [this](const QString& folder) {
+    if (!connected_ && config::IsFtpUrl(folder.toStdString())) {
+      quickConnectBar_->showUrl(folder);
+      quickConnect(quickConnectBar_->entries(), false);
+      return;
+    }
     postJob(
         [folder = folder.toStdString()](EngineSide& engine) { engine.enterRemoteFolder(folder); },
         Admission::kGuarded);
@@ -234,6 +245,27 @@ void MainWindow::connectCommand(int id) {
     updateAllButtons();
     return;
   }
+  startSession(id);
+}
+
+void MainWindow::quickConnect(const config::QuickConnectEntries& entries, bool rememberPassword) {
+  if (connected_ || pendingJobs_ > 0 || engineSide_.transferRunning()) return;
+  const config::QuickConnectReading reading = config::ReadQuickConnectEntries(entries);
+  if (!reading.connection) {
+    services_.session.log.logMessagef("! Quick connect: %s", reading.error.c_str());
+    return;
+  }
+  config::SiteProfile profile;
+  profile.profileName = reading.connection->host;
+  services_.sites.loadProfile(profile);
+  config::ApplyQuickConnection(*reading.connection, services_.sites.mailAddress(), profile);
+  services_.session.state.sessionProfile = profile;
+  config::RememberQuickConnection(services_.configuration, *reading.connection, rememberPassword);
+  quickConnectBar_->setHistory(config::LoadQuickConnectHistory(services_.configuration));
+  startSession(kConnect);
+}
+
+void MainWindow::startSession(int id) {
   config::Configuration& configuration = services_.configuration;
   const config::SiteProfile& profile = services_.session.state.sessionProfile;
   localPane_->maskBox()->setText(fromStd(profile.localMask));
@@ -604,6 +636,7 @@ void MainWindow::applyView(EngineView view) {
   }
   const std::string_view caption = connected_ ? kCloseCaption : kConnectCaption;
   buttons_[kConnect]->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+  quickConnectBar_->setConnectEnabled(!connected_);
   if (view.viewFile) desktop_->viewFile(*view.viewFile);
   refreshModeButtons();
   updateAllButtons();

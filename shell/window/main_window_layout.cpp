@@ -29,6 +29,7 @@
 #include "shell/window/pane_header.h"
 #include "shell/window/pane_icons.h"
 #include "shell/window/pane_splitter.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/status_lines.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_placement.h"
@@ -119,6 +120,7 @@ void MainWindow::buildWidgets() {
   localPane_ = new FilePane(listing::PaneSide::kLocal, localLook_, this);
   remotePane_ = new FilePane(listing::PaneSide::kRemote, remoteLook_, this);
   statusLines_ = new StatusLines(services_.session.log, this);
+  quickConnectBar_ = new QuickConnectBar(this);
   connect(statusLines_, &StatusLines::doubleClicked, this, [this] { dispatchCommand(kShowLog); });
   buildCommandButtons();
   arrangeWidgets();
@@ -159,6 +161,7 @@ void MainWindow::arrangeWidgets() {
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(6, 6, 6, 6);
+  column->addWidget(quickConnectBar_);
   if (settings.BONTOP) column->addWidget(commandRow_);
   if (alternate) {
     column->addWidget(panes, 1);
@@ -176,7 +179,7 @@ void MainWindow::arrangeWidgets() {
   if (!settings.BONTOP) column->addWidget(commandRow_);
   // Moving to another parent hides a widget; the moved ones are shown again.
   for (QWidget* moved : {static_cast<QWidget*>(localPane_), static_cast<QWidget*>(remotePane_),
-                         static_cast<QWidget*>(statusLines_)}) {
+                         static_cast<QWidget*>(statusLines_), static_cast<QWidget*>(quickConnectBar_)}) {
     moved->show();
   }
   const bool buttonsShown = settings.HIDBTN == 0;
