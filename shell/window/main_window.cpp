@@ -70,6 +70,11 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
                 settings.DateFmt, settings.LONGDATE};
   remoteLook_ = {listing::ParseColumnStops(services_.configuration.remotePaneRectangle()),
                  settings.DateFmt, settings.LONGDATE};
+  platform::IniFile& ini = services_.configuration.iniFile();
+  localLook_.fitToWidth = !ini.find(config::kConfigSection, "LOCL");
+  remoteLook_.fitToWidth = !ini.find(config::kConfigSection, "LOCR");
+  localLook_.sortValue = localSortValue_;
+  remoteLook_.sortValue = remoteSortValue_;
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QString::fromLatin1(session::kProgramTitle));
   setWindowIcon(ProgramIcon());
@@ -103,6 +108,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
             [this, side](listing::HeaderClick click) { headerCommand(side, click); });
     connect(pane, &FilePane::columnsMoved, this, [pane, &look](listing::ColumnStops columns) {
       look.columns = columns;
+      look.fitToWidth = false;
       pane->columnsChanged();
     });
     connect(pane, &FilePane::selectionChanged, this, &MainWindow::updateAllButtons);
@@ -481,6 +487,7 @@ void MainWindow::sortCommand(PaneSide side) {
 
 void MainWindow::setSortValue(PaneSide side, std::int32_t sortValue) {
   (side == PaneSide::kLocal ? localSortValue_ : remoteSortValue_) = sortValue;
+  (side == PaneSide::kLocal ? localLook_ : remoteLook_).sortValue = sortValue;
   // The view's copy is reordered at once; the engine's at its next job.
   FilePane* pane = paneOf(side);
   std::vector<listing::PaneItem> items = pane->model()->items();
