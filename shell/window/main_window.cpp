@@ -265,6 +265,9 @@ void MainWindow::quickConnect(const config::QuickConnectEntries& entries, bool r
   profile.profileName = reading.connection->host;
   services_.sites.loadProfile(profile);
   config::ApplyQuickConnection(*reading.connection, services_.sites.mailAddress(), profile);
+  // A server without a site keeps the masks the panes show.
+  if (profile.localMask.empty()) profile.localMask = localPane_->maskBox()->text().toStdString();
+  if (profile.remoteMask.empty()) profile.remoteMask = remotePane_->maskBox()->text().toStdString();
   services_.session.state.sessionProfile = profile;
   config::RememberQuickConnection(services_.configuration, *reading.connection, rememberPassword);
   quickConnectBar_->setHistory(config::LoadQuickConnectHistory(services_.configuration));

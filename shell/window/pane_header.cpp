@@ -97,6 +97,8 @@ void PaneHeader::paintEvent(QPaintEvent*) {
     // draw, and the style cannot cache an empty picture of it.
     if (option.rect.isEmpty() || !option.rect.intersects(rect())) continue;
     option.section = section;
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
     option.textAlignment = section == 3 ? Qt::AlignRight | Qt::AlignVCenter
                                         : (section == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
     option.position = QStyleOptionHeader::Middle;
