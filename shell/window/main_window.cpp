@@ -22,6 +22,7 @@
 #include "session/connection.h"
 #include "session/sound_events.h"
 #include "shell/desktop/desktop_extras.h"
+#include "shell/window/connect_failure.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_icons.h"
@@ -289,10 +290,16 @@ void MainWindow::startSession(int id) {
                       : std::filesystem::path(profile.localFolder);
   }
   const bool showFolder = id == kConnect;
+  connectCancelled_ = false;
   postJob(
-      [showFolder, localFolder](EngineSide& engine) {
+      [this, showFolder, localFolder](EngineSide& engine) {
         engine.listLocal(localFolder);
-        engine.connect(showFolder);
+        const ConnectFailureWatch watch(services_.session.log);
+        if (engine.connect(showFolder) || connectCancelled_) return;
+        const config::SiteProfile& profile = services_.session.state.sessionProfile;
+        services_.userInterface.messageBox(
+            ConnectFailureText(profile.hostName, profile.port, watch.reason()), "Connect",
+            session::UserInterface::Buttons::kOk, session::UserInterface::Icon::kError);
       },
       Admission::kQueue);
 }
@@ -302,6 +309,7 @@ void MainWindow::closeConnection(int id) {
   if (engine_.busy() || engineSide_.transferRunning()) {
     // Close while busy: the running exchange or transfer is cancelled at
     // once; the disconnect waits only for it to return.
+    connectCancelled_ = true;
     session::SessionState& state = services_.session.state;
     state.retriesLeft = 0;
     session::requestCancel(services_.session);
@@ -312,6 +320,7 @@ void MainWindow::closeConnection(int id) {
 }
 
 void MainWindow::cancelCommand() {
+  connectCancelled_ = true;
   session::requestCancel(services_.session);
   postJob([](EngineSide& engine) { engine.cancel(); }, Admission::kQueue);
 }
@@ -339,6 +348,7 @@ void MainWindow::runUnattended(const config::CommandLineValues& values,
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!exiting_) {
     exiting_ = true;
+    connectCancelled_ = true;
     if (hooks_.shutDownQuestions) hooks_.shutDownQuestions();
     if (engine_.busy() || engineSide_.transferRunning()) {
       services_.session.state.retriesLeft = 0;
@@ -646,7 +656,6 @@ void MainWindow::applyView(EngineView view) {
   }
   const std::string_view caption = connected_ ? kCloseCaption : kConnectCaption;
   buttons_[kConnect]->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
-  quickConnectBar_->setConnectEnabled(!connected_);
   if (view.viewFile) desktop_->viewFile(*view.viewFile);
   refreshModeButtons();
   updateAllButtons();
@@ -662,20 +671,25 @@ void MainWindow::setEnabled(int id, bool enabled) {
 }
 
 void MainWindow::updateAllButtons() {
+  quickConnectBar_->setBusy(pendingJobs_ > 0);
+  quickConnectBar_->setConnectEnabled(!connected_ && pendingJobs_ == 0);
   if (services_.configuration.settings().HIDBTN) return;
   const bool transferRuns = engineSide_.transferRunning();
+  // While a job waits on the server, the remote commands could only be refused.
+  const bool waiting = pendingJobs_ > 0;
+  const bool remoteReady = connected_ && !waiting;
   const std::size_t local = localPane_->selectedRows().size();
   const std::size_t remote = remotePane_->selectedRows().size();
-  setEnabled(kRemoteChangeFolder, connected_);
-  setEnabled(kRemoteMakeFolder, connected_ && canMakeFolder_);
+  setEnabled(kRemoteChangeFolder, remoteReady);
+  setEnabled(kRemoteMakeFolder, remoteReady && canMakeFolder_);
   for (const int id : {kLocalView, kLocalDelete, kLocalRename}) setEnabled(id, local > 0);
   setEnabled(kLocalExec, local == 1);
-  setEnabled(kRemoteView, remote > 0);
-  setEnabled(kRemoteDelete, remote > 0 && canDelete_);
-  setEnabled(kRemoteRename, remote > 0 && canRename_);
-  setEnabled(kRemoteExec, remote == 1);
+  setEnabled(kRemoteView, remote > 0 && !waiting);
+  setEnabled(kRemoteDelete, remote > 0 && canDelete_ && !waiting);
+  setEnabled(kRemoteRename, remote > 0 && canRename_ && !waiting);
+  setEnabled(kRemoteExec, remote == 1 && !waiting);
   for (const int id : {kUpload, kDownload, kRemoteRefresh, kRemoteDirInfo}) {
-    setEnabled(id, connected_ && !transferRuns);
+    setEnabled(id, remoteReady && !transferRuns);
   }
   for (const int id : {kLocalChangeFolder, kLocalMakeFolder, kLocalRefresh, kLocalDirInfo, kConnect,
                        kCancel, kLogWindow, kHelp, kOptions, kAbout, kExit}) {

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -212,6 +213,8 @@ class MainWindow final : public QMainWindow {
   bool canRename_ = false;
   bool canDelete_ = false;
   bool exiting_ = false;
+  // Cancel, Close or Exit during a connect: its failure needs no message.
+  std::atomic<bool> connectCancelled_ = false;
   int pendingJobs_ = 0;
   int pendingTransfers_ = 0;
 

@@ -5,8 +5,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QUrl>
 
 #include "config/ftp_url.h"
@@ -15,6 +17,8 @@ namespace ferrix::shell {
 namespace {
 
 constexpr int kPortFieldChars = 6;
+constexpr int kBusyDelayMs = 250;
+constexpr int kLeastFieldWidth = 50;
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -33,7 +37,7 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
   host_->setEditable(true);
   host_->setInsertPolicy(QComboBox::NoInsert);
   host_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  host_->setMinimumContentsLength(12);
+  host_->setMinimumContentsLength(8);
   host_->lineEdit()->setPlaceholderText(tr("host or ftp://user@host:port/path"));
   userId_ = new QLineEdit(this);
   userId_->setObjectName(QStringLiteral("quickUser"));
@@ -41,6 +45,7 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
   password_ = new QLineEdit(this);
   password_->setObjectName(QStringLiteral("quickPassword"));
   password_->setEchoMode(QLineEdit::Password);
+  for (QLineEdit* field : {userId_, password_}) field->setMinimumWidth(kLeastFieldWidth);
   port_ = new QLineEdit(this);
   port_->setObjectName(QStringLiteral("quickPort"));
   port_->setPlaceholderText(QStringLiteral("21"));
@@ -51,6 +56,17 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
   connect_ = new QPushButton(tr("Connect"), this);
   connect_->setObjectName(QStringLiteral("quickConnect"));
   connect_->setFocusPolicy(Qt::TabFocus);
+  busy_ = new QProgressBar(this);
+  busy_->setObjectName(QStringLiteral("busyIndicator"));
+  busy_->setRange(0, 0);
+  busy_->setTextVisible(false);
+  busy_->setFixedWidth(port_->width() * 2);
+  busy_->setToolTip(tr("Waiting for the server; Cancel stops the wait"));
+  busy_->hide();
+  busyDelay_ = new QTimer(this);
+  busyDelay_->setSingleShot(true);
+  busyDelay_->setInterval(kBusyDelayMs);
+  connect(busyDelay_, &QTimer::timeout, busy_, &QWidget::show);
 
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -64,6 +80,7 @@ QuickConnectBar::QuickConnectBar(QWidget* parent) : QWidget(parent) {
   row->addWidget(port_);
   row->addWidget(remember_);
   row->addWidget(connect_);
+  row->addWidget(busy_);
 
   connect(connect_, &QPushButton::clicked, this, &QuickConnectBar::connectRequested);
   for (QLineEdit* field : {host_->lineEdit(), userId_, password_, port_}) {
@@ -99,6 +116,17 @@ void QuickConnectBar::showUrl(const QString& url) {
 }
 
 void QuickConnectBar::setConnectEnabled(bool enabled) { connect_->setEnabled(enabled); }
+
+void QuickConnectBar::setBusy(bool busy) {
+  if (!busy) {
+    busyDelay_->stop();
+    busy_->hide();
+  } else if (!busy_->isVisible() && !busyDelay_->isActive()) {
+    busyDelay_->start();
+  }
+}
+
+bool QuickConnectBar::busyShown() const { return busy_->isVisible(); }
 
 void QuickConnectBar::fillFromHistory(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= history_.size()) return;

@@ -15,7 +15,9 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace ferrix::shell {
 
@@ -33,6 +35,10 @@ class QuickConnectBar final : public QWidget {
   void showUrl(const QString& url);
   // While connected the fields stay, but Connect has nothing to do.
   void setConnectEnabled(bool enabled);
+  // The busy indicator at the row's end: shown while the window waits on the
+  // server, after a short delay so that quick answers do not make it flicker.
+  void setBusy(bool busy);
+  bool busyShown() const;
 
  signals:
   void connectRequested();
@@ -46,6 +52,8 @@ class QuickConnectBar final : public QWidget {
   QLineEdit* port_;
   QCheckBox* remember_;
   QPushButton* connect_;
+  QProgressBar* busy_;
+  QTimer* busyDelay_;
   std::vector<config::QuickConnection> history_;
 };
 
