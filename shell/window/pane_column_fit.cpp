@@ -49,11 +49,21 @@ void PaneColumnFitter::measure() {
   const QFontMetrics headerMetrics = pane_.header()->fontMetrics();
   int date = headerMetrics.horizontalAdvance(QStringLiteral("Date")) + kHeaderArrowRoom;
   int size = headerMetrics.horizontalAdvance(QStringLiteral("Size")) + kHeaderArrowRoom;
+  // Measuring every text would cost a folder of many thousand entries a
+  // noticeable pause; the longest date and the largest size stand for all.
+  std::string longestDate;
+  std::uint64_t largestSize = 0;
+  bool anyDate = false;
   for (const listing::PaneItem& item : pane_.model()->items()) {
     if (!item.hasDate()) continue;
-    date = std::max(date, textWidth(metrics, listing::DateText(item, look_.dateFmt, look_.longDate)) +
-                              kColumnPadding);
-    size = std::max(size, textWidth(metrics, listing::SizeText(item.size)) + kColumnPadding);
+    anyDate = true;
+    std::string text = listing::DateText(item, look_.dateFmt, look_.longDate);
+    if (text.size() > longestDate.size()) longestDate = std::move(text);
+    largestSize = std::max(largestSize, item.size);
+  }
+  if (anyDate) {
+    date = std::max(date, textWidth(metrics, longestDate) + kColumnPadding);
+    size = std::max(size, textWidth(metrics, listing::SizeText(largestSize)) + kColumnPadding);
   }
   widths_.date = date;
   widths_.size = size;
