@@ -25,6 +25,7 @@
 #include "shell/window/connect_failure.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
+#include "shell/window/pane_header.h"
 #include "shell/window/pane_icons.h"
 #include "shell/window/pane_list_model.h"
 #include "shell/window/quick_connect_bar.h"
@@ -508,6 +509,7 @@ void MainWindow::setSortValue(PaneSide side, std::int32_t sortValue) {
     return listing::ComparePaneItems(a, b, sortValue) < 0;
   });
   pane->setItems(std::move(items));
+  pane->header()->update();
 }
 
 void MainWindow::applySortSettings() {
