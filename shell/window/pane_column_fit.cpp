@@ -25,7 +25,7 @@ int textWidth(const QFontMetrics& metrics, const std::string& text) {
 }  // namespace
 
 PaneColumnFitter::PaneColumnFitter(PaneLook& look, FilePane& pane)
-    : QObject(&pane), look_(look), pane_(pane) {
+    : QObject(&pane), look_(look), pane_(pane), list_(pane.list()), viewport_(pane.list()->viewport()) {
   pane.list()->viewport()->installEventFilter(this);
   pane.list()->installEventFilter(this);
   connect(pane.model(), &QAbstractItemModel::modelReset, this, [this] {
@@ -35,9 +35,11 @@ PaneColumnFitter::PaneColumnFitter(PaneLook& look, FilePane& pane)
   measure();
 }
 
+// The pane is not asked for its list here: while it is being destroyed its
+// list still sends events.
 bool PaneColumnFitter::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == pane_.list()->viewport() && event->type() == QEvent::Resize) fit();
-  if (watched == pane_.list() && event->type() == QEvent::FontChange) {
+  if (watched == viewport_ && event->type() == QEvent::Resize) fit();
+  if (watched == list_ && event->type() == QEvent::FontChange) {
     measure();
     fit();
   }

@@ -33,6 +33,8 @@ class PaneColumnFitter final : public QObject {
 
   PaneLook& look_;
   FilePane& pane_;
+  const QObject* list_;
+  const QObject* viewport_;
   listing::ColumnWidths widths_;
   std::int32_t measuredDateFmt_ = -1;
   std::int32_t measuredLongDate_ = -1;
