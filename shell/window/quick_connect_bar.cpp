@@ -108,10 +108,19 @@ void QuickConnectBar::setHistory(std::vector<config::QuickConnection> history) {
   host_->setEditText(typed);
 }
 
+// A password in the URL moves to the password field, so it is not shown.
 void QuickConnectBar::showUrl(const QString& url) {
-  host_->setEditText(url);
+  std::string text = url.toStdString();
+  std::string password;
+  if (const std::optional<config::TextSpan> span = config::FtpUrlPasswordSpan(text)) {
+    password = config::PercentDecode(std::string_view(text).substr(span->offset, span->length))
+                   .value_or("");
+    // The ':' before the password goes with it.
+    text.erase(span->offset - 1, span->length + 1);
+  }
+  host_->setEditText(fromStd(text));
   userId_->clear();
-  password_->clear();
+  password_->setText(fromStd(password));
   port_->clear();
 }
 

@@ -30,8 +30,9 @@ class QuickConnectBar final : public QWidget {
   config::QuickConnectEntries entries() const;
   bool rememberPassword() const;
   void setHistory(std::vector<config::QuickConnection> history);
-  // Shows `url` in the host field, the other fields emptied, as when the
-  // Remote Site box was given a URL.
+  // Shows `url` in the host field, its password (if any) in the password
+  // field and the other fields emptied, as when the Remote Site box was
+  // given a URL.
   void showUrl(const QString& url);
   // While connected the fields stay, but Connect has nothing to do.
   void setConnectEnabled(bool enabled);

@@ -134,8 +134,10 @@ TEST_F(QuickConnectTest, AUrlInTheRemoteSiteBoxConnectsToItsFolder) {
   ASSERT_TRUE(window_->connected()) << lines_.all();
   EXPECT_EQ(window_->remoteFolder(), "/docs");
   EXPECT_EQ(namesIn(*window_->remotePane()), (std::vector<std::string>{"..", "guide.txt"}));
-  // The password typed in the URL is not kept.
+  // The password typed in the URL is neither kept nor left in sight.
   EXPECT_EQ(configuration_.readIni().find(server_.login().password), std::string::npos);
+  EXPECT_EQ(field<QComboBox>("quickHost")->currentText().toStdString(),
+            "ftp://" + server_.login().user + "@127.0.0.1:" + port() + "/docs");
 }
 
 TEST_F(QuickConnectTest, FieldsThatNameNoServerSayWhyAndConnectNowhere) {
