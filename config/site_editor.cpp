@@ -141,6 +141,7 @@ bool SiteEditor::acceptGeneral(const GeneralEntries& entries) {
   edited_.account = cutToLength(entries.account, kUserFieldLength);
   edited_.savePassword = entries.savePassword && passwordSavingAllowed() ? 1 : 0;
   edited_.hostType = entries.hostType.value_or(kAutomaticHostType);
+  edited_.port = portFromField(entries.port);
   if (!store_.saveProfile(edited_)) return false;
   addToSites(edited_.profileName);
   store_.writeComment(edited_.profileName, entries.comment);
@@ -168,7 +169,6 @@ std::int32_t portForEncryption(std::int32_t port, int fromTls, int toTls) {
 bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.retries = retriesFromField(entries.retries);
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
-  edited_.port = portFromField(entries.port);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
   edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
                            static_cast<int>(SiteProfile::kTlsImplicit));

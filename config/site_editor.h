@@ -30,6 +30,7 @@ struct GeneralEntries {
   bool savePassword = false;
   std::optional<std::int32_t> hostType;  // item data of the selected type
   std::string comment;
+  std::string port;
 };
 
 // The Startup page's fields, as typed.
@@ -46,7 +47,6 @@ struct StartupEntries {
 struct AdvancedEntries {
   std::string retries;
   std::string timeoutSeconds;
-  std::string port;
   bool passiveMode = true;
   int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
 };

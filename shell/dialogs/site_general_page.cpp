@@ -17,6 +17,8 @@
 namespace ferrix::shell {
 namespace {
 
+constexpr int kPortFieldLength = 5;
+
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 std::string plain(const QString& text) { return text.toStdString(); }
 
@@ -37,6 +39,8 @@ SiteGeneralPage::SiteGeneralPage(config::SiteEditor& editor, QWidget* parent)
   profileName_->setInsertPolicy(QComboBox::NoInsert);
   profileName_->lineEdit()->setMaxLength(static_cast<int>(config::kProfileNameLength));
   hostName_ = addLine("hostName", static_cast<int>(config::kHostNameLength));
+  port_ = addLine("port", kPortFieldLength);
+  port_->setFixedWidth(port_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kPortFieldLength + 1) + 12);
   hostType_ = new QComboBox(this);
   hostType_->setObjectName("hostType");
   fillHostTypes(*hostType_);
@@ -60,13 +64,17 @@ SiteGeneralPage::SiteGeneralPage(config::SiteEditor& editor, QWidget* parent)
   siteRow->addWidget(profileName_, 1);
   siteRow->addWidget(newButton_);
   siteRow->addWidget(deleteButton_);
+  auto* hostRow = new QHBoxLayout;
+  hostRow->addWidget(hostName_, 1);
+  hostRow->addWidget(buddyLabel(tr("Port:"), port_));
+  hostRow->addWidget(port_);
   auto* passwordRow = new QHBoxLayout;
   passwordRow->addWidget(password_, 1);
   passwordRow->addWidget(savePassword_);
 
   auto* form = new QFormLayout(this);
   form->addRow(buddyLabel(tr("&Profile Name:"), profileName_), siteRow);
-  form->addRow(tr("&Host Name/Address:"), hostName_);
+  form->addRow(buddyLabel(tr("&Host Name/Address:"), hostName_), hostRow);
   form->addRow(tr("Host &Type:"), hostType_);
   form->addRow(tr("&User ID:"), userId_);
   form->addRow(QString(), anonymous_);
@@ -103,6 +111,7 @@ void SiteGeneralPage::fill() {
   const config::SiteProfile& profile = editor_.edited();
   fillSiteList();
   hostName_->setText(qt(profile.hostName));
+  port_->setText(QString::number(profile.port));
   selectHostType(*hostType_, profile.hostType);
   savePassword_->setVisible(editor_.passwordSavingAllowed());
   savePassword_->setChecked(profile.savePassword != 0);
@@ -172,6 +181,7 @@ bool SiteGeneralPage::acceptEntries() {
   entries.savePassword = savePassword_->isChecked();
   entries.hostType = selectedHostType(*hostType_);
   entries.comment = plain(comment_->text());
+  entries.port = plain(port_->text());
   return editor_.acceptGeneral(entries);
 }
 

@@ -39,6 +39,7 @@ class SiteGeneralPage final : public SitePage {
 
   QComboBox* profileName_;
   QLineEdit* hostName_;
+  QLineEdit* port_;
   QComboBox* hostType_;
   QLineEdit* userId_;
   QLineEdit* password_;

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -30,6 +31,7 @@
 #include "config/configuration.h"
 #include "config/folder_history.h"
 #include "config/options_pages.h"
+#include "config/quick_connect.h"
 #include "config/site_profile_store.h"
 #include "listing/pane_model.h"
 #include "listing/pane_order.h"
@@ -54,6 +56,7 @@ namespace ferrix::shell {
 class DesktopExtras;
 class FilePane;
 class PaneSplitter;
+class QuickConnectBar;
 class StatusLines;
 
 struct WindowServices {
@@ -101,6 +104,7 @@ class MainWindow final : public QMainWindow {
   FilePane* localPane() const { return localPane_; }
   FilePane* remotePane() const { return remotePane_; }
   StatusLines* statusLines() const { return statusLines_; }
+  QuickConnectBar* quickConnectBar() const { return quickConnectBar_; }
   const std::filesystem::path& localFolder() const { return localFolder_; }
   // The remote folder shown, empty while not connected.
   const std::string& remoteFolder() const { return remoteFolder_; }
@@ -156,6 +160,10 @@ class MainWindow final : public QMainWindow {
 
   // Commands.
   void connectCommand(int id);
+  // Connects to the server the quick connect row (or a URL typed in the
+  // Remote Site box) names, through a profile made for it.
+  void quickConnect(const config::QuickConnectEntries& entries, bool rememberPassword);
+  void startSession(int id);
   void closeConnection(int id);
   void cancelCommand();
   void transferCommand(int id, bool append);
@@ -205,12 +213,15 @@ class MainWindow final : public QMainWindow {
   bool canRename_ = false;
   bool canDelete_ = false;
   bool exiting_ = false;
+  // Cancel, Close or Exit during a connect: its failure needs no message.
+  std::atomic<bool> connectCancelled_ = false;
   int pendingJobs_ = 0;
   int pendingTransfers_ = 0;
 
   FilePane* localPane_ = nullptr;
   FilePane* remotePane_ = nullptr;
   StatusLines* statusLines_ = nullptr;
+  QuickConnectBar* quickConnectBar_ = nullptr;
   PaneSplitter* paneSplitter_ = nullptr;
   QSplitter* logSplitter_ = nullptr;
   QWidget* commandRow_ = nullptr;
