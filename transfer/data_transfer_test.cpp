@@ -187,6 +187,32 @@ TEST_F(DataTransferTest, CancelDuringADownloadSendsTheAbortSequence) {
   EXPECT_THAT(log_.history(), Contains(::testing::EndsWith("transfer failed")));
 }
 
+// A command of another thread (the window's, say) started while a download
+// runs waits until the download has read its completion reply: neither can
+// take the other's reply.
+TEST_F(DataTransferTest, CommandOfAnotherThreadWaitsForTheDownloadsCompletionReply) {
+  state_.serverTransferType = 'I';
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR slow.bin").reply("150 Opening").sendData("first half ")
+      .delay(milliseconds(300)).sendData("second half").closeData().reply("226 Transfer complete")
+      .expectLine("SITE WHO").reply("502 Not implemented");
+  const int socket = connect();
+  TransferContext transfer = context();
+  int otherClass = 0;
+  std::thread otherThread([&] {
+    while (server_.receivedLines().size() < 2) std::this_thread::sleep_for(milliseconds(1));
+    otherClass = session::sendCommand(session_, socket, "SITE WHO");
+  });
+  const std::string local = (folder() / "slow.bin").string();
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR slow.bin", local, 'I', false), 2);
+  otherThread.join();
+  expectScriptDone();
+  EXPECT_EQ(otherClass, 5);
+  EXPECT_EQ(readFile(local), "first half second half");
+  EXPECT_EQ(state_.transferResult, kTransferred);
+}
+
 TEST_F(DataTransferTest, RestartRefusedStartsOver) {
   state_.serverTransferType = 'I';
   const std::uint16_t dataPort = server_.openPassiveDataListener();
