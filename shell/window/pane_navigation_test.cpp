@@ -8,7 +8,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "shell/window/connected_window_fixture.h"
+#include "shell/window/connected_window_test_support.h"
 #include "shell/window/file_pane.h"
 
 namespace ferrix::shell {

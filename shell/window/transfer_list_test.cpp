@@ -14,7 +14,7 @@
 #include <fstream>
 #include <memory>
 
-#include "shell/window/connected_window_fixture.h"
+#include "shell/window/connected_window_test_support.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/window_commands.h"
