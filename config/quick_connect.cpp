@@ -98,7 +98,7 @@ std::vector<QuickConnection> LoadQuickConnectHistory(Configuration& configuratio
     connection.port = ini.readInt(kQuickConnectSection, key("PORT", i), SiteProfile::kDefaultPort);
     connection.userId = ini.readString(kQuickConnectSection, key("UID", i), "");
     connection.path = ini.readString(kQuickConnectSection, key("DIR", i), "");
-    connection.tls = ini.readInt(kQuickConnectSection, key("TLS", i), 1);
+    connection.tls = ini.readInt(kQuickConnectSection, key("TLS", i), SiteProfile::kTlsWhenOffered);
     if (const auto stored = ini.find(kQuickConnectSection, key("PWD", i))) {
       connection.password = decodeSecret(*stored);
     }

@@ -38,7 +38,7 @@ struct QuickConnection {
   std::string userId;  // empty: anonymous
   std::string password;
   std::string path;    // the initial remote folder, empty for the logon folder
-  int tls = 1;         // the site profile's TLS value
+  int tls = SiteProfile::kTlsWhenOffered;
 
   bool sameServer(const QuickConnection& other) const;
 };

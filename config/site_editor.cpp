@@ -142,6 +142,8 @@ bool SiteEditor::acceptGeneral(const GeneralEntries& entries) {
   edited_.savePassword = entries.savePassword && passwordSavingAllowed() ? 1 : 0;
   edited_.hostType = entries.hostType.value_or(kAutomaticHostType);
   edited_.port = portFromField(entries.port);
+  edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
+                           static_cast<int>(SiteProfile::kTlsImplicit));
   if (!store_.saveProfile(edited_)) return false;
   addToSites(edited_.profileName);
   store_.writeComment(edited_.profileName, entries.comment);
@@ -170,8 +172,6 @@ bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.retries = retriesFromField(entries.retries);
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
-  edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
-                           static_cast<int>(SiteProfile::kTlsImplicit));
   return store_.saveProfile(edited_);
 }
 

@@ -31,6 +31,7 @@ struct GeneralEntries {
   std::optional<std::int32_t> hostType;  // item data of the selected type
   std::string comment;
   std::string port;
+  int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
 };
 
 // The Startup page's fields, as typed.
@@ -48,7 +49,6 @@ struct AdvancedEntries {
   std::string retries;
   std::string timeoutSeconds;
   bool passiveMode = true;
-  int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
 };
 
 // The port the field shows after the encryption choice moved from `fromTls`

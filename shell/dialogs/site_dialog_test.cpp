@@ -207,12 +207,10 @@ TEST_F(SiteDialogTest, NewSiteIsSavedUnderItsHostName) {
 TEST_F(SiteDialogTest, NewSiteRequiresTlsAndThePortFollowsImplicitTls) {
   open(kTwoSites);
   find<QPushButton>("newSite")->click();
-  showPage(2);
   auto* encryption = find<QComboBox>("encryption");
   EXPECT_EQ(encryption->currentIndex(), config::SiteProfile::kTlsRequired);
   encryption->setCurrentIndex(config::SiteProfile::kTlsImplicit);
   EXPECT_EQ(line("port")->text(), "990");
-  showPage(0);
   type("hostName", "secure.example");
   dialog_->accept();
   EXPECT_EQ(setup_->session.tls, config::SiteProfile::kTlsImplicit);

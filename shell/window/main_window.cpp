@@ -30,6 +30,7 @@
 #include "shell/window/pane_list_model.h"
 #include "shell/window/quick_connect_bar.h"
 #include "shell/window/status_lines.h"
+#include "shell/window/transfer_list.h"
 #include "shell/window/window_commands.h"
 
 namespace ferrix::shell {
@@ -96,6 +97,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
         this,
         [this, view = std::move(view)]() mutable {
           --pendingTransfers_;
+          transferList_->endOpenEntries();
           applyView(std::move(view));
         },
         Qt::QueuedConnection);

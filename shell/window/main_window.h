@@ -58,6 +58,7 @@ class FilePane;
 class PaneSplitter;
 class QuickConnectBar;
 class StatusLines;
+class TransferList;
 
 struct WindowServices {
   config::Configuration& configuration;
@@ -105,6 +106,7 @@ class MainWindow final : public QMainWindow {
   FilePane* remotePane() const { return remotePane_; }
   StatusLines* statusLines() const { return statusLines_; }
   QuickConnectBar* quickConnectBar() const { return quickConnectBar_; }
+  TransferList* transferList() const { return transferList_; }
   const std::filesystem::path& localFolder() const { return localFolder_; }
   // The remote folder shown, empty while not connected.
   const std::string& remoteFolder() const { return remoteFolder_; }
@@ -157,6 +159,12 @@ class MainWindow final : public QMainWindow {
   void applyPlacement();
   void applyToolTips();
   QPushButton* commandButton(int id, QWidget* parent);
+
+  // The transfer list (main_window_transfers.cpp).
+  void buildTransferList();
+  void buildViewMenu();
+  bool transferListShown() const;
+  void resumeDownload(const transfer::TransferEntry& entry);
 
   // Commands.
   void connectCommand(int id);
@@ -222,6 +230,7 @@ class MainWindow final : public QMainWindow {
   FilePane* remotePane_ = nullptr;
   StatusLines* statusLines_ = nullptr;
   QuickConnectBar* quickConnectBar_ = nullptr;
+  TransferList* transferList_ = nullptr;
   PaneSplitter* paneSplitter_ = nullptr;
   QSplitter* logSplitter_ = nullptr;
   QWidget* commandRow_ = nullptr;

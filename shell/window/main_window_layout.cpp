@@ -32,6 +32,7 @@
 #include "shell/window/pane_splitter.h"
 #include "shell/window/quick_connect_bar.h"
 #include "shell/window/status_lines.h"
+#include "shell/window/transfer_list.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_placement.h"
 
@@ -129,6 +130,7 @@ void MainWindow::buildWidgets() {
   statusLines_ = new StatusLines(services_.session.log, this);
   quickConnectBar_ = new QuickConnectBar(this);
   connect(statusLines_, &StatusLines::doubleClicked, this, [this] { dispatchCommand(kShowLog); });
+  buildTransferList();
   buildCommandButtons();
   arrangeWidgets();
 }
@@ -172,15 +174,18 @@ void MainWindow::arrangeWidgets() {
   if (settings.BONTOP) column->addWidget(commandRow_);
   if (alternate) {
     column->addWidget(panes, 1);
+    column->addWidget(transferList_);
     column->addWidget(statusLines_);
   } else {
     logSplitter_ = new QSplitter(Qt::Vertical, central);
     logSplitter_->setObjectName(QStringLiteral("logSplitter"));
     logSplitter_->setChildrenCollapsible(false);
     logSplitter_->addWidget(panes);
+    logSplitter_->addWidget(transferList_);
     logSplitter_->addWidget(statusLines_);
     logSplitter_->setStretchFactor(0, 1);
     logSplitter_->setStretchFactor(1, 0);
+    logSplitter_->setStretchFactor(2, 0);
     column->addWidget(logSplitter_, 1);
   }
   if (!settings.BONTOP) column->addWidget(commandRow_);
@@ -189,6 +194,7 @@ void MainWindow::arrangeWidgets() {
                          static_cast<QWidget*>(statusLines_), static_cast<QWidget*>(quickConnectBar_)}) {
     moved->show();
   }
+  transferList_->setVisible(transferListShown());
   const bool buttonsShown = settings.HIDBTN == 0;
   commandRow_->setVisible(buttonsShown);
   localPane_->setButtonsShown(buttonsShown);
@@ -202,7 +208,7 @@ void MainWindow::arrangeWidgets() {
   }
   setCentralWidget(central);
   if (paneSplitter_ && boundary > 0) paneSplitter_->setBoundary(boundary, width());
-  if (logSplitter_ && logSizes.size() == 2) logSplitter_->setSizes(logSizes);
+  if (logSplitter_ && logSizes.size() == 3) logSplitter_->setSizes(logSizes);
   applyToolTips();
 }
 
@@ -218,6 +224,7 @@ void MainWindow::buildMenuAndAccelerators() {
   });
   connect(windowMenu, &QMenu::triggered, this,
           [this](QAction* action) { dispatchCommand(action->data().toInt()); });
+  buildViewMenu();
 
   // The command buttons' own mnemonics (Alt+C on "&Connect" ...) carry the
   // rest of the accelerators while the buttons are shown; a second shortcut
@@ -316,7 +323,9 @@ void MainWindow::applyPlacement() {
     paneSplitter_->setBoundary(placement.splitter, saved.width());
   }
   if (logSplitter_ && placement.logSplitter > 0) {
-    logSplitter_->setSizes({placement.logSplitter, std::max(placement.height - placement.logSplitter, 1)});
+    const int listHeight = transferList_->isVisible() ? transferList_->sizeHint().height() : 0;
+    logSplitter_->setSizes({placement.logSplitter, listHeight,
+                            std::max(placement.height - placement.logSplitter - listHeight, 1)});
   }
 }
 

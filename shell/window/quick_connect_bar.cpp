@@ -141,12 +141,13 @@ void QuickConnectBar::fillFromHistory(int index) {
   if (index < 0 || static_cast<std::size_t>(index) >= history_.size()) return;
   const config::QuickConnection& connection = history_[static_cast<std::size_t>(index)];
   // The host field holds the plain host; a path needs the URL form to travel.
-  const bool needsUrl = !connection.path.empty() || connection.tls != 1;
+  const bool needsUrl =
+      !connection.path.empty() || connection.tls != config::SiteProfile::kTlsWhenOffered;
   QString host = fromStd(connection.host);
   if (needsUrl) {
-    const char* scheme = connection.tls == config::kTlsImplicit          ? "ftps://"
-                         : connection.tls == config::kTlsExplicitRequired ? "ftpes://"
-                                                                          : "ftp://";
+    const char* scheme = connection.tls == config::SiteProfile::kTlsImplicit   ? "ftps://"
+                         : connection.tls == config::SiteProfile::kTlsRequired ? "ftpes://"
+                                                                               : "ftp://";
     const QString bracketed = host.contains(QLatin1Char(':')) ? "[" + host + "]" : host;
     QString path = fromStd(connection.path);
     if (!path.startsWith(QLatin1Char('/'))) path.prepend(QLatin1Char('/'));
