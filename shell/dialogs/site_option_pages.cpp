@@ -101,6 +101,11 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
                          tr("Require explicit TLS"), tr("Implicit TLS")});
   connect(encryption_, &QComboBox::currentIndexChanged, this,
           &SiteAdvancedPage::encryptionChosen);
+  // Editable: any charset the C library converts can be typed.
+  charset_ = new QComboBox(this);
+  charset_->setObjectName("charset");
+  charset_->setEditable(true);
+  charset_->addItems({"auto", "UTF-8", "ISO-8859-1", "CP1251", "CP437", "SHIFT_JIS"});
 
   auto* form = new QFormLayout(this);
   form->addRow(tr("Connection &Retry:"), retries_);
@@ -109,6 +114,7 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
   form->addRow(tr("&Encryption:"), encryption_);
   form->addRow(tr("Remote &Port:"), port_);
   form->addRow(QString(), passive_);
+  form->addRow(tr("Server name &charset:"), charset_);
 }
 
 void SiteAdvancedPage::encryptionChosen(int index) {
@@ -126,6 +132,7 @@ void SiteAdvancedPage::fill() {
   shownTls_ = profile.tls;
   const QSignalBlocker quiet(encryption_);
   encryption_->setCurrentIndex(profile.tls);
+  charset_->setCurrentText(QString::fromStdString(profile.charset));
 }
 
 bool SiteAdvancedPage::acceptEntries() {
@@ -135,6 +142,7 @@ bool SiteAdvancedPage::acceptEntries() {
   entries.port = plain(port_);
   entries.passiveMode = passive_->isChecked();
   entries.tls = encryption_->currentIndex();
+  entries.charset = charset_->currentText().trimmed().toStdString();
   return editor_.acceptAdvanced(entries);
 }
 

@@ -56,6 +56,7 @@ class SiteAdvancedPage final : public SitePage {
   QLineEdit* port_;
   QCheckBox* passive_;
   QComboBox* encryption_;
+  QComboBox* charset_;
   int shownTls_ = 0;
 };
 
