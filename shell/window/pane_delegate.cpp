@@ -54,7 +54,7 @@ void PaneDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   const QFontMetrics& metrics = option.fontMetrics;
   const QRect nameColumn = column(1);
   const std::string name = listing::ShortenedName(
-      item.name(), nameColumn.width(),
+      item.shownName(), nameColumn.width(),
       [&metrics](std::string_view text) { return metrics.horizontalAdvance(qText(text)); });
   const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
   painter->drawText(nameColumn.adjusted(kTextPadding, 0, 0, 0), flags | Qt::AlignLeft, qText(name));
