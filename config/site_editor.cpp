@@ -151,6 +151,9 @@ bool SiteEditor::acceptGeneral(const GeneralEntries& entries) {
   edited_.account = cutToLength(entries.account, kUserFieldLength);
   edited_.savePassword = entries.savePassword && passwordSavingAllowed() ? 1 : 0;
   edited_.hostType = entries.hostType.value_or(kAutomaticHostType);
+  edited_.port = portFromField(entries.port);
+  edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
+                           static_cast<int>(SiteProfile::kTlsImplicit));
   if (!store_.saveProfile(edited_)) return false;
   addToSites(edited_.profileName);
   store_.writeComment(edited_.profileName, entries.comment);
@@ -178,10 +181,7 @@ std::int32_t portForEncryption(std::int32_t port, int fromTls, int toTls) {
 bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.retries = retriesFromField(entries.retries);
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
-  edited_.port = portFromField(entries.port);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
-  edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
-                           static_cast<int>(SiteProfile::kTlsImplicit));
   edited_.charset = charsetFromField(entries.charset);
   return store_.saveProfile(edited_);
 }

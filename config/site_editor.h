@@ -30,6 +30,8 @@ struct GeneralEntries {
   bool savePassword = false;
   std::optional<std::int32_t> hostType;  // item data of the selected type
   std::string comment;
+  std::string port;
+  int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
 };
 
 // The Startup page's fields, as typed.
@@ -46,9 +48,7 @@ struct StartupEntries {
 struct AdvancedEntries {
   std::string retries;
   std::string timeoutSeconds;
-  std::string port;
   bool passiveMode = true;
-  int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
   std::string charset = std::string(SiteProfile::kAutomaticCharset);
 };
 

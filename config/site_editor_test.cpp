@@ -192,7 +192,7 @@ TEST_F(SiteEditorTest, AnonymousTakesTheMailAddressAndDropsTheAccount) {
 TEST_F(SiteEditorTest, StartupAndAdvancedPagesSaveTheirFieldsClamped) {
   useIni("[_config_]\nSESSION=a\nPASVMODE=1\n[a]\nHOST=a\n");
   ASSERT_TRUE(editor_.acceptStartup({"/pub", "/home", "SITE IDLE 60", "*.c", "*.h", "-2"}));
-  ASSERT_TRUE(editor_.acceptAdvanced({"60", "0", "5", true}));
+  ASSERT_TRUE(editor_.acceptAdvanced({"60", "0", true}));
   SiteProfile loaded;
   loaded.profileName = "a";
   store_.loadProfile(loaded);

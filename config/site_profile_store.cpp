@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/firewall_settings.h"
+#include "config/quick_connect.h"
 #include "config/stored_secret.h"
 #include "config/text_rules.h"
 #include "ferrixcore.h"
@@ -199,7 +200,8 @@ bool SiteProfileStore::hasSite(std::string_view name) {
 }
 
 bool SiteProfileStore::isReservedSection(std::string_view name) {
-  return equalsIgnoringCase(name, kConfigSection) || equalsIgnoringCase(name, kFirewallSection);
+  return equalsIgnoringCase(name, kConfigSection) || equalsIgnoringCase(name, kFirewallSection) ||
+         equalsIgnoringCase(name, kQuickConnectSection);
 }
 
 std::vector<std::string> SiteProfileStore::listSites() const {

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CommandLineValues values;
   CommandLineActions actions;
   actions.loadProgramSettings = [] {};
-  actions.useIniFile = [](const std::string&) {};
-  actions.loadProfile = [](const std::string&) {};
+  actions.useIniFile = [](const std::string&) { return std::string(); };
+  actions.loadProfile = [](const std::string&) { return std::string(); };
   actions.setUserId = [](const std::string&) {};
   actions.setPassword = [](const std::string&) {};
   actions.setAccount = [](const std::string&) {};

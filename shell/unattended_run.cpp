@@ -113,7 +113,7 @@ std::optional<std::string> safeLocalNameFor(UnattendedRun& run, const std::strin
 
 // Appends the transfer log line when the INI file asks for it ("dolog").
 // The local file's folder stands for the local pane's: the line names the
-// file in it, and a relative log file name is taken there.
+// file in it.
 void logTransfer(UnattendedRun& run, transfer::TransferDirection direction,
                  const std::string& localPath, const std::string& site,
                  const std::string& remoteFolder, const std::string& remoteName) {

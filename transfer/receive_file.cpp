@@ -213,6 +213,7 @@ LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int cont
   if (offset < transfer.status.expectedSize()) {
     transfer.status.setExpectedSize(transfer.status.expectedSize() - offset);
   }
+  transfer.status.NoteRestart(offset);
   transfer.status.ShowProgress(0, 0, 0);
   const LoopResult loop =
       receiveBlocks(transfer, dataSocket, controlSocket, sink, canWrite, underway);
@@ -409,6 +410,24 @@ std::string localNameFor(TransferContext& transfer, const FileTransferContext& f
                        static_cast<long>(maxName));
 }
 
+transfer::TransferEntry downloadEntry(const FileTransferContext& file, const std::string& remote,
+                                     const std::string& localName, std::uint64_t size) {
+  transfer::TransferEntry entry;
+  entry.download = true;
+  entry.remoteFolder = file.remoteFolder;
+  entry.remoteName = remote;
+  entry.localFolder = file.localFolder.string();
+  entry.localName = localName;
+  entry.size = size;
+  return entry;
+}
+
+// Ends the transfer list's entry with `outcome` and returns it.
+TransferOutcome endEntry(TransferContext& transfer, TransferOutcome outcome) {
+  transfer.status.EndEntry(outcome, OutcomeReason(transfer.session, outcome));
+  return outcome;
+}
+
 // Tells why the overwrite decision skipped the file.
 void logSkipped(session::Session& session, int decision, const std::string& localName) {
   const int id =
@@ -465,17 +484,19 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
                           index, count);
   const std::string command = "RETR " + remote;
   const std::filesystem::path localPath = file.localFolder / localName;
+  transfer.status.BeginEntry(
+      downloadEntry(file, remote, localName, transfer.state.currentEntry.size));
   if (append) {
     // An append adds to the file the person named: there is nothing to replace.
     const ReceiveResult received = ReceiveFromOffset(
         transfer, file.controlSocket, command, localPath.string(), transfer.state.transferMode, 0,
         true);
-    return OutcomeOf(received);
+    return endEntry(transfer, OutcomeOf(received));
   }
   const int decision = DecideOverwrite(transfer, localName, file.destination);
   if (decision != kCopy) {
     logSkipped(session, decision, localName);
-    return TransferOutcome::kSkipped;
+    return endEntry(transfer, TransferOutcome::kSkipped);
   }
   const std::string site = session.state.sessionProfile.profileName;
   const DownloadTarget target{file.ini,
@@ -487,7 +508,8 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
                         ReceivingType(transfer, command),
                         AskAboutPartialData(transfer),
                         false};
-  const TransferOutcome outcome = DownloadIntoPlace(transfer, file.controlSocket, target);
+  const TransferOutcome outcome =
+      endEntry(transfer, DownloadIntoPlace(transfer, file.controlSocket, target));
   if (outcome != TransferOutcome::kSucceeded) return outcome;
   const TransferLogEntry entry{TransferDirection::kReceived,
                                transfer.state.serverTransferType,

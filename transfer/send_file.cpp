@@ -251,6 +251,27 @@ int storeThroughDataChannel(TransferContext& transfer, int controlSocket, std::s
   return session::getReply(session, controlSocket);
 }
 
+transfer::TransferEntry uploadEntry(const FileTransferContext& file, const std::string& localPath,
+                                   const std::string& remoteName) {
+  const std::filesystem::path path(localPath);
+  transfer::TransferEntry entry;
+  entry.download = false;
+  entry.localFolder = path.has_parent_path() ? path.parent_path().string() : file.localFolder.string();
+  entry.localName = path.filename().string();
+  entry.remoteFolder = file.remoteFolder;
+  entry.remoteName = remoteName;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  entry.size = error ? 0 : static_cast<std::uint64_t>(size);
+  return entry;
+}
+
+// Ends the transfer list's entry with `outcome` and returns it.
+TransferOutcome endEntry(TransferContext& transfer, TransferOutcome outcome) {
+  transfer.status.EndEntry(outcome, OutcomeReason(transfer.session, outcome));
+  return outcome;
+}
+
 }  // namespace
 
 TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& file,
@@ -273,19 +294,21 @@ TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& f
   // pane's names (the server's bytes) hold.
   const std::optional<std::string> wire = session::wireNameOrRefuse(session, remoteName);
   if (!wire) return TransferOutcome::kFailed;
+  transfer.status.BeginEntry(uploadEntry(file, localPath, remoteName));
   if (!append && DecideOverwrite(transfer, *wire, file.destination) != kCopy) {
     session.log.logMessage(formatWithText(text(strings::kNewerOrSameExists), remoteName));
-    return TransferOutcome::kSkipped;
+    return endEntry(transfer, TransferOutcome::kSkipped);
   }
   const int result = SendFromFile(transfer, file.controlSocket, verb + *wire, localPath,
                                   transfer.state.transferMode);
   if (result == 2 && transfer.state.transferResult == kBrokenOff) {
-    return TransferOutcome::kCancelled;
+    return endEntry(transfer, TransferOutcome::kCancelled);
   }
   // Only a stored file belongs in the log; a refusal moved nothing.
   if (result != 2 || transfer.state.transferResult != kTransferred) {
-    return TransferOutcome::kFailed;
+    return endEntry(transfer, TransferOutcome::kFailed);
   }
+  endEntry(transfer, TransferOutcome::kSucceeded);
   // The line names the folder once: `localPath` may already hold it.
   const std::filesystem::path path(localPath);
   const TransferLogEntry entry{TransferDirection::kSent,

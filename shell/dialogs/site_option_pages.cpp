@@ -91,16 +91,8 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
     : SitePage(editor, kHelpTopic, parent) {
   retries_ = newLine(this, "retries", kNumberFieldLength);
   timeout_ = newLine(this, "timeout", kNumberFieldLength);
-  port_ = newLine(this, "port", kPortFieldLength);
   passive_ = new QCheckBox(tr("Passive transfers"), this);
   passive_->setObjectName("passive");
-  // Items in the order of the TLS values 0 to 3.
-  encryption_ = new QComboBox(this);
-  encryption_->setObjectName("encryption");
-  encryption_->addItems({tr("Plain FTP (not encrypted)"), tr("Explicit TLS when offered"),
-                         tr("Require explicit TLS"), tr("Implicit TLS")});
-  connect(encryption_, &QComboBox::currentIndexChanged, this,
-          &SiteAdvancedPage::encryptionChosen);
   // Editable: any charset the C library converts can be typed.
   charset_ = new QComboBox(this);
   charset_->setObjectName("charset");
@@ -111,27 +103,15 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
   form->addRow(tr("Connection &Retry:"), retries_);
   form->addRow(QString(), new QLabel(tr("Attempt failed connects from 0 to 40 times."), this));
   form->addRow(tr("Network &Timeout (seconds):"), timeout_);
-  form->addRow(tr("&Encryption:"), encryption_);
-  form->addRow(tr("Remote &Port:"), port_);
   form->addRow(QString(), passive_);
   form->addRow(tr("Server name &charset:"), charset_);
-}
-
-void SiteAdvancedPage::encryptionChosen(int index) {
-  const std::int32_t port = config::portFromField(plain(port_));
-  port_->setText(QString::number(config::portForEncryption(port, shownTls_, index)));
-  shownTls_ = index;
 }
 
 void SiteAdvancedPage::fill() {
   const config::SiteProfile& profile = editor_.edited();
   retries_->setText(QString::number(profile.retries));
   timeout_->setText(QString::number(profile.timeoutSeconds));
-  port_->setText(QString::number(profile.port));
   passive_->setChecked(profile.passiveMode != 0);
-  shownTls_ = profile.tls;
-  const QSignalBlocker quiet(encryption_);
-  encryption_->setCurrentIndex(profile.tls);
   charset_->setCurrentText(QString::fromStdString(profile.charset));
 }
 
@@ -139,9 +119,7 @@ bool SiteAdvancedPage::acceptEntries() {
   config::AdvancedEntries entries;
   entries.retries = plain(retries_);
   entries.timeoutSeconds = plain(timeout_);
-  entries.port = plain(port_);
   entries.passiveMode = passive_->isChecked();
-  entries.tls = encryption_->currentIndex();
   entries.charset = charset_->currentText().trimmed().toStdString();
   return editor_.acceptAdvanced(entries);
 }

@@ -111,7 +111,11 @@ class DesktopProgram {
     if (config::IsUnattendedRun(values, *remainder)) {
       // The command-line transfer runs in the window, minimized.
       config::PrepareUnattendedRun(*remainder, values);
-      log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
+      // Scripts read the dialogue of a transfer from xferlog.txt; a window
+      // opened on a site alone is browsed by hand and leaves no file there.
+      if (!values.destination.empty()) {
+        log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
+      }
       window.showMinimized();
       splash.finish(&window);
       QTimer::singleShot(0, &window, [this, &window, values] {

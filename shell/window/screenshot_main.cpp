@@ -2,6 +2,8 @@
 // pyftpdlib server that serves a small sample tree, and saves it as a PNG.
 // Usage: ferrix-screenshot output.png [width height]
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QItemSelectionModel>
 #include <QStyleFactory>
 #include <QTest>
@@ -26,6 +28,7 @@
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/pane_list_model.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_options.h"
 #include "testing/real_ftp_servers.h"
@@ -130,7 +133,14 @@ int main(int argc, char** argv) {
   window.show();
   const auto idle = [&window] { return window.idle(); };
   if (!QTest::qWaitFor(idle, 20000)) return 1;
-  window.dispatchCommand(shell::command::kConnect);
+  // Through the quick connect row, so the picture shows it filled in.
+  shell::QuickConnectBar& bar = *window.quickConnectBar();
+  bar.findChild<QComboBox*>(QStringLiteral("quickHost"))->setEditText(QStringLiteral("127.0.0.1"));
+  bar.findChild<QLineEdit*>(QStringLiteral("quickUser"))->setText(QString::fromStdString(server.login().user));
+  bar.findChild<QLineEdit*>(QStringLiteral("quickPassword"))
+      ->setText(QString::fromStdString(server.login().password));
+  bar.findChild<QLineEdit*>(QStringLiteral("quickPort"))->setText(QString::number(server.port()));
+  emit bar.connectRequested();
   if (!QTest::qWaitFor(idle, 20000) || !window.connected()) {
     std::fputs("the window did not connect to the sample server\n", stderr);
     return 1;
