@@ -83,7 +83,7 @@ class FileTransferTest : public ScriptedTransferTest {
     state_.transferMode = 'I';
     state_.serverTransferType = 'I';
     // Named absolute, the transfer log stays in the scratch folder.
-    logSettings_.logfile = (scratch_ / "FERRIX.LOG").string();
+    logSettings_.logfile = scratch_ / "FERRIX.LOG";
   }
 
   FileTransferContext files(const DestinationListing& destination) {
