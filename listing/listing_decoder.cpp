@@ -235,9 +235,14 @@ void RemotePaneListing::clear() {
   restart();
 }
 
-void RemotePaneListing::fillPane(PaneModel& pane) {
+void RemotePaneListing::fillPane(PaneModel& pane, std::string_view mask) {
   decoder_->finish();
   LogSkippedLines(session_.log, decoder_->skippedLines());
+  if (!mask.empty()) {
+    std::erase_if(items_, [mask](const PaneItem& item) {
+      return item.kind < kKindFolder && !MatchesLocalMask(item.name(), mask);
+    });
+  }
   pane.clear();
   pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.addAll(std::move(items_));

@@ -69,8 +69,9 @@ class RemotePaneListing {
   void feed(std::string_view bytes) { decoder_->feed(bytes); }
   // Forgets everything fed so far: the listing counts as empty.
   void clear();
-  // Fills `pane` with the parent entry and the entries, ordered.
-  void fillPane(PaneModel& pane);
+  // Fills `pane` with the parent entry and the entries, ordered; with a
+  // `mask`, only the folders and the files whose names match it.
+  void fillPane(PaneModel& pane, std::string_view mask = {});
 
  private:
   void restart();

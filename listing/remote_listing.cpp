@@ -93,6 +93,36 @@ void fallBackToList(RemoteListing& listing) {
   DetectHostType(session, listing.transfer.userInterface);
 }
 
+// True when the server answered a listing with a wildcard mask by refusing
+// it, on a connection that still stands.
+bool maskRefused(const session::Session& session, std::string_view remoteMask) {
+  const std::string mask = RemoteMaskArgument(remoteMask);
+  return !mask.empty() && mask.find_first_of("*?") != std::string::npos &&
+         session.state.connected != 0 && session.state.replyCode >= 500 &&
+         session.state.replyCode < 600;
+}
+
+// MLSD where the session lists with it, falling back to LIST for the session
+// when it is refused with 5xx; LIST otherwise; `mask` after the command.
+int fetchListing(RemoteListing& listing, const std::string& path,
+                 std::optional<RemotePaneListing>* decoded, std::string_view mask) {
+  session::Session& session = listing.transfer.session;
+  session::SessionState& state = session.state;
+  const auto fetch = [&] {
+    // Made anew for each command: the fallback lists in another format.
+    RemotePaneListing* sink = nullptr;
+    if (decoded != nullptr) {
+      sink = &decoded->emplace(session, listing.remoteFolder, listing.transfer.nameRules);
+    }
+    return DoDirList(listing, ListingCommand(ListingHostType(state), mask), path, sink);
+  };
+  const bool mlsd = ListsWithMlsd(state);
+  const int result = fetch();
+  if (result == 2 || !mlsd || state.replyCode / 100 != 5 || state.cancelRequested) return result;
+  fallBackToList(listing);
+  return fetch();
+}
+
 void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
   const GuardScope guard(listing.transferThreadBusy, useGuard);
   if (guard.refused()) return;
@@ -129,7 +159,17 @@ void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
   // Decoded while it arrives: the server's time to send it and ours to
   // read it overlap. The file stays the cache of the folder.
   std::optional<RemotePaneListing> decoded;
-  const int result = FetchListing(listing, slot->path, &decoded);
+  int result = fetchListing(listing, slot->path, &decoded, listing.remoteMask);
+  std::string localMask;
+  if (result != 2 && maskRefused(session, listing.remoteMask)) {
+    // Many servers take no pattern after LIST: the whole folder is listed
+    // and the mask applied here. The cache would show it unmasked later.
+    localMask = RemoteMaskArgument(listing.remoteMask);
+    session.log.logMessagef("+ The server refused the mask %s; it is applied to the full listing",
+                            localMask.c_str());
+    result = fetchListing(listing, slot->path, &decoded, "");
+    listing.cache.forget(slot->path);
+  }
   if (result != 2) {
     listing.cache.forget(slot->path);
     listing.pane.clear();
@@ -137,7 +177,7 @@ void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
     playActionFailed(session);
     return;
   }
-  decoded->fillPane(listing.pane);
+  decoded->fillPane(listing.pane, localMask);
 }
 
 }  // namespace
@@ -198,22 +238,7 @@ int DoDirList(RemoteListing& listing, std::string_view command, const std::strin
 
 int FetchListing(RemoteListing& listing, const std::string& path,
                  std::optional<RemotePaneListing>* decoded) {
-  session::Session& session = listing.transfer.session;
-  session::SessionState& state = session.state;
-  const auto fetch = [&] {
-    // Made anew for each command: the fallback lists in another format.
-    RemotePaneListing* sink = nullptr;
-    if (decoded != nullptr) {
-      sink = &decoded->emplace(session, listing.remoteFolder, listing.transfer.nameRules);
-    }
-    return DoDirList(listing, ListingCommand(ListingHostType(state), listing.remoteMask), path,
-                     sink);
-  };
-  const bool mlsd = ListsWithMlsd(state);
-  const int result = fetch();
-  if (result == 2 || !mlsd || state.replyCode / 100 != 5 || state.cancelRequested) return result;
-  fallBackToList(listing);
-  return fetch();
+  return fetchListing(listing, path, decoded, listing.remoteMask);
 }
 
 void ShowRemoteFolder(RemoteListing& listing, bool useGuard) { refresh(listing, useGuard, true); }

@@ -86,6 +86,14 @@ class UserInterface {
   enum class CertificateAnswer { kTrustOnce, kAlwaysTrust, kCancel, kNoOneToAsk };
   virtual CertificateAnswer askCertificate(const CertificateQuestion& question) = 0;
 
+  // Partial data of an earlier download lies beside a file about to be
+  // fetched: resume from it, start the file over, or skip it (closing the
+  // question skips). `resumeByDefault` when its resume record matches.
+  // Without a dialog of its own the port asks Yes (resume), No (start over)
+  // or Cancel (skip) with messageBox.
+  enum class PartialDataAnswer { kResume, kOverwrite, kSkip };
+  virtual PartialDataAnswer askAboutPartialData(std::string_view question, bool resumeByDefault);
+
   // The main window's caption.
   virtual void setWindowTitle(std::string_view title) = 0;
   // Enables or disables the remote pane's make-folder, rename and delete

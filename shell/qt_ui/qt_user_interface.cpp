@@ -1,6 +1,8 @@
 #include "shell/qt_ui/qt_user_interface.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
 #include <memory>
@@ -136,6 +138,28 @@ session::UserInterface::Answer QtUserInterface::messageBox(std::string_view text
         return messageBoxAnswer(*box, buttons);
       },
       closedAnswer(buttons));
+}
+
+session::UserInterface::PartialDataAnswer QtUserInterface::askAboutPartialData(
+    std::string_view question, bool resumeByDefault) {
+  return ask<PartialDataAnswer>(
+      [this, question = fromEngine(question), resumeByDefault] {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(session::kProgramTitle),
+                        question, QMessageBox::NoButton, parentWidget_);
+        box.setObjectName(QStringLiteral("partialDataQuestion"));
+        box.setTextFormat(Qt::PlainText);
+        QPushButton* resume = box.addButton(QStringLiteral("&Resume"), QMessageBox::AcceptRole);
+        QPushButton* overwrite =
+            box.addButton(QStringLiteral("&Overwrite"), QMessageBox::DestructiveRole);
+        QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::RejectRole);
+        box.setDefaultButton(resumeByDefault ? resume : overwrite);
+        box.setEscapeButton(skip);
+        execQuestion(box);
+        if (box.clickedButton() == resume) return PartialDataAnswer::kResume;
+        if (box.clickedButton() == overwrite) return PartialDataAnswer::kOverwrite;
+        return PartialDataAnswer::kSkip;
+      },
+      PartialDataAnswer::kSkip);
 }
 
 session::UserInterface::OverwriteAnswer QtUserInterface::AskOverwrite(std::string_view question,

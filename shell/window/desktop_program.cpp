@@ -27,6 +27,7 @@
 #include "shell/dialogs/log_window.h"
 #include "shell/dialogs/site_dialog.h"
 #include "shell/dialogs/sort_dialog.h"
+#include "shell/network_banner.h"
 #include "shell/options/options_sheet.h"
 #include "shell/qt_ui/qt_user_interface.h"
 #include "shell/window/main_window.h"
@@ -198,7 +199,7 @@ class DesktopProgram {
   }
 
   void logBanner() {
-    log_.logMessagef("WINSOCK.DLL: %s", "POSIX sockets");
+    log_.logMessage(NetworkBannerLine());
     log_.logMessagef("%s %s %s, %s", session::kProgramTitle, kVersionText, buildDateText().c_str(),
                      kNoticeText);
   }

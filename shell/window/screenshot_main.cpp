@@ -66,6 +66,33 @@ void selectRow(shell::FilePane& pane, std::string_view name) {
   }
 }
 
+bool waitIdle(shell::MainWindow& window) {
+  return QTest::qWaitFor([&window] { return window.idle(); }, 20000);
+}
+
+// Fills the transfer list with a finished, a failed and a running download,
+// and leaves the last one running.
+bool startTransfers(shell::MainWindow& window, const fs::path& served) {
+  write(served / "withdrawn.zip", 4096, 'w');
+  { std::ofstream image(served / "debian-12-amd64.iso", std::ios::binary); }
+  fs::resize_file(served / "debian-12-amd64.iso", std::uintmax_t{8} << 30);
+  window.dispatchCommand(shell::command::kRemoteRefresh);
+  if (!waitIdle(window)) return false;
+  fs::remove(served / "withdrawn.zip");
+  for (const char* name : {"release-notes.txt", "withdrawn.zip"}) {
+    window.remotePane()->list()->clearSelection();
+    selectRow(*window.remotePane(), name);
+    window.dispatchCommand(shell::command::kDownload);
+    if (!waitIdle(window)) return false;
+  }
+  window.remotePane()->list()->clearSelection();
+  selectRow(*window.remotePane(), "debian-12-amd64.iso");
+  window.dispatchCommand(shell::command::kDownload);
+  // Long enough for a progress report with a speed and the time left.
+  QTest::qWait(1300);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,7 +113,7 @@ int main(int argc, char** argv) {
   testing::ScratchFolder local;
   fillSampleTree(server.servedFolder(), local.path());
   testing::ScratchConfiguration configuration;
-  configuration.writeIni("[_config_]\nAUTOSTART=0\nballoon=1\n");
+  configuration.writeIni("[_config_]\nAUTOSTART=0\nballoon=1\nHASH=0\n");
   configuration->LoadProgramSettings();
   config::SiteProfileStore sites(*configuration, {});
   session::MessageLog log;
@@ -115,9 +142,9 @@ int main(int argc, char** argv) {
   hooks.showLogWindow = [&logWindow] { logWindow->showLogWindow(); };
   shell::MainWindow* shown = nullptr;
   hooks.showOptions = [&](QWidget* parent) {
-    shell::OptionsSheet sheet(
-        shell::MakeOptionsContext({*configuration, session, *shown, [&logWindow] { return logWindow.get(); }}),
-        parent);
+    shell::OptionsSheet sheet(shell::MakeOptionsContext({*configuration, session, *shown,
+                                                         [&logWindow] { return logWindow.get(); }}),
+                              parent);
     sheet.exec();
   };
   shell::MainWindow window({*configuration, sites, session, userInterface}, std::move(hooks));
@@ -145,10 +172,15 @@ int main(int argc, char** argv) {
     std::fputs("the window did not connect to the sample server\n", stderr);
     return 1;
   }
-  selectRow(*window.remotePane(), "release-notes.txt");
+  if (!startTransfers(window, server.servedFolder())) {
+    std::fputs("the sample transfers did not end\n", stderr);
+    return 1;
+  }
   selectRow(*window.localPane(), "notes.txt");
   QTest::qWait(200);
   const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]));
+  session::requestCancel(session);
+  waitIdle(window);
   session::disconnectSession(session);
   logWindow.reset();
   return saved ? 0 : 1;

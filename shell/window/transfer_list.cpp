@@ -113,7 +113,7 @@ TransferList::TransferList(QWidget* parent) : QWidget(parent) {
   QHeaderView* header = view_->header();
   header->setStretchLastSection(true);
   header->setSectionResizeMode(kName, QHeaderView::Interactive);
-  const std::array<int, kResult> widths = {260, 80, 80, 160, 90, 80};
+  const std::array<int, kResult> widths = {220, 90, 70, 130, 90, 70};
   for (int column = 0; column < kResult; ++column) view_->setColumnWidth(column, widths[column]);
 
   cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
@@ -162,6 +162,13 @@ TransferList::TransferList(QWidget* parent) : QWidget(parent) {
     updateButtons();
   });
   updateButtons();
+}
+
+QSize TransferList::sizeHint() const {
+  constexpr int kLinesShown = 5;
+  const int lines = view_->header()->sizeHint().height() +
+                    kLinesShown * (view_->fontMetrics().height() + 4) + 2 * view_->frameWidth();
+  return {QWidget::sizeHint().width(), std::max(lines, layout()->minimumSize().height())};
 }
 
 int TransferList::lineFor(const TransferEntry& entry) const {

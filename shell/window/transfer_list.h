@@ -27,6 +27,8 @@ class TransferList final : public QWidget {
   enum Column { kName, kDirection, kSize, kProgress, kSpeed, kTimeLeft, kResult, kColumnCount };
 
   explicit TransferList(QWidget* parent);
+  // Room for a few lines: the panes keep most of the window.
+  QSize sizeHint() const override;
 
   void showEntry(const transfer::TransferEntry& entry);
   // A batch has ended: the lines it left queued or running never ran to

@@ -14,13 +14,10 @@
 #include <fstream>
 #include <memory>
 
-#include "listing/host_detection.h"
+#include "shell/window/connected_window_test_support.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/window_commands.h"
-#include "shell/window/window_test_support.h"
-#include "testing/real_ftp_servers.h"
-#include "testing/scripted_user_interface.h"
 
 namespace ferrix::shell {
 namespace {
@@ -30,47 +27,11 @@ using namespace command;
 using namespace test_support;
 using State = transfer::TransferEntry::State;
 
-class TransferListTest : public WindowTestBase {
+class TransferListTest : public ConnectedWindowTest {
  protected:
-  TransferListTest() : server_(testing::FtpServerKind::kPyftpdlib) {
-    configuration_.writeIni("[_config_]\nAUTOSTART=0\nHASH=0\n");
-    configuration_->LoadProgramSettings();
-    session_.onGreetingLine = listing::CheckReplyForHostType;
-    log_.addObserver(&lines_);
+  TransferListTest() {
     write(server_.servedFolder() / "one.txt", "first file\r\n");
     write(server_.servedFolder() / "two.bin", std::string(70000, 'z'));
-  }
-  ~TransferListTest() override {
-    window_.reset();
-    log_.removeObserver(&lines_);
-  }
-
-  void connect() {
-    ASSERT_EQ(server_.startError(), "");
-    WindowHooks hooks;
-    hooks.chooseSite = [this](QWidget*) {
-      config::SiteProfile& profile = session_.state.sessionProfile;
-      profile = config::SiteProfile{};
-      profile.profileName = "loopback";
-      profile.hostName = "127.0.0.1";
-      profile.port = server_.port();
-      profile.userId = server_.login().user;
-      profile.password = server_.login().password;
-      return true;
-    };
-    window_ = std::make_unique<MainWindow>(
-        WindowServices{*configuration_, sites_, session_, userInterface_}, std::move(hooks));
-    window_->setLocalFolder(local_.path());
-    window_->resize(1000, 700);
-    window_->show();
-    waitIdle();
-    ASSERT_TRUE(window_->dispatchCommand(kConnect));
-    waitIdle();
-    ASSERT_TRUE(window_->connected());
-  }
-
-  void waitIdle() {
-    ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, kWaitMs));
   }
 
   TransferList& list() { return *window_->transferList(); }
@@ -86,11 +47,6 @@ class TransferListTest : public WindowTestBase {
     ASSERT_TRUE(found->isEnabled()) << button;
     found->click();
   }
-
-  testing::RealFtpServer server_;
-  testing::ScriptedUserInterface userInterface_;
-  LogLines lines_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(TransferListTest, ADownloadOfTwoFilesEndsWithTwoFinishedEntries) {
