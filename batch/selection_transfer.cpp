@@ -1,12 +1,14 @@
 #include "batch/selection_transfer.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "batch/folder_transfer.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
@@ -121,10 +123,12 @@ bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
                                        kRemoteNameHelpTopic)) {
     return false;
   }
+  const std::optional<std::string> wire = session::wireNameOrRefuse(transfer.session, name);
+  if (!wire) return false;
   transfer.state.currentEntry = {};
   const PaneDestination localPane(batch.local.pane);
   const transfer::TransferOutcome received = transfer::ReceiveFile(
-      transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
+      transfer, DownloadFiles(batch, localPane), *wire, 1, 1, run.prompt, run.append);
   RefreshLocalPane(batch);
   if (!fileHandled(received)) return false;
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);

@@ -63,6 +63,16 @@ std::int32_t timeOffsetFromField(std::string_view text) {
   return numberInField(text, true).value_or(0);
 }
 
+std::string charsetFromField(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::string(SiteProfile::kAutomaticCharset);
+  const std::string_view name = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  if (equalsIgnoringCase(name, SiteProfile::kAutomaticCharset)) {
+    return std::string(SiteProfile::kAutomaticCharset);
+  }
+  return std::string(name);
+}
+
 SiteEditor::SiteEditor(Configuration& configuration, SiteProfileStore& store,
                        SiteProfile& sessionProfile)
     : configuration_(configuration), store_(store), sessionProfile_(sessionProfile) {}
@@ -172,6 +182,7 @@ bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.retries = retriesFromField(entries.retries);
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
+  edited_.charset = charsetFromField(entries.charset);
   return store_.saveProfile(edited_);
 }
 

@@ -49,6 +49,7 @@ struct AdvancedEntries {
   std::string retries;
   std::string timeoutSeconds;
   bool passiveMode = true;
+  std::string charset = std::string(SiteProfile::kAutomaticCharset);
 };
 
 // The port the field shows after the encryption choice moved from `fromTls`
@@ -78,6 +79,7 @@ std::int32_t timeoutFromField(std::string_view text);          // 0 or unreadabl
 std::int32_t portFromField(std::string_view text);             // below 10: 21
 std::int32_t firewallPortFromField(std::string_view text);     // below 28: 21
 std::int32_t timeOffsetFromField(std::string_view text);       // unreadable: 0
+std::string charsetFromField(std::string_view text);           // blank or any case of auto: "auto"
 
 class SiteEditor {
  public:

@@ -154,6 +154,13 @@ TEST_F(SiteEditorTest, NewSiteHasEveryDefaultAndNoHost) {
   EXPECT_EQ(editor_.edited().tls, SiteProfile::kTlsRequired);
 }
 
+TEST(SiteDialogFields, CharsetIsTakenAsTypedExceptForAutomatic) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "auto"}, {"   ", "auto"}, {"AUTO", "auto"}, {" CP1251 ", "CP1251"},
+      {"shift_jis", "shift_jis"}};
+  for (const auto& [typed, stored] : cases) EXPECT_EQ(charsetFromField(typed), stored) << typed;
+}
+
 TEST(SiteDialogFields, PortFollowsTheEncryptionOnlyFromAStandardPort) {
   struct Case {
     std::int32_t port;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ferrix::config {
 
@@ -13,6 +14,7 @@ struct SiteProfile {
   static constexpr int kDefaultPort = 21;
   static constexpr int kDefaultServerFeatureMask = 6;
   static constexpr int kImplicitTlsPort = 990;
+  static constexpr std::string_view kAutomaticCharset = "auto";
 
   // TLS: 0 plain, 1 explicit when the server offers it, 2 explicit
   // required, 3 implicit (TLS from the first byte).
@@ -43,6 +45,9 @@ struct SiteProfile {
   int tls = kTlsOff;                            // TLS
   std::string certificateSha256;                // CERTSHA256, a certificate accepted as it is
   int serverFeatureMask = kDefaultServerFeatureMask;
+  // CHARSET: the charset of the server's names; "auto" takes UTF-8 when the
+  // server lists UTF8 and otherwise shows each name as UTF-8 where it is.
+  std::string charset = std::string(kAutomaticCharset);
 
   bool operator==(const SiteProfile&) const = default;
 };

@@ -55,6 +55,7 @@ std::optional<std::string> sectionNameOf(std::string_view line) {
 }
 
 constexpr std::size_t kCertificateFingerprintLength = 128;
+constexpr std::size_t kCharsetNameLength = 40;
 
 // Implicit TLS has a port of its own.
 std::int32_t defaultPort(int tls) {
@@ -132,6 +133,8 @@ int SiteProfileStore::loadProfile(SiteProfile& profile) {
   profile.passiveMode = configuration_.ReadSiteInt(section, "PASVMODE", 1);
   profile.useServerPassiveAddress = ini.readInt(section, "PASVADDR", 0);
   profile.retries = ini.readInt(section, "RETRIES", 0);
+  const std::string charset = readText(section, "CHARSET", kCharsetNameLength);
+  profile.charset = charset.empty() ? std::string(SiteProfile::kAutomaticCharset) : charset;
 
   loadSessionOptions(section);
   return hasSite(section) ? 1 : 0;
@@ -181,6 +184,10 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
   writeTextOrDelete(section, "CERTSHA256", profile.certificateSha256);
   writeIntUnlessDefault(section, "RETRIES", profile.retries, 0);
   writeIntUnlessDefault(section, "PASVADDR", profile.useServerPassiveAddress, 0);
+  writeTextOrDelete(section, "CHARSET",
+                    equalsIgnoringCase(profile.charset, SiteProfile::kAutomaticCharset)
+                        ? ""
+                        : profile.charset);
   writeTextOrDelete(section, "FIREWALL", profile.useFirewall ? "1" : "");
   configuration_.WriteSiteInt(section, "PASVMODE", profile.passiveMode);
   // The one signed integer of the file: offsets west of the server are negative.

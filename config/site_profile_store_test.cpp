@@ -228,6 +228,24 @@ TEST_F(SiteProfileStoreTest, TlsSettingAndThePortItImplies) {
             "HOST=\nUID=\nTLS=3\nCERTSHA256=AB:CD\nPASVMODE=1\nTIMEOFFSET=0\n");
 }
 
+TEST_F(SiteProfileStoreTest, CharsetIsStoredOnlyWhenNotAutomatic) {
+  EXPECT_EQ(load("none").charset, "auto");
+  SiteProfile legacy;
+  legacy.profileName = "legacy";
+  legacy.tls = SiteProfile::kTlsWhenOffered;
+  legacy.charset = "CP1251";
+  ASSERT_TRUE(store_.saveProfile(legacy));
+  EXPECT_EQ(sectionText(configuration_.readIni(), "legacy"),
+            "HOST=\nUID=\nCHARSET=CP1251\nPASVMODE=1\nTIMEOFFSET=0\n");
+  EXPECT_EQ(load("legacy").charset, "CP1251");
+  legacy.charset = "AUTO";
+  ASSERT_TRUE(store_.saveProfile(legacy));
+  EXPECT_EQ(sectionText(configuration_.readIni(), "legacy"),
+            "HOST=\nUID=\nPASVMODE=1\nTIMEOFFSET=0\n");
+  configuration_.writeIni("[empty]\nHOST=h\nCHARSET=\n");
+  EXPECT_EQ(load("empty").charset, "auto");
+}
+
 TEST_F(SiteProfileStoreTest, EmptyPasswordWithTheSaveFlagIsStoredAsTheMaskAlone) {
   SiteProfile profile;
   profile.profileName = "s";

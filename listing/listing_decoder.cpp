@@ -14,6 +14,7 @@
 #include "listing/listing_format.h"
 #include "listing/remote_pane_item.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 
 namespace ferrix::listing {
@@ -222,6 +223,8 @@ void RemotePaneListing::restart() {
     const ListingEntry entry = utcTimes ? UtcToLocalTime(decoded) : decoded;
     if (std::optional<PaneItem> item =
             MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
+      std::string shown = session::shownName(session_.state, item->name());
+      if (shown != item->name()) item->shown = std::move(shown);
       items_.push_back(std::move(*item));
     }
   });

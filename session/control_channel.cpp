@@ -15,6 +15,7 @@
 #include "platform/socket_errors.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 
 namespace ferrix::session {
 namespace {
@@ -72,7 +73,7 @@ void echoCommand(Session& session, std::string_view text, bool alwaysEcho) {
   } else if (text.starts_with("ACCT ")) {
     session.log.logMessage("ACCT (hidden)");
   } else if (alwaysEcho || session.log.verbose() || !text.starts_with("NOOP")) {
-    session.log.logMessage(text);
+    session.log.logMessage(shownName(session.state, text));
   }
 }
 
@@ -408,7 +409,7 @@ int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
     bool more = lineCode < 100 || lineCode > 599 ||
                 (state.replyLine.size() > 3 && state.replyLine[3] == '-');
     if (session.log.verbose() || !platform::startsWithIgnoringCase(state.replyLine, "200 NOOP")) {
-      session.log.logMessage(state.replyLine);
+      session.log.logMessage(shownName(state, state.replyLine));
     }
     int code = state.replyCode;
     if (state.cancelRequested) {

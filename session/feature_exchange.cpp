@@ -5,6 +5,7 @@
 
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 
 namespace ferrix::session {
 namespace {
@@ -52,7 +53,11 @@ bool exchangeFeatures(Session& session, int controlSocket) {
     return false;
   }
   if (code == kFeaturesListed && lines.size() > 1) state.features = parseFeatureLines(lines);
-  if (state.features.utf8) sendCommand(session, controlSocket, "OPTS UTF8 ON");
+  chooseNameCharset(session);
+  // A site set to a charset of its own keeps the server in its old mode.
+  if (state.features.utf8 && wantsUtf8Names(state)) {
+    sendCommand(session, controlSocket, "OPTS UTF8 ON");
+  }
   return true;
 }
 

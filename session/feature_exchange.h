@@ -16,7 +16,8 @@ namespace ferrix::session {
 inline constexpr std::size_t kMaxFeatureLines = 1000;
 
 // Sends FEAT and keeps the features of a 211 reply; any other reply means
-// none. Sends OPTS UTF8 ON when UTF8 is listed (its reply is not examined).
+// none. Chooses the name charset (name_charset.h) and sends OPTS UTF8 ON when
+// UTF8 is listed and the site wants UTF-8 names (its reply is not examined).
 // Returns false when the reply did not end within kMaxFeatureLines lines:
 // the connection is then out of step and must be closed.
 // Requires: the logon succeeded on `controlSocket`.

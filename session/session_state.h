@@ -66,6 +66,9 @@ struct SessionState {
   std::atomic<int> retriesLeft = 0;
   platform::SocketAddress localControlAddress;
   ServerFeatures features;  // from FEAT after the logon
+  // The iconv name of the server's name charset, "UTF-8", or empty: each
+  // name shown as UTF-8 where it is one (name_charset.h).
+  std::string nameCharset;
   // EPSV or EPRT failed on an IPv4 connection: PASV or PORT for the rest of it.
   int extendedPassiveRefused = 0;
   int extendedActiveRefused = 0;

@@ -19,6 +19,7 @@
 #include "session/control_channel.h"
 #include "session/data_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/download_into_place.h"
 #include "transfer/overwrite_decision.h"
@@ -470,16 +471,18 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
                             bool askForName, bool append) {
   session::Session& session = transfer.session;
   const std::string remote(remoteName);
-  std::string localName = localNameFor(transfer, file, remoteName);
+  // Commands carry the server's bytes; the person and the local file see UTF-8.
+  const std::string shown = session::shownName(session.state, remoteName);
+  std::string localName = localNameFor(transfer, file, shown);
   if (askForName || append) {
-    const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), remote);
+    const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), shown);
     if (!transfer.userInterface.inputBox(&localName, prompt, kLocalNameHelpTopic)) {
       session.log.logMessage("+ Cancelled");
       return TransferOutcome::kSkipped;
     }
   }
   transfer.status.clearExpectedSize();
-  session.log.logMessagef(text(strings::kReceivingAs).data(), remote.c_str(), localName.c_str(),
+  session.log.logMessagef(text(strings::kReceivingAs).data(), shown.c_str(), localName.c_str(),
                           index, count);
   const std::string command = "RETR " + remote;
   const std::filesystem::path localPath = file.localFolder / localName;
@@ -515,7 +518,7 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
                                localName,
                                site,
                                file.remoteFolder,
-                               remote};
+                               shown};
   AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
   return outcome;
 }

@@ -9,12 +9,14 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/tcp_socket.h"
 #include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/data_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/overwrite_decision.h"
 #include "transfer/text_line_ends.h"
@@ -294,12 +296,16 @@ TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& f
   }
   session.log.logMessagef(text(strings::kSendingAs).data(), localPath.c_str(), remoteName.c_str(),
                           index, count);
+  // The UTF-8 name in the server's charset: what the command and the remote
+  // pane's names (the server's bytes) hold.
+  const std::optional<std::string> wire = session::wireNameOrRefuse(session, remoteName);
+  if (!wire) return TransferOutcome::kFailed;
   transfer.status.BeginEntry(uploadEntry(file, localPath, remoteName));
-  if (!append && DecideOverwrite(transfer, remoteName, file.destination) != kCopy) {
+  if (!append && DecideOverwrite(transfer, *wire, file.destination) != kCopy) {
     session.log.logMessage(formatWithText(text(strings::kNewerOrSameExists), remoteName));
     return endEntry(transfer, TransferOutcome::kSkipped);
   }
-  const int result = SendFromFile(transfer, file.controlSocket, verb + remoteName, localPath,
+  const int result = SendFromFile(transfer, file.controlSocket, verb + *wire, localPath,
                                   transfer.state.transferMode);
   if (result == 2 && transfer.state.transferResult == kBrokenOff) {
     return endEntry(transfer, TransferOutcome::kCancelled);

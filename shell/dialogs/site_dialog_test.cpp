@@ -221,6 +221,18 @@ TEST_F(SiteDialogTest, NewSiteRequiresTlsAndThePortFollowsImplicitTls) {
   EXPECT_EQ(section.find("PORT="), std::string::npos) << ini;
 }
 
+TEST_F(SiteDialogTest, ServerNameCharsetIsOfferedTypedAndStored) {
+  open(kTwoSites);
+  showPage(2);
+  auto* charset = find<QComboBox>("charset");
+  EXPECT_EQ(charset->currentText(), "auto");
+  EXPECT_EQ(charset->count(), 6);
+  charset->setEditText(" CP1251 ");
+  dialog_->accept();
+  EXPECT_EQ(setup_->session.charset, "CP1251");
+  EXPECT_NE(setup_->configuration.readIni().find("CHARSET=CP1251\n"), std::string::npos);
+}
+
 TEST_F(SiteDialogTest, ASiteThatCannotBeSavedKeepsTheDialogOpen) {
   open(kTwoSites);
   find<QComboBox>("profileName")->setEditText("a]b");

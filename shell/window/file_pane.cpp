@@ -107,9 +107,9 @@ void PaneListView::dropEvent(QDropEvent* event) {
                                                             : batch::DragSource::kRemotePane;
   }
   if (data->hasFormat(QString::fromLatin1(PaneListModel::kRemoteEntriesMime))) {
-    const QString names = QString::fromUtf8(data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime)));
-    for (const QString& name : names.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-      paths.push_back(name.toStdString());
+    const QByteArray names = data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime));
+    for (const QByteArray& name : names.split('\n')) {
+      if (!name.isEmpty()) paths.push_back(name.toStdString());
     }
   } else {
     for (const QUrl& url : data->urls()) {

@@ -74,7 +74,7 @@ void PaneDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   const QFontMetrics& metrics = option.fontMetrics;
   const QRect nameColumn = column(1);
   const std::string name = listing::ShortenedName(
-      item.name(), nameColumn.width() - 2 * kTextPadding,
+      item.shownName(), nameColumn.width() - 2 * kTextPadding,
       [&metrics](std::string_view text) { return metrics.horizontalAdvance(qText(text)); });
   const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
   painter->drawText(nameColumn.adjusted(kTextPadding, 0, 0, 0), flags | Qt::AlignLeft, qText(name));
