@@ -73,7 +73,8 @@ class ListingStreamDecoder::Reader {
       ++skippedLines_;
       return;
     }
-    line_.resize(std::min(line_.find_first_of(std::string_view("\r\0", 2)), line_.size()));
+    line_.erase(std::find_if(line_.begin(), line_.end(), [](char c) { return c == '\r' || c == '\0'; }),
+                line_.end());
     takeLine(line_);
     line_.clear();
   }
@@ -243,8 +244,10 @@ void RemotePaneListing::fillPane(PaneModel& pane, std::string_view mask) {
       return item.kind < kKindFolder && !MatchesLocalMask(item.name(), mask);
     });
   }
+  // The parent entry goes in with the others (the order puts it first), so
+  // the pane takes the decoded items over without copying them.
+  items_.push_back(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.clear();
-  pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.addAll(std::move(items_));
   clear();
 }

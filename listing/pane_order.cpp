@@ -1,6 +1,9 @@
 #include "listing/pane_order.h"
 
+#include <algorithm>
+#include <numeric>
 #include <string_view>
+#include <utility>
 
 namespace ferrix::listing {
 namespace {
@@ -112,6 +115,128 @@ int ComparePaneItems(const PaneItem& first, const PaneItem& second, std::int32_t
 
 namespace {
 
+// One item's place in a whole-list sort, compared member by member: the
+// group (the parent entry first, then kinds as the placement says), then
+// two words ordered as the key orders the items where the words differ.
+struct SortEntry {
+  std::uint64_t group;
+  std::uint64_t words[2];
+  std::uint32_t index;
+};
+
+// Eight bytes of a text from `offset`, lowered, as a number: where two
+// numbers differ, the texts compare as CompareNoCase compares them (past
+// the end counts as the smallest byte, as the shorter text comes first).
+std::uint64_t TextWord(std::string_view text, std::size_t offset) {
+  std::uint64_t word = 0;
+  for (std::size_t i = offset; i < offset + 8; ++i) {
+    word <<= 8;
+    if (i < text.size()) word |= static_cast<unsigned char>(LowerAscii(text[i]));
+  }
+  return word;
+}
+
+void SetTextWords(SortEntry& entry, std::string_view text) {
+  entry.words[0] = TextWord(text, 0);
+  entry.words[1] = TextWord(text, 8);
+}
+
+// Ties on the date or the size go by the name.
+void SetWords(SortEntry& entry, const PaneItem& item, SortKey key) {
+  const std::string_view name = item.name();
+  switch (key) {
+    case SortKey::kName:
+      SetTextWords(entry, name);
+      return;
+    case SortKey::kExtension:
+      SetTextWords(entry, ExtensionOf(name));
+      return;
+    case SortKey::kDate:
+      entry.words[0] = (std::uint64_t{item.year} << 32) | (std::uint64_t{item.month} << 24) |
+                       (std::uint64_t{item.day} << 16) | (std::uint64_t{item.hour} << 8) |
+                       item.minute;
+      entry.words[1] = TextWord(name, 0);
+      return;
+    case SortKey::kSize:
+      entry.words[0] = item.size;
+      entry.words[1] = TextWord(name, 0);
+      return;
+    case SortKey::kNameFromSecond:
+      SetTextWords(entry, FromSecond(name));
+      return;
+    case SortKey::kNone:
+      break;
+  }
+  entry.words[0] = entry.words[1] = 0;
+}
+
+// The parent entry before all others; then, by the placement, higher kind
+// ranks first, last, or all alike.
+std::uint64_t GroupOf(const PaneItem& item, FolderPlacement placement) {
+  constexpr std::int64_t kMiddle = std::int64_t{1} << 32;
+  std::int64_t rank = 0;
+  if (placement == FolderPlacement::kOnTop) rank = -std::int64_t{KindRank(item)};
+  if (placement == FolderPlacement::kAtBottom) rank = KindRank(item);
+  const std::uint64_t afterParent = item.isParent() ? 0 : std::uint64_t{1} << 34;
+  return afterParent + static_cast<std::uint64_t>(kMiddle + rank);
+}
+
+// Sorts entries whose order starts with the group. Servers mostly send
+// names in order already, folders among files: so the groups are separated
+// first (keeping their order), and a group already in order is only checked.
+template <typename Less>
+void SortEntries(std::vector<SortEntry>& entries, const Less& less) {
+  constexpr std::size_t kMostGroups = 32;
+  std::vector<std::uint64_t> groups;
+  for (const SortEntry& entry : entries) {
+    if (std::find(groups.begin(), groups.end(), entry.group) != groups.end()) continue;
+    if (groups.size() == kMostGroups) {
+      std::sort(entries.begin(), entries.end(), less);
+      return;
+    }
+    groups.push_back(entry.group);
+  }
+  std::sort(groups.begin(), groups.end());
+  std::vector<std::size_t> starts(groups.size() + 1, 0);
+  const auto slot = [&groups](const SortEntry& entry) {
+    return static_cast<std::size_t>(std::find(groups.begin(), groups.end(), entry.group) -
+                                    groups.begin());
+  };
+  if (groups.size() > 1) {
+    for (const SortEntry& entry : entries) ++starts[slot(entry) + 1];
+    std::partial_sum(starts.begin(), starts.end(), starts.begin());
+    std::vector<SortEntry> separated(entries.size());
+    std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+    for (const SortEntry& entry : entries) separated[next[slot(entry)]++] = entry;
+    entries.swap(separated);
+  } else {
+    starts.back() = entries.size();
+  }
+  for (std::size_t group = 0; group < groups.size(); ++group) {
+    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(starts[group]);
+    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(starts[group + 1]);
+    if (!std::is_sorted(begin, end, less)) std::sort(begin, end, less);
+  }
+}
+
+// Moves every item to its place: order[i] is the index of the item that
+// belongs at i. Follows each cycle once, so no second list is needed.
+void Permute(std::vector<PaneItem>& items, std::vector<std::uint32_t>& order) {
+  for (std::uint32_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    PaneItem held = std::move(items[start]);
+    std::uint32_t at = start;
+    while (order[at] != start) {
+      const std::uint32_t from = order[at];
+      items[at] = std::move(items[from]);
+      order[at] = at;
+      at = from;
+    }
+    items[at] = std::move(held);
+    order[at] = at;
+  }
+}
+
 FolderPlacement NextPlacement(FolderPlacement placement) {
   switch (placement) {
     case FolderPlacement::kOnTop:
@@ -163,6 +288,43 @@ SortDialogChoice SortDialogChoiceFrom(std::int32_t sortValue) {
 
 std::int32_t SortValueFrom(const SortDialogChoice& choice) {
   return MakeSortValue(choice.key, choice.reverse, choice.placement);
+}
+
+void SortPaneItems(std::vector<PaneItem>& items, std::int32_t sortValue) {
+  const auto compare = [sortValue](const PaneItem& a, const PaneItem& b) {
+    return ComparePaneItems(a, b, sortValue) < 0;
+  };
+  // Drives order among the other kinds in their own way; they are few.
+  if (std::any_of(items.begin(), items.end(), IsDrive)) {
+    std::stable_sort(items.begin(), items.end(), compare);
+    return;
+  }
+  const SortKey key = KeyOf(sortValue);
+  const FolderPlacement placement = PlacementOf(sortValue);
+  const bool reverse = IsReverse(sortValue);
+  std::vector<SortEntry> entries(items.size());
+  for (std::uint32_t i = 0; i < items.size(); ++i) {
+    entries[i].group = GroupOf(items[i], placement);
+    SetWords(entries[i], items[i], key);
+    entries[i].index = i;
+  }
+  SortEntries(entries, [&](const SortEntry& a, const SortEntry& b) {
+    if (a.group != b.group) return a.group < b.group;
+    for (int word = 0; word < 2; ++word) {
+      if (a.words[word] != b.words[word]) {
+        return reverse ? a.words[word] > b.words[word] : a.words[word] < b.words[word];
+      }
+    }
+    if (const int result = ComparePaneItems(items[a.index], items[b.index], sortValue)) {
+      return result < 0;
+    }
+    return a.index < b.index;
+  });
+  std::vector<std::uint32_t> order(entries.size());
+  std::transform(entries.begin(), entries.end(), order.begin(),
+                 [](const SortEntry& entry) { return entry.index; });
+  entries = {};
+  Permute(items, order);
 }
 
 }  // namespace ferrix::listing
