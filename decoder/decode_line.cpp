@@ -1,9 +1,9 @@
 // The two decoding exports: the processing every listing line gets around its
 // host-type parser, the dispatch from host type to parser, and the folder-list
 // form used by the library's own client.
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "decoder/include/ferrixcore.h"
 #include "decoder/parse_context.h"
@@ -95,14 +95,16 @@ std::size_t CopyWorkLine(char (&work)[kWorkLineSize], const char* line) {
   return length;
 }
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool IsTrailingBlank(char c) { return c == ' ' || c == '\t'; }
 
 // An MLSD name runs to the line end, so its trailing blanks are the file's own.
 // Returns the length left.
 std::size_t CutLineEnd(char* work, std::size_t length, int hostType) {
-  const char* end = std::find_if(work, work + length, IsLineEnd);
-  length = static_cast<std::size_t>(end - work);
+  for (const char end : {'\r', '\n'}) {
+    if (const void* found = std::memchr(work, end, length)) {
+      length = static_cast<std::size_t>(static_cast<const char*>(found) - work);
+    }
+  }
   if (hostType != FERRIX_HOST_TYPE_MLSD) {
     while (length > 0 && IsTrailingBlank(work[length - 1])) --length;
   }

@@ -73,8 +73,8 @@ class ListingStreamDecoder::Reader {
       ++skippedLines_;
       return;
     }
-    line_.erase(std::find_if(line_.begin(), line_.end(), [](char c) { return c == '\r' || c == '\0'; }),
-                line_.end());
+    const auto lineEnd = [](char c) { return c == '\r' || c == '\0'; };
+    line_.erase(std::find_if(line_.begin(), line_.end(), lineEnd), line_.end());
     takeLine(line_);
     line_.clear();
   }

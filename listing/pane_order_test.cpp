@@ -209,8 +209,8 @@ TEST(PaneOrder, WholeListSortEqualsAStableSortUnderEverySortValue) {
                        });
       std::vector<PaneItem> sorted = items;
       SortPaneItems(sorted, sortValue);
-      ASSERT_EQ(Texts(sorted), Texts(expected)) << "sort value " << sortValue << ", drive "
-                                                << withDrive;
+      ASSERT_EQ(Texts(sorted), Texts(expected))
+          << "sort value " << sortValue << ", drive " << withDrive;
       // A list that arrives in order already stays as it is.
       SortPaneItems(sorted, sortValue);
       ASSERT_EQ(Texts(sorted), Texts(expected)) << "again, sort value " << sortValue;
