@@ -181,59 +181,64 @@ std::uint64_t GroupOf(const PaneItem& item, FolderPlacement placement) {
   return afterParent + static_cast<std::uint64_t>(kMiddle + rank);
 }
 
-// Sorts entries whose order starts with the group. Servers mostly send
-// names in order already, folders among files: so the groups are separated
-// first (keeping their order), and a group already in order is only checked.
-template <typename Less>
-void SortEntries(std::vector<SortEntry>& entries, const Less& less) {
+// The entries of all items, each group's together, groups in their order
+// and items within a group in their arrival order, with where each group
+// starts (and, last, the end). Servers mostly send names in order already,
+// folders among files, so that afterwards most groups only need checking.
+// More groups than kMostGroups stay one range.
+struct GroupedEntries {
+  std::vector<SortEntry> entries;
+  std::vector<std::size_t> starts;
+};
+
+GroupedEntries GroupEntries(const std::vector<PaneItem>& items, SortKey key,
+                            FolderPlacement placement) {
   constexpr std::size_t kMostGroups = 32;
   std::vector<std::uint64_t> groups;
-  for (const SortEntry& entry : entries) {
-    if (std::find(groups.begin(), groups.end(), entry.group) != groups.end()) continue;
+  for (const PaneItem& item : items) {
+    const std::uint64_t group = GroupOf(item, placement);
+    if (std::find(groups.begin(), groups.end(), group) != groups.end()) continue;
     if (groups.size() == kMostGroups) {
-      std::sort(entries.begin(), entries.end(), less);
-      return;
+      groups.clear();
+      break;
     }
-    groups.push_back(entry.group);
+    groups.push_back(group);
   }
   std::sort(groups.begin(), groups.end());
-  std::vector<std::size_t> starts(groups.size() + 1, 0);
-  const auto slot = [&groups](const SortEntry& entry) {
-    return static_cast<std::size_t>(std::find(groups.begin(), groups.end(), entry.group) -
-                                    groups.begin());
+  const auto slot = [&groups](std::uint64_t group) {
+    const auto found = std::find(groups.begin(), groups.end(), group);
+    return found == groups.end() ? 0 : static_cast<std::size_t>(found - groups.begin());
   };
-  if (groups.size() > 1) {
-    for (const SortEntry& entry : entries) ++starts[slot(entry) + 1];
-    std::partial_sum(starts.begin(), starts.end(), starts.begin());
-    std::vector<SortEntry> separated(entries.size());
-    std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-    for (const SortEntry& entry : entries) separated[next[slot(entry)]++] = entry;
-    entries.swap(separated);
-  } else {
-    starts.back() = entries.size();
+  GroupedEntries grouped{std::vector<SortEntry>(items.size()),
+                         std::vector<std::size_t>(std::max<std::size_t>(groups.size(), 1) + 1)};
+  for (const PaneItem& item : items) ++grouped.starts[slot(GroupOf(item, placement)) + 1];
+  std::partial_sum(grouped.starts.begin(), grouped.starts.end(), grouped.starts.begin());
+  std::vector<std::size_t> next(grouped.starts.begin(), grouped.starts.end() - 1);
+  for (std::uint32_t i = 0; i < items.size(); ++i) {
+    const std::uint64_t group = GroupOf(items[i], placement);
+    SortEntry& entry = grouped.entries[next[slot(group)]++];
+    entry.group = group;
+    SetWords(entry, items[i], key);
+    entry.index = i;
   }
-  for (std::size_t group = 0; group < groups.size(); ++group) {
-    const auto begin = entries.begin() + static_cast<std::ptrdiff_t>(starts[group]);
-    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(starts[group + 1]);
-    if (!std::is_sorted(begin, end, less)) std::sort(begin, end, less);
-  }
+  return grouped;
 }
 
-// Moves every item to its place: order[i] is the index of the item that
-// belongs at i. Follows each cycle once, so no second list is needed.
-void Permute(std::vector<PaneItem>& items, std::vector<std::uint32_t>& order) {
-  for (std::uint32_t start = 0; start < order.size(); ++start) {
-    if (order[start] == start) continue;
+// Moves every item to its place: entries[i].index is the index of the item
+// that belongs at i. Follows each cycle once, so no second list is needed.
+void Permute(std::vector<PaneItem>& items, std::vector<SortEntry>& entries) {
+  for (std::uint32_t start = 0; start < entries.size(); ++start) {
+    if (entries[start].index == start) continue;
     PaneItem held = std::move(items[start]);
     std::uint32_t at = start;
-    while (order[at] != start) {
-      const std::uint32_t from = order[at];
+    while (entries[at].index != start) {
+      const std::uint32_t from = entries[at].index;
       items[at] = std::move(items[from]);
-      order[at] = at;
+      entries[at].index = at;
       at = from;
     }
     items[at] = std::move(held);
-    order[at] = at;
+    entries[at].index = at;
   }
 }
 
@@ -302,13 +307,8 @@ void SortPaneItems(std::vector<PaneItem>& items, std::int32_t sortValue) {
   const SortKey key = KeyOf(sortValue);
   const FolderPlacement placement = PlacementOf(sortValue);
   const bool reverse = IsReverse(sortValue);
-  std::vector<SortEntry> entries(items.size());
-  for (std::uint32_t i = 0; i < items.size(); ++i) {
-    entries[i].group = GroupOf(items[i], placement);
-    SetWords(entries[i], items[i], key);
-    entries[i].index = i;
-  }
-  SortEntries(entries, [&](const SortEntry& a, const SortEntry& b) {
+  GroupedEntries grouped = GroupEntries(items, key, placement);
+  const auto less = [&](const SortEntry& a, const SortEntry& b) {
     if (a.group != b.group) return a.group < b.group;
     for (int word = 0; word < 2; ++word) {
       if (a.words[word] != b.words[word]) {
@@ -319,12 +319,13 @@ void SortPaneItems(std::vector<PaneItem>& items, std::int32_t sortValue) {
       return result < 0;
     }
     return a.index < b.index;
-  });
-  std::vector<std::uint32_t> order(entries.size());
-  std::transform(entries.begin(), entries.end(), order.begin(),
-                 [](const SortEntry& entry) { return entry.index; });
-  entries = {};
-  Permute(items, order);
+  };
+  for (std::size_t group = 0; group + 1 < grouped.starts.size(); ++group) {
+    const auto begin = grouped.entries.begin() + static_cast<std::ptrdiff_t>(grouped.starts[group]);
+    const auto end = grouped.entries.begin() + static_cast<std::ptrdiff_t>(grouped.starts[group + 1]);
+    if (!std::is_sorted(begin, end, less)) std::sort(begin, end, less);
+  }
+  Permute(items, grouped.entries);
 }
 
 }  // namespace ferrix::listing

@@ -171,7 +171,9 @@ TEST(PaneOrder, SortDialogMapsEveryField) {
 // shorter than eight letters or share dates and sizes, in every order the
 // sort value can ask for: the whole-list sort must give exactly what a
 // stable sort with the item comparison gives, ties kept in arrival order.
-std::vector<PaneItem> TieHeavyItems(bool withDrive) {
+enum class KindMix { kUsual, kWithDrive, kManyKinds };
+
+std::vector<PaneItem> TieHeavyItems(KindMix mix) {
   const char* const stems[] = {"report_2024_", "REPORT_2024_", "Report", "a", "", "b.TXT",
                                "b.txt", "archive.tar.gz", ".hidden", "Zeta"};
   const std::int32_t kinds[] = {kKindFile, kKindTextFile, kKindLink, kKindFolder};
@@ -180,7 +182,8 @@ std::vector<PaneItem> TieHeavyItems(bool withDrive) {
     std::string name = std::string(stems[(i * 7) % 10]) + std::to_string((i * 13) % 5);
     if (i % 97 == 0) name = std::string(kParentName);
     PaneItem item = MakeNamedItem(PaneSide::kRemote, kinds[(i * 5) % 4], name);
-    if (withDrive && i % 151 == 0) item.kind = kKindDrive;
+    if (mix == KindMix::kWithDrive && i % 151 == 0) item.kind = kKindDrive;
+    if (mix == KindMix::kManyKinds) item.kind = 16 + static_cast<std::int32_t>(i % 40);
     item.year = static_cast<std::uint16_t>(2020 + i % 3);
     item.month = static_cast<std::uint8_t>(1 + i % 2);
     item.day = static_cast<std::uint8_t>(1 + (i * 3) % 4);
@@ -199,8 +202,8 @@ std::vector<std::string> Texts(const std::vector<PaneItem>& items) {
 }
 
 TEST(PaneOrder, WholeListSortEqualsAStableSortUnderEverySortValue) {
-  for (const bool withDrive : {false, true}) {
-    const std::vector<PaneItem> items = TieHeavyItems(withDrive);
+  for (const KindMix mix : {KindMix::kUsual, KindMix::kWithDrive, KindMix::kManyKinds}) {
+    const std::vector<PaneItem> items = TieHeavyItems(mix);
     for (std::int32_t sortValue = 0; sortValue < 64; ++sortValue) {
       std::vector<PaneItem> expected = items;
       std::stable_sort(expected.begin(), expected.end(),
@@ -210,7 +213,7 @@ TEST(PaneOrder, WholeListSortEqualsAStableSortUnderEverySortValue) {
       std::vector<PaneItem> sorted = items;
       SortPaneItems(sorted, sortValue);
       ASSERT_EQ(Texts(sorted), Texts(expected))
-          << "sort value " << sortValue << ", drive " << withDrive;
+          << "sort value " << sortValue << ", kinds " << static_cast<int>(mix);
       // A list that arrives in order already stays as it is.
       SortPaneItems(sorted, sortValue);
       ASSERT_EQ(Texts(sorted), Texts(expected)) << "again, sort value " << sortValue;
