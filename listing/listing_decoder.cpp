@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,8 +75,13 @@ class ListingStreamDecoder::Reader {
       ++skippedLines_;
       return;
     }
-    const auto lineEnd = [](char c) { return c == '\r' || c == '\0'; };
-    line_.erase(std::find_if(line_.begin(), line_.end(), lineEnd), line_.end());
+    std::size_t end = line_.size();
+    for (const char stop : {'\r', '\0'}) {
+      if (const void* found = std::memchr(line_.data(), stop, end)) {
+        end = static_cast<std::size_t>(static_cast<const char*>(found) - line_.data());
+      }
+    }
+    line_.resize(end);
     takeLine(line_);
     line_.clear();
   }
