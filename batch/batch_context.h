@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/cancelled_entries.h"
 #include "config/folder_history.h"
 #include "listing/pane_model.h"
 #include "listing/remote_listing.h"
@@ -66,6 +67,8 @@ struct BatchTransfer {
   std::vector<std::size_t> remoteSelection;
   // Set by TransferWorker::stop; unlike abortRequested no transfer clears it.
   const std::atomic<bool>* stopRequested = nullptr;
+  // The transfer list's cancelled entries; none without a list.
+  CancelledEntries* cancelledEntries = nullptr;
 };
 
 // The pane's entries as the overwrite decision reads a destination.

@@ -68,10 +68,10 @@ std::map<std::string, std::string> digestsOf(const fs::path& root) {
   return digests;
 }
 
-class BatchRealServerTest : public ::testing::Test {
+class BatchRealServerTest : public ::testing::TestWithParam<testing::FtpServerKind> {
  protected:
   BatchRealServerTest()
-      : ftp_(testing::FtpServerKind::kVsftpd),
+      : ftp_(GetParam()),
         status_(ui_, true, false),
         cache_(scratch_.makeFolder("temp")),
         ini_(scratch_ / "FERRIX.INI"),
@@ -143,7 +143,7 @@ class BatchRealServerTest : public ::testing::Test {
   std::vector<int> sounds_;
 };
 
-TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
+TEST_P(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
   const fs::path sent = fs::path(scratch_ / "local/tree");
   writeTree(sent);
   enterLocal(local_.folder);
@@ -167,7 +167,7 @@ TEST_F(BatchRealServerTest, TreeSurvivesTheRoundTripFileByFile) {
             2);
 }
 
-TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
+TEST_P(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   writeTree(served() / "tree");
   listing::FetchRemoteListing(remote_, false);
   ui_.answerMessage(Answer::kYes);
@@ -219,6 +219,11 @@ TEST_F(BatchRealServerTest, DownloadCutOffByTheServerResumesByteForByte) {
   EXPECT_FALSE(fs::exists(partial));
   EXPECT_FALSE(transfer::ReadResumeRecord(ini_, "Work"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, BatchRealServerTest,
+                         ::testing::Values(testing::FtpServerKind::kVsftpd,
+                                           testing::FtpServerKind::kVsftpdExplicitTls),
+                         [](const auto& info) { return testing::testNameOf(info.param); });
 
 }  // namespace
 }  // namespace ferrix::batch

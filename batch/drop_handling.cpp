@@ -7,6 +7,7 @@
 #include "listing/local_file_commands.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/remote_commands.h"
 #include "session/sound_events.h"
 #include "transfer/send_file.h"
@@ -45,7 +46,7 @@ class DropGuard {
   explicit DropGuard(BatchTransfer& batch)
       : busy_(batch.remote.transferThreadBusy), held_(busy_.tryAcquire()) {
     const session::SessionState& state = sessionOf(batch).state;
-    if (held_ && (state.busyDepth != 0 || state.commandInProgress != 0)) {
+    if (held_ && (state.exchange.depth() != 0 || state.commandInProgress != 0)) {
       busy_.release();
       held_ = false;
     }
@@ -149,7 +150,7 @@ std::string remoteFolderPath(const std::string& current, std::string_view name) 
 bool confirmRemoteMove(BatchTransfer& batch, const Drop& drop, const PaneItem& folder) {
   char question[512];
   std::snprintf(question, sizeof question, text(strings::kMoveItemsQuestion),
-                static_cast<unsigned>(drop.paths.size()), std::string(folder.name()).c_str());
+                static_cast<unsigned>(drop.paths.size()), std::string(folder.shownName()).c_str());
   return batch.remote.transfer.userInterface.messageBox(
              question, session::kProgramTitle, session::UserInterface::Buttons::kYesNo,
              session::UserInterface::Icon::kQuestion) == session::UserInterface::Answer::kYes;
@@ -168,7 +169,8 @@ void moveWithinRemoteSide(BatchTransfer& batch, const Drop& drop, const PaneItem
     const session::RenameOutcome outcome =
         session::renameRemoteEntry(session, session.state.controlSocket, name, newPath);
     if (outcome == session::RenameOutcome::kSkipped) continue;
-    logMoved(batch, outcome == session::RenameOutcome::kRenamed, name, newPath);
+    logMoved(batch, outcome == session::RenameOutcome::kRenamed,
+             session::shownName(session.state, name), session::shownName(session.state, newPath));
     movedAny = movedAny || outcome == session::RenameOutcome::kRenamed;
   }
   if (!movedAny) return;

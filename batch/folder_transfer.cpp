@@ -1,6 +1,7 @@
 #include "batch/folder_transfer.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "platform/ascii_text.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/remote_commands.h"
 #include "session/sound_events.h"
 #include "transfer/receive_file.h"
@@ -187,9 +189,10 @@ int uploadFolder(BatchTransfer& batch, const std::string& name, const fs::path& 
     return 0;
   }
   RefreshLocalPane(batch);
-  const std::string remoteName = remoteFolderName(batch, name);
-  session::makeRemoteFolder(session, session.state.controlSocket, remoteName);
-  if (!enterRemoteFolder(batch, remoteName)) {
+  const std::optional<std::string> remoteName =
+      session::wireNameOrRefuse(session, remoteFolderName(batch, name));
+  if (remoteName) session::makeRemoteFolder(session, session.state.controlSocket, *remoteName);
+  if (!remoteName || !enterRemoteFolder(batch, *remoteName)) {
     enterLocalFolder(batch, rememberedLocal);
     RefreshLocalPane(batch);
     return 0;
@@ -219,26 +222,29 @@ int downloadEntriesOnce(BatchTransfer& batch, const std::string& parent, RemoteW
   return result;
 }
 
+// `name` is the server's bytes, which the remote commands use; the local
+// folder gets its UTF-8 form.
 int downloadFolder(BatchTransfer& batch, const std::string& name, RemoteWalk& walk) {
   session::Session& session = sessionOf(batch);
   session.state.abortRequested = 0;
-  if (!isPlainFolderName(name)) {
-    session.log.logMessagef("! Folder \"%s\" is not a plain name, skipped", name.c_str());
+  const std::string localName = session::shownName(session.state, name);
+  if (!isPlainFolderName(name) || !isPlainFolderName(localName)) {
+    session.log.logMessagef("! Folder \"%s\" is not a plain name, skipped", localName.c_str());
     return 1;
   }
   const std::string rememberedRemote = batch.remote.remoteFolder;
   const fs::path rememberedLocal = batch.local.folder;
   std::error_code error;
-  fs::create_directory(rememberedLocal / name, error);
-  if (!enterLocalFolder(batch, rememberedLocal / name)) {
-    session.log.logMessagef("! %s %s", text(strings::kCannotMakeLocalFolder), name.c_str());
+  fs::create_directory(rememberedLocal / localName, error);
+  if (!enterLocalFolder(batch, rememberedLocal / localName)) {
+    session.log.logMessagef("! %s %s", text(strings::kCannotMakeLocalFolder), localName.c_str());
     PlayBatchSound(batch, session::sound_event::kActionFailed);
     return 0;
   }
   RefreshLocalPane(batch);
   int result = 0;
   if (!enterRemoteFolder(batch, name)) {
-    session.log.logMessagef(text(strings::kCannotEnterRemoteFolder), name.c_str());
+    session.log.logMessagef(text(strings::kCannotEnterRemoteFolder), localName.c_str());
   } else {
     if (fetchRemoteListing(batch)) result = downloadEntriesOnce(batch, rememberedRemote, walk);
     session.log.logMessage(text(strings::kFolderTransferComplete));

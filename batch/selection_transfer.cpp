@@ -1,12 +1,14 @@
 #include "batch/selection_transfer.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "batch/folder_transfer.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/receive_file.h"
 #include "transfer/send_file.h"
@@ -121,13 +123,66 @@ bool downloadAskedName(BatchTransfer& batch, const Batch& run) {
                                        kRemoteNameHelpTopic)) {
     return false;
   }
+  const std::optional<std::string> wire = session::wireNameOrRefuse(transfer.session, name);
+  if (!wire) return false;
   transfer.state.currentEntry = {};
   const PaneDestination localPane(batch.local.pane);
   const transfer::TransferOutcome received = transfer::ReceiveFile(
-      transfer, DownloadFiles(batch, localPane), name, 1, 1, run.prompt, run.append);
+      transfer, DownloadFiles(batch, localPane), *wire, 1, 1, run.prompt, run.append);
   RefreshLocalPane(batch);
   if (!fileHandled(received)) return false;
   PlayBatchSound(batch, session::sound_event::kTransferSucceeded);
+  return true;
+}
+
+// The transfer list's entry of a selected file before its turn comes.
+transfer::TransferEntry queuedEntry(BatchTransfer& batch, const PaneItem& item, bool upload) {
+  transfer::TransferEntry entry;
+  entry.download = !upload;
+  entry.remoteFolder = batch.remote.remoteFolder;
+  // The folder as the transfer of the file will name it.
+  entry.localFolder = (batch.local.folder / std::string(item.name())).parent_path().string();
+  (upload ? entry.localName : entry.remoteName) = std::string(item.name());
+  entry.size = item.size;
+  return entry;
+}
+
+bool isFile(const PaneItem& item) {
+  return !item.isParent() && item.kind != listing::kKindFolder &&
+         item.kind != listing::kKindDrive && !item.name().starts_with("[");
+}
+
+// Shows the batch's files in the transfer list as queued.
+void announceQueued(BatchTransfer& batch, const std::vector<PaneItem>& items, bool upload) {
+  if (batch.cancelledEntries == nullptr) return;
+  batch.cancelledEntries->clear();
+  for (const PaneItem& item : items) {
+    if (isFile(item)) BatchContext(batch).status.ShowEntry(queuedEntry(batch, item, upload));
+  }
+}
+
+// True when the person cancelled this file in the transfer list before its
+// turn: the list shows it skipped.
+bool cancelledBeforeTurn(BatchTransfer& batch, const PaneItem& item, bool upload) {
+  if (batch.cancelledEntries == nullptr) return false;
+  transfer::TransferEntry entry = queuedEntry(batch, item, upload);
+  if (!batch.cancelledEntries->take(entry.key())) return false;
+  entry.state = transfer::TransferEntry::State::kCancelled;
+  entry.result = "Cancelled";
+  BatchContext(batch).status.ShowEntry(entry);
+  return true;
+}
+
+// A file cancelled on its own in the transfer list while it ran: the batch
+// goes on with the next one.
+bool cancelledAlone(BatchTransfer& batch, const PaneItem& item, bool upload,
+                    transfer::TransferOutcome outcome) {
+  if (outcome != transfer::TransferOutcome::kCancelled || batch.cancelledEntries == nullptr ||
+      (batch.stopRequested != nullptr && batch.stopRequested->load())) {
+    return false;
+  }
+  if (!batch.cancelledEntries->take(queuedEntry(batch, item, upload).key())) return false;
+  BatchContext(batch).session.state.abortRequested = 0;
   return true;
 }
 
@@ -147,6 +202,7 @@ bool UploadSelection(BatchTransfer& batch) {
   transfer.state.BatchFileCount = static_cast<int>(count);
   bool allHandled = batch.localSelection.size() <= BatchTransfer::kMaxSelection;
   bool sentAny = false;
+  announceQueued(batch, items, true);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (BatchStopping(batch)) {
       allHandled = false;
@@ -165,13 +221,15 @@ bool UploadSelection(BatchTransfer& batch) {
       sentAny = true;
       continue;
     }
-    if (item.kind == listing::kKindDrive) continue;
+    if (item.kind == listing::kKindDrive || cancelledBeforeTurn(batch, item, true)) continue;
     SetCurrentEntry(transfer.state, item);
     const PaneDestination remotePane(batch.remote.pane);
     const transfer::TransferOutcome sent = transfer::SendFile(
         transfer, UploadFiles(batch, remotePane), (batch.local.folder / name).string(),
         static_cast<unsigned>(i + 1), count, run.prompt, run.append);
-    if (sent == transfer::TransferOutcome::kSkipped) continue;
+    if (sent == transfer::TransferOutcome::kSkipped || cancelledAlone(batch, item, true, sent)) {
+      continue;
+    }
     if (!fileHandled(sent)) {
       allHandled = false;
       break;
@@ -193,6 +251,7 @@ bool DownloadSelection(BatchTransfer& batch) {
   const auto count = static_cast<unsigned>(items.size());
   transfer.state.BatchFileCount = static_cast<int>(count);
   bool allHandled = batch.remoteSelection.size() <= BatchTransfer::kMaxSelection;
+  announceQueued(batch, items, false);
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (BatchStopping(batch)) {
       allHandled = false;
@@ -202,6 +261,7 @@ bool DownloadSelection(BatchTransfer& batch) {
     const std::string name(item.name());
     if (item.isParent() || item.kind == listing::kKindDrive) continue;
     bool folder = item.kind == listing::kKindFolder;
+    if (!folder && cancelledBeforeTurn(batch, item, false)) continue;
     if (!folder) {
       SetCurrentEntry(transfer.state, item);
       const PaneDestination localPane(batch.local.pane);
@@ -209,7 +269,7 @@ bool DownloadSelection(BatchTransfer& batch) {
           transfer::ReceiveFile(transfer, DownloadFiles(batch, localPane), name,
                                 static_cast<unsigned>(i + 1), count, run.prompt, run.append);
       folder = transfer.state.transferResult == transfer::kRefusedLink;
-      if (!folder && !fileHandled(received)) {
+      if (!folder && !fileHandled(received) && !cancelledAlone(batch, item, false, received)) {
         allHandled = false;
         break;
       }

@@ -10,6 +10,7 @@
 #include "batch/batch_test_support.h"
 #include "batch/folder_transfer.h"
 #include "session/connection.h"
+#include "session/name_charset.h"
 #include "transfer/resume_record.h"
 
 namespace ferrix::batch {
@@ -262,6 +263,60 @@ TEST_F(SelectionTransferTest, UploadFollowsNoLinkOutOfTheFolderBeingSent) {
                         ": the link leads out of the folder being sent, skipped"));
   EXPECT_TRUE(wasLogged("! " + localPath("send/loop") +
                         ": the link leads back into its own folder, skipped"));
+}
+
+// A CP1251 server: folders are entered and files fetched by the server's
+// bytes, and land locally under their UTF-8 names; a local folder goes up
+// under its name in CP1251.
+class Cp1251FolderTest : public SelectionTransferTest {
+ protected:
+  static constexpr char kDocuments[] = "\xE4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB";  // документы
+  static constexpr char kPrivet[] = "\xCF\xF0\xE8\xE2\xE5\xF2.txt";                 // Привет.txt
+  static constexpr char kNew[] = "\xED\xEE\xE2\xE0\xFF";                             // новая
+  static constexpr char kWorld[] = "\xEC\xE8\xF0.txt";                                 // мир.txt
+
+  Cp1251FolderTest() {
+    session_.state.sessionProfile.charset = "CP1251";
+    session::chooseNameCharset(session_);
+  }
+};
+
+TEST_F(Cp1251FolderTest, FolderDownloadSavesUtf8Names) {
+  addRemote(kDocuments, listing::kKindFolder);
+  expectCwd(kDocuments);
+  expectListing(std::string("/pub/") + kDocuments, fileLine(kPrivet, 1));
+  expectRetrieve(kPrivet, "P");
+  expectCwd("/pub");
+  expectListing("/pub", folderLine(kDocuments));
+  connect();
+  ui_.answerMessage(Answer::kYes);
+  BatchTransfer transfer = batch();
+  transfer.remoteSelection = remoteIndexes({kDocuments});
+  EXPECT_TRUE(DownloadSelection(transfer));
+  expectScriptDone();
+  EXPECT_EQ(scratch_.read("local/документы/Привет.txt"), "P");
+  EXPECT_TRUE(wasLogged("RETR Привет.txt"));
+}
+
+TEST_F(Cp1251FolderTest, FolderUploadMakesItsFolderAndFilesInCp1251) {
+  scratch_.makeFolder("local/новая");
+  scratch_.write("local/новая/мир.txt", "M");
+  listLocal();
+  server_.expectLine(std::string("MKD ") + kNew).reply("257 created");
+  expectCwd(kNew);
+  expectListing(std::string("/pub/") + kNew, "");
+  expectStore(kWorld);
+  expectListing(std::string("/pub/") + kNew, fileLine(kWorld, 1));
+  expectCwd("/pub");
+  expectListing("/pub", folderLine(kNew));
+  expectListing("/pub", folderLine(kNew));
+  connect();
+  ui_.answerMessage(Answer::kYes);
+  BatchTransfer transfer = batch();
+  transfer.localSelection = localIndexes({"новая"});
+  EXPECT_TRUE(UploadSelection(transfer));
+  expectScriptDone();
+  EXPECT_THAT(server_.receivedData(), ElementsAre("M"));
 }
 
 TEST_F(SelectionTransferTest, SelectionBeyondTheLimitIsCutAndNotReportedAsDone) {

@@ -89,6 +89,7 @@ connect_from_port_20=NO
 xferlog_enable=NO
 syslog_enable=NO
 dirmessage_enable=NO
+${vsftpd_extra_conf:-}
 CONF
   chmod 0600 "$work/vsftpd.conf"
   "${inside[@]}" /usr/sbin/vsftpd "$work/vsftpd.conf" >"$work/vsftpd.out" 2>&1 &

@@ -192,6 +192,44 @@ void PrepareUnattendedRun(std::string remainder, CommandLineValues& values) {
   values.destination = takeArgumentWord(rest);
 }
 
+namespace {
+
+constexpr int kPortMax = 65535;
+
+// The port after a URL's host (":2121"); 0 when there is none or it is no port.
+int urlPort(std::string_view afterHost) {
+  if (afterHost.size() < 2 || afterHost.front() != ':') return 0;
+  int port = 0;
+  for (const char c : afterHost.substr(1)) {
+    if (c < '0' || c > '9') return 0;
+    port = port * 10 + (c - '0');
+    if (port > kPortMax) return 0;
+  }
+  return port;
+}
+
+// "//host/path", "//host:port/path", "//[v6]:port/path".
+TransferArgument urlArgument(std::string_view argument) {
+  TransferArgument result;
+  result.kind = ArgumentKind::kRemote;
+  argument.remove_prefix(std::min(argument.find_first_not_of('/'), argument.size()));
+  const std::size_t slash = std::min(argument.find('/'), argument.size());
+  std::string_view authority = argument.substr(0, slash);
+  result.path = argument.substr(slash);
+  std::size_t hostEnd = std::min(authority.find(':'), authority.size());
+  if (authority.starts_with('[') && authority.find(']') != std::string_view::npos) {
+    hostEnd = authority.find(']');
+    result.host = authority.substr(1, hostEnd - 1);
+    ++hostEnd;
+  } else {
+    result.host = authority.substr(0, hostEnd);
+  }
+  if (const int port = urlPort(authority.substr(hostEnd)); port != 0) result.port = port;
+  return result;
+}
+
+}  // namespace
+
 TransferArgument ClassifyTransferArgument(std::string_view argument) {
   TransferArgument result;
   if (argument.empty()) return result;
@@ -203,17 +241,19 @@ TransferArgument ClassifyTransferArgument(std::string_view argument) {
   result.kind = ArgumentKind::kRemote;
   if (startsWithIgnoringCase(argument, "ftp:")) argument.remove_prefix(4);
   if (startsWithIgnoringCase(argument, "file:")) argument.remove_prefix(5);
-  if (const std::size_t colon = argument.find(':'); colon != std::string_view::npos) {
-    result.host = argument.substr(0, colon);
+  if (argument.starts_with("//")) return urlArgument(argument);
+  // "[v6]:path" names an IPv6 literal, whose colons are not the separator.
+  const std::size_t bracket =
+      argument.starts_with('[') ? argument.find("]:") : std::string_view::npos;
+  const std::size_t colon = bracket != std::string_view::npos ? bracket + 1 : argument.find(':');
+  if (colon != std::string_view::npos) {
+    result.host = bracket != std::string_view::npos ? argument.substr(1, bracket - 1)
+                                                    : argument.substr(0, colon);
     const std::size_t path = argument.find_first_not_of(':', colon);
     result.path = path == std::string_view::npos ? "" : argument.substr(path);
     return result;
   }
-  argument.remove_prefix(std::min(argument.find_first_not_of('/'), argument.size()));
-  const std::size_t slash = std::min(argument.find('/'), argument.size());
-  result.host = argument.substr(0, slash);
-  result.path = argument.substr(slash);
-  return result;
+  return urlArgument(argument);
 }
 
 }  // namespace ferrix::config

@@ -76,7 +76,7 @@ enum class ArgumentKind { kNone = 0, kLocal = 1, kRemote = 2 };
 
 struct TransferArgument {
   ArgumentKind kind = ArgumentKind::kNone;
-  std::string host;  // remote arguments only
+  std::string host;  // remote arguments only; an IPv6 literal without its brackets
   std::string path;
   // What a URL (ftp://, ftps://, ftpes://) adds to the older forms.
   std::optional<int> port;

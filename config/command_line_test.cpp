@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 namespace ferrix::config {
@@ -153,6 +154,7 @@ struct ArgumentCase {
   ArgumentKind kind;
   const char* host;
   const char* path;
+  std::optional<int> port = std::nullopt;
 };
 
 TEST(TransferArguments, EachFormIsClassified) {
@@ -168,6 +170,14 @@ TEST(TransferArguments, EachFormIsClassified) {
       {"c:/data/a.txt", ArgumentKind::kRemote, "c", "/data/a.txt"},
       {"FILE:host:x", ArgumentKind::kRemote, "host", "x"},
       {"ftp:", ArgumentKind::kRemote, "", ""},
+      {"ftp://[::1]:2121/pub/", ArgumentKind::kRemote, "::1", "/pub/", 2121},
+      {"ftp://[2001:db8::7]/a.txt", ArgumentKind::kRemote, "2001:db8::7", "/a.txt"},
+      {"ftp://host:21/x", ArgumentKind::kRemote, "host", "/x", 21},
+      {"//host:99999/x", ArgumentKind::kRemote, "host", "/x"},
+      {"//host:/x", ArgumentKind::kRemote, "host", "/x"},
+      {"//[::1/x", ArgumentKind::kRemote, "[", "/x"},
+      {"[::1]:/in/", ArgumentKind::kRemote, "::1", "/in/"},
+      {"//host", ArgumentKind::kRemote, "host", ""},
   };
   for (const ArgumentCase& c : cases) {
     SCOPED_TRACE(c.argument);
@@ -175,6 +185,7 @@ TEST(TransferArguments, EachFormIsClassified) {
     EXPECT_EQ(argument.kind, c.kind);
     EXPECT_EQ(argument.host, c.host);
     EXPECT_EQ(argument.path, c.path);
+    EXPECT_EQ(argument.port, c.port);
   }
 }
 

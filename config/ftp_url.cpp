@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "config/site_profile.h"
 #include "platform/ascii_text.h"
 
 namespace ferrix::config {
@@ -19,8 +20,8 @@ struct Scheme {
 
 constexpr Scheme kSchemes[] = {
     {"ftp://", std::nullopt, std::nullopt},
-    {"ftps://", kTlsImplicit, kImplicitTlsPort},
-    {"ftpes://", kTlsExplicitRequired, std::nullopt},
+    {"ftps://", SiteProfile::kTlsImplicit, SiteProfile::kImplicitTlsPort},
+    {"ftpes://", SiteProfile::kTlsRequired, std::nullopt},
 };
 
 const Scheme* schemeOf(std::string_view text) {

@@ -14,10 +14,6 @@
 
 namespace ferrix::config {
 
-inline constexpr int kImplicitTlsPort = 990;
-inline constexpr int kTlsExplicitRequired = 2;
-inline constexpr int kTlsImplicit = 3;
-
 struct FtpUrl {
   std::string host;
   std::string path;

@@ -356,8 +356,10 @@ void saveWindowLocations(Configuration& configuration, const WindowLocations& lo
   if (locations.logWindow && locations.logWindow->width != 0) {
     configuration.WriteConfigString("SLOC", rectangle(*locations.logWindow));
   }
-  configuration.WriteConfigString("LOCL", columns(locations.localColumns));
-  configuration.WriteConfigString("LOCR", columns(locations.remoteColumns));
+  for (const auto& [key, stops] : {std::pair{"LOCL", locations.localColumns},
+                                   std::pair{"LOCR", locations.remoteColumns}}) {
+    configuration.WriteConfigString(key, stops ? std::optional<std::string>(columns(*stops)) : std::nullopt);
+  }
 }
 
 void resetWindowLocations(Configuration& configuration) {

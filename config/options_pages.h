@@ -201,8 +201,9 @@ struct WindowLocations {
   WindowRectangle mainWindow;
   std::array<std::int32_t, 2> splitters{};
   std::optional<WindowRectangle> logWindow;  // when it is open
-  std::array<std::int32_t, 4> localColumns{};
-  std::array<std::int32_t, 4> remoteColumns{};
+  // Nothing for a pane in the fitting layout: its key is removed.
+  std::optional<std::array<std::int32_t, 4>> localColumns;
+  std::optional<std::array<std::int32_t, 4>> remoteColumns;
 };
 void saveWindowLocations(Configuration& configuration, const WindowLocations& locations);
 // Deletes LOC, SLOC, LOCL and LOCR; the window moves itself.

@@ -63,6 +63,16 @@ std::int32_t timeOffsetFromField(std::string_view text) {
   return numberInField(text, true).value_or(0);
 }
 
+std::string charsetFromField(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::string(SiteProfile::kAutomaticCharset);
+  const std::string_view name = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  if (equalsIgnoringCase(name, SiteProfile::kAutomaticCharset)) {
+    return std::string(SiteProfile::kAutomaticCharset);
+  }
+  return std::string(name);
+}
+
 SiteEditor::SiteEditor(Configuration& configuration, SiteProfileStore& store,
                        SiteProfile& sessionProfile)
     : configuration_(configuration), store_(store), sessionProfile_(sessionProfile) {}
@@ -97,6 +107,7 @@ void SiteEditor::makeAnonymous() {
 void SiteEditor::newSite() {
   edited_.profileName.clear();
   loadEdited();
+  edited_.tls = SiteProfile::kTlsRequired;
 }
 
 std::optional<std::size_t> SiteEditor::deleteSite() {
@@ -140,6 +151,9 @@ bool SiteEditor::acceptGeneral(const GeneralEntries& entries) {
   edited_.account = cutToLength(entries.account, kUserFieldLength);
   edited_.savePassword = entries.savePassword && passwordSavingAllowed() ? 1 : 0;
   edited_.hostType = entries.hostType.value_or(kAutomaticHostType);
+  edited_.port = portFromField(entries.port);
+  edited_.tls = std::clamp(entries.tls, static_cast<int>(SiteProfile::kTlsOff),
+                           static_cast<int>(SiteProfile::kTlsImplicit));
   if (!store_.saveProfile(edited_)) return false;
   addToSites(edited_.profileName);
   store_.writeComment(edited_.profileName, entries.comment);
@@ -156,11 +170,19 @@ bool SiteEditor::acceptStartup(const StartupEntries& entries) {
   return store_.saveProfile(edited_);
 }
 
+std::int32_t portForEncryption(std::int32_t port, int fromTls, int toTls) {
+  const auto standard = [](int tls) {
+    return tls == SiteProfile::kTlsImplicit ? SiteProfile::kImplicitTlsPort
+                                            : SiteProfile::kDefaultPort;
+  };
+  return port == standard(fromTls) ? standard(toTls) : port;
+}
+
 bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.retries = retriesFromField(entries.retries);
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
-  edited_.port = portFromField(entries.port);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
+  edited_.charset = charsetFromField(entries.charset);
   return store_.saveProfile(edited_);
 }
 

@@ -30,6 +30,8 @@ struct GeneralEntries {
   bool savePassword = false;
   std::optional<std::int32_t> hostType;  // item data of the selected type
   std::string comment;
+  std::string port;
+  int tls = SiteProfile::kTlsWhenOffered;  // SiteProfile::Tls
 };
 
 // The Startup page's fields, as typed.
@@ -46,9 +48,14 @@ struct StartupEntries {
 struct AdvancedEntries {
   std::string retries;
   std::string timeoutSeconds;
-  std::string port;
   bool passiveMode = true;
+  std::string charset = std::string(SiteProfile::kAutomaticCharset);
 };
+
+// The port the field shows after the encryption choice moved from `fromTls`
+// to `toTls`: the standard port of the one becomes that of the other; a port
+// of the user's own stays.
+std::int32_t portForEncryption(std::int32_t port, int fromTls, int toTls);
 
 // The Firewall page, as shown and as taken on OK. `type` is the checked
 // logon scheme button, nothing when none is checked.
@@ -72,6 +79,7 @@ std::int32_t timeoutFromField(std::string_view text);          // 0 or unreadabl
 std::int32_t portFromField(std::string_view text);             // below 10: 21
 std::int32_t firewallPortFromField(std::string_view text);     // below 28: 21
 std::int32_t timeOffsetFromField(std::string_view text);       // unreadable: 0
+std::string charsetFromField(std::string_view text);           // blank or any case of auto: "auto"
 
 class SiteEditor {
  public:
@@ -96,7 +104,8 @@ class SiteEditor {
   // (asked for when there is none), no account.
   void makeAnonymous();
 
-  // "New": an empty profile with every default and no name or host.
+  // "New": an empty profile with every default and no name or host; it
+  // requires explicit TLS.
   void newSite();
 
   // "Delete": removes the edited site's section and its list entry, then

@@ -151,6 +151,33 @@ TEST_F(SiteEditorTest, NewSiteHasEveryDefaultAndNoHost) {
   EXPECT_EQ(editor_.edited().userId, "");
   EXPECT_EQ(editor_.edited().port, 21);
   EXPECT_EQ(editor_.edited().timeoutSeconds, 65);
+  EXPECT_EQ(editor_.edited().tls, SiteProfile::kTlsRequired);
+}
+
+TEST(SiteDialogFields, CharsetIsTakenAsTypedExceptForAutomatic) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "auto"}, {"   ", "auto"}, {"AUTO", "auto"}, {" CP1251 ", "CP1251"},
+      {"shift_jis", "shift_jis"}};
+  for (const auto& [typed, stored] : cases) EXPECT_EQ(charsetFromField(typed), stored) << typed;
+}
+
+TEST(SiteDialogFields, PortFollowsTheEncryptionOnlyFromAStandardPort) {
+  struct Case {
+    std::int32_t port;
+    int from;
+    int to;
+    std::int32_t shown;
+  };
+  const Case cases[] = {
+      {21, SiteProfile::kTlsRequired, SiteProfile::kTlsImplicit, 990},
+      {990, SiteProfile::kTlsImplicit, SiteProfile::kTlsWhenOffered, 21},
+      {21, SiteProfile::kTlsOff, SiteProfile::kTlsRequired, 21},
+      {2121, SiteProfile::kTlsRequired, SiteProfile::kTlsImplicit, 2121},
+      {990, SiteProfile::kTlsRequired, SiteProfile::kTlsImplicit, 990},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(portForEncryption(c.port, c.from, c.to), c.shown) << c.port << " " << c.to;
+  }
 }
 
 TEST_F(SiteEditorTest, AnonymousTakesTheMailAddressAndDropsTheAccount) {
@@ -165,7 +192,7 @@ TEST_F(SiteEditorTest, AnonymousTakesTheMailAddressAndDropsTheAccount) {
 TEST_F(SiteEditorTest, StartupAndAdvancedPagesSaveTheirFieldsClamped) {
   useIni("[_config_]\nSESSION=a\nPASVMODE=1\n[a]\nHOST=a\n");
   ASSERT_TRUE(editor_.acceptStartup({"/pub", "/home", "SITE IDLE 60", "*.c", "*.h", "-2"}));
-  ASSERT_TRUE(editor_.acceptAdvanced({"60", "0", "5", true}));
+  ASSERT_TRUE(editor_.acceptAdvanced({"60", "0", true}));
   SiteProfile loaded;
   loaded.profileName = "a";
   store_.loadProfile(loaded);

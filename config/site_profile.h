@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ferrix::config {
 
@@ -12,6 +13,12 @@ struct SiteProfile {
   static constexpr int kDefaultTimeoutSeconds = 65;
   static constexpr int kDefaultPort = 21;
   static constexpr int kDefaultServerFeatureMask = 6;
+  static constexpr int kImplicitTlsPort = 990;
+  static constexpr std::string_view kAutomaticCharset = "auto";
+
+  // TLS: 0 plain, 1 explicit when the server offers it, 2 explicit
+  // required, 3 implicit (TLS from the first byte).
+  enum Tls { kTlsOff = 0, kTlsWhenOffered = 1, kTlsRequired = 2, kTlsImplicit = 3 };
 
   std::string profileName;     // the section name
   std::string hostName;        // HOST, default the profile name
@@ -29,10 +36,18 @@ struct SiteProfile {
   int retries = 0;                              // RETRIES
   int savePassword = 0;                         // a PWD is stored for the user id
   int passiveMode = 1;                          // PASVMODE
+  int useServerPassiveAddress = 0;              // PASVADDR
   int useFirewall = 0;                          // FIREWALL
   int timeOffsetHours = 0;                      // TIMEOFFSET
+  // A profile made in code speaks plain FTP unless told otherwise; the store
+  // reads a section without the key as kTlsWhenOffered, the site dialog makes
+  // new sites kTlsRequired.
+  int tls = kTlsOff;                            // TLS
+  std::string certificateSha256;                // CERTSHA256, a certificate accepted as it is
   int serverFeatureMask = kDefaultServerFeatureMask;
-  int tls = 1;
+  // CHARSET: the charset of the server's names; "auto" takes UTF-8 when the
+  // server lists UTF8 and otherwise shows each name as UTF-8 where it is.
+  std::string charset = std::string(kAutomaticCharset);
 
   bool operator==(const SiteProfile&) const = default;
 };

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/firewall_settings.h"
+#include "config/quick_connect.h"
 #include "config/stored_secret.h"
 #include "config/text_rules.h"
 #include "ferrixcore.h"
@@ -51,6 +52,15 @@ std::optional<std::string> sectionNameOf(std::string_view line) {
   if (first == std::string_view::npos) return std::nullopt;
   name = name.substr(first, name.find_last_not_of(" \t") - first + 1);
   return std::string(name);
+}
+
+constexpr std::size_t kCertificateFingerprintLength = 128;
+constexpr std::size_t kCharsetNameLength = 40;
+
+// Implicit TLS has a port of its own.
+std::int32_t defaultPort(int tls) {
+  return tls == SiteProfile::kTlsImplicit ? SiteProfile::kImplicitTlsPort
+                                          : SiteProfile::kDefaultPort;
 }
 
 }  // namespace
@@ -115,10 +125,16 @@ int SiteProfileStore::loadProfile(SiteProfile& profile) {
   profile.remoteMask = readText(section, "RMASK", kMaskLength);
   profile.localFolder = readText(section, "LOCDIR", kFolderLength);
   profile.initialCommand = readText(section, "INITCMD", kInitialCommandLength);
-  profile.port = ini.readInt(section, "PORT", SiteProfile::kDefaultPort);
+  profile.tls = std::clamp(ini.readInt(section, "TLS", SiteProfile::kTlsWhenOffered),
+                           static_cast<int>(SiteProfile::kTlsOff),
+                           static_cast<int>(SiteProfile::kTlsImplicit));
+  profile.certificateSha256 = readText(section, "CERTSHA256", kCertificateFingerprintLength);
+  profile.port = ini.readInt(section, "PORT", defaultPort(profile.tls));
   profile.passiveMode = configuration_.ReadSiteInt(section, "PASVMODE", 1);
+  profile.useServerPassiveAddress = ini.readInt(section, "PASVADDR", 0);
   profile.retries = ini.readInt(section, "RETRIES", 0);
-  profile.tls = ini.readInt(section, "TLS", 1);
+  const std::string charset = readText(section, "CHARSET", kCharsetNameLength);
+  profile.charset = charset.empty() ? std::string(SiteProfile::kAutomaticCharset) : charset;
 
   loadSessionOptions(section);
   return hasSite(section) ? 1 : 0;
@@ -163,9 +179,15 @@ bool SiteProfileStore::saveProfile(const SiteProfile& profile) {
   writeIntUnlessDefault(section, "TYPE", profile.hostType, kAutomaticHostType);
   writeIntUnlessDefault(section, "TIMEOUT", profile.timeoutSeconds,
                         SiteProfile::kDefaultTimeoutSeconds);
-  writeIntUnlessDefault(section, "PORT", profile.port, SiteProfile::kDefaultPort);
+  writeIntUnlessDefault(section, "PORT", profile.port, defaultPort(profile.tls));
+  writeIntUnlessDefault(section, "TLS", profile.tls, SiteProfile::kTlsWhenOffered);
+  writeTextOrDelete(section, "CERTSHA256", profile.certificateSha256);
   writeIntUnlessDefault(section, "RETRIES", profile.retries, 0);
-  writeIntUnlessDefault(section, "TLS", profile.tls, 1);
+  writeIntUnlessDefault(section, "PASVADDR", profile.useServerPassiveAddress, 0);
+  writeTextOrDelete(section, "CHARSET",
+                    equalsIgnoringCase(profile.charset, SiteProfile::kAutomaticCharset)
+                        ? ""
+                        : profile.charset);
   writeTextOrDelete(section, "FIREWALL", profile.useFirewall ? "1" : "");
   configuration_.WriteSiteInt(section, "PASVMODE", profile.passiveMode);
   // The one signed integer of the file: offsets west of the server are negative.
@@ -178,7 +200,8 @@ bool SiteProfileStore::hasSite(std::string_view name) {
 }
 
 bool SiteProfileStore::isReservedSection(std::string_view name) {
-  return equalsIgnoringCase(name, kConfigSection) || equalsIgnoringCase(name, kFirewallSection);
+  return equalsIgnoringCase(name, kConfigSection) || equalsIgnoringCase(name, kFirewallSection) ||
+         equalsIgnoringCase(name, kQuickConnectSection);
 }
 
 std::vector<std::string> SiteProfileStore::listSites() const {

@@ -53,7 +53,7 @@ TEST_F(SiteProfileStoreTest, LoadsEveryKeyOfASiteSection) {
       "\nACT=" + encodeSecret("joe", "acct") +
       "\nTYPE=6016\nDIR=\" /home/joe \"\nTIMEOFFSET=4294967291\nFIREWALL=1\nTIMEOUT=30\n"
       "LMASK=*.txt\nRMASK=*.c\nLOCDIR=/tmp\nINITCMD=SITE UMASK 022;TYPE I\nPORT=2121\n"
-      "PASVMODE=0\nRETRIES=3\n");
+      "PASVMODE=0\nRETRIES=3\nPASVADDR=1\n");
   SiteProfile profile;
   profile.profileName = "WORK";
   EXPECT_EQ(store_.loadProfile(profile), 1);
@@ -74,6 +74,7 @@ TEST_F(SiteProfileStoreTest, LoadsEveryKeyOfASiteSection) {
   EXPECT_EQ(profile.port, 2121);
   EXPECT_EQ(profile.passiveMode, 0);
   EXPECT_EQ(profile.retries, 3);
+  EXPECT_EQ(profile.useServerPassiveAddress, 1);
 }
 
 TEST_F(SiteProfileStoreTest, AMissingSectionIsAHostOfThatName) {
@@ -138,6 +139,7 @@ TEST_F(SiteProfileStoreTest, CancellingTheMailPromptLeavesThePasswordEmpty) {
 TEST_F(SiteProfileStoreTest, SavingADefaultProfileWritesOnlyTheAlwaysWrittenKeys) {
   SiteProfile profile;
   profile.profileName = "new";
+  profile.tls = SiteProfile::kTlsWhenOffered;  // what a section without TLS reads as
   ASSERT_TRUE(store_.saveProfile(profile));
   // PASVMODE is written while `_config_` has no default for it.
   EXPECT_EQ(sectionText(configuration_.readIni(), "new"),
@@ -185,8 +187,63 @@ TEST_F(SiteProfileStoreTest, ResavingWithDefaultsRemovesTheKeys) {
   profile.profileName = "s";
   profile.hostName = "h";
   profile.userId = "u";
+  profile.tls = SiteProfile::kTlsWhenOffered;
   ASSERT_TRUE(store_.saveProfile(profile));
   EXPECT_EQ(sectionText(configuration_.readIni(), "s"), "HOST=h\nUID=u\nTIMEOFFSET=0\n");
+}
+
+TEST_F(SiteProfileStoreTest, TlsSettingAndThePortItImplies) {
+  struct Case {
+    const char* keys;
+    int tls;
+    int port;
+  };
+  const Case cases[] = {
+      {"", SiteProfile::kTlsWhenOffered, 21},  // profiles from before TLS
+      {"TLS=0\n", SiteProfile::kTlsOff, 21},
+      {"TLS=2\n", SiteProfile::kTlsRequired, 21},
+      {"TLS=3\n", SiteProfile::kTlsImplicit, 990},
+      {"TLS=3\nPORT=2121\n", SiteProfile::kTlsImplicit, 2121},
+      {"TLS=9\n", SiteProfile::kTlsImplicit, 990},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    configuration_.writeIni(std::string("[s]\nHOST=h\n") + c.keys);
+    const SiteProfile loaded = load("s");
+    EXPECT_EQ(loaded.tls, c.tls);
+    EXPECT_EQ(loaded.port, c.port);
+  }
+  SiteProfile plain;
+  plain.profileName = "plain";
+  plain.tls = SiteProfile::kTlsOff;
+  ASSERT_TRUE(store_.saveProfile(plain));
+  EXPECT_EQ(load("plain").tls, SiteProfile::kTlsOff);
+  SiteProfile implicit;
+  implicit.profileName = "implicit";
+  implicit.tls = SiteProfile::kTlsImplicit;
+  implicit.port = SiteProfile::kImplicitTlsPort;
+  implicit.certificateSha256 = "AB:CD";
+  ASSERT_TRUE(store_.saveProfile(implicit));
+  EXPECT_EQ(sectionText(configuration_.readIni(), "implicit"),
+            "HOST=\nUID=\nTLS=3\nCERTSHA256=AB:CD\nPASVMODE=1\nTIMEOFFSET=0\n");
+}
+
+TEST_F(SiteProfileStoreTest, CharsetIsStoredOnlyWhenNotAutomatic) {
+  EXPECT_EQ(load("none").charset, "auto");
+  SiteProfile legacy;
+  legacy.profileName = "legacy";
+  legacy.tls = SiteProfile::kTlsWhenOffered;
+  legacy.charset = "CP1251";
+  ASSERT_TRUE(store_.saveProfile(legacy));
+  EXPECT_EQ(sectionText(configuration_.readIni(), "legacy"),
+            "HOST=\nUID=\nCHARSET=CP1251\nPASVMODE=1\nTIMEOFFSET=0\n");
+  EXPECT_EQ(load("legacy").charset, "CP1251");
+  legacy.charset = "AUTO";
+  ASSERT_TRUE(store_.saveProfile(legacy));
+  EXPECT_EQ(sectionText(configuration_.readIni(), "legacy"),
+            "HOST=\nUID=\nPASVMODE=1\nTIMEOFFSET=0\n");
+  configuration_.writeIni("[empty]\nHOST=h\nCHARSET=\n");
+  EXPECT_EQ(load("empty").charset, "auto");
 }
 
 TEST_F(SiteProfileStoreTest, EmptyPasswordWithTheSaveFlagIsStoredAsTheMaskAlone) {

@@ -3,6 +3,7 @@
 // form used by the library's own client.
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "decoder/include/ferrixcore.h"
 #include "decoder/parse_context.h"
@@ -86,22 +87,29 @@ LineParser ParserFor(int hostType) {
   return kParsers[hostType - FERRIX_HOST_TYPE_FIRST];
 }
 
-void CopyWorkLine(char (&work)[kWorkLineSize], const char* line) {
-  std::size_t length = 0;
-  if (line != nullptr) {
-    while (length < kWorkLineSize - 1 && line[length] != '\0') {
-      work[length] = line[length];
-      ++length;
-    }
-  }
+// Returns the length copied.
+std::size_t CopyWorkLine(char (&work)[kWorkLineSize], const char* line) {
+  const std::size_t length = line == nullptr ? 0 : strnlen(line, kWorkLineSize - 1);
+  if (length > 0) std::memcpy(work, line, length);
   work[length] = '\0';
+  return length;
 }
 
+bool IsTrailingBlank(char c) { return c == ' ' || c == '\t'; }
+
 // An MLSD name runs to the line end, so its trailing blanks are the file's own.
-void CutLineEnd(char* work, int hostType) {
-  if (char* cr = std::strchr(work, '\r')) *cr = '\0';
-  if (char* lf = std::strchr(work, '\n')) *lf = '\0';
-  if (hostType != FERRIX_HOST_TYPE_MLSD) TrimRight(work);
+// Returns the length left.
+std::size_t CutLineEnd(char* work, std::size_t length, int hostType) {
+  for (const char end : {'\r', '\n'}) {
+    if (const void* found = std::memchr(work, end, length)) {
+      length = static_cast<std::size_t>(static_cast<const char*>(found) - work);
+    }
+  }
+  if (hostType != FERRIX_HOST_TYPE_MLSD) {
+    while (length > 0 && IsTrailingBlank(work[length - 1])) --length;
+  }
+  work[length] = '\0';
+  return length;
 }
 
 // Read, write and execute bits of the three characters at first.
@@ -112,8 +120,8 @@ unsigned PermissionTriple(const char* work, int first) {
 
 // Any listing may carry UNIX permissions up front. A setuid or sticky mark
 // fails the test, so such lines keep no mode at all.
-void SniffUnixMode(ListingEntry& entry, const char* work) {
-  if (std::strlen(work) <= 10) return;
+void SniffUnixMode(ListingEntry& entry, const char* work, std::size_t length) {
+  if (length <= 10) return;
   bool looksLikeMode = (work[1] == '-' || work[1] == 'r') && (work[2] == '-' || work[2] == 'w') &&
                        (work[3] == '-' || work[3] == 'x') && (work[9] == '-' || work[9] == 'x');
   if (!looksLikeMode) return;
@@ -233,9 +241,8 @@ int32_t FERRIX_DecodeLine(ListingEntry* entry, const char* line, int32_t hostTyp
   if (entry == nullptr) return 0;
   std::memset(entry, 0, sizeof *entry);
   char work[kWorkLineSize];
-  CopyWorkLine(work, line);
-  CutLineEnd(work, hostType);
-  SniffUnixMode(*entry, work);
+  const std::size_t length = CutLineEnd(work, CopyWorkLine(work, line), hostType);
+  SniffUnixMode(*entry, work, length);
   ParseContext context;
   context.hostType = hostType;
   context.remoteFolder = remoteFolder != nullptr ? remoteFolder : "";

@@ -171,39 +171,6 @@ void ReadClock(ListingEntry& entry, const char* field) {
   entry.minute = ToByte(NumberAt(field + (separatorAtTwo ? 3 : 2)));
 }
 
-// The starts of a line's first fields, as FieldAt finds them, found in one
-// pass: the column rules read five or six fields of every line.
-class FieldStarts {
- public:
-  FieldStarts(char* line, int last) : line_(line) {
-    char* position = line;
-    starts_[1] = line;
-    for (known_ = 1; known_ < last && known_ + 1 < kKept; ++known_) {
-      while (*position != '\0' && *position != ' ') ++position;
-      while (*position == ' ') ++position;
-      starts_[known_ + 1] = *position == '\0' ? nullptr : position;
-      if (*position == '\0') {
-        ++known_;
-        break;
-      }
-    }
-  }
-
-  // Field n, or none, exactly as FieldAt(line, n).
-  char* operator[](int n) const {
-    if (n <= 1) return line_;
-    if (n <= known_) return starts_[n];
-    if (starts_[known_] == nullptr) return nullptr;
-    return FieldAt(line_, n);
-  }
-
- private:
-  static constexpr int kKept = 16;
-  char* line_;
-  char* starts_[kKept] = {};
-  int known_ = 1;
-};
-
 void FillNetWareTime(ListingEntry& entry, const FieldStarts& fields, int yearField,
                      int timeField) {
   entry.year = ToYear(NumberAt(fields[yearField]));
@@ -299,6 +266,33 @@ std::uint64_t SizeAt(const char* text) {
 char* FieldAt(char* text, int n) { return FindFieldStart(text, n); }
 const char* FieldAt(const char* text, int n) { return FindFieldStart(text, n); }
 
+FieldStarts::FieldStarts(char* line, int last) : line_(line) {
+  char* position = line;
+  starts_[1] = line;
+  for (known_ = 1; known_ < last && known_ + 1 < kKept; ++known_) {
+    while (*position != '\0' && *position != ' ') ++position;
+    while (*position == ' ') ++position;
+    starts_[known_ + 1] = *position == '\0' ? nullptr : position;
+    if (*position == '\0') {
+      ++known_;
+      break;
+    }
+  }
+}
+
+char* FieldStarts::operator[](int n) const {
+  if (n <= 1) return line_;
+  if (n <= known_) return starts_[n];
+  if (starts_[known_] == nullptr) return nullptr;
+  return FieldAt(line_, n);
+}
+
+void FieldStarts::endBefore(int n) {
+  if (n <= 1 || n > known_) return;
+  known_ = n;
+  starts_[n] = nullptr;
+}
+
 int CountFields(const char* text) {
   if (text == nullptr) return 0;
   int count = 0;
@@ -348,16 +342,15 @@ bool HasFolderMarker(const char* text) {
   if (text == nullptr) return false;
   static constexpr std::string_view kMarkers[] = {"<DIR>", " dir ", " Dir ",  " DIR ",
                                                   "<DIRECTORY>", "[dir]", "<dir>"};
-  // One pass over the line: every marker begins with '<', ' ' or '['. The
-  // second character is compared first, as most blanks of a line are
-  // followed by another blank or a digit (position[1] is at worst the NUL).
-  for (const char* position = std::strpbrk(text, "< ["); position != nullptr;
-       position = std::strpbrk(position + 1, "< [")) {
-    // Every marker's second character is a 'd' or a 'D'.
-    if (position[1] != 'd' && position[1] != 'D') continue;
+  // One pass over the line, looking at the 'd's: every marker's second
+  // character is a 'd' or a 'D', and a UNIX line is mostly blanks and digits.
+  for (const char* position = text + (text[0] == '\0' ? 0 : 1); *position != '\0'; ++position) {
+    if (*position != 'd' && *position != 'D') continue;
+    const char* start = position - 1;
+    if (*start != '<' && *start != ' ' && *start != '[') continue;
     for (std::string_view marker : kMarkers) {
-      if (marker[0] == position[0] && marker[1] == position[1] &&
-          std::strncmp(position, marker.data(), marker.size()) == 0) {
+      if (marker[0] == start[0] && marker[1] == start[1] &&
+          std::strncmp(start, marker.data(), marker.size()) == 0) {
         return true;
       }
     }
@@ -484,9 +477,15 @@ void ParseDate(ListingEntry& entry, const char* text, int order) {
 
 void FillDateSizeFromFields(ListingEntry& entry, char* line, int yearField, int monthField,
                             int dayField, int timeField, int sizeField, int hostType) {
-  constexpr int kNetWareV4 = 6035;
   const int last = std::max({yearField, monthField, dayField, timeField + 1, sizeField});
-  const FieldStarts fields(line, last);
+  FillDateSizeFromFields(entry, FieldStarts(line, last), yearField, monthField, dayField, timeField,
+                         sizeField, hostType);
+}
+
+void FillDateSizeFromFields(ListingEntry& entry, const FieldStarts& fields, int yearField,
+                            int monthField, int dayField, int timeField, int sizeField,
+                            int hostType) {
+  constexpr int kNetWareV4 = 6035;
   entry.month = ToByte(MonthFromName(fields[monthField]));
   entry.day = ToByte(NumberAt(fields[dayField]));
   if (entry.month == 0 && entry.day == 0) {

@@ -79,10 +79,35 @@ void ParseSizeWithCommas(ListingEntry& entry, const char* text);
 // starts with a digit is not read, 1 = year first, 2 = month first.
 void ParseDate(ListingEntry& entry, const char* text, int order);
 
+// The starts of a line's first fields, as FieldAt finds them, found in one
+// pass, so that a parser reading several columns of a line walks it once.
+class FieldStarts {
+ public:
+  // Finds fields 1 to last (at most 15; later ones are looked up on demand).
+  FieldStarts(char* line, int last);
+
+  // Field n, or none, exactly as FieldAt(line, n).
+  char* operator[](int n) const;
+
+  // The line was ended just before field n (n found here): from then on
+  // fields n and later are none, as FieldAt on the ended line would say.
+  void endBefore(int n);
+
+ private:
+  static constexpr int kKept = 16;
+  char* line_;
+  char* starts_[kKept] = {};
+  int known_ = 1;
+};
+
 // Month, day, time-or-year and size from UNIX-like columns (field numbers
 // count from 1, as FieldAt does).
 void FillDateSizeFromFields(ListingEntry& entry, char* line, int yearField, int monthField,
                             int dayField, int timeField, int sizeField, int hostType);
+// The same from the line's fields found already.
+void FillDateSizeFromFields(ListingEntry& entry, const FieldStarts& fields, int yearField,
+                            int monthField, int dayField, int timeField, int sizeField,
+                            int hostType);
 
 // Applies the century rule: a year below 50 with month and day known gets
 // 2000 added, any other year from 1 to 1899 gets 1900 added.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace ferrix::decoder {
 namespace {
@@ -70,6 +71,39 @@ TEST(ParseHelpers, FieldsAreSeparatedBySpacesOnly) {
   EXPECT_STREQ(FieldFromEnd(text.data(), INT32_MAX), "a b c");
 }
 
+// The fields found in one pass must be FieldAt's, however many were
+// asked for, and still be after the line was ended before one of them.
+TEST(ParseHelpers, FieldStartsAgreeWithFieldAtBeforeAndAfterTheLineIsEnded) {
+  const char* const lines[] = {
+      "-rw-r--r--   1 owner  staff   1234 Jan  5 12:00 a name with  blanks",
+      "   right aligned  first\tcolumn x",
+      "one",
+      "",
+      "a b c d e f g h i j k l m n o p q r s t",
+  };
+  for (const char* text : lines) {
+    for (const int last : {1, 5, 10, 15, 20}) {
+      std::string line = text;
+      FieldStarts fields(line.data(), last);
+      for (int n = 0; n <= 22; ++n) {
+        EXPECT_EQ(fields[n], FieldAt(line.data(), n)) << text << " | last " << last << " n " << n;
+      }
+      for (int cut = 2; cut <= last; ++cut) {
+        std::string ended = text;
+        FieldStarts endedFields(ended.data(), last);
+        char* start = endedFields[cut];
+        if (start == nullptr) continue;
+        start[-1] = '\0';
+        endedFields.endBefore(cut);
+        for (int n = 0; n <= 22; ++n) {
+          EXPECT_EQ(endedFields[n], FieldAt(ended.data(), n))
+              << text << " | ended before " << cut << " n " << n;
+        }
+      }
+    }
+  }
+}
+
 TEST(ParseHelpers, CountsAndWalksFieldsFromEitherEnd) {
   EXPECT_EQ(CountFields(" a\tb  c "), 3);
   EXPECT_EQ(CountFields(""), 0);
@@ -121,6 +155,15 @@ TEST(ParseHelpers, FolderMarkersAreExactTexts) {
   const char* without[] = {"directory", "a dIr b", "dir", "[DIR]", nullptr};
   for (const char* text : withMarker) EXPECT_TRUE(HasFolderMarker(text)) << text;
   for (const char* text : without) EXPECT_FALSE(HasFolderMarker(text)) << (text ? text : "null");
+}
+
+TEST(ParseHelpers, FolderMarkersAreFoundAtEitherEndAndAfterNearMisses) {
+  const std::pair<const char*, bool> cases[] = {
+      {" dir x", true},       {"x<dir>", true},   {"ddd [dd <DIR>", true},
+      {"<d <DIRECTORY>", true}, {"name dir", false}, {"d", false},
+      {"[Dir]", false},       {"<DIR", false},    {"a  dir", false},
+  };
+  for (const auto& [text, marked] : cases) EXPECT_EQ(HasFolderMarker(text), marked) << text;
 }
 
 TEST(ParseHelpers, MonthNamesAndInitials) {

@@ -55,12 +55,30 @@ bool FindAnchor(const FieldList& fields, bool allowRunIn, Anchor& anchor) {
   return false;
 }
 
-bool IsPermissionCharacter(char c) { return c != '\0' && std::strchr("-rwxsStTlL", c) != nullptr; }
+// A switch, not a search of a string: every UNIX line asks ten times.
+bool IsPermissionCharacter(char c) {
+  switch (c) {
+    case '-': case 'r': case 'w': case 'x': case 's': case 'S': case 't': case 'T': case 'l':
+    case 'L':
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsFileTypeCharacter(char c) {
+  switch (c) {
+    case '-': case 'd': case 'l': case 'c': case 'b': case 'p': case 's': case 'D':
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace
 
 bool StartsWithPermissions(const char* line) {
-  if (line[0] == '\0' || std::strchr("-dlcbpsD", line[0]) == nullptr) return false;
+  if (!IsFileTypeCharacter(line[0])) return false;
   for (int i = 1; i <= 9; ++i) {
     if (!IsPermissionCharacter(line[i])) return false;
   }

@@ -61,11 +61,16 @@ bool CutLinkTarget(char* name) {
 // Room for the whole work line.
 constexpr std::size_t kLineCopySize = 512;
 
-bool ParseColumns(ListingEntry& entry, char* line, const UnixColumns& columns, int hostType) {
-  char* namePos = FieldAt(line, columns.name);
+// Enough fields for every layout of a UNIX line, found once per line.
+constexpr int kUnixFieldsRead = 10;
+
+bool ParseColumns(ListingEntry& entry, char* line, FieldStarts& fields, const UnixColumns& columns,
+                  int hostType) {
+  char* namePos = fields[columns.name];
   if (namePos == nullptr || *namePos == '\0') return false;
   SplitUnixName(entry, line, namePos);
-  FillDateSizeFromFields(entry, line, columns.year, columns.month, columns.day, columns.time,
+  fields.endBefore(columns.name);
+  FillDateSizeFromFields(entry, fields, columns.year, columns.month, columns.day, columns.time,
                          columns.size, hostType);
   SetName(entry, namePos);
   return true;
@@ -82,16 +87,17 @@ void ParseBareName(ListingEntry& entry, char* line) {
 // The column rule: owner and group columns when field 5 is a number, else
 // no group column; a bare name when the name field is missing. Returns the
 // layout it read, nullptr for the bare-name reading.
-const UnixColumns* ParseByFieldCounts(ListingEntry& entry, char* line, int hostType) {
-  const char* fifth = FieldAt(line, 5);
+const UnixColumns* ParseByFieldCounts(ListingEntry& entry, char* line, FieldStarts& fields,
+                                      int hostType) {
+  const char* fifth = fields[5];
   if (fifth != nullptr && IsDigit(*fifth)) {
     const bool device = EndsWithComma(fifth);
     const UnixColumns& columns = device ? kDeviceWithGroup : kWithGroup;
-    if (ParseColumns(entry, line, columns, hostType)) {
+    if (ParseColumns(entry, line, fields, columns, hostType)) {
       if (device) entry.size = 0;
       return &columns;
     }
-  } else if (ParseColumns(entry, line, kWithoutGroup, hostType)) {
+  } else if (ParseColumns(entry, line, fields, kWithoutGroup, hostType)) {
     return &kWithoutGroup;
   }
   ParseBareName(entry, line);
@@ -121,16 +127,19 @@ bool NameStartsWithDate(const char* name) {
 // Whether the column rule's reading of a permissions line can stand: a real
 // month and day, a clock below 24:00, plain digits in the size column, no seconds
 // that the rule would drop, and a name that is not the tail of the date.
-bool ColumnReadingHolds(const ListingEntry& entry, const char* line, const UnixColumns& columns) {
+// The size and time columns end before the name, so the fields of the line
+// as the reading left it serve.
+bool ColumnReadingHolds(const ListingEntry& entry, const FieldStarts& fields,
+                        const UnixColumns& columns) {
   if (entry.month < 1 || entry.month > 12 || entry.day < 1 || entry.day > 31 || entry.hour > 23) {
     return false;
   }
-  const char* size = FieldAt(line, columns.size);
+  const char* size = fields[columns.size];
   if (size == nullptr || !IsDigit(*size)) return false;
   // "12.5k", "1,3" (device numbers without a blank) and the like are read by
   // the anchored reading; the device layout's "1," is its own.
   if (&columns != &kDeviceWithGroup && !IsAllDigits(FirstWord(size))) return false;
-  const char* time = FieldAt(line, columns.time);
+  const char* time = fields[columns.time];
   if (time != nullptr && HasSeconds(time)) return false;
   return !NameStartsWithDate(entry.name);
 }
@@ -163,14 +172,15 @@ void SplitUnixName(ListingEntry& entry, char* line, char* namePos) {
 // the reading anchored on the size-and-date run, when the line has one.
 void ParseUnixLine(ListingEntry& entry, char* line, const ParseContext& context) {
   if (StartsWithTotal(line)) return;
+  FieldStarts fields(line, kUnixFieldsRead);
   if (!StartsWithPermissions(line)) {
-    ParseByFieldCounts(entry, line, context.hostType);
+    ParseByFieldCounts(entry, line, fields, context.hostType);
     return;
   }
   char original[kLineCopySize];
   CopyLine(original, line);
-  const UnixColumns* columns = ParseByFieldCounts(entry, line, context.hostType);
-  if (columns != nullptr && ColumnReadingHolds(entry, original, *columns)) {
+  const UnixColumns* columns = ParseByFieldCounts(entry, line, fields, context.hostType);
+  if (columns != nullptr && ColumnReadingHolds(entry, fields, *columns)) {
     if (original[0] == 'l') entry.kind = FERRIX_KIND_LINK;
     return;
   }
@@ -182,7 +192,8 @@ void ParseUnixLine(ListingEntry& entry, char* line, const ParseContext& context)
 
 void ParseUniTreeLine(ListingEntry& entry, char* line, const ParseContext& context) {
   if (StartsWithTotal(line)) return;
-  if (ParseColumns(entry, line, kUniTree, context.hostType)) return;
+  FieldStarts fields(line, kUniTree.name);
+  if (ParseColumns(entry, line, fields, kUniTree, context.hostType)) return;
   char* name = LastField(line);
   if (*name == '\0') return;
   SplitUnixName(entry, line, name);

@@ -18,7 +18,7 @@ namespace {
 
 class NoResolver final : public ferrix::platform::Resolver {
  public:
-  int resolve(const std::string&, std::vector<ferrix::platform::Ipv4Address>&) override {
+  int resolve(const std::string&, std::vector<ferrix::platform::SocketAddress>&) override {
     return 11001;
   }
 };

@@ -117,7 +117,9 @@ bool sendHelp(Session& session) {
 // commands it offers.
 void detectFromHelp(Session& session) {
   SessionState& state = session.state;
-  if (!sendHelp(session)) {
+  // HELP and its reply are one exchange.
+  const session::BusyScope busy(state);
+  if (!busy.entered() || !sendHelp(session)) {
     apply(state, capabilitiesOf(FERRIX_HOST_TYPE_UNIX));
     return;
   }

@@ -137,7 +137,7 @@ TEST(CheckReplyForHostType, GreetingNamingTheServerSetsTheTypeOnce) {
   session.state.sessionProfile.port = server.port();
   session.state.sessionProfile.userId = "anne";
   server.reply("220-Novell LAN WorkPlace Pro FTP").reply("220 Serv-U FTP Server ready")
-      .expectLine("USER anne").reply("230 in");
+      .expectLine("USER anne").reply("230 in").expectLine("FEAT").reply("500 unknown");
   server.start();
   const int socket = session::logon(session, ui, config::FirewallSettings{});
   EXPECT_TRUE(server.waitUntilDone(kScriptTime));

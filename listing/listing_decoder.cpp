@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,8 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "listing/listing_format.h"
 #include "listing/remote_pane_item.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 
 namespace ferrix::listing {
@@ -71,7 +75,13 @@ class ListingStreamDecoder::Reader {
       ++skippedLines_;
       return;
     }
-    line_.resize(std::min(line_.find_first_of(std::string_view("\r\0", 2)), line_.size()));
+    std::size_t end = line_.size();
+    for (const char stop : {'\r', '\0'}) {
+      if (const void* found = std::memchr(line_.data(), stop, end)) {
+        end = static_cast<std::size_t>(static_cast<const char*>(found) - line_.data());
+      }
+    }
+    line_.resize(end);
     takeLine(line_);
     line_.clear();
   }
@@ -208,16 +218,21 @@ bool DecodeListingEntries(session::MessageLog& log, const std::string& path,
 RemotePaneListing::RemotePaneListing(session::Session& session, const std::string& remoteFolder,
                                      const transfer::NameRuleSettings& nameRules)
     : session_(session),
-      source_{session.state.sessionProfile.hostType, remoteFolder,
-              session.state.sessionProfile.userId},
+      source_{ListingHostType(session.state), remoteFolder, session.state.sessionProfile.userId},
       asciiNames_(transfer::AsciiNameList::load(nameRules)) {
   restart();
 }
 
 void RemotePaneListing::restart() {
-  decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this](const ListingEntry& entry) {
+  // MLSD times are UTC; the pane shows local time before the site's offset.
+  const bool utcTimes = source_.hostType == FERRIX_HOST_TYPE_MLSD;
+  decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this, utcTimes](
+                                                                 const ListingEntry& decoded) {
+    const ListingEntry entry = utcTimes ? UtcToLocalTime(decoded) : decoded;
     if (std::optional<PaneItem> item =
             MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
+      std::string shown = session::shownName(session_.state, item->name());
+      if (shown != item->name()) item->shown = std::move(shown);
       items_.push_back(std::move(*item));
     }
   });
@@ -228,11 +243,18 @@ void RemotePaneListing::clear() {
   restart();
 }
 
-void RemotePaneListing::fillPane(PaneModel& pane) {
+void RemotePaneListing::fillPane(PaneModel& pane, std::string_view mask) {
   decoder_->finish();
   LogSkippedLines(session_.log, decoder_->skippedLines());
+  if (!mask.empty()) {
+    std::erase_if(items_, [mask](const PaneItem& item) {
+      return item.kind < kKindFolder && !MatchesLocalMask(item.name(), mask);
+    });
+  }
+  // The parent entry goes in with the others (the order puts it first), so
+  // the pane takes the decoded items over without copying them.
+  items_.push_back(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.clear();
-  pane.add(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.addAll(std::move(items_));
   clear();
 }

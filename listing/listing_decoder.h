@@ -2,7 +2,8 @@
 // arrives: the bytes are read in whole lines (one line is at most one
 // entry), the formats that spread one entry over several lines or several entries over one line are
 // put back together (VMS continuation lines, IBM MVS member columns, KA9Q/NOS halves), each line
-// goes through the listing decoder and each entry becomes a pane item.
+// goes through the listing decoder and each entry becomes a pane item, its
+// name kept as the server listed it and shown in the session's name charset.
 //
 // The pane owns the items it is given. Thread rule: the thread that owns the
 // remote pane; the decoder library keeps parser state, so one file at a time.
@@ -68,8 +69,9 @@ class RemotePaneListing {
   void feed(std::string_view bytes) { decoder_->feed(bytes); }
   // Forgets everything fed so far: the listing counts as empty.
   void clear();
-  // Fills `pane` with the parent entry and the entries, ordered.
-  void fillPane(PaneModel& pane);
+  // Fills `pane` with the parent entry and the entries, ordered; with a
+  // `mask`, only the folders and the files whose names match it.
+  void fillPane(PaneModel& pane, std::string_view mask = {});
 
  private:
   void restart();

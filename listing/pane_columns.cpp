@@ -1,5 +1,6 @@
 #include "listing/pane_columns.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 
@@ -15,6 +16,16 @@ bool ReadNumber(std::string_view& text, int& number) {
 }
 
 }  // namespace
+
+ColumnStops FitColumns(int width, const ColumnWidths& widths) {
+  const int name = std::max(width - widths.icon - widths.date - widths.size, kMinimumNameWidth);
+  ColumnStops fitted;
+  fitted.stops[0] = widths.icon;
+  fitted.stops[1] = fitted.stops[0] + name;
+  fitted.stops[2] = fitted.stops[1] + widths.date;
+  fitted.stops[3] = fitted.stops[2] + widths.size;
+  return fitted;
+}
 
 ColumnStops ParseColumnStops(std::string_view text) {
   ColumnStops parsed;

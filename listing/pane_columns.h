@@ -33,6 +33,17 @@ std::string FormatColumnStops(const ColumnStops& columns);
 // edge are not boundaries).
 std::optional<int> BoundaryAt(const ColumnStops& columns, int x);
 
+// The fitting layout for a list `width` wide: the icon, date and size
+// columns as wide as their widest text, the name taking what is left but at
+// least kMinimumNameWidth, so that the size stays in sight on a small window.
+inline constexpr int kMinimumNameWidth = 60;
+struct ColumnWidths {
+  int icon = 20;
+  int date = 0;
+  int size = 0;
+};
+ColumnStops FitColumns(int width, const ColumnWidths& widths);
+
 // Moves stop `boundary` to `x`, not left of its column's start, and every
 // later stop by the same amount.
 ColumnStops MoveBoundary(const ColumnStops& columns, int boundary, int x);

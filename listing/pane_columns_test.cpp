@@ -27,6 +27,21 @@ TEST(PaneColumns, StoredStopsAreReadOrReplacedByTheDefault) {
   EXPECT_EQ(ColumnStops{}.extent(), 334);
 }
 
+TEST(PaneColumns, TheFittingLayoutGivesTheNameWhatIsLeft) {
+  struct Case {
+    int width;
+    std::array<int, 4> expected;
+  };
+  const ColumnWidths widths{20, 110, 80};
+  const std::vector<Case> cases = {
+      {600, {20, 410, 520, 600}},
+      {270, {20, 80, 190, 270}},
+      // Too narrow: the name keeps its least width and the list scrolls.
+      {100, {20, 80, 190, 270}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FitColumns(c.width, widths).stops, c.expected) << c.width;
+}
+
 TEST(PaneColumns, DraggingABoundaryKeepsLaterWidths) {
   const ColumnStops columns;
   EXPECT_EQ(MoveBoundary(columns, 1, 170).stops, (std::array<int, 4>{20, 170, 290, 360}));

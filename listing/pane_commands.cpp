@@ -9,6 +9,7 @@
 #include "listing/local_file_commands.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 
 namespace ferrix::listing {
@@ -72,6 +73,12 @@ void logFailure(session::Session& session, const char* format, const std::string
                 const std::string& second = {}) {
   session.log.logMessagef(format, first.c_str(), second.c_str());
   soundActionFailed(session);
+}
+
+// How a pane entry's name reads for the person: remote names in their
+// UTF-8 form, local names as they are.
+std::string shownEntryName(PaneCommands& commands, PaneSide side, const std::string& name) {
+  return side == PaneSide::kRemote ? session::shownName(sessionOf(commands).state, name) : name;
 }
 
 void listLocalFolder(PaneCommands& commands) {
@@ -196,9 +203,7 @@ void redisplayRemote(RemoteListing& listing) {
     return;
   }
   if (!slot->cached || !fs::exists(slot->path)) {
-    const std::string command =
-        ListingCommand(session.state.sessionProfile.hostType, listing.remoteMask);
-    const int result = DoDirList(listing, command, slot->path);
+    const int result = FetchListing(listing, slot->path);
     if (result != 2) {
       listing.cache.forget(slot->path);
       listing.pane.clear();
@@ -219,12 +224,18 @@ void askAndChangeFolder(PaneCommands& commands, PaneSide side) {
     }
     return;
   }
-  std::string folder =
+  const std::string current =
       commands.remote.remoteFolder.substr(0, UserInterface::kMaxFolderChoiceLength);
-  if (uiOf(commands).askFolderChoice(folder, "Enter remote folder name:", kFolderNameHelpTopic,
-                                     commands.remote.cache.folders())) {
-    changeRemoteFolderAndShow(commands, folder);
+  const std::string shownCurrent = session::shownName(sessionOf(commands).state, current);
+  std::string folder = shownCurrent;
+  if (!uiOf(commands).askFolderChoice(folder, "Enter remote folder name:", kFolderNameHelpTopic,
+                                      commands.remote.cache.folders())) {
+    return;
   }
+  // Left as shown, the folder keeps the server's own bytes.
+  const std::optional<std::string> wire =
+      folder == shownCurrent ? current : session::wireNameOrRefuse(sessionOf(commands), folder);
+  if (wire) changeRemoteFolderAndShow(commands, *wire);
 }
 
 }  // namespace
@@ -267,7 +278,9 @@ void makeFolderCommand(PaneCommands& commands, PaneSide side) {
     if (!uiOf(commands).inputBox(&name, "Enter new remote folder name:", kNewFolderHelpTopic)) {
       return;
     }
-    const int replyClass = session::makeRemoteFolder(session, controlOf(commands), name);
+    const std::optional<std::string> wire = session::wireNameOrRefuse(session, name);
+    if (!wire) return;
+    const int replyClass = session::makeRemoteFolder(session, controlOf(commands), *wire);
     if (replyClass == 2) fetchAfterChange(commands);
     if (replyClass == 5) soundActionFailed(session);
     return;
@@ -287,9 +300,10 @@ void deleteFolderCommand(PaneCommands& commands, PaneSide side, const Selection&
   if (!entries.empty() && entries.front().kind == kKindFolder &&
       entries.front().name != kParentName) {
     const Entry& folder = entries.front();
-    if (confirmDelete(uiOf(commands), folder.name, 1) != DeleteAnswer::kYes) return;
+    const std::string shown = shownEntryName(commands, side, folder.name);
+    if (confirmDelete(uiOf(commands), shown, 1) != DeleteAnswer::kYes) return;
     if (!deleteEntry(commands, side, folder)) {
-      logFailure(session, kDeleteFailed, folder.name);
+      logFailure(session, kDeleteFailed, shown);
       return;
     }
     refreshAfterWalk(commands, side, true);
@@ -298,7 +312,8 @@ void deleteFolderCommand(PaneCommands& commands, PaneSide side, const Selection&
   if (side == PaneSide::kLocal) return;
   std::string name;
   if (!uiOf(commands).inputBox(&name, "Enter remote folder name:", kRemoveFolderHelpTopic)) return;
-  if (session::removeRemoteFolder(session, controlOf(commands), name) == 2) {
+  const std::optional<std::string> wire = session::wireNameOrRefuse(session, name);
+  if (wire && session::removeRemoteFolder(session, controlOf(commands), *wire) == 2) {
     fetchAfterChange(commands);
   }
 }
@@ -321,8 +336,9 @@ void deleteCommand(PaneCommands& commands, PaneSide side, const Selection& selec
   bool changed = false;
   for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
     if (session::isProtectedEntryName(entry->name)) continue;
+    const std::string shown = shownEntryName(commands, side, entry->name);
     if (ask) {
-      const DeleteAnswer answer = confirmDelete(uiOf(commands), entry->name, selectedCount);
+      const DeleteAnswer answer = confirmDelete(uiOf(commands), shown, selectedCount);
       if (answer == DeleteAnswer::kCancel) break;
       if (answer == DeleteAnswer::kNo) continue;
       if (answer == DeleteAnswer::kDeleteAll) ask = false;
@@ -330,7 +346,7 @@ void deleteCommand(PaneCommands& commands, PaneSide side, const Selection& selec
     if (deleteEntry(commands, side, *entry)) {
       changed = true;
     } else {
-      logFailure(sessionOf(commands), kDeleteFailed, entry->name);
+      logFailure(sessionOf(commands), kDeleteFailed, shown);
     }
   }
   refreshAfterWalk(commands, side, changed);

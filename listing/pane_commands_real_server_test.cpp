@@ -8,11 +8,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "listing/pane_commands.h"
+#include "session/feature_exchange.h"
+#include "transfer/receive_file.h"
+#include "transfer/send_file.h"
 #include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
 
@@ -154,6 +158,90 @@ TEST_P(RealServerPaneTest, FoldersAndFilesAreMadeRenamedMovedChangedAndRemoved) 
   deleteFolderCommand(pane, PaneSide::kRemote, select({"made"}));
   EXPECT_FALSE(fs::exists(served() / "made"));
   EXPECT_THAT(paneNames(), ElementsAre(".."));
+}
+
+// Names with blanks and outside ASCII, after FEAT (pyftpdlib lists UTF8,
+// vsftpd does not: its names are shown as UTF-8 because they are).
+TEST_P(RealServerPaneTest, Utf8NamesAreListedFetchedSentRenamedAndDeleted) {
+  ASSERT_TRUE(session::exchangeFeatures(ftp_.session(), ftp_.control()));
+  EXPECT_EQ(ftp_.session().state.nameCharset,
+            GetParam() == FtpServerKind::kPyftpdlib ? "UTF-8" : "");
+  const std::string name = "résumé 日本.txt";
+  std::ofstream(served() / name) << "listed";
+  const fs::path local = localFolder_ / "local";
+  fs::create_directories(local);
+  std::ofstream(local / "données 2.txt") << "sent";
+  PaneCommands pane = commands();
+  ShowRemoteFolder(remote(), true);
+  ASSERT_EQ(select({name}).size(), 1u);
+  EXPECT_EQ(pane_.at(select({name}).front()).shownName(), name);
+
+  platform::IniFile ini(localFolder_ / "FERRIX.INI");
+  const transfer::TransferLogSettings log;
+  const transfer::LocalFolderListing localPane(local);
+  const transfer::FileTransferContext download{ftp_.control(), remote().remoteFolder, local,
+                                               localPane, ini, log};
+  state_.transferMode = 'I';
+  EXPECT_EQ(transfer::ReceiveFile(remote().transfer, download, name, 1, 1, false, false),
+            transfer::TransferOutcome::kSucceeded);
+  std::ifstream fetched(local / name);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fetched), {}), "listed");
+
+  const transfer::ListedEntries remotePane;
+  const transfer::FileTransferContext upload{ftp_.control(), remote().remoteFolder, local,
+                                             remotePane, ini, log};
+  EXPECT_EQ(transfer::SendFile(remote().transfer, upload, (local / "données 2.txt").string(), 1,
+                               1, false, false),
+            transfer::TransferOutcome::kSucceeded);
+  EXPECT_TRUE(fs::exists(served() / "données 2.txt"));
+
+  ShowRemoteFolder(remote(), true);
+  ui_.answerInput("ünïcode ✓.txt");
+  renameCommand(pane, PaneSide::kRemote, select({name}));
+  EXPECT_TRUE(fs::exists(served() / "ünïcode ✓.txt"));
+  ui_.answerDelete(session::UserInterface::DeleteAnswer::kYes);
+  deleteCommand(pane, PaneSide::kRemote, select({"données 2.txt"}));
+  EXPECT_FALSE(fs::exists(served() / "données 2.txt"));
+  EXPECT_THAT(paneNames(), ElementsAre("..", "ünïcode ✓.txt"));
+}
+
+// A Latin-1 name on a server that names no charset and keeps names as bytes
+// (vsftpd): shown with replacement characters, yet fetched, renamed and
+// deleted by the server's own bytes.
+TEST_P(RealServerPaneTest, ANameThatIsNotUtf8IsFetchedRenamedAndDeletedByItsBytes) {
+  if (GetParam() == FtpServerKind::kPyftpdlib) {
+    GTEST_SKIP() << "pyftpdlib itself lists such a name with replacement characters";
+  }
+  ASSERT_TRUE(session::exchangeFeatures(ftp_.session(), ftp_.control()));
+  const std::string latin = "caf\xE9 1.txt";
+  const std::string other = "na\xEFve.txt";
+  std::ofstream(served() / latin) << "latin";
+  std::ofstream(served() / other) << "other";
+  const fs::path local = localFolder_ / "local";
+  fs::create_directories(local);
+  PaneCommands pane = commands();
+  ShowRemoteFolder(remote(), true);
+  ASSERT_EQ(select({latin}).size(), 1u);
+  EXPECT_EQ(pane_.at(select({latin}).front()).shownName(), "caf\uFFFD 1.txt");
+
+  platform::IniFile ini(localFolder_ / "FERRIX.INI");
+  const transfer::TransferLogSettings log;
+  const transfer::LocalFolderListing localPane(local);
+  const transfer::FileTransferContext download{ftp_.control(), remote().remoteFolder, local,
+                                               localPane, ini, log};
+  state_.transferMode = 'I';
+  EXPECT_EQ(transfer::ReceiveFile(remote().transfer, download, latin, 1, 1, false, false),
+            transfer::TransferOutcome::kSucceeded);
+  std::ifstream fetched(local / "caf\uFFFD 1.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(fetched), {}), "latin");
+
+  ui_.answerInput("cafe 1.txt");
+  renameCommand(pane, PaneSide::kRemote, select({latin}));
+  EXPECT_TRUE(fs::exists(served() / "cafe 1.txt"));
+  ui_.answerDelete(session::UserInterface::DeleteAnswer::kYes);
+  deleteCommand(pane, PaneSide::kRemote, select({other}));
+  EXPECT_FALSE(fs::exists(served() / other));
+  EXPECT_THAT(paneNames(), ElementsAre("..", "cafe 1.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServerPaneTest,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "listing/remote_menu_commands.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/scripted_transfer_test_support.h"
 
@@ -359,6 +360,7 @@ TEST_F(PaneCommandsTest, QuotedListFillsThePaneAndOtherTextIsSentAsTyped) {
   EXPECT_EQ(ui_.prompts().front().text, "Enter command for remote site:");
 }
 
+// The listing is text, so the viewer gets it with the local line ends.
 TEST_F(PaneCommandsTest, ListAndNlstMenuKeepTheRawListingForTheViewer) {
   expectListing("NLST", "a\r\nb\r\n");
   server_.expectLine("PASV").reply("500 No");
@@ -366,7 +368,7 @@ TEST_F(PaneCommandsTest, ListAndNlstMenuKeepTheRawListingForTheViewer) {
   const std::optional<std::string> path = nlstMenuCommand(remote(), raw_);
   ASSERT_TRUE(path);
   std::ifstream in(*path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "a\r\nb\r\n");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "a\nb\n");
   EXPECT_FALSE(listMenuCommand(remote(), raw_));
   expectScriptDone();
   EXPECT_THAT(sounds_, Contains(session::sound_event::kActionFailed));
@@ -488,6 +490,83 @@ TEST_F(PaneCommandsTest, LocalFoldersAreEnteredMadeAndLeft) {
   changeFolderCommand(pane, PaneSide::kLocal, {0});
   EXPECT_EQ(localFolder_, std::filesystem::path(scratch_ / "local"));
   EXPECT_THAT(localBox_.entries(), Contains(scratch_ / "local"));
+}
+
+// A CP1251 server that does not list UTF8: the pane shows Cyrillic, every
+// command about a listed entry carries the server's own bytes, and typed
+// names reach it in its charset.
+TEST_F(PaneCommandsTest, ACp1251ServerGetsItsOwnBytesBackAndTypedNamesInItsCharset) {
+  const std::string privet = "\xCF\xF0\xE8\xE2\xE5\xF2.txt";            // Привет.txt
+  const std::string documents = "\xE4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB";  // документы
+  const std::string listing = "-rw-r--r--   1 ann  staff    5 Jan  5 10:20 " + privet +
+                              "\r\ndrwxr-xr-x   2 ann  staff  512 Jan  5 10:20 " + documents +
+                              "\r\n";
+  expectFetch("/pub", listing);
+  server_.expectLine("RNFR " + privet).reply("350 Ready");
+  server_.expectLine("RNTO \xCC\xE8\xF0.txt").reply("250 Renamed");  // Мир.txt
+  server_.expectLine("RMD " + documents).reply("250 Removed");
+  server_.expectLine("MKD \xED\xEE\xE2\xE0\xFF").reply("257 Created");  // новая
+  connect();
+  session_.state.sessionProfile.charset = "CP1251";
+  session::chooseNameCharset(session_);
+  settings_.refreshAfterChange = false;
+  ShowRemoteFolder(remote(), true);
+  std::vector<std::string> shown;
+  for (const PaneItem& item : remoteItems_.items()) shown.emplace_back(item.shownName());
+  EXPECT_THAT(shown, Contains("Привет.txt"));
+  EXPECT_THAT(shown, Contains("документы"));
+  const auto indexOf = [this](const std::string& name) {
+    for (std::size_t i = 0; i < remoteItems_.size(); ++i) {
+      if (remoteItems_.at(i).name() == name) return i;
+    }
+    ADD_FAILURE() << "no entry " << name;
+    return std::size_t{0};
+  };
+  PaneCommands pane = commands();
+  ui_.answerInput("Мир.txt");
+  renameCommand(pane, PaneSide::kRemote, {indexOf(privet)});
+  ui_.answerDelete(DeleteAnswer::kYes);
+  deleteFolderCommand(pane, PaneSide::kRemote, {indexOf(documents)});
+  ui_.answerInput("новая");
+  makeFolderCommand(pane, PaneSide::kRemote);
+  // A name CP1251 cannot hold never reaches the server.
+  ui_.answerInput("日本");
+  makeFolderCommand(pane, PaneSide::kRemote);
+  expectScriptDone();
+  EXPECT_EQ(ui_.prompts().front().text, "Enter new name for \"Привет.txt\":");
+  EXPECT_EQ(ui_.prompts().front().prefilled, "Привет.txt");
+  EXPECT_THAT(deleteQuestions(), ElementsAre("Are you sure you want to delete \"документы\"? /1"));
+  EXPECT_TRUE(logged("RNFR Привет.txt"));
+  EXPECT_TRUE(logged("! \"日本\" cannot be written in the server's charset CP1251"));
+}
+
+// A name that is not valid UTF-8 on a server without a charset: shown with
+// replacement characters, renamed and deleted by its own bytes.
+TEST_F(PaneCommandsTest, ANameThatDoesNotDecodeIsRenamedAndDeletedByItsOwnBytes) {
+  const std::string latin = "r\xE9sum\xE9.txt";
+  const std::string other = "caf\xE9.txt";
+  expectFetch("/pub", "-rw-r--r--   1 ann  staff    5 Jan  5 10:20 " + latin +
+                          "\r\n-rw-r--r--   1 ann  staff    5 Jan  5 10:20 " + other + "\r\n");
+  server_.expectLine("RNFR " + latin).reply("350 Ready");
+  server_.expectLine("RNTO resume.txt").reply("250 Renamed");
+  server_.expectLine("DELE " + other).reply("250 Deleted");
+  connect();
+  settings_.refreshAfterChange = false;
+  ShowRemoteFolder(remote(), true);
+  PaneCommands pane = commands();
+  std::size_t latinIndex = 0;
+  std::size_t otherIndex = 0;
+  for (std::size_t i = 0; i < remoteItems_.size(); ++i) {
+    if (remoteItems_.at(i).name() == latin) latinIndex = i;
+    if (remoteItems_.at(i).name() == other) otherIndex = i;
+  }
+  EXPECT_EQ(remoteItems_.at(latinIndex).shownName(), "r\uFFFDsum\uFFFD.txt");
+  ui_.answerInput("resume.txt");
+  renameCommand(pane, PaneSide::kRemote, {latinIndex});
+  ui_.answerDelete(DeleteAnswer::kYes);
+  deleteCommand(pane, PaneSide::kRemote, {otherIndex});
+  expectScriptDone();
+  EXPECT_THAT(deleteQuestions(), ElementsAre("Are you sure you want to delete \"caf\uFFFD.txt\"? /1"));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // decoded from a listing line. The pane that holds an item owns it; the
 // text is the name as it was listed, followed for local items by an
 // optional display tail (padding, a tab, date and size), which is why the
-// name is always read through nameLength.
+// name is always read through nameLength. Panes show shownName().
 //
 // Thread rule: a plain value; the pane's owner thread.
 #pragma once
@@ -37,8 +37,13 @@ struct PaneItem {
   std::uint64_t size = 0;
   std::size_t nameLength = 0;
   std::string text;
+  // The UTF-8 form of a remote name that is not shown as it was listed (the
+  // server's charset differs, or it does not decode); empty when the name
+  // shows as it stands. Commands always use name(), the server's own bytes.
+  std::string shown;
 
   std::string_view name() const { return std::string_view(text).substr(0, nameLength); }
+  std::string_view shownName() const { return shown.empty() ? name() : std::string_view(shown); }
   bool hasDate() const { return year != 0 || month != 0; }
   bool isParent() const { return name() == kParentName; }
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <iterator>
 #include <system_error>
 
 #include "listing/pane_order.h"
@@ -15,9 +16,7 @@ namespace fs = std::filesystem;
 void PaneModel::setSortValue(std::int32_t sortValue) {
   if (sortValue == sortValue_) return;
   sortValue_ = sortValue;
-  std::stable_sort(items_.begin(), items_.end(), [this](const PaneItem& a, const PaneItem& b) {
-    return ComparePaneItems(a, b, sortValue_) < 0;
-  });
+  SortPaneItems(items_, sortValue_);
 }
 
 void PaneModel::add(PaneItem item) {
@@ -31,16 +30,16 @@ void PaneModel::add(PaneItem item) {
 
 void PaneModel::addAll(std::vector<PaneItem> items) {
   const std::int32_t itemType = side_ == PaneSide::kRemote ? 1 : 0;
-  items_.reserve(items_.size() + items.size());
-  for (PaneItem& item : items) {
-    item.itemType = itemType;
-    items_.push_back(std::move(item));
+  for (PaneItem& item : items) item.itemType = itemType;
+  if (items_.empty()) {
+    items_ = std::move(items);
+  } else {
+    items_.reserve(items_.size() + items.size());
+    std::move(items.begin(), items.end(), std::back_inserter(items_));
   }
-  // Inserting one by one would move the whole list for every item; a stable
-  // sort keeps ties in the order they came, as add() does.
-  std::stable_sort(items_.begin(), items_.end(), [this](const PaneItem& a, const PaneItem& b) {
-    return ComparePaneItems(a, b, sortValue_) < 0;
-  });
+  // Inserting one by one would move the whole list for every item; the sort
+  // keeps ties in the order they came, as add() does.
+  SortPaneItems(items_, sortValue_);
 }
 
 std::string LocalSearchPattern(std::string_view maskText) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "listing/pane_item.h"
 
@@ -38,6 +39,11 @@ std::int32_t MakeSortValue(SortKey key, bool reverse, FolderPlacement placement)
 // Negative when `first` comes before `second` under `sortValue`, positive
 // when after, 0 when they are equal in the order.
 int ComparePaneItems(const PaneItem& first, const PaneItem& second, std::int32_t sortValue);
+
+// Orders `items` under `sortValue` exactly as a stable sort with
+// ComparePaneItems would (ties keep their order), comparing a cheap key
+// first: a whole listing is ordered at once.
+void SortPaneItems(std::vector<PaneItem>& items, std::int32_t sortValue);
 
 enum class HeaderButton { kFolders, kName, kDate, kSize };
 

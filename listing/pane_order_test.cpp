@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,60 @@ TEST(PaneOrder, SortDialogMapsEveryField) {
   EXPECT_EQ(SortValueFrom(choice), 27);
   EXPECT_EQ(SortValueFrom({SortKey::kNone, false, FolderPlacement::kAtBottom}), 32);
   EXPECT_EQ(SortDialogChoiceFrom(5).key, SortKey::kName);
+}
+
+// Many items that tie on the first eight letters, differ only in case, are
+// shorter than eight letters or share dates and sizes, in every order the
+// sort value can ask for: the whole-list sort must give exactly what a
+// stable sort with the item comparison gives, ties kept in arrival order.
+enum class KindMix { kUsual, kWithDrive, kManyKinds };
+
+std::vector<PaneItem> TieHeavyItems(KindMix mix) {
+  const char* const stems[] = {"report_2024_", "REPORT_2024_", "Report", "a", "", "b.TXT",
+                               "b.txt", "archive.tar.gz", ".hidden", "Zeta"};
+  const std::int32_t kinds[] = {kKindFile, kKindTextFile, kKindLink, kKindFolder};
+  std::vector<PaneItem> items;
+  for (std::uint32_t i = 0; i < 600; ++i) {
+    std::string name = std::string(stems[(i * 7) % 10]) + std::to_string((i * 13) % 5);
+    if (i % 97 == 0) name = std::string(kParentName);
+    PaneItem item = MakeNamedItem(PaneSide::kRemote, kinds[(i * 5) % 4], name);
+    if (mix == KindMix::kWithDrive && i % 151 == 0) item.kind = kKindDrive;
+    if (mix == KindMix::kManyKinds) item.kind = 16 + static_cast<std::int32_t>(i % 40);
+    item.year = static_cast<std::uint16_t>(2020 + i % 3);
+    item.month = static_cast<std::uint8_t>(1 + i % 2);
+    item.day = static_cast<std::uint8_t>(1 + (i * 3) % 4);
+    item.size = (i * 11) % 6;
+    // The arrival number rides after the name, where ordering never looks.
+    item.text += '\t' + std::to_string(i);
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+std::vector<std::string> Texts(const std::vector<PaneItem>& items) {
+  std::vector<std::string> texts;
+  for (const PaneItem& item : items) texts.push_back(item.text);
+  return texts;
+}
+
+TEST(PaneOrder, WholeListSortEqualsAStableSortUnderEverySortValue) {
+  for (const KindMix mix : {KindMix::kUsual, KindMix::kWithDrive, KindMix::kManyKinds}) {
+    const std::vector<PaneItem> items = TieHeavyItems(mix);
+    for (std::int32_t sortValue = 0; sortValue < 64; ++sortValue) {
+      std::vector<PaneItem> expected = items;
+      std::stable_sort(expected.begin(), expected.end(),
+                       [sortValue](const PaneItem& a, const PaneItem& b) {
+                         return ComparePaneItems(a, b, sortValue) < 0;
+                       });
+      std::vector<PaneItem> sorted = items;
+      SortPaneItems(sorted, sortValue);
+      ASSERT_EQ(Texts(sorted), Texts(expected))
+          << "sort value " << sortValue << ", kinds " << static_cast<int>(mix);
+      // A list that arrives in order already stays as it is.
+      SortPaneItems(sorted, sortValue);
+      ASSERT_EQ(Texts(sorted), Texts(expected)) << "again, sort value " << sortValue;
+    }
+  }
 }
 
 }  // namespace

@@ -57,14 +57,14 @@ std::size_t CharacterCount(std::string_view text) {
 }  // namespace
 
 std::string ShortenedName(std::string_view name, int columnWidth, const TextWidth& textWidth) {
+  constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
   std::string shown(name);
-  bool cut = false;
-  while (textWidth(shown) > columnWidth - 10 && CharacterCount(shown) > 1) {
+  if (textWidth(shown) <= columnWidth) return shown;
+  DropLastCharacter(shown);
+  while (CharacterCount(shown) > 1 && textWidth(shown + std::string(kEllipsis)) > columnWidth) {
     DropLastCharacter(shown);
-    cut = true;
   }
-  if (cut && CharacterCount(shown) > 2) shown += '~';
-  return shown;
+  return shown + std::string(kEllipsis);
 }
 
 }  // namespace ferrix::listing

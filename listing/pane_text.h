@@ -38,9 +38,9 @@ std::string LocalItemText(std::string_view name, const LocalTime& time, std::uin
 
 using TextWidth = std::function<int(std::string_view)>;
 
-// `name` cut by whole characters until it fits `columnWidth` less 10 pixels
-// (never below one character), with "~" appended when characters were cut
-// and more than two remain.
+// `name` as it fits `columnWidth`: whole, when it fits; else cut by whole
+// characters and ended with "…" so that both fit (never below one
+// character before the ellipsis).
 std::string ShortenedName(std::string_view name, int columnWidth, const TextWidth& textWidth);
 
 }  // namespace ferrix::listing

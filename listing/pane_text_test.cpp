@@ -42,8 +42,8 @@ TEST(PaneText, SizeHoldsSixtyFourBits) {
   EXPECT_EQ(SizeText(5000000000ULL), "5000000000");
 }
 
-TEST(PaneText, LongNameIsCutWithTilde) {
-  // Ten pixels a character: a column of 100 holds nine characters.
+TEST(PaneText, OnlyANameThatDoesNotFitEndsInAnEllipsis) {
+  // Ten pixels a character: a column of 100 holds ten, or nine and the ellipsis.
   const TextWidth tenPerCharacter = [](std::string_view text) {
     int characters = 0;
     for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -56,12 +56,12 @@ TEST(PaneText, LongNameIsCutWithTilde) {
   };
   const std::vector<Case> cases = {
       {"short", 100, "short"},
-      {"abcdefghi", 100, "abcdefghi"},
-      {"abcdefghijklmnop", 100, "abcdefghi~"},
-      {"abcdefghijklmnop", 40, "abc~"},
-      {"abcdefghijklmnop", 30, "ab"},
-      {"abcdefghijklmnop", 0, "a"},
-      {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 40, "\xC3\xA9\xC3\xA9\xC3\xA9~"},
+      {"abcdefghij", 100, "abcdefghij"},
+      {"abcdefghijk", 100, "abcdefghi\xE2\x80\xA6"},
+      {"abcdefghijklmnop", 40, "abc\xE2\x80\xA6"},
+      {"abcdefghijklmnop", 20, "a\xE2\x80\xA6"},
+      {"abcdefghijklmnop", 0, "a\xE2\x80\xA6"},
+      {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 40, "\xC3\xA9\xC3\xA9\xC3\xA9\xE2\x80\xA6"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ShortenedName(c.name, c.columnWidth, tenPerCharacter), c.expected)

@@ -11,6 +11,7 @@
 
 #include "listing/host_detection.h"
 #include "listing/listing_decoder.h"
+#include "listing/listing_format.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
 #include "session/remote_commands.h"
@@ -74,6 +75,54 @@ int receiveListing(transfer::TransferContext& quiet, std::string_view command,
   return result;
 }
 
+// After a refused MLSD the session lists with LIST; a site whose host type
+// was MLSD itself gets its type detected, so that LIST can be read.
+void fallBackToList(RemoteListing& listing) {
+  session::Session& session = listing.transfer.session;
+  session::SessionState& state = session.state;
+  state.mlsdRefused = 1;
+  if (state.sessionProfile.hostType != FERRIX_HOST_TYPE_MLSD) {
+    session.log.logMessage("+ MLSD refused; listing with LIST for this session");
+    return;
+  }
+  session.log.logMessage(
+      "+ MLSD refused although the site's host type is MLSD; detecting the host type and "
+      "listing with LIST for this session");
+  state.sessionProfile.hostType = FERRIX_HOST_TYPE_AUTOMATIC;
+  state.DetectionDone = 0;
+  DetectHostType(session, listing.transfer.userInterface);
+}
+
+// True when the server answered a listing with a wildcard mask by refusing
+// it, on a connection that still stands.
+bool maskRefused(const session::Session& session, std::string_view remoteMask) {
+  const std::string mask = RemoteMaskArgument(remoteMask);
+  return !mask.empty() && mask.find_first_of("*?") != std::string::npos &&
+         session.state.connected != 0 && session.state.replyCode >= 500 &&
+         session.state.replyCode < 600;
+}
+
+// MLSD where the session lists with it, falling back to LIST for the session
+// when it is refused with 5xx; LIST otherwise; `mask` after the command.
+int fetchListing(RemoteListing& listing, const std::string& path,
+                 std::optional<RemotePaneListing>* decoded, std::string_view mask) {
+  session::Session& session = listing.transfer.session;
+  session::SessionState& state = session.state;
+  const auto fetch = [&] {
+    // Made anew for each command: the fallback lists in another format.
+    RemotePaneListing* sink = nullptr;
+    if (decoded != nullptr) {
+      sink = &decoded->emplace(session, listing.remoteFolder, listing.transfer.nameRules);
+    }
+    return DoDirList(listing, ListingCommand(ListingHostType(state), mask), path, sink);
+  };
+  const bool mlsd = ListsWithMlsd(state);
+  const int result = fetch();
+  if (result == 2 || !mlsd || state.replyCode / 100 != 5 || state.cancelRequested) return result;
+  fallBackToList(listing);
+  return fetch();
+}
+
 void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
   const GuardScope guard(listing.transferThreadBusy, useGuard);
   if (guard.refused()) return;
@@ -109,10 +158,18 @@ void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
   }
   // Decoded while it arrives: the server's time to send it and ours to
   // read it overlap. The file stays the cache of the folder.
-  RemotePaneListing decoded(session, listing.remoteFolder, listing.transfer.nameRules);
-  const std::string command =
-      ListingCommand(session.state.sessionProfile.hostType, listing.remoteMask);
-  const int result = DoDirList(listing, command, slot->path, &decoded);
+  std::optional<RemotePaneListing> decoded;
+  int result = fetchListing(listing, slot->path, &decoded, listing.remoteMask);
+  std::string localMask;
+  if (result != 2 && maskRefused(session, listing.remoteMask)) {
+    // Many servers take no pattern after LIST: the whole folder is listed
+    // and the mask applied here. The cache would show it unmasked later.
+    localMask = RemoteMaskArgument(listing.remoteMask);
+    session.log.logMessagef("+ The server refused the mask %s; it is applied to the full listing",
+                            localMask.c_str());
+    result = fetchListing(listing, slot->path, &decoded, "");
+    listing.cache.forget(slot->path);
+  }
   if (result != 2) {
     listing.cache.forget(slot->path);
     listing.pane.clear();
@@ -120,7 +177,7 @@ void refresh(RemoteListing& listing, bool useGuard, bool useCache) {
     playActionFailed(session);
     return;
   }
-  decoded.fillPane(listing.pane);
+  decoded->fillPane(listing.pane, localMask);
 }
 
 }  // namespace
@@ -177,6 +234,11 @@ int DoDirList(RemoteListing& listing, std::string_view command, const std::strin
   session.playSound = std::move(playSound);
   listing.transfer.state.automaticMode = automaticMode;
   return result;
+}
+
+int FetchListing(RemoteListing& listing, const std::string& path,
+                 std::optional<RemotePaneListing>* decoded) {
+  return fetchListing(listing, path, decoded, listing.remoteMask);
 }
 
 void ShowRemoteFolder(RemoteListing& listing, bool useGuard) { refresh(listing, useGuard, true); }

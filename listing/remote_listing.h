@@ -8,6 +8,7 @@
 // Thread rule: the engine thread that owns the control connection and the
 // remote pane. TransferThreadBusy may be read and set from any thread.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,13 @@ std::string ListingCommand(int hostType, std::string_view remoteMask);
 // command is in progress, else the transfer's reply class.
 int DoDirList(RemoteListing& listing, std::string_view command, const std::string& path,
               RemotePaneListing* decoded = nullptr);
+
+// Fetches the current folder's listing into `path`: MLSD where the session
+// lists with it, falling back to LIST for the session when it is refused with
+// 5xx; LIST otherwise; with `decoded`, the listing is decoded into it as it
+// arrives. Returns DoDirList's result for the last command.
+int FetchListing(RemoteListing& listing, const std::string& path,
+                 std::optional<RemotePaneListing>* decoded = nullptr);
 
 // PWD, detection when not yet done, then the listing: from the cache when the
 // folder is there, else fetched. With `useGuard` nothing happens while

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -198,7 +201,117 @@ TEST_F(RemoteListingTest, MlsdWithTheMaskAndQnx2AppendsTheNlstNames) {
   std::ifstream file(slot->path, std::ios::binary);
   const std::string content((std::istreambuf_iterator<char>(file)),
                             std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, "file1\r\nfolder1\r\n");
+  // Received in ASCII type: local line ends.
+  EXPECT_EQ(content, "file1\nfolder1\n");
+}
+
+// ---- MLSD where the server offers it ----
+
+constexpr char kMlsdListing[] =
+    "type=cdir;modify=20240101000000; /pub\r\n"
+    "type=pdir;modify=20240101000000; /\r\n"
+    "type=file;size=5;modify=20240301235900; late.txt\r\n"
+    "type=dir;modify=20240101120000; docs\r\n";
+
+// Local time for the test's duration, restored after it.
+class TimeZoneScope {
+ public:
+  explicit TimeZoneScope(const char* zone) {
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~TimeZoneScope() {
+    if (saved_) {
+      setenv("TZ", saved_->c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+const PaneItem* itemNamed(const PaneModel& pane, std::string_view name) {
+  for (const PaneItem& item : pane.items()) {
+    if (item.name() == name) return &item;
+  }
+  return nullptr;
+}
+
+TEST_F(RemoteListingTest, MlsdTimesAreUtcAndItsOwnFolderEntriesAreNotShown) {
+  const TimeZoneScope zone("EST5");
+  session_.state.features.mlst = true;
+  session_.state.siteHostType = FERRIX_HOST_TYPE_AUTOMATIC;
+  session_.state.sessionProfile.timeOffsetHours = 1;
+  expectPwd("/pub");
+  expectListing("MLSD", kMlsdListing);
+  connect();
+  RemoteListing remote = listing();
+  FetchRemoteListing(remote, false);
+  expectScriptDone();
+  EXPECT_THAT(paneNames(), ElementsAre("..", "docs", "late.txt"));
+  // 2024-03-01 23:59 UTC is 18:59 in New York; the site's hour comes on top.
+  const PaneItem* late = itemNamed(pane_, "late.txt");
+  ASSERT_NE(late, nullptr);
+  EXPECT_EQ(late->year, 2024);
+  EXPECT_EQ(late->month, 3);
+  EXPECT_EQ(late->day, 1);
+  EXPECT_EQ(late->hour, 19);
+  EXPECT_EQ(late->minute, 59);
+}
+
+TEST_F(RemoteListingTest, RefusedMlsdFallsBackToListForTheSession) {
+  session_.state.features.mlst = true;
+  session_.state.siteHostType = FERRIX_HOST_TYPE_UNIX;
+  expectPwd("/pub");
+  const std::uint16_t port = dataPort_;
+  server_.expectLine("PASV").reply(testing::passiveReply(port)).acceptData()
+      .expectLine("MLSD").reply("500 MLSD not understood");
+  expectListing("LIST", kUnixListing);
+  expectPwd("/pub");
+  expectListing("LIST", kUnixListing);
+  connect();
+  RemoteListing remote = listing();
+  FetchRemoteListing(remote, false);
+  FetchRemoteListing(remote, false);
+  expectScriptDone();
+  EXPECT_THAT(paneNames(), ElementsAre("..", "docs", "notes.bin"));
+  EXPECT_EQ(count("MLSD"), 1);
+  EXPECT_THAT(log_.history(), Contains("+ MLSD refused; listing with LIST for this session"));
+  EXPECT_TRUE(sounds_.empty());
+}
+
+TEST_F(RemoteListingTest, MlsdSiteWhoseServerRefusesItDetectsTheTypeAndLists) {
+  session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_MLSD;
+  session_.state.siteHostType = FERRIX_HOST_TYPE_MLSD;
+  expectPwd("/pub");
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort_)).acceptData()
+      .expectLine("MLSD").reply("502 Command not implemented")
+      .expectLine("SYST").reply("215 UNIX Type: L8");
+  expectListing("LIST", kUnixListing);
+  connect();
+  RemoteListing remote = listing();
+  FetchRemoteListing(remote, false);
+  expectScriptDone();
+  EXPECT_THAT(paneNames(), ElementsAre("..", "docs", "notes.bin"));
+  EXPECT_EQ(session_.state.sessionProfile.hostType, FERRIX_HOST_TYPE_UNIX);
+  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("+ MLSD refused although")));
+}
+
+TEST_F(RemoteListingTest, ChosenNonUnixHostTypeKeepsList) {
+  session_.state.features.mlst = true;
+  session_.state.siteHostType = FERRIX_HOST_TYPE_MICROSOFT_NT;
+  session_.state.sessionProfile.hostType = FERRIX_HOST_TYPE_MICROSOFT_NT;
+  expectPwd("/pub");
+  expectListing("LIST", "06-05-02  03:19PM                 1419 notes.bin\r\n");
+  connect();
+  RemoteListing remote = listing();
+  FetchRemoteListing(remote, false);
+  expectScriptDone();
+  EXPECT_THAT(paneNames(), ElementsAre("..", "notes.bin"));
 }
 
 TEST_F(RemoteListingTest, UnusablePwdStillListsButIsNeverTakenFromTheCache) {

@@ -7,6 +7,7 @@
 #include "platform/ascii_text.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/overwrite_decision.h"
 #include "transfer/receive_file.h"
@@ -113,6 +114,8 @@ transfer::TransferOutcome retrMenuCommand(PaneCommands& commands, const MenuTran
       name.empty()) {
     return transfer::TransferOutcome::kSkipped;
   }
+  const std::optional<std::string> wire = session::wireNameOrRefuse(transfer.session, name);
+  if (!wire) return transfer::TransferOutcome::kFailed;
   const transfer::LocalFolderListing destination(commands.local.folder);
   const transfer::FileTransferContext file{transfer.session.state.controlSocket,
                                            commands.remote.remoteFolder,
@@ -123,7 +126,7 @@ transfer::TransferOutcome retrMenuCommand(PaneCommands& commands, const MenuTran
   // A typed name is no pane entry: nothing lends it a date or a kind.
   transfer.state.currentEntry = {};
   const transfer::TransferOutcome result =
-      transfer::ReceiveFile(transfer, file, name, 1, 1, false, false);
+      transfer::ReceiveFile(transfer, file, *wire, 1, 1, false, false);
   if (result == transfer::TransferOutcome::kSucceeded) {
     ShowLocalFolder(commands.local.folder, commands.local.options, commands.local.pane,
                     commands.local.folderBox);

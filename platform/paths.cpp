@@ -55,17 +55,27 @@ std::string homeFolder() {
   return home.empty() ? homeFromPasswd() : home;
 }
 
-std::string configFolder() {
-  std::string base = environmentValue("XDG_CONFIG_HOME");
+namespace {
+
+// The program's folder under the XDG base folder `variable` names, else
+// under `homeRelative` in the home folder.
+std::string xdgFolder(const char* variable, std::string_view homeRelative) {
+  std::string base = environmentValue(variable);
   // Relative values are invalid by the XDG rules and would move with the
   // current folder.
   if (base.empty() || base.front() != '/') {
     const std::string home = homeFolder();
     if (home.empty()) return {};
-    base = joinPath(home, ".config");
+    base = joinPath(home, homeRelative);
   }
   return joinPath(withoutTrailingSlash(base), kProgramFolderName);
 }
+
+}  // namespace
+
+std::string configFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+std::string stateFolder() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
 
 std::string dataFolder() {
   const std::string program = programFolder();

@@ -34,6 +34,10 @@ std::string homeFolder();
 // is unset or empty. Not created here: the first write creates it.
 std::string configFolder();
 
+// $XDG_STATE_HOME/ferrix, else $HOME/.local/state/ferrix, by the same rules:
+// where logs are kept. Not created here.
+std::string stateFolder();
+
 // "share/ferrix" under the installation prefix of the running program, that
 // is <program folder>/../share/ferrix, whether or not it exists; empty when
 // the program's folder is unknown.

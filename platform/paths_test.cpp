@@ -60,6 +60,25 @@ TEST(ConfigFolder, FollowsXdgThenHomeThenPasswd) {
   }
 }
 
+TEST(StateFolder, FollowsXdgThenHome) {
+  struct Case {
+    const char* xdgStateHome;
+    const char* home;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"/x/state/", "/h", "/x/state/ferrix"},
+      {"relative/state", "/h", "/h/.local/state/ferrix"},
+      {nullptr, "/h", "/h/.local/state/ferrix"},
+      {nullptr, nullptr, joinPath(passwdHome(), ".local/state/ferrix")},
+  };
+  for (const Case& c : cases) {
+    ScopedEnvironment xdg("XDG_STATE_HOME", c.xdgStateHome);
+    ScopedEnvironment home("HOME", c.home);
+    EXPECT_EQ(stateFolder(), c.expected) << (c.xdgStateHome ? c.xdgStateHome : "(unset)");
+  }
+}
+
 TEST(ProgramFolder, HoldsTheRunningProgram) {
   EXPECT_TRUE(fileExists(joinPath(programFolder(), "ferrix_platform_tests")));
 }

@@ -111,10 +111,4 @@ void ChildProcess::detach() {
   pid_ = -1;
 }
 
-bool startDetached(std::string_view commandLine) {
-  std::error_code error;
-  std::optional<ChildProcess> child = ChildProcess::start(splitCommandLine(commandLine), error);
-  return child.has_value();
-}
-
 }  // namespace ferrix::platform

@@ -60,7 +60,4 @@ class ChildProcess {
   pid_t pid_ = -1;
 };
 
-// Starts a command line and lets it run on: true when it started.
-bool startDetached(std::string_view commandLine);
-
 }  // namespace ferrix::platform

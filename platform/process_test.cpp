@@ -62,7 +62,7 @@ TEST(ChildProcess, MissingProgramIsAnError) {
   EXPECT_FALSE(ChildProcess::start({"/nonexistent/ferrix-editor"}, error));
   EXPECT_TRUE(error);
   EXPECT_FALSE(ChildProcess::start({}, error));
-  EXPECT_FALSE(startDetached(""));
+  EXPECT_FALSE(ChildProcess::start(splitCommandLine(""), error));
 }
 
 }  // namespace

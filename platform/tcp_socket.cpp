@@ -10,22 +10,58 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/socket_errors.h"
 
 namespace ferrix::platform {
 namespace {
 
-sockaddr_in toSockaddr(const Ipv4Address& address) {
-  sockaddr_in native{};
-  native.sin_family = AF_INET;
-  native.sin_port = htons(address.port);
-  native.sin_addr.s_addr = htonl(address.hostOrder);
+// A native socket address and the length the system calls take with it.
+struct NativeAddress {
+  sockaddr_storage storage{};
+  socklen_t length = sizeof storage;
+
+  sockaddr* get() { return reinterpret_cast<sockaddr*>(&storage); }
+  const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+};
+
+NativeAddress toNative(const SocketAddress& address) {
+  NativeAddress native;
+  if (address.isIpv6()) {
+    auto* ipv6 = reinterpret_cast<sockaddr_in6*>(&native.storage);
+    ipv6->sin6_family = AF_INET6;
+    ipv6->sin6_port = htons(address.port);
+    std::memcpy(&ipv6->sin6_addr, address.bytes.data(), sizeof ipv6->sin6_addr);
+    native.length = sizeof *ipv6;
+  } else {
+    auto* ipv4 = reinterpret_cast<sockaddr_in*>(&native.storage);
+    ipv4->sin_family = AF_INET;
+    ipv4->sin_port = htons(address.port);
+    std::memcpy(&ipv4->sin_addr, address.bytes.data(), sizeof ipv4->sin_addr);
+    native.length = sizeof *ipv4;
+  }
   return native;
 }
 
-Ipv4Address fromSockaddr(const sockaddr_in& native) {
-  return Ipv4Address{ntohl(native.sin_addr.s_addr), ntohs(native.sin_port)};
+std::optional<SocketAddress> fromNative(const sockaddr* native) {
+  SocketAddress address;
+  if (native->sa_family == AF_INET6) {
+    const auto* ipv6 = reinterpret_cast<const sockaddr_in6*>(native);
+    address.family = AddressFamily::kIpv6;
+    address.port = ntohs(ipv6->sin6_port);
+    std::memcpy(address.bytes.data(), &ipv6->sin6_addr, sizeof ipv6->sin6_addr);
+    return address;
+  }
+  if (native->sa_family != AF_INET) return std::nullopt;
+  const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(native);
+  address.port = ntohs(ipv4->sin_port);
+  std::memcpy(address.bytes.data(), &ipv4->sin_addr, sizeof ipv4->sin_addr);
+  return address;
+}
+
+int nativeFamily(AddressFamily family) {
+  return family == AddressFamily::kIpv6 ? AF_INET6 : AF_INET;
 }
 
 bool makeNonBlocking(int socket) {
@@ -40,36 +76,24 @@ bool failWithErrno() {
 
 }  // namespace
 
-std::string Ipv4Address::text() const {
-  in_addr native{htonl(hostOrder)};
-  char buffer[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &native, buffer, sizeof buffer);
-  return buffer;
-}
-
-std::optional<Ipv4Address> parseDottedAddress(const std::string& text) {
-  in_addr native{};
-  if (inet_pton(AF_INET, text.c_str(), &native) != 1) return std::nullopt;
-  return Ipv4Address{ntohl(native.s_addr), 0};
-}
-
-int SystemResolver::resolve(const std::string& host, std::vector<Ipv4Address>& addresses) {
+int SystemResolver::resolve(const std::string& host, std::vector<SocketAddress>& addresses) {
   addrinfo hints{};
-  hints.ai_family = AF_INET;
+  hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   addrinfo* list = nullptr;
   const int result = getaddrinfo(host.c_str(), nullptr, &hints, &list);
   if (result != 0) return socketErrorFromResolver(result, errno);
   for (const addrinfo* item = list; item != nullptr; item = item->ai_next) {
-    const auto* native = reinterpret_cast<const sockaddr_in*>(item->ai_addr);
-    addresses.push_back(fromSockaddr(*native));
+    if (std::optional<SocketAddress> address = fromNative(item->ai_addr)) {
+      addresses.push_back(*address);
+    }
   }
   freeaddrinfo(list);
   return addresses.empty() ? socket_error::kNoData : 0;
 }
 
-int createStreamSocket() {
-  const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+int createStreamSocket(AddressFamily family) {
+  const int socket = ::socket(nativeFamily(family), SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
   if (socket < 0) {
     setLastSocketErrorFromErrno();
     return kInvalidSocket;
@@ -82,9 +106,9 @@ int createStreamSocket() {
   return socket;
 }
 
-bool connectSocket(BlockingCalls& calls, int socket, const Ipv4Address& address) {
-  const sockaddr_in native = toSockaddr(address);
-  if (::connect(socket, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0) {
+bool connectSocket(BlockingCalls& calls, int socket, const SocketAddress& address) {
+  const NativeAddress native = toNative(address);
+  if (::connect(socket, native.get(), native.length) == 0) {
     return true;
   }
   if (errno != EINPROGRESS) return failWithErrno();
@@ -99,9 +123,9 @@ bool connectSocket(BlockingCalls& calls, int socket, const Ipv4Address& address)
   return true;
 }
 
-bool bindTo(int socket, const Ipv4Address& address) {
-  const sockaddr_in native = toSockaddr(address);
-  return ::bind(socket, reinterpret_cast<const sockaddr*>(&native), sizeof native) == 0 ||
+bool bindTo(int socket, const SocketAddress& address) {
+  const NativeAddress native = toNative(address);
+  return ::bind(socket, native.get(), native.length) == 0 ||
          failWithErrno();
 }
 
@@ -109,24 +133,23 @@ bool startListening(int socket, int backlog) {
   return ::listen(socket, backlog) == 0 || failWithErrno();
 }
 
-bool listenOn(int socket, const Ipv4Address& address, int backlog) {
+bool listenOn(int socket, const SocketAddress& address, int backlog) {
   return bindTo(socket, address) && startListening(socket, backlog);
 }
 
 int acceptConnection(BlockingCalls& calls, int listenSocket, std::uint64_t milliseconds,
-                     Ipv4Address* peer, WaitResult* wait) {
+                     SocketAddress* peer, WaitResult* wait) {
   const WaitResult result = calls.waitForSocket(listenSocket, POLLIN, milliseconds);
   if (wait != nullptr) *wait = result;
   if (result != WaitResult::kReady) return kInvalidSocket;
-  sockaddr_in native{};
-  socklen_t length = sizeof native;
-  const int accepted = ::accept4(listenSocket, reinterpret_cast<sockaddr*>(&native), &length,
-                                 SOCK_CLOEXEC | SOCK_NONBLOCK);
+  NativeAddress native;
+  const int accepted =
+      ::accept4(listenSocket, native.get(), &native.length, SOCK_CLOEXEC | SOCK_NONBLOCK);
   if (accepted < 0) {
     setLastSocketErrorFromErrno();
     return kInvalidSocket;
   }
-  if (peer != nullptr) *peer = fromSockaddr(native);
+  if (peer != nullptr) *peer = fromNative(native.get()).value_or(SocketAddress{});
   return accepted;
 }
 
@@ -174,24 +197,22 @@ bool ensureBufferSize(int socket, SocketBuffer buffer, int bytes) {
   return setsockopt(socket, SOL_SOCKET, option, &bytes, sizeof bytes) == 0 || failWithErrno();
 }
 
-std::optional<Ipv4Address> localAddressOf(int socket) {
-  sockaddr_in native{};
-  socklen_t length = sizeof native;
-  if (getsockname(socket, reinterpret_cast<sockaddr*>(&native), &length) != 0) {
+std::optional<SocketAddress> localAddressOf(int socket) {
+  NativeAddress native;
+  if (getsockname(socket, native.get(), &native.length) != 0) {
     setLastSocketErrorFromErrno();
     return std::nullopt;
   }
-  return fromSockaddr(native);
+  return fromNative(native.get());
 }
 
-std::optional<Ipv4Address> peerAddressOf(int socket) {
-  sockaddr_in native{};
-  socklen_t length = sizeof native;
-  if (getpeername(socket, reinterpret_cast<sockaddr*>(&native), &length) != 0) {
+std::optional<SocketAddress> peerAddressOf(int socket) {
+  NativeAddress native;
+  if (getpeername(socket, native.get(), &native.length) != 0) {
     setLastSocketErrorFromErrno();
     return std::nullopt;
   }
-  return fromSockaddr(native);
+  return fromNative(native.get());
 }
 
 }  // namespace ferrix::platform

@@ -1,4 +1,4 @@
-// Plain TCP sockets over POSIX: IPv4 stream sockets held as integer handles
+// Plain TCP sockets over POSIX: IPv4 and IPv6 stream sockets held as integer handles
 // (-1 for none), non-blocking underneath so that every wait goes through
 // BlockingCalls and can be cancelled. Failures set the calling thread's last
 // socket error (socket_errors.h).
@@ -14,52 +14,43 @@
 #include <optional>
 
 #include "platform/blocking_calls.h"
+#include "platform/socket_address.h"
 
 namespace ferrix::platform {
 
 inline constexpr int kInvalidSocket = -1;
 
-struct Ipv4Address {
-  std::uint32_t hostOrder = 0;  // 127.0.0.1 is 0x7f000001
-  std::uint16_t port = 0;
-
-  std::string text() const;  // dotted quad, without the port
-};
-
-// A dotted IPv4 address ("10.1.2.3"); nothing for anything else.
-std::optional<Ipv4Address> parseDottedAddress(const std::string& text);
-
-// Turns a host name into its IPv4 addresses, in the resolver's order.
+// Turns a host name into its IPv6 and IPv4 addresses, in the resolver's order.
 class Resolver {
  public:
   virtual ~Resolver() = default;
   // Returns 0 with at least one address, or a socket error (11001 ...).
-  virtual int resolve(const std::string& host, std::vector<Ipv4Address>& addresses) = 0;
+  virtual int resolve(const std::string& host, std::vector<SocketAddress>& addresses) = 0;
 };
 
 class SystemResolver final : public Resolver {
  public:
-  int resolve(const std::string& host, std::vector<Ipv4Address>& addresses) override;
+  int resolve(const std::string& host, std::vector<SocketAddress>& addresses) override;
 };
 
-// A new non-blocking TCP socket, or -1.
-int createStreamSocket();
+// A new non-blocking TCP socket of `family`, or -1.
+int createStreamSocket(AddressFamily family = AddressFamily::kIpv4);
 
 // Connects, waiting without a time limit of our own (the system's applies)
 // until connected, refused, or cancelled. Returns false with the last error set.
-bool connectSocket(BlockingCalls& calls, int socket, const Ipv4Address& address);
+bool connectSocket(BlockingCalls& calls, int socket, const SocketAddress& address);
 
 // Binds to `address` (port 0 for any). Returns false on failure.
-bool bindTo(int socket, const Ipv4Address& address);
+bool bindTo(int socket, const SocketAddress& address);
 bool startListening(int socket, int backlog);
 // bindTo, then startListening.
-bool listenOn(int socket, const Ipv4Address& address, int backlog);
+bool listenOn(int socket, const SocketAddress& address, int backlog);
 
 // Accepts one connection within `milliseconds`; -1 on time-out, cancel or
 // failure. `wait`, when given, tells which of them ended the wait (kReady
 // when the wait succeeded and accept itself failed).
 int acceptConnection(BlockingCalls& calls, int listenSocket, std::uint64_t milliseconds,
-                     Ipv4Address* peer, WaitResult* wait = nullptr);
+                     SocketAddress* peer, WaitResult* wait = nullptr);
 
 // One send or receive without waiting; results as send(2)/recv(2).
 long sendOnce(int socket, const void* bytes, std::size_t length, int flags);
@@ -85,7 +76,7 @@ enum class SocketBuffer { kReceive, kSend };
 // than a fixed size would. Returns false when the size could not be read or set.
 bool ensureBufferSize(int socket, SocketBuffer buffer, int bytes);
 
-std::optional<Ipv4Address> localAddressOf(int socket);
-std::optional<Ipv4Address> peerAddressOf(int socket);
+std::optional<SocketAddress> localAddressOf(int socket);
+std::optional<SocketAddress> peerAddressOf(int socket);
 
 }  // namespace ferrix::platform

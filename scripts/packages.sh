@@ -4,7 +4,7 @@
 ferrix_packages=(
   cmake ninja-build g++ clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
-  python3-pyftpdlib vsftpd
+  python3-pyftpdlib vsftpd openssl
   qt6-base-dev qt6-multimedia-dev qt6-svg-dev libgl-dev fonts-dejavu-core
   desktop-file-utils appstream pkg-config dpkg-dev file man-db
 )

@@ -9,5 +9,5 @@ cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/d
 cmake --build "$root/build" -j2 --target ferrix-screenshot >/dev/null
 mkdir -p "$root/docs"
 QT_QPA_PLATFORM=offscreen "$root/build/shell/window/ferrix-screenshot" \
-  "$root/docs/screenshot-main-window.png" 1100 640
+  "$root/docs/screenshot-main-window.png" 1400 900
 echo "docs/screenshot-main-window.png"

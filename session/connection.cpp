@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "session/control_channel.h"
+#include "session/tls_negotiation.h"
 #include "session/message_log.h"
 
 namespace ferrix::session {
@@ -45,6 +46,7 @@ int disconnectSession(Session& session) {
     sendCommand(session, state.controlSocket, "QUIT");
     state.controlSocket = closeControlSocket(session, state.controlSocket);
     state.connected = 0;
+    resetTls(session);
   }
   state.closing = 0;
   state.CanDelete = 0;
@@ -52,6 +54,10 @@ int disconnectSession(Session& session) {
   state.CanRmd = 0;
   state.CanMkd = 0;
   state.UseCdup = 1;
+  state.features = ServerFeatures{};
+  state.extendedPassiveRefused = 0;
+  state.extendedActiveRefused = 0;
+  state.mlsdRefused = 0;
   return state.connected;
 }
 
@@ -78,7 +84,7 @@ void cancelSession(Session& session) {
 bool keepAliveTimerProc(Session& session) {
   SessionState& state = session.state;
   if (state.controlSocket == kInvalidSocket) return false;
-  if (state.commandInProgress || state.busyDepth) return true;
+  if (state.commandInProgress || state.exchange.depth() != 0) return true;
   sendCommand(session, state.controlSocket, "NOOP");
   return true;
 }

@@ -1,18 +1,21 @@
 #include "session/control_channel.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "platform/ascii_text.h"
 #include "platform/socket_errors.h"
 #include "resources/strings.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 
 namespace ferrix::session {
 namespace {
@@ -28,12 +31,7 @@ constexpr std::size_t kDrainChunk = 4096;
 constexpr std::size_t kReplyReceiveLimit = 1024;
 constexpr std::size_t kReplyLineStop = 942;
 constexpr std::size_t kFlushChunk = 82;
-constexpr std::uint64_t kYieldPauseMs = 10;
 constexpr std::uint64_t kLateReplyWaitMs = 3000;
-
-// Exchanges this thread has entered, so sendLine waits only for another
-// thread's exchange and never for its own.
-thread_local int ownBusyDepth = 0;
 
 bool isLineEndOrBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -75,13 +73,13 @@ void echoCommand(Session& session, std::string_view text, bool alwaysEcho) {
   } else if (text.starts_with("ACCT ")) {
     session.log.logMessage("ACCT (hidden)");
   } else if (alwaysEcho || session.log.verbose() || !text.starts_with("NOOP")) {
-    session.log.logMessage(text);
+    session.log.logMessage(shownName(session.state, text));
   }
 }
 
 // Takes the next line out of the pending input, if a whole one is there;
 // otherwise moves what is there into `line` and empties the pending input.
-bool takePendingLine(SessionState& state, std::string& line) {
+bool takePendingLine(SessionState& state, std::string& line) REQUIRES(state.exchange) {
   if (state.pendingPosition >= state.pendingInput.size()) {
     state.pendingInput.clear();
     state.pendingPosition = 0;
@@ -99,15 +97,11 @@ bool takePendingLine(SessionState& state, std::string& line) {
   return true;
 }
 
-// Waits while another thread's exchange is in progress; false when cancelled.
-bool waitForOtherExchanges(Session& session) {
-  SessionState& state = session.state;
-  if (state.busyDepth - ownBusyDepth <= 0) return true;
-  session.log.logMessage("[X] Command in progress, yielding.");
-  while (state.busyDepth - ownBusyDepth > 0 && !state.cancelRequested) {
-    session.blockingCalls.waitForSocket(kInvalidSocket, 0, kYieldPauseMs);
+// Says so when this thread's exchange is about to wait for another thread's.
+void noteWhenWaiting(Session& session) {
+  if (session.state.exchange.heldByAnotherThread()) {
+    session.log.logMessage("[X] Command in progress, yielding.");
   }
-  return !state.cancelRequested;
 }
 
 // Reads and discards until the peer closes or kDrainTimeoutMs has passed.
@@ -123,32 +117,21 @@ void drainUntilClosed(Session& session, int socket) {
 // now, within kLateReplyWaitMs, so the next command does not take it for
 // its own. When none comes the dialogue is out of step for good, and the
 // connection is ended so that it reads as lost. QUIT needs no settling.
-bool settleLateReply(Session& session, int socket, std::string_view text) {
-  SessionState& state = session.state;
-  if (!state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
-  state.lateReplyOwed = 0;
+bool settleLateReply(Session& session, int socket, std::string_view text)
+    REQUIRES(session.state.exchange) {
+  if (!session.state.lateReplyOwed || platform::startsWithIgnoringCase(text, "QUIT")) return true;
+  session.state.lateReplyOwed = 0;
   session.log.logMessage("+ Reading the late reply to the cancelled command");
   ReplyLimit limit{session.clock.ticks() + kLateReplyWaitMs, kReplyByteLimit};
-  if (readWholeReply(session, socket, limit) != 0 && !state.lateReplyOwed) {
-    state.cancelRequested = 0;
+  if (readWholeReply(session, socket, limit) != 0 && !session.state.lateReplyOwed) {
+    session.state.cancelRequested = 0;
     return true;
   }
-  state.lateReplyOwed = 0;
+  session.state.lateReplyOwed = 0;
   session.log.logMessage("! No late reply came; the connection is closed");
   platform::shutdownBoth(socket);
-  state.replyCode = kReplyLost;
+  session.state.replyCode = kReplyLost;
   return false;
-}
-
-int runCommand(Session& session, int socket, std::string_view text) {
-  int result = 0;
-  if (socket == kInvalidSocket) {
-    session.log.logMessage("! Not connected, ignored");
-  } else if (settleLateReply(session, socket, text) && sendLine(session, socket, text) != -1) {
-    result = getReply(session, socket);
-  }
-  session.state.commandInProgress = 0;
-  return result;
 }
 
 void logReplyOverLimit(Session& session, const ReplyLimit& limit) {
@@ -179,33 +162,77 @@ bool refuseUnsendable(Session& session, std::string_view text, std::size_t lengt
   return true;
 }
 
+// How sendCommand and sendCommandText differ: what they answer a command
+// started while another one runs, and whether a NOOP is echoed.
+struct CommandKind {
+  int refusedClass;
+  int refusedCode;
+  bool alwaysEcho;
+};
+constexpr CommandKind kFormattedCommand{4, 400, false};
+constexpr CommandKind kTextCommand{5, 0, true};
+
+// The command and its reply are one exchange, so no other thread's command
+// is answered in between. It is entered before the command is claimed: a
+// thread waiting for another thread's exchange holds nothing that one needs.
+int runCommand(Session& session, int socket, std::string_view text, std::size_t length,
+               const CommandKind& kind) {
+  SessionState& state = session.state;
+  noteWhenWaiting(session);
+  const BusyScope busy(session.state);
+  if (!busy.entered()) return 0;
+  state.replyCode = 0;
+  if (refuseUnsendable(session, text, length)) return 0;
+  if (state.commandInProgress.exchange(1)) {
+    state.replyCode = kind.refusedCode;
+    return kind.refusedClass;
+  }
+  echoCommand(session, text, kind.alwaysEcho);
+  int result = 0;
+  if (socket == kInvalidSocket) {
+    session.log.logMessage("! Not connected, ignored");
+  } else if (settleLateReply(session, socket, text) && sendLine(session, socket, text) != -1) {
+    result = getReply(session, socket);
+  }
+  state.commandInProgress = 0;
+  return result;
+}
+
 // Connects `socket` to `address`, logging the attempt and a failure.
 bool tryAddress(Session& session, int socket, const std::string& host,
-                const platform::Ipv4Address& address) {
-  const std::string text = address.text();
-  session.log.logMessagef("connecting to %s:%u", text.c_str(), address.port);
+                const platform::SocketAddress& address) {
+  const std::string text = address.textWithPort();
+  session.log.logMessagef("connecting to %s", text.c_str());
   if (platform::connectSocket(session.blockingCalls, socket, address)) return true;
   const std::string error = socketErrorText(platform::lastSocketError());
   session.log.logMessagef("! %s %s - %s", "Connection failed", host.c_str(), error.c_str());
   return false;
 }
 
-int connectedSocket(Session& session, int socket, const platform::Ipv4Address& address) {
+int connectedSocket(Session& session, int socket, const platform::SocketAddress& address) {
+  // A new connection starts plain, whatever stream a closed socket of the
+  // same number left behind.
+  session.tls.drop(socket);
   const std::string text = address.text();
   session.log.logMessagef("Connected to %s port %u", text.c_str(), address.port);
   return socket;
 }
 
-}  // namespace
-
-BusyScope::BusyScope(SessionState& state) : state_(state) {
-  ++state_.busyDepth;
-  ++ownBusyDepth;
+// Tells the peer the stream ends here (a server reads an upload without it
+// as cut short).
+void endTls(Session& session, int socket) {
+  if (const auto tls = session.tls.find(socket)) {
+    tls->closeNotify(session.blockingCalls, kDrainTimeoutMs);
+  }
 }
 
+}  // namespace
+
+BusyScope::BusyScope(SessionState& state)
+    : state_(state), entered_(state.exchange.enter(state.cancelRequested)) {}
+
 BusyScope::~BusyScope() {
-  --ownBusyDepth;
-  --state_.busyDepth;
+  if (entered_) state_.exchange.leave();
 }
 
 int openControlConnection(Session& session, const std::string& host, std::uint16_t port) {
@@ -214,39 +241,29 @@ int openControlConnection(Session& session, const std::string& host, std::uint16
 }
 
 int openConnection(Session& session, const std::string& host, std::uint16_t port) {
-  int socket = platform::createStreamSocket();
-  if (socket == kInvalidSocket) {
-    const std::string error = socketErrorText(platform::lastSocketError());
-    session.log.logMessagef("! %s - %s", "Failed \"createsocket\":", error.c_str());
+  const std::string name = platform::withoutBrackets(host);
+  std::vector<platform::SocketAddress> addresses;
+  if (std::optional<platform::SocketAddress> numeric = platform::parseNumericAddress(name)) {
+    addresses.push_back(*numeric);
+  } else if (session.resolver.resolve(name, addresses) != 0) {
+    session.log.logMessagef("! Can't get \"%s\" host entry", name.c_str());
     return kInvalidSocket;
   }
-  if (auto address = platform::parseDottedAddress(host)) {
-    address->port = port;
-    if (tryAddress(session, socket, host, *address)) {
-      return connectedSocket(session, socket, *address);
-    }
-    platform::closeSocket(socket);
-    return kInvalidSocket;
-  }
-  std::vector<platform::Ipv4Address> addresses;
-  if (session.resolver.resolve(host, addresses) != 0) {
-    session.log.logMessagef("! Can't get \"%s\" host entry", host.c_str());
-    platform::closeSocket(socket);
-    return kInvalidSocket;
-  }
-  for (platform::Ipv4Address& address : addresses) {
+  for (platform::SocketAddress& address : addresses) {
     address.port = port;
-    // A socket whose connect failed cannot be connected again: each
-    // further address gets a fresh one.
-    if (socket == kInvalidSocket) socket = platform::createStreamSocket();
-    if (socket == kInvalidSocket) break;
-    if (tryAddress(session, socket, host, address)) {
+    // A socket whose connect failed cannot be connected again, and each
+    // family needs its own: every address gets a fresh socket.
+    const int socket = platform::createStreamSocket(address.family);
+    if (socket == kInvalidSocket) {
+      const std::string error = socketErrorText(platform::lastSocketError());
+      session.log.logMessagef("! %s - %s", "Failed \"createsocket\":", error.c_str());
+      continue;
+    }
+    if (tryAddress(session, socket, name, address)) {
       return connectedSocket(session, socket, address);
     }
     platform::closeSocket(socket);
-    socket = kInvalidSocket;
   }
-  if (socket != kInvalidSocket) platform::closeSocket(socket);
   return kInvalidSocket;
 }
 
@@ -255,6 +272,9 @@ int openConnection(Session& session, const std::string& host, std::uint16_t port
 // while data flows. Only a call that would block waits, cancellably.
 long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
                      std::uint64_t milliseconds) {
+  if (const auto tls = session.tls.find(socket)) {
+    return tls->write(session.blockingCalls, bytes, length, milliseconds);
+  }
   const long sent = platform::sendOnce(socket, bytes, length, 0);
   if (sent >= 0 || platform::lastSocketError() != platform::socket_error::kWouldBlock) return sent;
   if (session.blockingCalls.waitForSocket(socket, POLLOUT, milliseconds) != WaitResult::kReady) {
@@ -265,6 +285,9 @@ long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_
 
 long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
                      std::uint64_t milliseconds) {
+  if (const auto tls = session.tls.find(socket)) {
+    return tls->read(session.blockingCalls, buffer, length, milliseconds);
+  }
   const long received = platform::receiveOnce(socket, buffer, length, flags);
   if (received >= 0 || platform::lastSocketError() != platform::socket_error::kWouldBlock) {
     return received;
@@ -292,9 +315,10 @@ std::size_t sendAll(Session& session, int socket, std::string_view bytes) {
 
 long sendLine(Session& session, int socket, std::string_view text) {
   if (socket == kInvalidSocket) return -1;
-  if (!waitForOtherExchanges(session)) return -1;
+  noteWhenWaiting(session);
+  const BusyScope busy(session.state);
+  if (!busy.entered()) return -1;
   if (!isPasswordCommand(text)) text = trimLineEnd(text);
-  BusyScope busy(session.state);
   std::string line(text);
   line += "\r\n";
   return static_cast<long>(sendAll(session, socket, line));
@@ -313,7 +337,8 @@ int readReplyLine(Session& session, int socket) {
 int readReplyLine(Session& session, int socket, ReplyLimit& limit) {
   SessionState& state = session.state;
   if (socket == kInvalidSocket) return 0;
-  BusyScope busy(state);
+  const BusyScope busy(state);
+  if (!busy.entered()) return kReplyLost;
   state.cancelRequested = 0;
   state.replyLine.clear();
 
@@ -374,7 +399,8 @@ int getReply(Session& session, int socket) {
 
 int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
   SessionState& state = session.state;
-  BusyScope busy(state);
+  const BusyScope busy(state);
+  if (!busy.entered()) return 0;
   const int depthAtEntry = state.replyDepth;
   bool readAnother = true;
   while (readAnother) {
@@ -383,7 +409,7 @@ int readWholeReply(Session& session, int socket, ReplyLimit& limit) {
     bool more = lineCode < 100 || lineCode > 599 ||
                 (state.replyLine.size() > 3 && state.replyLine[3] == '-');
     if (session.log.verbose() || !platform::startsWithIgnoringCase(state.replyLine, "200 NOOP")) {
-      session.log.logMessage(state.replyLine);
+      session.log.logMessage(shownName(state, state.replyLine));
     }
     int code = state.replyCode;
     if (state.cancelRequested) {
@@ -417,8 +443,6 @@ std::string_view whyCommandWouldChange(std::string_view text) {
 }
 
 int sendCommand(Session& session, int socket, const char* format, ...) {
-  SessionState& state = session.state;
-  state.replyCode = 0;
   char buffer[kMaxCommandLength + 1];
   va_list arguments;
   va_start(arguments, format);
@@ -426,29 +450,29 @@ int sendCommand(Session& session, int socket, const char* format, ...) {
   va_end(arguments);
   if (length < 0) return 0;
   const std::string_view text(buffer, std::min<std::size_t>(length, kMaxCommandLength));
-  if (refuseUnsendable(session, text, static_cast<std::size_t>(length))) return 0;
-  if (state.commandInProgress.exchange(1)) {
-    state.replyCode = 400;
-    return 4;
-  }
-  echoCommand(session, text, false);
-  return runCommand(session, socket, text);
+  return runCommand(session, socket, text, static_cast<std::size_t>(length), kFormattedCommand);
 }
 
 int sendCommandText(Session& session, int socket, std::string_view text) {
-  SessionState& state = session.state;
-  state.replyCode = 0;
-  if (refuseUnsendable(session, text, text.size())) return 0;
-  if (state.commandInProgress.exchange(1)) return 5;
-  echoCommand(session, text, true);
-  return runCommand(session, socket, text);
+  return runCommand(session, socket, text, text.size(), kTextCommand);
+}
+
+long sendUrgent(Session& session, int socket, const void* bytes, std::size_t length) {
+  // Urgent data cannot pass through TLS: the bytes go as application data,
+  // which servers speaking TLS read in order.
+  if (const auto tls = session.tls.find(socket)) {
+    return tls->write(session.blockingCalls, bytes, length, kSendPieceTimeoutMs);
+  }
+  return platform::sendOnce(socket, bytes, length, MSG_OOB);
 }
 
 int closeDataSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
+  endTls(session, socket);
   if (platform::shutdownSending(socket)) {
     drainUntilClosed(session, socket);
   }
+  session.tls.drop(socket);
   platform::closeSocket(socket);
   return kInvalidSocket;
 }
@@ -456,6 +480,9 @@ int closeDataSocket(Session& session, int socket) {
 int closeControlSocket(Session& session, int socket) {
   if (socket == kInvalidSocket) return socket;
   session.state.cancelRequested = 1;
+  // Another thread may still be inside this socket's TLS stream (Cancel closes
+  // a transfer's data socket): the stream is let go, not spoken to.
+  session.tls.drop(socket);
   if (platform::shutdownSending(socket)) {
     drainUntilClosed(session, socket);
   } else if (platform::lastSocketError() == platform::socket_error::kNotSocket) {
@@ -470,6 +497,10 @@ int closeControlSocket(Session& session, int socket) {
 }
 
 int flushControlInput(Session& session, int socket) {
+  // What another thread's exchange has still to read is its own: a Cancel
+  // that finds one running leaves the input to it.
+  const BusyScope busy(session.state);
+  if (!busy.entered()) return 0;
   session.state.pendingInput.clear();
   session.state.pendingPosition = 0;
   if (socket == kInvalidSocket) return 0;

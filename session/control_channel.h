@@ -6,8 +6,11 @@
 // valid reply arrived), socket handles with -1 for none, and code 421 in
 // replyCode for a lost connection or a cancelled wait.
 //
-// Thread rule: run on the thread that owns the exchange; a second thread
-// that starts an exchange while one is in progress waits for it (sendLine).
+// Thread rule: every operation that reads or writes the control connection
+// holds the session's exchange (BusyScope) while it does; sendCommand and
+// sendCommandText hold it across the command and its reply. A second thread
+// that starts an exchange while one is in progress waits for it, or gives
+// up on Cancel.
 #pragma once
 
 #include <cstddef>
@@ -21,17 +24,24 @@ namespace ferrix::session {
 
 inline constexpr int kHostTypeAutomatic = 6000;
 
-// Marks an exchange in progress (busyDepth) for as long as it lives. Other
-// threads' sendLine waits for it; this thread's does not.
-class BusyScope {
+// Holds the session's control exchange for as long as it lives: a command
+// and its reply, or a whole transfer, is one exchange, and no other thread
+// sends or reads on the control connection meanwhile. Scopes nest on one
+// thread. Another thread's scope waits; when Cancel is requested while it
+// waits it gives up and holds nothing (entered() is false), and its owner
+// must then leave the connection alone.
+class SCOPED_CAPABILITY BusyScope {
  public:
-  explicit BusyScope(SessionState& state);
-  ~BusyScope();
+  explicit BusyScope(SessionState& state) ACQUIRE(state.exchange);
+  ~BusyScope() RELEASE();
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
 
+  bool entered() const { return entered_; }
+
  private:
   SessionState& state_;
+  bool entered_;
 };
 
 inline constexpr int kReplyLost = 421;
@@ -55,17 +65,24 @@ int openControlConnection(Session& session, const std::string& host, std::uint16
 int openConnection(Session& session, const std::string& host, std::uint16_t port);
 
 // One send or receive within `milliseconds`; -1 with error 10004 on time-out
-// or cancel. recvWithTimeout returns 0 when the peer closed.
+// or cancel. recvWithTimeout returns 0 when the peer closed. On a socket the
+// session secured with TLS both go through its TLS stream.
 long sendWithTimeout(Session& session, int socket, const void* bytes, std::size_t length,
                      std::uint64_t milliseconds);
 long recvWithTimeout(Session& session, int socket, void* buffer, std::size_t length, int flags,
                      std::uint64_t milliseconds);
 
+// Sends the urgent part of the abort sequence: out of band on a plain
+// connection, as ordinary TLS application data on a secured one. Returns
+// the bytes sent or -1.
+long sendUrgent(Session& session, int socket, const void* bytes, std::size_t length);
+
 // Sends everything (32 s a piece); returns the bytes sent.
 std::size_t sendAll(Session& session, int socket, std::string_view bytes);
 
 // Sends `text` with CR LF; -1 for an invalid socket or when cancelled while
-// another thread's exchange was awaited.
+// another thread's exchange was awaited. A reply is read by the same
+// thread within the same BusyScope.
 long sendLine(Session& session, int socket, std::string_view text);
 
 // Reads one reply line into replyLine; returns its code (0 without one, 421
@@ -83,13 +100,16 @@ int readWholeReply(Session& session, int socket, ReplyLimit& limit);
 // name must not go out changed: the changed name can be another file.
 std::string_view whyCommandWouldChange(std::string_view text);
 
-// Formats, sends and awaits the reply. Returns the reply class; 0 when not
-// connected or when the command text would carry a line break; 4 (replyCode
-// 400) when another command is in progress.
+// Formats, sends and awaits the reply, holding the exchange throughout (a
+// command of another thread is waited for; 0 when Cancel ends that wait).
+// Returns the reply class; 0 when not connected or when the command text
+// would carry a line break; 4 (replyCode 400) when a command is already in
+// progress within this thread's exchange.
 int sendCommand(Session& session, int socket, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
 
-// The same for a ready-made text, always echoed; 5 when another command is in progress.
+// The same for a ready-made text, always echoed; 5 when a command is
+// already in progress within this thread's exchange.
 int sendCommandText(Session& session, int socket, std::string_view text);
 
 // Both return the value to store back into the caller's socket variable.

@@ -27,12 +27,12 @@ constexpr milliseconds kScriptTime{5000};
 // A resolver that answers from a fixed table, so host names need no DNS.
 class TableResolver final : public platform::Resolver {
  public:
-  int resolve(const std::string& host, std::vector<platform::Ipv4Address>& addresses) override {
+  int resolve(const std::string& host, std::vector<platform::SocketAddress>& addresses) override {
     if (host != "ftp.example.test") return platform::socket_error::kHostNotFound;
     addresses = answer;
     return 0;
   }
-  std::vector<platform::Ipv4Address> answer;
+  std::vector<platform::SocketAddress> answer;
 };
 
 // A loopback port nobody listens on.
@@ -126,7 +126,7 @@ TEST_F(ControlChannelTest, OddRepliesAreReadAsTheRulesSay) {
     EXPECT_EQ(getReply(session, socket), c.replyClass);
     EXPECT_EQ(session.state.replyCode, c.replyCode);
     EXPECT_EQ(session.state.replyLine, c.lastLine);
-    EXPECT_EQ(session.state.busyDepth, 0);
+    EXPECT_EQ(session.state.exchange.depth(), 0);
     platform::closeSocket(socket);
   }
 }
@@ -333,6 +333,32 @@ TEST_F(ControlChannelTest, RefusedPortIsLogged) {
 TEST_F(ControlChannelTest, UnknownHostNameIsLogged) {
   EXPECT_EQ(openControlConnection(session_, "nowhere.example.test", 21), -1);
   EXPECT_THAT(logged(), ElementsAre("- -", "! Can't get \"nowhere.example.test\" host entry"));
+}
+
+// A name may resolve to IPv6 first; each address is tried in order, each
+// with a socket of its own family.
+TEST_F(ControlChannelTest, NameWithAnIpv6AndAnIpv4AddressTriesBothInOrder) {
+  server_.start();
+  resolver_.answer = {*platform::parseNumericAddress("::1"), {0x7f000001, 0}};
+  const int socket = openControlConnection(session_, "ftp.example.test", server_.port());
+  ASSERT_NE(socket, -1);
+  const std::string port = std::to_string(server_.port());
+  EXPECT_THAT(logged(), ElementsAre("- -", "connecting to [::1]:" + port,
+                                    "! Connection failed ftp.example.test - connection refused",
+                                    "connecting to 127.0.0.1:" + port,
+                                    "Connected to 127.0.0.1 port " + port));
+  platform::closeSocket(socket);
+}
+
+TEST_F(ControlChannelTest, BracketedIpv6LiteralConnects) {
+  const int listener = platform::createStreamSocket(platform::AddressFamily::kIpv6);
+  ASSERT_TRUE(platform::listenOn(listener, *platform::parseNumericAddress("::1"), 1));
+  const std::uint16_t port = platform::localAddressOf(listener)->port;
+  const int socket = openControlConnection(session_, "[::1]", port);
+  EXPECT_NE(socket, -1);
+  EXPECT_THAT(logged(), Contains("Connected to ::1 port " + std::to_string(port)));
+  platform::closeSocket(socket);
+  platform::closeSocket(listener);
 }
 
 TEST_F(ControlChannelTest, NameWithTwoAddressesConnectsToTheOneThatAnswers) {

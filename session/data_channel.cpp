@@ -10,6 +10,7 @@
 #include "session/message_log.h"
 #include "session/passive_reply.h"
 #include "session/sound_events.h"
+#include "session/tls_negotiation.h"
 
 namespace ferrix::session {
 namespace {
@@ -44,41 +45,110 @@ void setDataBuffer(int dataSocket, DataDirection direction) {
   platform::ensureBufferSize(dataSocket, buffer, kDataBufferBytes);
 }
 
-// Servers behind NAT often announce their private address; the address the
-// control connection reached them on is then the one that works.
-platform::Ipv4Address connectTarget(Session& session, int controlSocket,
-                                    const platform::Ipv4Address& announced) {
-  const std::optional<platform::Ipv4Address> peer = platform::peerAddressOf(controlSocket);
-  if (!peer) return announced;
-  const platform::Ipv4Address target = passiveTarget(announced, *peer);
-  if (target.hostOrder != announced.hostOrder) {
+// A server's PASV address may name another host (FTP bounce) or a private
+// address behind NAT; the control connection's peer is the one that is
+// known to be the server. PASVADDR restores the announced address.
+platform::SocketAddress passiveTarget(Session& session,
+                                      const std::optional<platform::SocketAddress>& controlPeer,
+                                      const platform::SocketAddress& announced) {
+  if (!controlPeer || session.state.sessionProfile.useServerPassiveAddress) return announced;
+  platform::SocketAddress target = *controlPeer;
+  target.port = announced.port;
+  if (!target.sameHost(announced)) {
     const std::string announcedText = announced.text();
     const std::string targetText = target.text();
-    session.log.logMessagef("+ PASV address %s is unroutable; connecting to the server's %s",
+    session.log.logMessagef("+ PASV address %s is not the server's; connecting to %s",
                             announcedText.c_str(), targetText.c_str());
   }
   return target;
 }
 
-// The address numbers PORT announces: the control connection's local
-// address, or the listening socket's when that one is unknown or 0.0.0.0.
-std::uint32_t portCommandAddress(Session& session, int controlSocket) {
-  const std::optional<platform::Ipv4Address> local = platform::localAddressOf(controlSocket);
-  if (!local) logSocketError(session, "getsockname", platform::lastSocketError());
-  if (local && (local->hostOrder >> 24) != 0) return local->hostOrder;
-  return session.state.localControlAddress.hostOrder;
+// Connects to `target`, logging as passive mode always has; -1 on failure.
+int connectToPassivePort(Session& session, const platform::SocketAddress& target) {
+  const int dataSocket = openConnection(session, target.text(), target.port);
+  if (dataSocket == kInvalidSocket) {
+    logSocketError(session, "connect", platform::lastSocketError());
+  }
+  return dataSocket;
 }
 
-// Binds `socket` to any address and a port of the system's choosing, learns
-// that port into localControlAddress, and listens. Logs the step that failed.
-bool prepareListening(Session& session, int socket) {
+// EPSV on IPv6, where PASV cannot name an address, and on IPv4 when FEAT
+// offered it and it has not failed in this session.
+bool usesExtendedPassive(const SessionState& state, const platform::SocketAddress& controlPeer) {
+  return controlPeer.isIpv6() || (state.features.epsv && !state.extendedPassiveRefused);
+}
+
+void fallBackToPasv(Session& session, const char* why) {
+  session.state.extendedPassiveRefused = 1;
+  session.log.logMessagef("+ %s; using PASV for this session", why);
+}
+
+// EPSV and a connection to the control peer at the port it names. On IPv4 a
+// refusal or an unreachable port switches the session to PASV.
+int extendedPassiveConnect(Session& session, int controlSocket,
+                           const platform::SocketAddress& controlPeer) {
+  const bool canFallBack = !controlPeer.isIpv6();
+  const int replyClass = sendCommand(session, controlSocket, "EPSV");
+  if (replyClass != 2) {
+    if (replyClass == 5 && canFallBack) fallBackToPasv(session, "EPSV refused");
+    return kInvalidSocket;
+  }
+  const std::optional<std::uint16_t> port = parseExtendedPassiveReply(session.state.replyLine);
+  if (!port) {
+    session.log.logMessagef("! Unable to parse info %s", session.state.replyLine.c_str());
+    soundActionFailed(session);
+    if (canFallBack) fallBackToPasv(session, "EPSV reply unreadable");
+    return kInvalidSocket;
+  }
+  platform::SocketAddress target = controlPeer;
+  target.port = *port;
+  const int dataSocket = connectToPassivePort(session, target);
+  if (dataSocket == kInvalidSocket && canFallBack && !session.state.cancelRequested) {
+    fallBackToPasv(session, "EPSV port cannot be reached");
+  }
+  return dataSocket;
+}
+
+int classicPassiveConnect(Session& session, int controlSocket,
+                          const std::optional<platform::SocketAddress>& controlPeer) {
+  if (sendPassive(session, controlSocket) != 2) return kInvalidSocket;
+  const PassiveAddress parsed = parsePassiveReply(session.state.replyLine);
+  if (parsed.status == PassiveAddress::Status::kNoAddress) {
+    session.log.logMessagef("! Unable to parse info %s", session.state.replyLine.c_str());
+    soundActionFailed(session);
+    return kInvalidSocket;
+  }
+  if (parsed.status == PassiveAddress::Status::kBadAddress) {
+    session.log.logMessagef("! bad address in %s", parsed.addressText.c_str());
+    soundActionFailed(session);
+    return kInvalidSocket;
+  }
+  return connectToPassivePort(session, passiveTarget(session, controlPeer, parsed.address));
+}
+
+// The address PORT and EPRT announce: the control connection's local
+// address, or the listening socket's when that one is unknown or 0.0.0.0.
+platform::SocketAddress announcedActiveAddress(
+    Session& session, const std::optional<platform::SocketAddress>& controlLocal) {
+  if (controlLocal && (controlLocal->isIpv6() || (controlLocal->ipv4HostOrder() >> 24) != 0)) {
+    platform::SocketAddress address = *controlLocal;
+    address.port = session.state.localControlAddress.port;
+    return address;
+  }
+  return session.state.localControlAddress;
+}
+
+// Binds `socket` to any address of `family` and a port of the system's
+// choosing, learns that port into localControlAddress, and listens. Logs the
+// step that failed.
+bool prepareListening(Session& session, int socket, platform::AddressFamily family) {
   SessionState& state = session.state;
-  state.localControlAddress = platform::Ipv4Address{};
+  state.localControlAddress = platform::anyAddress(family);
   if (!platform::bindTo(socket, state.localControlAddress)) {
     logStepFailure(session, "Failed \"bind\":");
     return false;
   }
-  const std::optional<platform::Ipv4Address> bound = platform::localAddressOf(socket);
+  const std::optional<platform::SocketAddress> bound = platform::localAddressOf(socket);
   if (!bound) {
     logStepFailure(session, "Failed \"getsockname\":");
     return false;
@@ -91,8 +161,37 @@ bool prepareListening(Session& session, int socket) {
   return true;
 }
 
+int sendPort(Session& session, int controlSocket, const platform::SocketAddress& address) {
+  const std::uint32_t host = address.ipv4HostOrder();
+  const unsigned port = address.port;
+  return sendCommand(session, controlSocket, "PORT %u,%u,%u,%u,%u,%u", host >> 24,
+                     (host >> 16) & 0xff, (host >> 8) & 0xff, host & 0xff, port >> 8, port & 0xff);
+}
+
+int sendExtendedPort(Session& session, int controlSocket, const platform::SocketAddress& address) {
+  const std::string text = address.text();
+  return sendCommand(session, controlSocket, "EPRT |%u|%s|%u|", address.isIpv6() ? 2u : 1u,
+                     text.c_str(), unsigned{address.port});
+}
+
+// EPRT on IPv6; on IPv4 EPRT when FEAT offered EPSV (both come from the same
+// extension), PORT otherwise and for the rest of the session once EPRT was refused.
+int announceActivePort(Session& session, int controlSocket,
+                       const platform::SocketAddress& address) {
+  SessionState& state = session.state;
+  if (address.isIpv6()) return sendExtendedPort(session, controlSocket, address);
+  if (state.features.epsv && !state.extendedActiveRefused) {
+    const int replyClass = sendExtendedPort(session, controlSocket, address);
+    if (replyClass != 5) return replyClass;
+    state.extendedActiveRefused = 1;
+    session.log.logMessage("+ EPRT refused; using PORT for this session");
+  }
+  return sendPort(session, controlSocket, address);
+}
+
 void runTransfer(Session& session, const DataExchangeRequest& request) {
   SessionState& state = session.state;
+  secureDataConnection(session, state.dataSocket);
   request.moveData(session, state.dataSocket);
   state.dataSocket = closeDataSocket(session, state.dataSocket);
 }
@@ -148,42 +247,30 @@ int sendPassive(Session& session, int controlSocket) {
 }
 
 int passiveConnect(Session& session, int controlSocket) {
-  if (sendPassive(session, controlSocket) != 2) return kInvalidSocket;
-  const PassiveAddress parsed = parsePassiveReply(session.state.replyLine);
-  if (parsed.status == PassiveAddress::Status::kNoAddress) {
-    session.log.logMessagef("! Unable to parse info %s", session.state.replyLine.c_str());
-    soundActionFailed(session);
-    return kInvalidSocket;
+  const std::optional<platform::SocketAddress> peer = platform::peerAddressOf(controlSocket);
+  if (peer && usesExtendedPassive(session.state, *peer)) {
+    const int dataSocket = extendedPassiveConnect(session, controlSocket, *peer);
+    if (dataSocket != kInvalidSocket || !session.state.extendedPassiveRefused) return dataSocket;
   }
-  if (parsed.status == PassiveAddress::Status::kBadAddress) {
-    session.log.logMessagef("! bad address in %s", parsed.addressText.c_str());
-    soundActionFailed(session);
-    return kInvalidSocket;
-  }
-  const platform::Ipv4Address target = connectTarget(session, controlSocket, parsed.address);
-  const int dataSocket = openConnection(session, target.text(), target.port);
-  if (dataSocket == kInvalidSocket) {
-    logSocketError(session, "connect", platform::lastSocketError());
-  }
-  return dataSocket;
+  return classicPassiveConnect(session, controlSocket, peer);
 }
 
 int activeListen(Session& session, int controlSocket) {
-  const int socket = platform::createStreamSocket();
+  const std::optional<platform::SocketAddress> local = platform::localAddressOf(controlSocket);
+  if (!local) logSocketError(session, "getsockname", platform::lastSocketError());
+  const platform::AddressFamily family =
+      local && local->isIpv6() ? platform::AddressFamily::kIpv6 : platform::AddressFamily::kIpv4;
+  const int socket = platform::createStreamSocket(family);
   if (socket == kInvalidSocket) {
     logStepFailure(session, "Failed \"createsocket\":");
     return kInvalidSocket;
   }
-  if (!prepareListening(session, socket)) {
+  if (!prepareListening(session, socket, family)) {
     platform::closeSocket(socket);
     return kInvalidSocket;
   }
-  const std::uint32_t address = portCommandAddress(session, controlSocket);
-  const std::uint16_t port = session.state.localControlAddress.port;
-  const int replyClass = sendCommand(session, controlSocket, "PORT %u,%u,%u,%u,%u,%u",
-                                     address >> 24, (address >> 16) & 0xff, (address >> 8) & 0xff,
-                                     address & 0xff, unsigned{port} >> 8, unsigned{port} & 0xff);
-  if (replyClass == 2) return socket;
+  const platform::SocketAddress announced = announcedActiveAddress(session, local);
+  if (announceActivePort(session, controlSocket, announced) == 2) return socket;
   session.log.logMessage("! Failed \"port\":");
   soundActionFailed(session);
   platform::closeSocket(socket);
@@ -192,8 +279,8 @@ int activeListen(Session& session, int controlSocket) {
 
 int acceptDataConnection(Session& session, int controlSocket, int listenSocket) {
   const std::uint64_t deadline = session.clock.ticks() + startWatchdog(session);
-  const std::optional<platform::Ipv4Address> server = platform::peerAddressOf(controlSocket);
-  platform::Ipv4Address peer;
+  const std::optional<platform::SocketAddress> server = platform::peerAddressOf(controlSocket);
+  platform::SocketAddress peer;
   platform::WaitResult wait = platform::WaitResult::kFailed;
   int dataSocket = kInvalidSocket;
   int error = 0;
@@ -202,7 +289,7 @@ int acceptDataConnection(Session& session, int controlSocket, int listenSocket) 
     dataSocket = platform::acceptConnection(session.blockingCalls, listenSocket,
                                             deadline > now ? deadline - now : 0, &peer, &wait);
     error = platform::lastSocketError();
-    if (dataSocket == kInvalidSocket || !server || peer.hostOrder == server->hostOrder) break;
+    if (dataSocket == kInvalidSocket || !server || peer.sameHost(*server)) break;
     // Only the server may connect back: anyone else could feed the transfer
     // bytes of their own choosing.
     const std::string peerText = peer.text();
@@ -220,6 +307,7 @@ int acceptDataConnection(Session& session, int controlSocket, int listenSocket) 
     return kInvalidSocket;
   }
   closeListening(session, listenSocket);
+  session.tls.drop(dataSocket);
   const std::string peerText = peer.text();
   session.log.logMessagef("[%u] accept from %s port %u", static_cast<unsigned>(dataSocket),
                           peerText.c_str(), peer.port);

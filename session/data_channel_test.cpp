@@ -26,6 +26,7 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using testing::ScriptedFtpServer;
 using Outcome = DataExchangeResult::Outcome;
 using Status = PassiveAddress::Status;
@@ -73,41 +74,34 @@ TEST(PassiveReply, AddressIsReadAsTheRulesSay) {
     EXPECT_EQ(parsed.status, c.status);
     EXPECT_EQ(parsed.addressText, c.addressText);
     if (c.status == Status::kOk) {
-      EXPECT_EQ(parsed.address.hostOrder, c.address);
+      EXPECT_EQ(parsed.address.ipv4HostOrder(), c.address);
       EXPECT_EQ(parsed.address.port, c.port);
     }
   }
 }
 
-struct TargetCase {
-  const char* name;
-  std::uint32_t announced;
-  std::uint32_t controlPeer;
-  std::uint32_t expected;
-};
-
-TEST(PassiveReply, UnroutableAnnouncementsGiveWayToTheControlPeer) {
-  const std::uint32_t publicPeer = ipv4(198, 51, 100, 7);
-  const std::uint32_t otherPublic = ipv4(203, 0, 113, 9);
-  const TargetCase cases[] = {
-      {"private 192.168/16 behind NAT", ipv4(192, 168, 1, 2), publicPeer, publicPeer},
-      {"private 10/8", ipv4(10, 0, 0, 6), publicPeer, publicPeer},
-      {"172.16/12 end", ipv4(172, 31, 255, 255), publicPeer, publicPeer},
-      {"just above 172.16/12", ipv4(172, 32, 0, 1), publicPeer, ipv4(172, 32, 0, 1)},
-      {"link-local", ipv4(169, 254, 3, 4), publicPeer, publicPeer},
-      {"carrier-grade end", ipv4(100, 127, 255, 255), publicPeer, publicPeer},
-      {"above carrier-grade", ipv4(100, 128, 0, 0), publicPeer, ipv4(100, 128, 0, 0)},
-      {"loopback", ipv4(127, 0, 0, 1), publicPeer, publicPeer},
-      {"0.0.0.0", 0, publicPeer, publicPeer},
-      {"routable elsewhere is kept", otherPublic, publicPeer, otherPublic},
-      {"both private", ipv4(10, 0, 0, 6), ipv4(192, 168, 1, 1), ipv4(10, 0, 0, 6)},
-      {"routable behind a private peer", otherPublic, ipv4(10, 1, 1, 1), otherPublic},
+TEST(ExtendedPassiveReply, OnlyAWellFormedPortIsTaken) {
+  const std::pair<const char*, std::optional<std::uint16_t>> cases[] = {
+      {"229 Entering Extended Passive Mode (|||6446|)", 6446},
+      {"229 (!!!1!)", 1},
+      {"229 Extended (###65535#).", 65535},
+      {"229 Entering Extended Passive Mode (|||0|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||65536|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||99999999999|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||6446!)", std::nullopt},
+      {"229 Entering Extended Passive Mode (||!6446|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|1|127.0.0.2|6446|)", std::nullopt},
+      {"229 Entering Extended Passive Mode (111644611)", std::nullopt},
+      {"229 Entering Extended Passive Mode (   6446 )", std::nullopt},
+      {"229 Entering Extended Passive Mode (||||)", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||6446|", std::nullopt},
+      {"229 Entering Extended Passive Mode (|||-1|)", std::nullopt},
+      {"229 Entering Extended Passive Mode", std::nullopt},
+      {"229 (", std::nullopt},
   };
-  for (const TargetCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    const platform::Ipv4Address target = passiveTarget({c.announced, 4021}, {c.controlPeer, 21});
-    EXPECT_EQ(target.hostOrder, c.expected);
-    EXPECT_EQ(target.port, 4021);
+  for (const auto& [reply, port] : cases) {
+    SCOPED_TRACE(reply);
+    EXPECT_EQ(parseExtendedPassiveReply(reply), port);
   }
 }
 
@@ -405,6 +399,123 @@ TEST(DataChannel, UnusablePasvAddressesAreRefusedWithTheirMessage) {
     EXPECT_EQ(x.logged().back(), message);
     EXPECT_THAT(x.sounds, ElementsAre(sound_event::kActionFailed));
   }
+}
+
+// ---- Extended passive and active mode, and the server's data address ----
+
+std::string extendedPassiveReply(std::uint16_t port) {
+  return "229 Entering Extended Passive Mode (|||" + std::to_string(port) + "|)";
+}
+
+std::string passiveReplyFor(const char* host, std::uint16_t port) {
+  return std::string("227 Entering Passive Mode (") + host + "," + std::to_string(port >> 8) +
+         "," + std::to_string(port & 0xff) + ")";
+}
+
+std::uint16_t unusedLoopbackPort() {
+  const int probe = platform::createStreamSocket();
+  platform::listenOn(probe, {0x7f000001, 0}, 1);
+  const std::uint16_t port = platform::localAddressOf(probe)->port;
+  platform::closeSocket(probe);
+  return port;
+}
+
+TEST(DataChannel, EpsvOfferedInFeatIsUsed) {
+  ScriptedExchange x;
+  x.session.state.features.epsv = true;
+  const std::uint16_t dataPort = x.server.openPassiveDataListener();
+  x.server.expectLine("EPSV").reply(extendedPassiveReply(dataPort))
+      .expectLine("LIST").reply("150 Here").acceptData().sendData("x\r\n").closeData()
+      .reply("226 Done");
+  x.connect();
+  EXPECT_EQ(x.run("LIST").outcome, Outcome::kDataMoved);
+  EXPECT_EQ(getReply(x.session, x.control), 2);
+  x.expectScriptDone();
+  EXPECT_EQ(x.downloaded, "x\r\n");
+  EXPECT_EQ(x.session.state.extendedPassiveRefused, 0);
+}
+
+// Each way EPSV can fail on IPv4 ends in PASV, for this and every later
+// transfer of the session.
+TEST(DataChannel, FailedEpsvFallsBackToPasvForTheSession) {
+  const std::uint16_t closedPort = unusedLoopbackPort();
+  const std::pair<std::string, const char*> cases[] = {
+      {"500 EPSV not understood", "+ EPSV refused; using PASV for this session"},
+      {"229 Entering Extended Passive Mode (|||0|)",
+       "+ EPSV reply unreadable; using PASV for this session"},
+      {"229 Entering Extended Passive Mode (|||70000|)",
+       "+ EPSV reply unreadable; using PASV for this session"},
+      {"229 Entering Extended Passive Mode (!!!2121|)",
+       "+ EPSV reply unreadable; using PASV for this session"},
+      {extendedPassiveReply(closedPort),
+       "+ EPSV port cannot be reached; using PASV for this session"},
+  };
+  for (const auto& [reply, notice] : cases) {
+    SCOPED_TRACE(reply);
+    ScriptedExchange x;
+    x.session.state.features.epsv = true;
+    const std::uint16_t dataPort = x.server.openPassiveDataListener();
+    x.server.expectLine("EPSV").reply(reply);
+    for (int transfer = 0; transfer < 2; ++transfer) {
+      x.server.servePassiveListing(dataPort, "NLST", "a\r\n");
+    }
+    x.connect();
+    for (int transfer = 0; transfer < 2; ++transfer) {
+      EXPECT_EQ(x.run("NLST").outcome, Outcome::kDataMoved);
+      EXPECT_EQ(getReply(x.session, x.control), 2);
+    }
+    x.expectScriptDone();
+    EXPECT_THAT(x.logged(), Contains(notice));
+    const std::vector<std::string> lines = x.server.receivedLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "EPSV"), 1);
+  }
+}
+
+TEST(DataChannel, PasvNamingAnotherHostConnectsToTheControlPeer) {
+  ScriptedExchange x;
+  const std::uint16_t dataPort = x.server.openPassiveDataListener();
+  x.server.expectLine("PASV").reply(passiveReplyFor("127,0,0,2", dataPort)).acceptData();
+  const int data = passiveConnect(x.session, x.connect());
+  EXPECT_NE(data, -1);
+  x.expectScriptDone();
+  const std::string port = std::to_string(dataPort);
+  EXPECT_THAT(x.logged(), Contains("+ PASV address 127.0.0.2 is not the server's; "
+                                   "connecting to 127.0.0.1"));
+  EXPECT_THAT(x.logged(), Contains("connecting to 127.0.0.1:" + port));
+  EXPECT_THAT(x.logged(), Not(Contains("connecting to 127.0.0.2:" + port)));
+  platform::closeSocket(data);
+}
+
+TEST(DataChannel, PasvAddrUsesTheAddressTheServerNames) {
+  ScriptedExchange x;
+  x.session.state.sessionProfile.useServerPassiveAddress = 1;
+  const std::uint16_t port = unusedLoopbackPort();
+  x.server.expectLine("PASV").reply(passiveReplyFor("127,0,0,2", port));
+  const int data = passiveConnect(x.session, x.connect());
+  x.expectScriptDone();
+  EXPECT_THAT(x.logged(), Contains("connecting to 127.0.0.2:" + std::to_string(port)));
+  EXPECT_THAT(x.logged(), Not(Contains(HasSubstr("is not the server's"))));
+  if (data != -1) platform::closeSocket(data);
+}
+
+TEST(DataChannel, RefusedEprtFallsBackToPortForTheSession) {
+  ScriptedExchange x;
+  x.session.state.features.epsv = true;
+  x.session.state.sessionProfile.passiveMode = 0;
+  x.server.expectLineStartingWith("EPRT |1|127.0.0.1|").reply("500 EPRT not understood");
+  for (int transfer = 0; transfer < 2; ++transfer) {
+    x.server.expectLineStartingWith("PORT 127,0,0,1,").reply("200 ok").expectLine("NLST")
+        .reply("150 Go").connectActiveFromPortCommand().sendData("b\r\n").closeData()
+        .reply("226 Done");
+  }
+  x.connect();
+  for (int transfer = 0; transfer < 2; ++transfer) {
+    EXPECT_EQ(x.run("NLST").outcome, Outcome::kDataMoved);
+    EXPECT_EQ(getReply(x.session, x.control), 2);
+  }
+  x.expectScriptDone();
+  EXPECT_EQ(x.downloaded, "b\r\nb\r\n");
+  EXPECT_THAT(x.logged(), Contains("+ EPRT refused; using PORT for this session"));
 }
 
 // The accept waits on the fake clock: the test moves time, never sleeps.

@@ -5,7 +5,9 @@
 
 #include "platform/socket_errors.h"
 #include "session/control_channel.h"
+#include "session/feature_exchange.h"
 #include "session/message_log.h"
+#include "session/tls_negotiation.h"
 #include "session/xaut.h"
 
 namespace ferrix::session {
@@ -49,25 +51,6 @@ bool isSingleLine(const std::string& text) {
   return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
 }
 
-// Holds busyDepth raised from the start of an attempt until the greeting has
-// been read, whichever way that ends.
-class GreetingBusy {
- public:
-  explicit GreetingBusy(SessionState& state) : state_(state) { ++state_.busyDepth; }
-  ~GreetingBusy() { release(); }
-  GreetingBusy(const GreetingBusy&) = delete;
-  GreetingBusy& operator=(const GreetingBusy&) = delete;
-
-  void release() {
-    if (held_) --state_.busyDepth;
-    held_ = false;
-  }
-
- private:
-  SessionState& state_;
-  bool held_ = true;
-};
-
 class LogonRun {
  public:
   LogonRun(Session& session, UserInterface& userInterface,
@@ -81,6 +64,7 @@ class LogonRun {
   int run();
 
  private:
+  bool prepareAndGreet();
   void prepare();
   bool connectAndGreet();
   int readGreeting();
@@ -88,6 +72,7 @@ class LogonRun {
   void closeConnection();
   int fail(Outcome outcome);
   void logFailure(Outcome outcome);
+  int stopUnsecured();
   int finish();
 
   Outcome runScheme();
@@ -135,16 +120,29 @@ int LogonRun::run() {
     session_.log.logMessagef("! %s", "Already connected");
     return kInvalidSocket;
   }
-  GreetingBusy busy(state_);
-  prepare();
-  if (!connectAndGreet()) return kInvalidSocket;
-  busy.release();
+  if (!prepareAndGreet()) return kInvalidSocket;
+  // TLS comes before the first USER of any scheme, so no name or password
+  // ever crosses in clear text on a site that asks for TLS.
+  if (!negotiateExplicitTls(session_, ui_, socket_, target_, profile_.port)) {
+    return stopUnsecured();
+  }
   const Outcome outcome = runScheme();
   if (outcome != Outcome::kLoggedOn || refused_) return fail(outcome);
+  if (!protectDataConnections(session_, socket_)) return stopUnsecured();
   return finish();
 }
 
+// The attempt holds the control exchange from its start until the greeting
+// has been read, whichever way that ends.
+bool LogonRun::prepareAndGreet() {
+  const BusyScope busy(state_);
+  if (!busy.entered()) return false;
+  prepare();
+  return connectAndGreet();
+}
+
 void LogonRun::prepare() {
+  resetTls(session_);
   state_.cancelRequested = 0;
   state_.abortRequested = 0;
   state_.replyTimeoutSeconds = profile_.timeoutSeconds;
@@ -171,7 +169,7 @@ bool LogonRun::connectAndGreet() {
     session_.log.logMessagef("! %s %s", "Connection failed", target_.c_str());
     return false;
   }
-  const std::optional<platform::Ipv4Address> local = platform::localAddressOf(socket_);
+  const std::optional<platform::SocketAddress> local = platform::localAddressOf(socket_);
   if (!local) {
     logSocketError(session_, "getsockname", platform::lastSocketError());
     state_.connected = 0;
@@ -181,6 +179,11 @@ bool LogonRun::connectAndGreet() {
   state_.localControlAddress = *local;
   session_.log.logMessagef("[%u] from %s port %u", static_cast<unsigned>(socket_),
                            local->text().c_str(), local->port);
+  if (profile_.tls == config::SiteProfile::kTlsImplicit &&
+      !secureControlConnection(session_, ui_, socket_, target_, profile_.port)) {
+    stopUnsecured();
+    return false;
+  }
   const int replyClass = readGreeting();
   if (replyClass != 2) {
     if (state_.abortRequested) {
@@ -265,12 +268,28 @@ int LogonRun::fail(Outcome outcome) {
   return kInvalidSocket;
 }
 
+// A connection that could not be secured as the site asks is closed, and no
+// further attempt is made: it would fail the same way.
+int LogonRun::stopUnsecured() {
+  closeConnection();
+  state_.connected = 0;
+  resetTls(session_);
+  state_.cancelRequested = 1;
+  return kInvalidSocket;
+}
+
 int LogonRun::finish() {
   // The replies are not examined: an initial command the server refuses
   // does not undo the logon.
   for (const std::string& piece : splitInitialCommands(profile_.initialCommand)) {
     sendCommand(session_, socket_, "%s", piece.c_str());
   }
+  if (!exchangeFeatures(session_, socket_)) {
+    closeConnection();
+    return kInvalidSocket;
+  }
+  state_.siteHostType = profile_.hostType;
+  state_.mlsdRefused = 0;
   state_.connected = 1;
   // This server's folders cannot be detected by SYST or HELP; it can only
   // delete.
@@ -280,7 +299,10 @@ int LogonRun::finish() {
   } else {
     state_.DetectionDone = 0;
   }
-  ui_.setWindowTitle(formatted("%s %s", kProgramTitle, profile_.hostName.c_str()));
+  // The caption shows whether the connection is encrypted, and how.
+  std::string title = formatted("%s %s", kProgramTitle, profile_.hostName.c_str());
+  if (!state_.tlsProtocol.empty()) title += " [" + state_.tlsProtocol + "]";
+  ui_.setWindowTitle(title);
   state_.retriesLeft = 0;
   return socket_;
 }

@@ -266,7 +266,12 @@ TEST(Logon, EachSchemeSendsItsSequenceAndEndsAsItsRulesSay) {
         expectedLines.push_back(line);
       }
     }
-    if (c.failure != nullptr) server.waitForClientClose();
+    if (c.failure == nullptr) {
+      server.expectLine("FEAT").reply("500 FEAT not understood");
+      expectedLines.push_back("FEAT");
+    } else {
+      server.waitForClientClose();
+    }
     server.start();
     int attempts = 0;
     const int socket = connectWithRetries(session, [&](Session& s) {
@@ -291,7 +296,7 @@ TEST(Logon, EachSchemeSendsItsSequenceAndEndsAsItsRulesSay) {
     }
     EXPECT_EQ(prompts, c.prompts);
     EXPECT_EQ(ui.lastEnteredText(), "");  // no typed secret pre-fills a later dialog
-    EXPECT_EQ(session.state.busyDepth, 0);
+    EXPECT_EQ(session.state.exchange.depth(), 0);
     for (const std::string& line : c.logged) EXPECT_THAT(log.history(), Contains(line));
     if (c.failure == nullptr) {
       EXPECT_NE(socket, -1);
@@ -343,12 +348,13 @@ TEST_F(LogonTest, InitialCommandsFollowTheLogonAndTheSessionIsReady) {
   server_.reply("220-Hello").reply("220 ready").expectLine("USER anne").reply("331 pass")
       .expectLine("PASS secret").reply("230 in")
       .expectLine("SITE UMASK 022").reply("200 ok").expectLine("").reply("500 empty")
-      .expectLine("SITE ECHO 100%d").reply("200 ok").expectLine("TYPE I").reply("200 ok");
+      .expectLine("SITE ECHO 100%d").reply("200 ok").expectLine("TYPE I").reply("200 ok")
+      .expectLine("FEAT").reply("502 no features");
   const int socket = logOn();
   ASSERT_NE(socket, -1);
   const SessionState& state = session_.state;
   EXPECT_EQ(state.DetectionDone, 0);
-  EXPECT_EQ(state.localControlAddress.hostOrder, 0x7f000001u);
+  EXPECT_EQ(state.localControlAddress.ipv4HostOrder(), 0x7f000001u);
   EXPECT_EQ(state.replyTimeoutSeconds, 65);
   EXPECT_THAT(log_.history(), Contains("PASS (hidden)"));
   EXPECT_THAT(log_.history(), ::testing::Not(Contains("PASS secret")));
@@ -360,14 +366,16 @@ TEST_F(LogonTest, InitialCommandsFollowTheLogonAndTheSessionIsReady) {
 TEST_F(LogonTest, ReplyCompletingAFirewallSchemeIsOfferedToTheHostCheck) {
   session_.state.sessionProfile.useFirewall = 1;
   firewall_ = {2, "127.0.0.1", server_.port(), "fw", std::nullopt};
-  server_.reply("220 proxy").expectLine("USER anne@127.0.0.1").reply("230 Serv-U FTP Server");
+  server_.reply("220 proxy").expectLine("USER anne@127.0.0.1").reply("230 Serv-U FTP Server")
+      .expectLine("FEAT").reply("500 unknown");
   platform::closeSocket(logOn());
   EXPECT_THAT(checkedLines_, ElementsAre("220 proxy", "230 Serv-U FTP Server"));
 }
 
 TEST_F(LogonTest, RsxHostSkipsDetectionAndCanDelete) {
   session_.state.sessionProfile.hostType = kHostTypePdp11Rsx11m;
-  server_.reply("220 ready").expectLine("USER anne").reply("230 in");
+  server_.reply("220 ready").expectLine("USER anne").reply("230 in")
+      .expectLine("FEAT").reply("500 unknown");
   platform::closeSocket(logOn());
   EXPECT_EQ(session_.state.DetectionDone, 1);
   EXPECT_EQ(session_.state.CanDelete, 1);
@@ -408,7 +416,8 @@ TEST_F(LogonTest, FirewallSectionOfTheIniFileDecidesTheScheme) {
   session_.state.sessionProfile.port = 1;
   session_.state.sessionProfile.useFirewall = 1;
   server_.reply("220 proxy").expectLine("USER fw@ftp.example.test").reply("331 fw password")
-      .expectLine("PASS stored pw").reply("230 through").expectLine("USER anne").reply("230 in");
+      .expectLine("PASS stored pw").reply("230 through").expectLine("USER anne").reply("230 in")
+      .expectLine("FEAT").reply("500 unknown");
   server_.start();
   const int socket = logon(session_, ui_, config::readFirewallSettings(*configuration));
   EXPECT_TRUE(server_.waitUntilDone(kScriptTime));

@@ -44,11 +44,6 @@ bool readSixBytes(std::string_view text, unsigned (&bytes)[6]) {
   return true;
 }
 
-bool inNetwork(std::uint32_t address, std::uint32_t network, int prefixLength) {
-  const std::uint32_t mask = ~std::uint32_t{0} << (32 - prefixLength);
-  return (address & mask) == network;
-}
-
 }  // namespace
 
 PassiveAddress parsePassiveReply(std::string_view replyLine) {
@@ -63,30 +58,33 @@ PassiveAddress parsePassiveReply(std::string_view replyLine) {
     return result;
   }
   result.status = PassiveAddress::Status::kOk;
-  result.address.hostOrder = bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
-  result.address.port = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
+  const std::uint32_t host = bytes[0] << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
+  const auto port = static_cast<std::uint16_t>(bytes[4] << 8 | bytes[5]);
+  result.address = platform::SocketAddress(host, port);
   return result;
 }
 
-bool isRoutable(std::uint32_t hostOrder) {
-  struct Network {
-    std::uint32_t base;
-    int prefixLength;
-  };
-  static constexpr Network kUnroutable[] = {
-      {0x00000000, 8},  {0x7f000000, 8},  {0x0a000000, 8},  {0xac100000, 12},
-      {0xc0a80000, 16}, {0xa9fe0000, 16}, {0x64400000, 10},
-  };
-  for (const Network& network : kUnroutable) {
-    if (inNetwork(hostOrder, network.base, network.prefixLength)) return false;
+std::optional<std::uint16_t> parseExtendedPassiveReply(std::string_view replyLine) {
+  constexpr std::size_t kMaxPortDigits = 5;
+  constexpr unsigned kPortMax = 65535;
+  const std::size_t open = replyLine.find('(');
+  if (open == std::string_view::npos) return std::nullopt;
+  std::string_view text = replyLine.substr(open + 1);
+  if (text.size() < 3) return std::nullopt;
+  const char delimiter = text.front();
+  if (delimiter < '!' || delimiter > '~' || isDigit(delimiter)) return std::nullopt;
+  if (text[1] != delimiter || text[2] != delimiter) return std::nullopt;
+  text.remove_prefix(3);
+  std::size_t digits = 0;
+  unsigned port = 0;
+  while (digits < text.size() && isDigit(text[digits]) && digits < kMaxPortDigits) {
+    port = port * 10 + static_cast<unsigned>(text[digits] - '0');
+    ++digits;
   }
-  return true;
-}
-
-platform::Ipv4Address passiveTarget(const platform::Ipv4Address& announced,
-                                    const platform::Ipv4Address& controlPeer) {
-  if (isRoutable(announced.hostOrder) || !isRoutable(controlPeer.hostOrder)) return announced;
-  return {controlPeer.hostOrder, announced.port};
+  text.remove_prefix(digits);
+  if (digits == 0 || port == 0 || port > kPortMax) return std::nullopt;
+  if (text.size() < 2 || text[0] != delimiter || text[1] != ')') return std::nullopt;
+  return static_cast<std::uint16_t>(port);
 }
 
 }  // namespace ferrix::session

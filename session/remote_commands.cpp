@@ -5,6 +5,7 @@
 
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 
 namespace ferrix::session {
@@ -159,12 +160,17 @@ bool renameRemoteEntries(Session& session, UserInterface& ui, int control,
   bool changed = false;
   for (const std::string& name : names) {
     if (isProtectedEntryName(name)) continue;
-    std::string newName = name;
-    const std::string prompt = "Enter new name for \"" + name + "\":";
-    if (!ui.inputBox(&newName, prompt, kRenameHelpTopic)) continue;
-    const RenameOutcome outcome = renameRemoteEntry(session, control, name, newName);
+    // The person edits the UTF-8 form; the server gets its own bytes back
+    // for the old name and its charset's bytes for the new one.
+    const std::string shown = shownName(session.state, name);
+    std::string newName = shown;
+    const std::string prompt = "Enter new name for \"" + shown + "\":";
+    if (!ui.inputBox(&newName, prompt, kRenameHelpTopic) || newName == shown) continue;
+    const std::optional<std::string> wire = wireNameOrRefuse(session, newName);
+    const RenameOutcome outcome =
+        wire ? renameRemoteEntry(session, control, name, *wire) : RenameOutcome::kFailed;
     if (outcome == RenameOutcome::kFailed) {
-      logRenameFailure(session, "! Rename of %s to %s failed.", name, newName);
+      logRenameFailure(session, "! Rename of %s to %s failed.", shown, newName);
     }
     changed = changed || outcome == RenameOutcome::kRenamed;
   }
@@ -178,13 +184,16 @@ bool moveRemoteEntries(Session& session, UserInterface& ui, int control,
       destination.empty()) {
     return false;
   }
+  const std::optional<std::string> wireDestination = wireNameOrRefuse(session, destination);
+  if (!wireDestination) return false;
   bool changed = false;
   for (const std::string& name : names) {
     if (isProtectedEntryName(name)) continue;
-    const std::string newPath = destination + "/" + name;
+    const std::string newPath = *wireDestination + "/" + name;
     const RenameOutcome outcome = renameRemoteEntry(session, control, name, newPath);
     if (outcome == RenameOutcome::kFailed) {
-      logRenameFailure(session, "! Move of %s to %s failed.", name, newPath);
+      logRenameFailure(session, "! Move of %s to %s failed.", shownName(session.state, name),
+                       shownName(session.state, newPath));
     }
     changed = changed || outcome == RenameOutcome::kRenamed;
   }
@@ -218,7 +227,8 @@ int chmodRemoteEntries(Session& session, UserInterface& ui, int control,
 int cwdMenuCommand(Session& session, UserInterface& ui, int control) {
   std::string folder;
   if (!ui.inputBox(&folder, "Enter remote folder name:", kFolderNameHelpTopic)) return 0;
-  return changeRemoteFolder(session, ui, control, folder);
+  const std::optional<std::string> wire = wireNameOrRefuse(session, folder);
+  return wire ? changeRemoteFolder(session, ui, control, *wire) : 0;
 }
 
 int pwdMenuCommand(Session& session, int control) { return printRemoteFolder(session, control); }

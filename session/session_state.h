@@ -6,10 +6,12 @@
 // exit; tests make a fresh one per case. Sockets are plain handles (-1 for
 // none) owned by the session.
 //
-// Thread rule: the engine thread and a transfer worker share it without a
-// lock, as the session's protocol of busyDepth and commandInProgress allows;
-// the flags that other threads set (cancel, abort) and the counters they
-// read are atomics. Only requestCancel may be called from any thread.
+// Thread rule: the engine thread and a transfer worker share it. Whoever
+// talks on the control connection holds `exchange` (a BusyScope) for the
+// whole exchange; the reading state below it is GUARDED_BY it, and the
+// reply line and code are written only by its holder. The flags that other
+// threads set (cancel, abort) and the counters they read are atomics. Only
+// requestCancel may be called from any thread.
 #pragma once
 
 #include <atomic>
@@ -20,6 +22,10 @@
 #include "config/site_profile.h"
 #include "platform/blocking_calls.h"
 #include "platform/tcp_socket.h"
+#include "platform/thread_annotations.h"
+#include "platform/tls_stream.h"
+#include "session/control_exchange.h"
+#include "session/server_features.h"
 
 namespace ferrix::session {
 
@@ -32,18 +38,23 @@ struct SessionState {
   int listenSocket = platform::kInvalidSocket;
   int dataSocket = platform::kInvalidSocket;
   int connected = 0;
-  std::atomic<int> busyDepth = 0;
   std::atomic<int> cancelRequested = 0;
   std::atomic<int> abortRequested = 0;
   std::atomic<int> commandInProgress = 0;
+  // Held by the thread that talks on the control connection; its depth()
+  // tells the other threads a command or transfer is running.
+  ControlExchange exchange;
+  // Written by the exchange holder; read by the operations' callers once
+  // their exchange is done.
   int replyCode = 0;
-  std::string replyLine;      // last reply line, trailing blanks and line end removed
-  std::string pendingInput;   // bytes received after the line last returned
-  std::size_t pendingPosition = 0;
-  int replyDepth = 0;
+  std::string replyLine;  // last reply line, trailing blanks and line end removed
+  // State below is protected by exchange.
+  std::string pendingInput GUARDED_BY(exchange);  // bytes received after the line last returned
+  std::size_t pendingPosition GUARDED_BY(exchange) = 0;
+  int replyDepth GUARDED_BY(exchange) = 0;
   // A reply wait was cut short (Cancel, time-out): the server's answer may
   // still come and must not be taken for the next command's.
-  int lateReplyOwed = 0;
+  int lateReplyOwed GUARDED_BY(exchange) = 0;
   int replyTimeoutSeconds = kInitialReplyTimeoutSeconds;
   std::atomic<int> watchdogTicks = 0;  // the window's timer counts it down on its own thread
   int greetingPhase = 0;
@@ -53,7 +64,18 @@ struct SessionState {
   // this run when none is stored.
   std::string firewallPassword;
   std::atomic<int> retriesLeft = 0;
-  platform::Ipv4Address localControlAddress;
+  platform::SocketAddress localControlAddress;
+  ServerFeatures features;  // from FEAT after the logon
+  // The iconv name of the server's name charset, "UTF-8", or empty: each
+  // name shown as UTF-8 where it is one (name_charset.h).
+  std::string nameCharset;
+  // EPSV or EPRT failed on an IPv4 connection: PASV or PORT for the rest of it.
+  int extendedPassiveRefused = 0;
+  int extendedActiveRefused = 0;
+  // The server refused MLSD: LIST for the rest of the connection.
+  int mlsdRefused = 0;
+  // The host type the site profile named at the logon, before detection.
+  int siteHostType = 6000;
   int closing = 0;
   int CanMkd = 0;
   int CanRmd = 0;
@@ -61,6 +83,14 @@ struct SessionState {
   int CanDelete = 0;
   int UseCdup = 1;
   int DetectionDone = 0;
+  // TLS: data connections are secured once PROT P was accepted. tlsHost is
+  // the name the control connection's certificate was checked against, and
+  // tlsFingerprint the certificate accepted there, which a data connection
+  // that did not resume the session must show again.
+  int dataProtected = 0;
+  std::string tlsHost;
+  std::string tlsFingerprint;
+  std::string tlsProtocol;  // "TLSv1.3" while the control connection is secured
   config::SiteProfile sessionProfile;
 };
 
@@ -73,6 +103,9 @@ struct Session {
   platform::Clock& clock;
   platform::Resolver& resolver;
   platform::BlockingCalls blockingCalls;
+  platform::TlsConnections tls;
+  // The trusted-certificates file ("always trust" answers); empty keeps none.
+  std::string trustedCertificatesFile;
   // Sees every reply line of the greeting while the host type is still to be
   // detected, and the reply that completes a firewall scheme. The program
   // points it at the host-type check.

@@ -21,4 +21,21 @@ bool UserInterface::ask(InputKind kind, std::string* destination, std::string_vi
   return confirmed;
 }
 
+UserInterface::PartialDataAnswer UserInterface::askAboutPartialData(std::string_view question,
+                                                                    bool resumeByDefault) {
+  static_cast<void>(resumeByDefault);
+  const std::string text = std::string(question) +
+                           "\n\nYes resumes, No starts the download over, Cancel skips the file.";
+  switch (messageBox(text, kProgramTitle, Buttons::kYesNoCancel, Icon::kQuestion)) {
+    case Answer::kYes:
+      return PartialDataAnswer::kResume;
+    case Answer::kNo:
+      return PartialDataAnswer::kOverwrite;
+    case Answer::kOk:
+    case Answer::kCancel:
+      break;
+  }
+  return PartialDataAnswer::kSkip;
+}
+
 }  // namespace ferrix::session

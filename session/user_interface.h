@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/tls_stream.h"
+
 namespace ferrix::session {
 
 // The main window's title and the caption of the program's message boxes.
@@ -69,6 +71,28 @@ class UserInterface {
   static constexpr std::size_t kMaxFolderChoiceLength = 69;
   virtual bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
                                const std::vector<std::string>& choices) = 0;
+
+  // A server certificate that is not trusted: it failed verification, or it
+  // differs from the one stored for this host and port (`storedSha256` then
+  // names the stored fingerprint). kNoOneToAsk is the answer of an
+  // implementation that cannot ask (unattended, quiet, no terminal); the
+  // engine then decides by the site's TLS setting.
+  struct CertificateQuestion {
+    std::string host;
+    int port = 0;
+    platform::TlsCertificate certificate;
+    std::string storedSha256;
+  };
+  enum class CertificateAnswer { kTrustOnce, kAlwaysTrust, kCancel, kNoOneToAsk };
+  virtual CertificateAnswer askCertificate(const CertificateQuestion& question) = 0;
+
+  // Partial data of an earlier download lies beside a file about to be
+  // fetched: resume from it, start the file over, or skip it (closing the
+  // question skips). `resumeByDefault` when its resume record matches.
+  // Without a dialog of its own the port asks Yes (resume), No (start over)
+  // or Cancel (skip) with messageBox.
+  enum class PartialDataAnswer { kResume, kOverwrite, kSkip };
+  virtual PartialDataAnswer askAboutPartialData(std::string_view question, bool resumeByDefault);
 
   // The main window's caption.
   virtual void setWindowTitle(std::string_view title) = 0;

@@ -15,6 +15,7 @@
 #include "session/connection.h"
 #include "session/logon.h"
 #include "session/message_log.h"
+#include "session/trusted_certificates.h"
 #include "shell/command_line_actions.h"
 #include "shell/console_user_interface.h"
 #include "shell/unattended_run.h"
@@ -49,6 +50,8 @@ class Program {
         session_(log_, clock_, resolver_) {
     log_.addObserver(&console_);
     session_.onGreetingLine = listing::CheckReplyForHostType;
+    session_.trustedCertificatesFile =
+        platform::joinPath(platform::configFolder(), session::kTrustedCertificatesFileName);
   }
   ~Program() { log_.removeObserver(&console_); }
 

@@ -177,6 +177,31 @@ bool ConsoleUserInterface::askFolderChoice(std::string& folder, std::string_view
   return true;
 }
 
+session::UserInterface::CertificateAnswer ConsoleUserInterface::askCertificate(
+    const CertificateQuestion& question) {
+  if (!canAsk()) return CertificateAnswer::kNoOneToAsk;
+  clearProgressLine();
+  const platform::TlsCertificate& certificate = question.certificate;
+  std::fprintf(errors_, "The certificate of %s:%d is not trusted: %s\n", question.host.c_str(),
+               question.port, certificate.problem.c_str());
+  if (!question.storedSha256.empty()) {
+    std::fprintf(errors_, "WARNING: it CHANGED. Stored SHA-256: %s\n",
+                 question.storedSha256.c_str());
+  }
+  std::fprintf(errors_, "  Subject: %s\n  Issuer: %s\n  Valid: %s to %s\n  SHA-256: %s\n",
+               certificate.subject.c_str(), certificate.issuer.c_str(),
+               certificate.notBefore.c_str(), certificate.notAfter.c_str(),
+               certificate.sha256.c_str());
+  std::fputs("[o(nce)/a(lways)/c(ancel)] ", errors_);
+  std::fflush(errors_);
+  std::string answer;
+  if (!readLine(input_, answer)) return CertificateAnswer::kCancel;
+  const int first = answer.empty() ? 0 : std::tolower(static_cast<unsigned char>(answer.front()));
+  if (first == 'o') return CertificateAnswer::kTrustOnce;
+  if (first == 'a') return CertificateAnswer::kAlwaysTrust;
+  return CertificateAnswer::kCancel;
+}
+
 void ConsoleUserInterface::setWindowTitle(std::string_view) {}
 
 void ConsoleUserInterface::enableRemoteCommands(bool, bool, bool) {}

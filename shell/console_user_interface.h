@@ -35,6 +35,8 @@ class ConsoleUserInterface final : public session::UserInterface,
   // Cancel.
   bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
                        const std::vector<std::string>& choices) override;
+  // Shows the certificate and asks on a terminal; otherwise kNoOneToAsk.
+  CertificateAnswer askCertificate(const CertificateQuestion& question) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;

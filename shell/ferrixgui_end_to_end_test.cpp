@@ -54,6 +54,7 @@ class EndToEndTest : public ::testing::TestWithParam<const char*> {
       unsetenv("DISPLAY");
       unsetenv("WAYLAND_DISPLAY");
       unsetenv("QT_QPA_PLATFORM");
+      setenv("XDG_STATE_HOME", (work_ / "state").c_str(), 1);
       const int in = open("/dev/null", O_RDONLY);
       const int out = open((work_ / "stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       const int err = open((work_ / "stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -92,7 +93,9 @@ TEST_P(EndToEndTest, DownloadAndUploadLeaveTheirLogs) {
   const std::string mirrored = readFile(work_ / "xferlog.txt");
   EXPECT_THAT(mirrored, HasSubstr("receiving file \"/report.txt\" from site \"127.0.0.1\""));
   EXPECT_THAT(mirrored, HasSubstr("Successful transfer\n"));
-  const std::string transfers = readFile(work_ / "FERRIX.LOG");
+  // The transfer log is kept in the state folder, not beside the files.
+  EXPECT_FALSE(std::filesystem::exists(work_ / "FERRIX.LOG"));
+  const std::string transfers = readFile(work_ / "state/ferrix/FERRIX.LOG");
   EXPECT_THAT(transfers, HasSubstr(" B " + work_.string() + "/report.txt <-- loopback / report.txt\n"));
   EXPECT_THAT(transfers, HasSubstr(" B " + work_.string() + "/Upload.BIN --> 127.0.0.1 / in.bin\n"));
 }
@@ -110,7 +113,7 @@ TEST_P(EndToEndTest, FailuresGiveTheirExitStatus) {
   EXPECT_EQ(run({"-quiet", "loopback:/missing.txt", "local:" + work_.string() + "/"}), 1);
   EXPECT_THAT(readFile(work_ / "xferlog.txt"),
               HasSubstr("! Transfer failed for /missing.txt from 127.0.0.1\n"));
-  EXPECT_THAT(readFile(work_ / "FERRIX.LOG"), Not(HasSubstr("missing.txt")));
+  EXPECT_THAT(readFile(work_ / "state/ferrix/FERRIX.LOG"), Not(HasSubstr("missing.txt")));
   EXPECT_EQ(run({"-Z"}), 2);
 }
 

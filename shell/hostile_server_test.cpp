@@ -57,7 +57,7 @@ class HostileServerTest : public ::testing::Test {
 
   ScriptedFtpServer& logOn(const std::string& greeting = "220 ready") {
     return server_.send(greeting + "\r\n").expectLine("USER anne").reply("331 pw")
-        .expectLine("PASS pw").reply("230 in");
+        .expectLine("PASS pw").reply("230 in").expectLine("FEAT").reply("500 unknown");
   }
 
   ScriptedFtpServer& passive(const std::string& command, const std::string& preliminary) {

@@ -14,6 +14,7 @@
 #include "session/control_channel.h"
 #include "platform/termination_signals.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "shell/unattended_run.h"
 #include "testing/scratch_folder.h"
 #include "testing/scripted_ftp_server.h"
@@ -42,6 +43,7 @@ class UnattendedNamesTest : public ::testing::Test {
                    session::openControlConnection(session, "127.0.0.1", server_.port());
                session::getReply(session, socket);
                session.state.connected = 1;
+               session::chooseNameCharset(session);  // no FEAT here: the site's CHARSET alone
                return socket;
              },
              [](session::Session&) {}} {
@@ -104,6 +106,19 @@ TEST_F(UnattendedNamesTest, NameListLinesThatLeaveTheFolderAreSkipped) {
   }
   EXPECT_THAT(server_.receivedText(), Not(HasSubstr("RETR ..")));
   EXPECT_THAT(server_.receivedText(), Not(HasSubstr("RETR bad")));
+}
+
+// A CP1251 site: the typed path reaches the server in CP1251, and the
+// names its NLST gives land locally in UTF-8.
+TEST_F(UnattendedNamesTest, ACp1251SiteGetsTypedPathsInItsCharsetAndGivesUtf8LocalNames) {
+  configuration_.writeIni("[_config_]\ndolog=0\n[127.0.0.1]\nHOST=127.0.0.1\nCHARSET=CP1251\n");
+  server_.expectLine("CWD /\xE4\xEE\xEA/").reply("250 Okay").expectLine("TYPE A").reply("200 A");
+  scriptReceive("NLST *.txt", "\xCF\xF0\xE8\xE2\xE5\xF2.txt\r\n");
+  server_.expectLine("TYPE I").reply("200 Type I");
+  scriptReceive("RETR \xCF\xF0\xE8\xE2\xE5\xF2.txt", "privet");
+  EXPECT_EQ(runWith("127.0.0.1:/док/*.txt local:" + local_.path() + "/"),
+            UnattendedResult::kSucceeded);
+  EXPECT_EQ(local_.read("Привет.txt"), "privet");
 }
 
 TEST_F(UnattendedNamesTest, DownloadCutShortIsAFailedTransfer) {

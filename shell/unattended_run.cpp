@@ -19,6 +19,7 @@
 #include "platform/temp_file.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/remote_commands.h"
 #include "session/sound_events.h"
 #include "transfer/download_into_place.h"
@@ -79,7 +80,10 @@ std::string localNameFor(UnattendedRun& run, const std::string& remoteName) {
   const int hostType = run.session.state.sessionProfile.hostType;
   const std::string folder = platform::currentFolder();
   const long maxName = static_cast<long>(platform::maxNameLength(folder).value_or(kShortNames));
-  return transfer::MakeLocalName(run.transfer.nameRules, remoteName, hostType, folder, maxName);
+  // A name the server listed (NLST) is in its charset; the local one is UTF-8.
+  return transfer::MakeLocalName(run.transfer.nameRules,
+                                 session::shownName(run.session.state, remoteName), hostType,
+                                 folder, maxName);
 }
 
 // A name that would leave the destination folder, or could not be sent on
@@ -109,7 +113,7 @@ std::optional<std::string> safeLocalNameFor(UnattendedRun& run, const std::strin
 
 // Appends the transfer log line when the INI file asks for it ("dolog").
 // The local file's folder stands for the local pane's: the line names the
-// file in it, and a relative log file name is taken there.
+// file in it.
 void logTransfer(UnattendedRun& run, transfer::TransferDirection direction,
                  const std::string& localPath, const std::string& site,
                  const std::string& remoteFolder, const std::string& remoteName) {
@@ -479,11 +483,18 @@ UnattendedResult RunUnattendedTransfer(UnattendedRun& run,
   }
   if (!session.state.DetectionDone) run.detectHostType(session);
 
-  int step = transferStep(run, values, direction, sourcePath, destinationPath);
+  // The remote path was typed in UTF-8; the server gets it in its charset.
+  const bool receiving = direction == Direction::kReceive;
+  const std::optional<std::string> remotePath =
+      session::wireNameOrRefuse(session, receiving ? sourcePath : destinationPath);
+  int step = !remotePath ? kStepFailed
+                         : transferStep(run, values, direction,
+                                        receiving ? *remotePath : sourcePath,
+                                        receiving ? destinationPath : *remotePath);
   if (step == kStepRemoteFolder) {
     step = kStepFailed;
     if (profile.hostType != kBullCp6 && session::sendCommand(session, session.state.controlSocket,
-                                                             "CWD %s", sourcePath.c_str()) == 2) {
+                                                             "CWD %s", remotePath->c_str()) == 2) {
       return UnattendedResult::kStayConnected;
     }
   }

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "config/scratch_configuration.h"
@@ -45,11 +47,25 @@ class UnattendedRunTest : public ::testing::Test {
              [this](session::Session& session) { listing::DetectHostType(session, ui_); }} {
     local_ = std::filesystem::path(server_.servedFolder()).parent_path() / "local";
     std::filesystem::create_directories(local_);
-    // The run writes its transfer log (and a wildcard send changes folder)
-    // in the current folder.
+    // A wildcard send changes folder in the current folder.
     std::filesystem::current_path(local_);
+    // The transfer log goes to the state folder, kept here in the scratch.
+    const char* stateHome = std::getenv("XDG_STATE_HOME");
+    if (stateHome != nullptr) oldStateHome_ = stateHome;
+    setenv("XDG_STATE_HOME", (local_.parent_path() / "state").c_str(), 1);
   }
-  ~UnattendedRunTest() override { std::filesystem::current_path(startFolder_); }
+  ~UnattendedRunTest() override {
+    std::filesystem::current_path(startFolder_);
+    if (oldStateHome_) {
+      setenv("XDG_STATE_HOME", oldStateHome_->c_str(), 1);
+    } else {
+      unsetenv("XDG_STATE_HOME");
+    }
+  }
+
+  std::filesystem::path transferLog() const {
+    return local_.parent_path() / "state" / "ferrix" / "FERRIX.LOG";
+  }
 
   void writeSite(std::uint16_t port, const std::string& moreKeys = "") {
     const testing::FtpLogin& login = server_.login();
@@ -66,6 +82,7 @@ class UnattendedRunTest : public ::testing::Test {
   }
 
   std::filesystem::path startFolder_ = std::filesystem::current_path();
+  std::optional<std::string> oldStateHome_;
   testing::RealFtpServer server_;
   session::MessageLog log_;
   platform::SystemClock clock_;
@@ -92,8 +109,9 @@ TEST_F(UnattendedRunTest, ReceivesAFileIntoALocalFolder) {
   EXPECT_EQ(readFile(local_ / "report.txt"), "numbers\r\n");
   EXPECT_THAT(log_.history(), Contains("Successful transfer"));
   EXPECT_EQ(session_.state.controlSocket, -1);
-  EXPECT_THAT(readFile(local_ / "FERRIX.LOG"),
+  EXPECT_THAT(readFile(transferLog()),
               HasSubstr(" B " + local_.string() + "/report.txt <-- loopback / report.txt\n"));
+  EXPECT_FALSE(std::filesystem::exists(local_ / "FERRIX.LOG"));
 }
 
 TEST_F(UnattendedRunTest, SendsAFileIntoARemoteFolder) {
@@ -117,7 +135,8 @@ TEST_F(UnattendedRunTest, ANamedSiteBringsItsWholeProfile) {
   EXPECT_EQ(profile.retries, 1);
   EXPECT_EQ(profile.passiveMode, 0);
   EXPECT_EQ(profile.tls, 0);
-  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("PORT ")));
+  // Active mode: EPRT, as the server lists it in FEAT.
+  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("EPRT ")));
 }
 
 TEST_F(UnattendedRunTest, AUrlOverridesTheSite) {

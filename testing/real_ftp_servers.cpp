@@ -1,5 +1,7 @@
 #include "testing/real_ftp_servers.h"
 
+#include "testing/test_certificates.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -63,12 +65,12 @@ import sys
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
-port, root, user, password = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+host, port, root, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4], sys.argv[5]
 authorizer = DummyAuthorizer()
 authorizer.add_anonymous(root)
 authorizer.add_user(user, password, root, perm="elradfmwMT")
 FTPHandler.authorizer = authorizer
-FTPServer(("127.0.0.1", port), FTPHandler).serve_forever()
+FTPServer((host, port), FTPHandler).serve_forever()
 )";
 
 std::string errnoText(int error) { return std::strerror(error); }
@@ -87,39 +89,68 @@ class Fd {
   int fd_;
 };
 
-sockaddr_in loopback(std::uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
+// The loopback address of `family` with `port`, and its length.
+socklen_t loopback(LoopbackFamily family, std::uint16_t port, sockaddr_storage* address) {
+  *address = {};
+  if (family == LoopbackFamily::kIpv6) {
+    auto* ipv6 = reinterpret_cast<sockaddr_in6*>(address);
+    ipv6->sin6_family = AF_INET6;
+    ipv6->sin6_port = htons(port);
+    ipv6->sin6_addr = in6addr_loopback;
+    return sizeof *ipv6;
+  }
+  auto* ipv4 = reinterpret_cast<sockaddr_in*>(address);
+  ipv4->sin_family = AF_INET;
+  ipv4->sin_port = htons(port);
+  ipv4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return sizeof *ipv4;
+}
+
+int socketFamily(LoopbackFamily family) {
+  return family == LoopbackFamily::kIpv6 ? AF_INET6 : AF_INET;
+}
+
+std::uint16_t portOf(const sockaddr_storage& address) {
+  return ntohs(address.ss_family == AF_INET6
+                   ? reinterpret_cast<const sockaddr_in6&>(address).sin6_port
+                   : reinterpret_cast<const sockaddr_in&>(address).sin_port);
 }
 
 // A loopback port that was free a moment ago.
-std::uint16_t freeLoopbackPort() {
-  Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  sockaddr_in address = loopback(0);
-  socklen_t length = sizeof address;
-  if (socket.get() < 0 ||
-      bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+std::uint16_t freeLoopbackPort(LoopbackFamily family) {
+  Fd socket(::socket(socketFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_storage address;
+  socklen_t length = loopback(family, 0, &address);
+  if (socket.get() < 0 || bind(socket.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     return 0;
   }
-  return ntohs(address.sin_port);
+  return portOf(address);
 }
 
 // True when a connection to `port` is greeted with a 220 line within a second.
-bool greetsOn(std::uint16_t port) {
-  Fd socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  const sockaddr_in address = loopback(port);
+bool greetsOn(LoopbackFamily family, std::uint16_t port) {
+  Fd socket(::socket(socketFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_storage address;
+  const socklen_t length = loopback(family, port, &address);
   if (socket.get() < 0 ||
-      connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+      connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
     return false;
   }
   pollfd readable{socket.get(), POLLIN, 0};
   if (poll(&readable, 1, static_cast<int>(kGreetingWait.count())) != 1) return false;
   char greeting[4] = {};
   return recv(socket.get(), greeting, 3, MSG_WAITALL) == 3 && std::string(greeting) == "220";
+}
+
+// True when a connection to `port` is accepted (an implicit TLS server
+// greets only after a handshake).
+bool acceptsOn(LoopbackFamily family, std::uint16_t port) {
+  Fd socket(::socket(socketFamily(family), SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_storage address;
+  const socklen_t length = loopback(family, port, &address);
+  return socket.get() >= 0 &&
+         connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0;
 }
 
 class SpawnSettings {
@@ -209,20 +240,24 @@ bool writeFile(const std::filesystem::path& path, const std::string& text) {
 
 }  // namespace
 
-RealFtpServer::RealFtpServer(FtpServerKind kind) : kind_(kind) {
+RealFtpServer::RealFtpServer(FtpServerKind kind, LoopbackFamily family,
+                             ServerCertificate certificate)
+    : kind_(kind), family_(family), certificate_(certificate) {
   if (kind_ == FtpServerKind::kPyftpdlib) {
     login_ = {kPyftpdlibUser, kPyftpdlibPassword};
   } else {
     login_ = {kVsftpdUser, kVsftpdPassword};
   }
-  if (kind_ == FtpServerKind::kVsftpd && geteuid() != 0) {
+  const bool vsftpd = kind_ != FtpServerKind::kPyftpdlib;
+  if (vsftpd && geteuid() != 0) {
     startError_ =
         "vsftpd logs local users on and needs root for it (and to make its test user): run the "
         "tests as root";
     return;
   }
-  if (kind_ == FtpServerKind::kVsftpd && !ensureVsftpdUser(&startError_)) return;
+  if (vsftpd && !ensureVsftpdUser(&startError_)) return;
   if (!prepareFolders()) return;
+  if (usesTls() && !makeCertificates()) return;
   startOnFreePort();
 }
 
@@ -234,8 +269,42 @@ RealFtpServer::~RealFtpServer() {
   }
 }
 
+const char* RealFtpServer::host() const {
+  return family_ == LoopbackFamily::kIpv6 ? "::1" : "127.0.0.1";
+}
+
 const char* RealFtpServer::name() const {
-  return kind_ == FtpServerKind::kPyftpdlib ? "pyftpdlib" : "vsftpd";
+  switch (kind_) {
+    case FtpServerKind::kPyftpdlib: return "pyftpdlib";
+    case FtpServerKind::kVsftpd: return "vsftpd";
+    case FtpServerKind::kVsftpdExplicitTls: return "vsftpd (explicit TLS)";
+    case FtpServerKind::kVsftpdImplicitTls: return "vsftpd (implicit TLS)";
+  }
+  return "?";
+}
+
+std::string testNameOf(FtpServerKind kind) {
+  switch (kind) {
+    case FtpServerKind::kPyftpdlib: return "Pyftpdlib";
+    case FtpServerKind::kVsftpd: return "Vsftpd";
+    case FtpServerKind::kVsftpdExplicitTls: return "VsftpdExplicitTls";
+    case FtpServerKind::kVsftpdImplicitTls: return "VsftpdImplicitTls";
+  }
+  return "Unknown";
+}
+
+bool RealFtpServer::usesTls() const {
+  return kind_ == FtpServerKind::kVsftpdExplicitTls || kind_ == FtpServerKind::kVsftpdImplicitTls;
+}
+
+bool RealFtpServer::makeCertificates() {
+  const std::filesystem::path folder = scratchFolder_;
+  const bool made = certificate_ == ServerCertificate::kSignedByTestCa
+                        ? makeCaSignedCertificate(folder, &startError_)
+                        : makeSelfSignedCertificate(folder, &startError_);
+  if (!made) return false;
+  certificateSha256_ = certificateFingerprint(folder / "server.pem", &startError_);
+  return !certificateSha256_.empty();
 }
 
 std::string RealFtpServer::remoteServedFolder() const {
@@ -277,7 +346,7 @@ bool RealFtpServer::prepareFolders() {
 // server then exits at once, and another port is tried.
 bool RealFtpServer::startOnFreePort() {
   for (int attempt = 0; attempt < kPortAttempts; ++attempt) {
-    const std::uint16_t port = freeLoopbackPort();
+    const std::uint16_t port = freeLoopbackPort(family_);
     if (port == 0) {
       startError_ = "no free loopback port: " + errnoText(errno);
       return false;
@@ -295,7 +364,7 @@ bool RealFtpServer::startOnFreePort() {
 bool RealFtpServer::launch(std::uint16_t port) {
   std::vector<std::string> arguments;
   if (kind_ == FtpServerKind::kPyftpdlib) {
-    arguments = {kPython, "-c", kPyftpdlibScript, std::to_string(port),
+    arguments = {kPython, "-c", kPyftpdlibScript, host(), std::to_string(port),
                  servedFolder_.string(), login_.user, login_.password};
   } else {
     if (!writeVsftpdConfiguration(port)) return false;
@@ -310,18 +379,31 @@ bool RealFtpServer::writeVsftpdConfiguration(std::uint16_t port) {
   std::ostringstream text;
   // Standalone in the foreground, without the sandboxes that need more
   // privileges than a container grants.
-  text << "listen=YES\nlisten_ipv6=NO\nbackground=NO\nlisten_address=127.0.0.1\n"
-       << "listen_port=" << port << "\n"
+  if (family_ == LoopbackFamily::kIpv6) {
+    text << "listen=NO\nlisten_ipv6=YES\nlisten_address6=::1\n";
+  } else {
+    text << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\npasv_address=127.0.0.1\n";
+  }
+  text << "background=NO\nlisten_port=" << port << "\n"
        << "seccomp_sandbox=NO\nisolate=NO\nisolate_network=NO\n"
        << "secure_chroot_dir=" << (scratchFolder_ / "empty").string() << "\n"
        << "anonymous_enable=NO\nlocal_enable=YES\nwrite_enable=YES\nlocal_umask=022\n"
        << "pam_service_name=vsftpd\nsession_support=NO\nuserlist_enable=NO\n"
        << "local_root=" << servedFolder_.string() << "\n"
-       << "pasv_enable=YES\npasv_address=127.0.0.1\n"
+       << "pasv_enable=YES\n"
        << "pasv_min_port=" << kVsftpdPassiveFirst << "\npasv_max_port=" << kVsftpdPassiveLast
        << "\nport_enable=YES\nconnect_from_port_20=NO\n"
        << "xferlog_enable=NO\nsyslog_enable=NO\ndirmessage_enable=NO\n"
        << "vsftpd_log_file=" << (scratchFolder_ / "vsftpd.log").string() << "\n";
+  if (usesTls()) {
+    text << "ssl_enable=YES\nallow_anon_ssl=NO\nssl_ciphers=HIGH\n"
+         << "ssl_tlsv1=YES\nssl_sslv2=NO\nssl_sslv3=NO\n"
+         << "require_ssl_reuse=YES\nforce_local_logins_ssl=YES\nforce_local_data_ssl=YES\n"
+         << "rsa_cert_file=" << (scratchFolder_ / "server.pem").string() << "\n"
+         << "rsa_private_key_file=" << (scratchFolder_ / "server.key").string() << "\n"
+         << "implicit_ssl=" << (kind_ == FtpServerKind::kVsftpdImplicitTls ? "YES" : "NO")
+         << "\n";
+  }
   if (!writeFile(scratchFolder_ / "vsftpd.conf", text.str())) {
     startError_ = "cannot write the vsftpd configuration";
     return false;
@@ -340,7 +422,9 @@ bool RealFtpServer::waitUntilGreeting(std::uint16_t port) {
       startError_ = std::string(name()) + " exited at start-up: " + serverOutput();
       return false;
     }
-    if (greetsOn(port)) return true;
+    const bool ready = kind_ == FtpServerKind::kVsftpdImplicitTls ? acceptsOn(family_, port)
+                                                                  : greetsOn(family_, port);
+    if (ready) return true;
     std::this_thread::sleep_for(kPollInterval);
   }
   startError_ = std::string(name()) + " did not greet on port " + std::to_string(port) +

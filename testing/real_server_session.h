@@ -1,7 +1,7 @@
 // A real FTP server (pyftpdlib or vsftpd, see real_ftp_servers.h) with a
 // session that logs on to it by hand, for the tests that drive the engine
 // against a real server: the server, the message log, the system clock and
-// resolver, and the session over them. logOn() connects to 127.0.0.1, reads
+// resolver, and the session over them. logOn() connects to the server's loopback address, reads
 // the greeting and sends USER and PASS, and the session then counts as
 // connected on that control connection, as the logon dialogue leaves it.
 //
@@ -19,13 +19,14 @@
 #include "session/message_log.h"
 #include "session/session_state.h"
 #include "testing/real_ftp_servers.h"
+#include "testing/scripted_user_interface.h"
 
 namespace ferrix::testing {
 
 class RealServerSession {
  public:
   // Starts the server; the session is not connected yet.
-  explicit RealServerSession(FtpServerKind kind);
+  explicit RealServerSession(FtpServerKind kind, LoopbackFamily family = LoopbackFamily::kIpv4);
   ~RealServerSession();
   RealServerSession(const RealServerSession&) = delete;
   RealServerSession& operator=(const RealServerSession&) = delete;
@@ -35,12 +36,16 @@ class RealServerSession {
   session::MessageLog& log() { return log_; }
   const session::MessageLog& log() const { return log_; }
   session::Session& session() { return session_; }
+  // Answers the logon's questions (certificates) of a TLS logon.
+  ScriptedUserInterface& ui() { return ui_; }
   // The control connection; -1 before logOn().
   int control() const { return session_.state.controlSocket; }
 
   // Connects (closing a connection made before) and logs on as the server's
   // user with a password, or as `login`. Empty on success; otherwise which
-  // step failed, with the log.
+  // step failed, with the log. A TLS server is logged on to through the
+  // engine's own logon with the site's TLS setting (explicit required or
+  // implicit), trusting the test CA through SSL_CERT_FILE.
   std::string logOn();
   std::string logOn(const FtpLogin& login);
 
@@ -57,12 +62,14 @@ class RealServerSession {
 
  private:
   std::string failure(const std::string& step) const;
+  std::string logOnWithTls(const FtpLogin& login);
 
   RealFtpServer server_;
   session::MessageLog log_;
   platform::SystemClock clock_;
   platform::SystemResolver resolver_;
   session::Session session_;
+  ScriptedUserInterface ui_;
 };
 
 }  // namespace ferrix::testing

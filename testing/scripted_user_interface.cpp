@@ -90,6 +90,27 @@ bool ScriptedUserInterface::askFolderChoice(std::string& folder, std::string_vie
   return true;
 }
 
+void ScriptedUserInterface::answerCertificate(CertificateAnswer answer) {
+  std::lock_guard lock(mutex_);
+  certificateAnswers_.push_back(answer);
+}
+
+session::UserInterface::CertificateAnswer ScriptedUserInterface::askCertificate(
+    const CertificateQuestion& question) {
+  std::lock_guard lock(mutex_);
+  certificateQuestions_.push_back(question);
+  if (certificateAnswers_.empty()) return CertificateAnswer::kNoOneToAsk;
+  const CertificateAnswer answer = certificateAnswers_.front();
+  certificateAnswers_.pop_front();
+  return answer;
+}
+
+std::vector<session::UserInterface::CertificateQuestion>
+ScriptedUserInterface::certificateQuestions() const {
+  std::lock_guard lock(mutex_);
+  return certificateQuestions_;
+}
+
 std::vector<ScriptedUserInterface::FolderChoice> ScriptedUserInterface::folderChoices() const {
   std::lock_guard lock(mutex_);
   return folderChoices_;

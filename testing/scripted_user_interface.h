@@ -42,6 +42,11 @@ class ScriptedUserInterface final : public session::UserInterface {
   // (also with none queued).
   void answerFolderChoice(std::optional<std::string> text);
 
+  // The next certificate question gets `answer`; with none queued it is
+  // answered as by nobody there (kNoOneToAsk).
+  void answerCertificate(CertificateAnswer answer);
+  std::vector<CertificateQuestion> certificateQuestions() const;
+
   std::vector<Shown> prompts() const;
   std::vector<Shown> messages() const;
   struct OverwriteQuestion {
@@ -83,6 +88,7 @@ class ScriptedUserInterface final : public session::UserInterface {
   DeleteAnswer askDelete(std::string_view question, int selectedCount) override;
   bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
                        const std::vector<std::string>& choices) override;
+  CertificateAnswer askCertificate(const CertificateQuestion& question) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
 
@@ -115,6 +121,8 @@ class ScriptedUserInterface final : public session::UserInterface {
   std::vector<DeleteQuestion> deleteQuestions_;
   std::deque<std::optional<std::string>> folderChoiceAnswers_;
   std::vector<FolderChoice> folderChoices_;
+  std::deque<CertificateAnswer> certificateAnswers_;
+  std::vector<CertificateQuestion> certificateQuestions_;
   std::vector<Shown> prompts_;
   std::vector<Shown> messages_;
   std::vector<std::string> windowTitles_;

@@ -62,8 +62,27 @@ TEST_F(DataTransferTest, PassiveDownloadIsWrittenByteForByte) {
   EXPECT_EQ(state_.transferResult, kTransferred);
   EXPECT_EQ(state_.serverTransferType, 'I');
   EXPECT_EQ(state_.statusText, "150 Opening BINARY mode data connection (23 bytes)");
-  EXPECT_EQ(session_.state.busyDepth, 0);
+  EXPECT_EQ(session_.state.exchange.depth(), 0);
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Received 25 bytes in ")));
+}
+
+// The progress shows a percentage only when the size is known.
+TEST_F(DataTransferTest, SizeIsAskedWhenNeitherThePaneNorTheReplyKnowsIt) {
+  state_.serverTransferType = 'I';
+  session_.state.features.size = true;
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("SIZE big.bin").reply("213 8000")
+      .expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR big.bin").reply("150 Opening BINARY mode data connection")
+      .sendData(std::string(4000, 'x')).closeData().reply("226 Done");
+  const int socket = connect();
+  TransferContext transfer = context();
+  const std::string local = (folder() / "big.bin").string();
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR big.bin", local, 'I', false), 2);
+  expectScriptDone();
+  bool showedPercent = false;
+  for (const auto& shown : ui_.progress()) showedPercent |= shown.percent.has_value();
+  EXPECT_TRUE(showedPercent);
 }
 
 TEST_F(DataTransferTest, AutomaticModePicksTheTypeByNameAndTypeErrorsDoNotStopTheTransfer) {
@@ -168,6 +187,32 @@ TEST_F(DataTransferTest, CancelDuringADownloadSendsTheAbortSequence) {
   EXPECT_THAT(log_.history(), Contains(::testing::EndsWith("transfer failed")));
 }
 
+// A command of another thread (the window's, say) started while a download
+// runs waits until the download has read its completion reply: neither can
+// take the other's reply.
+TEST_F(DataTransferTest, CommandOfAnotherThreadWaitsForTheDownloadsCompletionReply) {
+  state_.serverTransferType = 'I';
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR slow.bin").reply("150 Opening").sendData("first half ")
+      .delay(milliseconds(300)).sendData("second half").closeData().reply("226 Transfer complete")
+      .expectLine("SITE WHO").reply("502 Not implemented");
+  const int socket = connect();
+  TransferContext transfer = context();
+  int otherClass = 0;
+  std::thread otherThread([&] {
+    while (server_.receivedLines().size() < 2) std::this_thread::sleep_for(milliseconds(1));
+    otherClass = session::sendCommand(session_, socket, "SITE WHO");
+  });
+  const std::string local = (folder() / "slow.bin").string();
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR slow.bin", local, 'I', false), 2);
+  otherThread.join();
+  expectScriptDone();
+  EXPECT_EQ(otherClass, 5);
+  EXPECT_EQ(readFile(local), "first half second half");
+  EXPECT_EQ(state_.transferResult, kTransferred);
+}
+
 TEST_F(DataTransferTest, RestartRefusedStartsOver) {
   state_.serverTransferType = 'I';
   const std::uint16_t dataPort = server_.openPassiveDataListener();
@@ -207,15 +252,18 @@ TEST_F(DataTransferTest, AsciiUploadDropsTheFinalEndOfFileMarkAndSetsTheTime) {
   EXPECT_THAT(server_.receivedData(), ElementsAre("a\r\nb\r\n"));
   // MDTM was refused: no further MDTM in this session.
   EXPECT_EQ(session_.state.sessionProfile.serverFeatureMask & 2, 0);
+  EXPECT_THAT(log_.history(), Contains("+ MDTM refused: notes.txt keeps the server's time"));
   EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 7 bytes in ")));
 }
 
-TEST_F(DataTransferTest, EndOfFileMarkIsDroppedAtTheEndOfEveryAsciiBlock) {
+// A 0x1A that happens to end a block is data: only the file's last byte is
+// an end-of-file mark. Line ends go out as CR LF.
+TEST_F(DataTransferTest, AsciiUploadKeepsEndOfFileMarksInsideTheFile) {
   state_.serverTransferType = 'A';
   settings_.sendBlockSize = 4;
   session_.state.sessionProfile.serverFeatureMask = 4;
   const std::filesystem::path local = folder() / "blocks.txt";
-  writeFile(local, "abc\x1a" "def\x1a" "g\x1ah");
+  writeFile(local, "abc\x1a" "def\x1a" "g\x1ah\nend\r\n\x1a");
   const std::uint16_t dataPort = server_.openPassiveDataListener();
   server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
       .expectLine("STOR blocks.txt").reply("150 Go").receiveDataUntilClose().reply("226 Stored");
@@ -223,8 +271,23 @@ TEST_F(DataTransferTest, EndOfFileMarkIsDroppedAtTheEndOfEveryAsciiBlock) {
   TransferContext transfer = context();
   EXPECT_EQ(SendFromFile(transfer, socket, "STOR blocks.txt", local.string(), 'A'), 2);
   expectScriptDone();
-  EXPECT_THAT(server_.receivedData(), ElementsAre("abcdefg\x1ah"));
-  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 11 bytes in ")));
+  EXPECT_THAT(server_.receivedData(), ElementsAre("abc\x1a" "def\x1a" "g\x1ah\r\nend\r\n"));
+  EXPECT_THAT(log_.history(), Contains(::testing::StartsWith("Transmitted 18 bytes in ")));
+}
+
+TEST_F(DataTransferTest, AsciiDownloadGetsLocalLineEnds) {
+  state_.serverTransferType = 'A';
+  settings_.receiveBlockSize = 3;
+  const std::uint16_t dataPort = server_.openPassiveDataListener();
+  server_.expectLine("PASV").reply(testing::passiveReply(dataPort)).acceptData()
+      .expectLine("RETR mixed.txt").reply("150 Opening ASCII mode data connection")
+      .sendData("one\r\ntwo\nthree\rfour\r\n").closeData().reply("226 Done");
+  const int socket = connect();
+  TransferContext transfer = context();
+  const std::string local = (folder() / "mixed.txt").string();
+  EXPECT_EQ(ReceiveToFile(transfer, socket, "RETR mixed.txt", local, 'A', false), 2);
+  expectScriptDone();
+  EXPECT_EQ(readFile(local), "one\ntwo\nthree\rfour\n");
 }
 
 // Every block size from the smallest the options page allows to beyond the

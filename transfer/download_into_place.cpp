@@ -48,7 +48,7 @@ std::optional<std::uint64_t> remoteSize(TransferContext& transfer, int controlSo
   return std::strtoull(line.c_str() + digits, nullptr, 10);
 }
 
-enum class PartialData { kResumable, kUnvouched, kTooLarge, kNotBinary };
+enum class PartialData { kResumable, kAsk, kTooLarge, kNotBinary };
 
 PartialData judgePartialData(TransferContext& transfer, int controlSocket,
                              const DownloadTarget& target, std::uint64_t size) {
@@ -56,9 +56,10 @@ PartialData judgePartialData(TransferContext& transfer, int controlSocket,
   // Only a binary download is sure to have as many bytes on disk as it had
   // on the wire, where the restart point is counted.
   if (target.type != 'I') return PartialData::kNotBinary;
-  // Only its record says which download the bytes came from.
+  // Only its record says which download the bytes came from; without
+  // "Resume failed downloads automatically" the person decides.
   if (!transfer.settings.offerResume || !recordIsOurs(target.ini, target)) {
-    return PartialData::kUnvouched;
+    return PartialData::kAsk;
   }
   SelectTransferType(transfer, controlSocket, target.remotePath, 'I');
   const std::optional<std::uint64_t> remote =
@@ -66,11 +67,19 @@ PartialData judgePartialData(TransferContext& transfer, int controlSocket,
   return remote && *remote < size ? PartialData::kTooLarge : PartialData::kResumable;
 }
 
-// Where the download begins: the restart point of the partial data, or 0.
-// Data larger than the remote file is not this file's beginning, and the
-// restart point of an ASCII download is not known: both start over.
-std::uint64_t startingPoint(TransferContext& transfer, int controlSocket,
-                            const DownloadTarget& target, const fs::path& partial) {
+// What the person chose for partial data no automatic resume covers.
+UserInterface::PartialDataAnswer askAboutPartialData(const DownloadTarget& target,
+                                                     const fs::path& partial, std::uint64_t size) {
+  if (!target.askAboutPartialData) return UserInterface::PartialDataAnswer::kOverwrite;
+  return target.askAboutPartialData(partial, size, recordIsOurs(target.ini, target));
+}
+
+// Where the download begins: the restart point of the partial data, or 0;
+// nothing when the person skips the file. Data larger than the remote file
+// is not this file's beginning, and the restart point of an ASCII download
+// is not known: both start over.
+std::optional<std::uint64_t> startingPoint(TransferContext& transfer, int controlSocket,
+                                           const DownloadTarget& target, const fs::path& partial) {
   const std::uint64_t size = sizeOf(partial);
   if (size == 0) return 0;
   const char* name = target.record.localName.c_str();
@@ -82,10 +91,16 @@ std::uint64_t startingPoint(TransferContext& transfer, int controlSocket,
     case PartialData::kNotBinary:
       log.logMessagef("+ %s: partial data of a download in ASCII type; starting over", name);
       return 0;
-    case PartialData::kUnvouched:
-      if (!target.askAboutPartialData || !target.askAboutPartialData(partial, size)) {
-        log.logMessagef("+ %s: partial data without a resume record; starting over", name);
-        return 0;
+    case PartialData::kAsk:
+      switch (askAboutPartialData(target, partial, size)) {
+        case UserInterface::PartialDataAnswer::kSkip:
+          log.logMessagef("+ %s: skipped; its partial data is kept", name);
+          return std::nullopt;
+        case UserInterface::PartialDataAnswer::kOverwrite:
+          log.logMessagef("+ %s: partial data without a resume record; starting over", name);
+          return 0;
+        case UserInterface::PartialDataAnswer::kResume:
+          break;
       }
       break;
     case PartialData::kResumable:
@@ -135,7 +150,10 @@ TransferOutcome DownloadIntoPlace(TransferContext& transfer, int controlSocket,
                                   const DownloadTarget& target) {
   const fs::path destination = fs::path(target.record.localFolder) / target.record.localName;
   const fs::path partial = PartialPath(destination);
-  const std::uint64_t offset = startingPoint(transfer, controlSocket, target, partial);
+  const std::optional<std::uint64_t> start =
+      startingPoint(transfer, controlSocket, target, partial);
+  if (!start) return TransferOutcome::kSkipped;
+  const std::uint64_t offset = *start;
   bool recordWritten = false;
   const auto underway = [&] {
     if (target.type != 'I' || recordIsOurs(target.ini, target)) return;
@@ -166,14 +184,14 @@ TransferOutcome DownloadIntoPlace(TransferContext& transfer, int controlSocket,
 }
 
 PartialDataQuestion AskAboutPartialData(TransferContext& transfer) {
-  return [&transfer](const fs::path& partial, std::uint64_t size) {
-    const std::string question = "Partial data of an earlier download (" + std::to_string(size) +
-                                 " bytes) is kept in\n  " + partial.string() +
-                                 "\nbut no resume record shows it belongs to this file.\n"
-                                 "Resume from it? (No starts the download over.)";
-    return transfer.userInterface.messageBox(
-               question, session::kProgramTitle, UserInterface::Buttons::kYesNo,
-               UserInterface::Icon::kQuestion) == UserInterface::Answer::kYes;
+  return [&transfer](const fs::path& partial, std::uint64_t size, bool recordMatches) {
+    const std::string question =
+        "Partial data of an earlier download (" + std::to_string(size) + " bytes) is kept in\n  " +
+        partial.string() +
+        (recordMatches ? "\nand its resume record shows it belongs to this file."
+                       : "\nbut no resume record shows it belongs to this file.") +
+        "\nResume from it, overwrite it with a new download, or skip the file?";
+    return transfer.userInterface.askAboutPartialData(question, recordMatches);
   };
 }
 

@@ -21,16 +21,18 @@
 #include <string>
 
 #include "platform/ini_file.h"
+#include "session/user_interface.h"
 #include "transfer/resume_record.h"
 #include "transfer/transfer_context.h"
 #include "transfer/transfer_outcome.h"
 
 namespace ferrix::transfer {
 
-// Answers whether partial data of `size` bytes at `partial` is to be resumed
-// (true) or started over (false).
-using PartialDataQuestion =
-    std::function<bool(const std::filesystem::path& partial, std::uint64_t size)>;
+// Answers what becomes of partial data of `size` bytes at `partial`:
+// resumed, started over, or the file skipped. `recordMatches` when its
+// resume record names this download.
+using PartialDataQuestion = std::function<session::UserInterface::PartialDataAnswer(
+    const std::filesystem::path& partial, std::uint64_t size, bool recordMatches)>;
 
 struct DownloadTarget {
   platform::IniFile& ini;
@@ -38,8 +40,9 @@ struct DownloadTarget {
   ResumeRecord record;     // the remote file and the local destination
   std::string remotePath;  // the name RETR is sent with
   char type = 'I';         // the type the file is fetched in
-  // Asked about partial data that cannot be resumed silently; unset, the
-  // download starts over and says so.
+  // Asked about partial data that is not resumed silently (resumption
+  // offered and the record matching); unset, the download starts over and
+  // says so.
   PartialDataQuestion askAboutPartialData;
   // The person already chose to resume this record's file: no question,
   // no size check.
@@ -49,7 +52,8 @@ struct DownloadTarget {
 // The hidden sibling that receives the download of `destination`.
 std::filesystem::path PartialPath(const std::filesystem::path& destination);
 
-// Downloads the target's file into place as described above.
+// Downloads the target's file into place as described above; kSkipped,
+// leaving the partial data, when the person chose to skip the file.
 TransferOutcome DownloadIntoPlace(TransferContext& transfer, int controlSocket,
                                   const DownloadTarget& target);
 

@@ -75,6 +75,7 @@ TEST_F(DownloadIntoPlaceTest, PartialDataIsResumedOnlyWhenItsRecordVouchesForIt)
   server_.expectLine("SIZE resumed.bin").reply("213 3000");
   expectRetrieve("resumed.bin", "2048", whole.substr(2048));
   scratch_.write(".stray.bin.part", "bytes nobody vouches for");
+  ui_.answerMessage(Answer::kNo);  // overwrite it
   expectRetrieve("stray.bin", "", whole);
   scratch_.write(".grown.bin.part", pattern(4000));
   server_.expectLine("SIZE grown.bin").reply("213 3000");
@@ -110,7 +111,7 @@ TEST_F(DownloadIntoPlaceTest, PartialDataOfAnAsciiDownloadStartsOver) {
   connect();
   EXPECT_EQ(receive("notes.txt"), TransferOutcome::kSucceeded);
   expectScriptDone();
-  EXPECT_EQ(scratch_.read("notes.txt"), "line one\r\nline two\r\n");
+  EXPECT_EQ(scratch_.read("notes.txt"), "line one\nline two\n");
   EXPECT_TRUE(logged("+ notes.txt: partial data of a download in ASCII type; starting over"));
   EXPECT_TRUE(ui_.messages().empty());
 }
@@ -127,6 +128,36 @@ TEST_F(DownloadIntoPlaceTest, PartialDataWithoutARecordIsResumedWhenThePersonSay
   EXPECT_EQ(scratch_.read("asked.bin"), whole);
   ASSERT_EQ(ui_.messages().size(), 1u);
   EXPECT_THAT(ui_.messages()[0].text, ::testing::HasSubstr(".asked.bin.part"));
+}
+
+// Skip leaves the file and its partial data as they were, and fetches nothing.
+TEST_F(DownloadIntoPlaceTest, PartialDataThePersonSkipsStaysAndNothingIsFetched) {
+  scratch_.write("kept.bin", "the version in place");
+  scratch_.write(".kept.bin.part", pattern(1500));
+  ui_.answerMessage(Answer::kCancel);
+  connect();
+  EXPECT_EQ(receive("kept.bin"), TransferOutcome::kSkipped);
+  expectScriptDone();
+  EXPECT_EQ(scratch_.read("kept.bin"), "the version in place");
+  EXPECT_EQ(scratch_.read(".kept.bin.part"), pattern(1500));
+  EXPECT_TRUE(logged("+ kept.bin: skipped; its partial data is kept"));
+}
+
+// Without "Resume failed downloads automatically" even partial data its
+// record vouches for is asked about; the question says the record matches.
+TEST_F(DownloadIntoPlaceTest, WithoutAutomaticResumeAMatchingRecordIsAskedAbout) {
+  const std::string whole = pattern(3000);
+  scratch_.write(".asked.bin.part", whole.substr(0, 2100));
+  keepRecordFor("asked.bin");
+  settings_.offerResume = false;
+  ui_.answerMessage(Answer::kYes);
+  expectRetrieve("asked.bin", "2048", whole.substr(2048));
+  connect();
+  EXPECT_EQ(receive("asked.bin"), TransferOutcome::kSucceeded);
+  expectScriptDone();
+  EXPECT_EQ(scratch_.read("asked.bin"), whole);
+  ASSERT_EQ(ui_.messages().size(), 1u);
+  EXPECT_THAT(ui_.messages()[0].text, ::testing::HasSubstr("its resume record shows it belongs"));
 }
 
 // A download that breaks off after its first mebibyte has its record in the

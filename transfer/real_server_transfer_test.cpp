@@ -13,6 +13,8 @@
 
 #include "session/connection.h"
 #include "session/control_channel.h"
+#include "session/feature_exchange.h"
+#include "session/remote_commands.h"
 #include "testing/file_digest.h"
 #include "testing/real_server_session.h"
 #include "testing/scripted_user_interface.h"
@@ -96,7 +98,7 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
   };
   const Case cases[] = {
       {"binary.bin", patterned(300000), 'I'},
-      {"text.txt", "first line\r\nsecond line\r\n\r\nlast line without end", 'A'},
+      {"text.txt", "first line\nsecond line\n\nlast line without end", 'A'},
       {"empty.bin", "", 'I'},
       {"empty.txt", "", 'A'},
   };
@@ -108,9 +110,37 @@ TEST_P(RealServerTransferTest, RoundTripsKeepEveryByte) {
       EXPECT_EQ(sha256Of(served() / c.name), sha256Of(local_ / c.name));
     }
     const std::filesystem::path back = local_ / ("back-" + c.name);
-    EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2);
+    EXPECT_EQ(receive("RETR " + c.name, back, c.type), 2) << ftp_.logText();
     EXPECT_EQ(sha256Of(back), sha256Of(local_ / c.name));
     EXPECT_EQ(std::filesystem::file_size(back), c.bytes.size());
+  }
+}
+
+// ASCII type puts CR LF on the wire whatever the local file holds, and
+// brings LF home. vsftpd stores the bytes as they came; pyftpdlib stores
+// its own line ends, which it sends back as CR LF.
+TEST_P(RealServerTransferTest, AsciiLineEndsBothWays) {
+  struct Case {
+    std::string name;
+    std::string local;
+    std::string storedByVsftpd;
+    std::string back;
+  };
+  const Case cases[] = {
+      {"lf.txt", "one\ntwo\n", "one\r\ntwo\r\n", "one\ntwo\n"},
+      {"crlf.txt", "one\r\ntwo\r\n", "one\r\ntwo\r\n", "one\ntwo\n"},
+      {"mixed.txt", "one\r\ntwo\nthree", "one\r\ntwo\r\nthree", "one\ntwo\nthree"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFile(local_ / c.name, c.local);
+    EXPECT_EQ(send("STOR " + c.name, local_ / c.name, 'A'), 2);
+    if (GetParam() == FtpServerKind::kVsftpd) {
+      EXPECT_EQ(readFile(served() / c.name), c.storedByVsftpd);
+    }
+    const std::filesystem::path back = local_ / ("back-" + c.name);
+    EXPECT_EQ(receive("RETR " + c.name, back, 'A'), 2);
+    EXPECT_EQ(readFile(back), c.back);
   }
 }
 
@@ -171,7 +201,7 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
   EXPECT_EQ(send("STOR dated.bin", local, 'I'), 2);
   struct stat remote {};
   ASSERT_EQ(::stat((served() / "dated.bin").c_str(), &remote), 0);
-  if (GetParam() == FtpServerKind::kVsftpd) {
+  if (GetParam() != FtpServerKind::kPyftpdlib) {
     EXPECT_EQ(remote.st_mtime, 1'000'000'000);
     EXPECT_NE(ftp_.session().state.sessionProfile.serverFeatureMask & kMdtmAllowed, 0);
   } else {
@@ -180,11 +210,66 @@ TEST_P(RealServerTransferTest, UploadTakesTheLocalTimeWhereTheServerAllows) {
   }
 }
 
+// Names outside ASCII and with spaces travel as the same UTF-8 bytes both
+// ways: upload, listing, download, rename and delete.
+TEST_P(RealServerTransferTest, Utf8NamesWithSpacesRoundTrip) {
+  session::exchangeFeatures(ftp_.session(), ftp_.control());
+  const std::string name = "r\xc3\xa9sum\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac.txt";
+  const std::string renamed = "nouveau r\xc3\xa9sum\xc3\xa9.bin";
+  writeFile(local_ / name, "contents\n");
+  EXPECT_EQ(send("STOR " + name, local_ / name, 'I'), 2);
+  EXPECT_EQ(readFile(served() / name), "contents\n");
+  EXPECT_EQ(receive("NLST", local_ / "names.txt", 'A'), 2);
+  EXPECT_THAT(readFile(local_ / "names.txt"), ::testing::HasSubstr(name + "\n"));
+  EXPECT_EQ(receive("RETR " + name, local_ / "back.txt", 'I'), 2);
+  EXPECT_EQ(readFile(local_ / "back.txt"), "contents\n");
+  EXPECT_EQ(session::renameRemoteEntry(ftp_.session(), ftp_.control(), name, renamed),
+            session::RenameOutcome::kRenamed)
+      << ftp_.logText();
+  EXPECT_EQ(readFile(served() / renamed), "contents\n");
+  EXPECT_EQ(session::deleteRemoteFile(ftp_.session(), ftp_.control(), renamed), 2);
+  EXPECT_FALSE(std::filesystem::exists(served() / renamed));
+}
+
+// Over IPv6 (EPSV) after FEAT: an upload and a download byte for byte, and
+// the upload's time set with MFMT where the server offers it.
+TEST(RealServerTransferIpv6, UploadAndDownloadKeepEveryByte) {
+  for (const FtpServerKind kind : {FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd}) {
+    testing::RealServerSession ftp(kind, testing::LoopbackFamily::kIpv6);
+    SCOPED_TRACE(ftp.server().name());
+    ASSERT_EQ(ftp.logOn(), "");
+    ASSERT_EQ(ftp.enterServedFolder(), 2);
+    session::exchangeFeatures(ftp.session(), ftp.control());
+    testing::ScriptedUserInterface ui;
+    TransferStatus status(ui, true, false);
+    TransferState state;
+    TransferSettings settings;
+    NameRuleSettings nameRules;
+    TransferContext transfer{ftp.session(), state, status, settings, nameRules, ui};
+    const std::filesystem::path local = ftp.server().servedFolder().parent_path() / "up.bin";
+    writeFile(local, patterned(200000));
+    const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, local.c_str(), times, 0), 0);
+    ftp.session().state.sessionProfile.serverFeatureMask |= kMdtmAllowed;
+    EXPECT_EQ(SendFromFile(transfer, ftp.control(), "STOR up.bin", local.string(), 'I'), 2);
+    const std::filesystem::path remote = ftp.server().servedFolder() / "up.bin";
+    EXPECT_EQ(sha256Of(remote), sha256Of(local));
+    const std::filesystem::path back = local.parent_path() / "back.bin";
+    EXPECT_EQ(ReceiveToFile(transfer, ftp.control(), "RETR up.bin", back.string(), 'I', false), 2);
+    EXPECT_EQ(sha256Of(back), sha256Of(local));
+    EXPECT_THAT(ftp.log().history(), ::testing::Contains(::testing::StartsWith("EPSV")));
+    struct stat remoteStatus {};
+    ASSERT_EQ(::stat(remote.c_str(), &remoteStatus), 0);
+    EXPECT_EQ(remoteStatus.st_mtime, 1'000'000'000) << ftp.logText();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, RealServerTransferTest,
-                         ::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd),
+                         ::testing::Values(FtpServerKind::kPyftpdlib, FtpServerKind::kVsftpd,
+                                           FtpServerKind::kVsftpdExplicitTls,
+                                           FtpServerKind::kVsftpdImplicitTls),
                          [](const ::testing::TestParamInfo<FtpServerKind>& info) {
-                           return std::string(info.param == FtpServerKind::kVsftpd ? "Vsftpd"
-                                                                                   : "Pyftpdlib");
+                           return testing::testNameOf(info.param);
                          });
 
 }  // namespace

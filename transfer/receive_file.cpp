@@ -19,9 +19,12 @@
 #include "session/control_channel.h"
 #include "session/data_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/download_into_place.h"
 #include "transfer/overwrite_decision.h"
+#include "transfer/resume_record.h"
+#include "transfer/text_line_ends.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -197,19 +200,18 @@ void noteSizeDifference(TransferContext& transfer, const LoopResult& loop, std::
       static_cast<unsigned long long>(announced), static_cast<unsigned long long>(received));
 }
 
-// What the loop does around the blocks: the busy mark and the status
-// display. `offset` is what a restarted file already holds.
+// What the loop does around the blocks: the status display. `offset` is
+// what a restarted file already holds.
 LoopResult receiveWithStatus(TransferContext& transfer, int dataSocket, int controlSocket,
                              const BlockSink& sink, std::uint64_t offset, bool canWrite,
                              const UnderwayNote& underway) {
-  session::SessionState& state = transfer.session.state;
-  session::BusyScope busy(state);
-  state.cancelRequested = 0;
+  transfer.session.state.cancelRequested = 0;
   transfer.status.OpenTransferStatus(TransferMode::kReceiving, transfer.state.statusText,
                                      transfer.state.currentEntry.size);
   if (offset < transfer.status.expectedSize()) {
     transfer.status.setExpectedSize(transfer.status.expectedSize() - offset);
   }
+  transfer.status.NoteRestart(offset);
   transfer.status.ShowProgress(0, 0, 0);
   const LoopResult loop =
       receiveBlocks(transfer, dataSocket, controlSocket, sink, canWrite, underway);
@@ -262,10 +264,24 @@ LoopResult receiveIntoFile(TransferContext& transfer, int dataSocket, int contro
     playSound(session, session::sound_event::kActionFailed);
   }
   BufferedFileWriter writer(file);
-  const BlockSink sink = [&writer, &observer](const char* bytes, std::size_t length) {
-    if (!writer(bytes, length)) return false;
-    if (observer && bytes != nullptr) observer(std::string_view(bytes, length));
+  const bool text = transfer.state.serverTransferType == 'A';
+  ReceivedTextConverter converter;
+  std::string local;
+  // The observer sees what the file gets, line ends converted.
+  const auto keep = [&](std::string_view bytes) {
+    if (!writer(bytes.data(), bytes.size())) return false;
+    if (observer && !bytes.empty()) observer(bytes);
     return true;
+  };
+  const BlockSink sink = [&](const char* bytes, std::size_t length) {
+    if (!text) return bytes == nullptr ? writer(nullptr, 0) : keep({bytes, length});
+    local.clear();
+    if (bytes == nullptr) {
+      converter.finish(local);
+    } else {
+      converter.convert(std::string_view(bytes, length), local);
+    }
+    return keep(local) && (bytes != nullptr || writer(nullptr, 0));
   };
   const LoopResult loop = receiveWithStatus(transfer, dataSocket, controlSocket, sink,
                                             placement.offset, file >= 0, underway);
@@ -327,11 +343,15 @@ int readCompletion(TransferContext& transfer, int controlSocket) {
 
 // Runs `command` through the data channel with `loop` moving the bytes, and
 // reads the completion reply. `restartAt`, when set, sends REST first; a
-// refusal clears it, and the loop then starts the file over.
+// refusal clears it, and the loop then starts the file over. The whole
+// transfer is one exchange, so no other thread's command is answered by
+// the completion reply; a Cancel while another thread held it gives up.
 ReceiveResult runReceivingCommand(TransferContext& transfer, int controlSocket,
                                   std::string_view command, std::uint64_t* restartAt,
                                   const std::function<LoopResult(int dataSocket)>& loop) {
   session::Session& session = transfer.session;
+  const session::BusyScope busy(session.state);
+  if (!busy.entered()) return {0, true, false};
   session::DataExchangeRequest request;
   request.direction = session::DataDirection::kReceive;
   request.sendTransferCommand = [&](session::Session&, int control) {
@@ -375,7 +395,7 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
     session.log.logMessagef("! %s", text(strings::kNotConnected).data());
     return true;
   }
-  if (session.state.busyDepth || session.state.commandInProgress) {
+  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
     session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
     return true;
   }
@@ -392,11 +412,56 @@ std::string localNameFor(TransferContext& transfer, const FileTransferContext& f
                        static_cast<long>(maxName));
 }
 
+transfer::TransferEntry downloadEntry(const FileTransferContext& file, const std::string& remote,
+                                     const std::string& localName, std::uint64_t size) {
+  transfer::TransferEntry entry;
+  entry.download = true;
+  entry.remoteFolder = file.remoteFolder;
+  entry.remoteName = remote;
+  entry.localFolder = file.localFolder.string();
+  entry.localName = localName;
+  entry.size = size;
+  return entry;
+}
+
+// Ends the transfer list's entry with `outcome` and returns it.
+TransferOutcome endEntry(TransferContext& transfer, TransferOutcome outcome) {
+  transfer.status.EndEntry(outcome, OutcomeReason(transfer.session, outcome));
+  return outcome;
+}
+
 // Tells why the overwrite decision skipped the file.
 void logSkipped(session::Session& session, int decision, const std::string& localName) {
   const int id =
       decision == kSkipNewerVersion ? strings::kNewerVersionExists : strings::kSameVersionExists;
   session.log.logMessage(formatWithText(text(id), localName));
+}
+
+// Asks the size of the file RETR `command` fetches when the pane does not
+// know it and the server offers SIZE, so that progress and the remaining time
+// are right even where the preliminary reply names no size (which, when it
+// does, still wins).
+void learnSizeBeforeRetrieving(TransferContext& transfer, int controlSocket,
+                               std::string_view command) {
+  constexpr int kFileStatus = 213;
+  constexpr std::size_t kRetrieveVerb = 5;  // "RETR "
+  session::Session& session = transfer.session;
+  CurrentEntry& entry = transfer.state.currentEntry;
+  if (!session.state.features.size || entry.size != 0 || !command.starts_with("RETR ")) return;
+  const std::string name(command.substr(kRetrieveVerb));
+  if (session::sendCommand(session, controlSocket, "SIZE %s", name.c_str()) != 2 ||
+      session.state.replyCode != kFileStatus) {
+    return;
+  }
+  const std::string_view reply = session.state.replyLine;
+  std::uint64_t size = 0;
+  constexpr std::size_t kMaxDigits = 19;  // what 64 bits always hold
+  const std::size_t start = std::min(reply.find_first_not_of(' ', 3), reply.size());
+  for (std::size_t i = start; i < reply.size() && i < start + kMaxDigits; ++i) {
+    if (reply[i] < '0' || reply[i] > '9') break;
+    size = size * 10 + static_cast<std::uint64_t>(reply[i] - '0');
+  }
+  entry.size = size;
 }
 
 }  // namespace
@@ -406,30 +471,34 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
                             bool askForName, bool append) {
   session::Session& session = transfer.session;
   const std::string remote(remoteName);
-  std::string localName = localNameFor(transfer, file, remoteName);
+  // Commands carry the server's bytes; the person and the local file see UTF-8.
+  const std::string shown = session::shownName(session.state, remoteName);
+  std::string localName = localNameFor(transfer, file, shown);
   if (askForName || append) {
-    const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), remote);
+    const std::string prompt = formatWithText(text(strings::kEnterLocalFileName), shown);
     if (!transfer.userInterface.inputBox(&localName, prompt, kLocalNameHelpTopic)) {
       session.log.logMessage("+ Cancelled");
       return TransferOutcome::kSkipped;
     }
   }
   transfer.status.clearExpectedSize();
-  session.log.logMessagef(text(strings::kReceivingAs).data(), remote.c_str(), localName.c_str(),
+  session.log.logMessagef(text(strings::kReceivingAs).data(), shown.c_str(), localName.c_str(),
                           index, count);
   const std::string command = "RETR " + remote;
   const std::filesystem::path localPath = file.localFolder / localName;
+  transfer.status.BeginEntry(
+      downloadEntry(file, remote, localName, transfer.state.currentEntry.size));
   if (append) {
     // An append adds to the file the person named: there is nothing to replace.
     const ReceiveResult received = ReceiveFromOffset(
         transfer, file.controlSocket, command, localPath.string(), transfer.state.transferMode, 0,
         true);
-    return OutcomeOf(received);
+    return endEntry(transfer, OutcomeOf(received));
   }
   const int decision = DecideOverwrite(transfer, localName, file.destination);
   if (decision != kCopy) {
     logSkipped(session, decision, localName);
-    return TransferOutcome::kSkipped;
+    return endEntry(transfer, TransferOutcome::kSkipped);
   }
   const std::string site = session.state.sessionProfile.profileName;
   const DownloadTarget target{file.ini,
@@ -441,14 +510,15 @@ TransferOutcome ReceiveFile(TransferContext& transfer, const FileTransferContext
                         ReceivingType(transfer, command),
                         AskAboutPartialData(transfer),
                         false};
-  const TransferOutcome outcome = DownloadIntoPlace(transfer, file.controlSocket, target);
+  const TransferOutcome outcome =
+      endEntry(transfer, DownloadIntoPlace(transfer, file.controlSocket, target));
   if (outcome != TransferOutcome::kSucceeded) return outcome;
   const TransferLogEntry entry{TransferDirection::kReceived,
                                transfer.state.serverTransferType,
                                localName,
                                site,
                                file.remoteFolder,
-                               remote};
+                               shown};
   AppendTransferLog(file.log, entry, file.localFolder, std::time(nullptr));
   return outcome;
 }
@@ -469,6 +539,7 @@ int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::strin
   if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
+  learnSizeBeforeRetrieving(transfer, controlSocket, command);
   return runReceivingCommand(transfer, controlSocket, command, nullptr, [&](int dataSocket) {
            return receiveIntoDescriptor(transfer, dataSocket, controlSocket, descriptor);
          })
@@ -486,6 +557,7 @@ ReceiveResult ReceiveFromOffset(TransferContext& transfer, int controlSocket,
   if (RefuseChangedName(transfer.session, command)) return {};
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
+  learnSizeBeforeRetrieving(transfer, controlSocket, command);
   std::uint64_t restartAt = offset;
   return runReceivingCommand(
       transfer, controlSocket, command, &restartAt, [&](int dataSocket) {

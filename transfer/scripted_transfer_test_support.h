@@ -82,6 +82,8 @@ class FileTransferTest : public ScriptedTransferTest {
     session_.state.sessionProfile.hostName = "ftp.example.com";
     state_.transferMode = 'I';
     state_.serverTransferType = 'I';
+    // Named absolute, the transfer log stays in the scratch folder.
+    logSettings_.logfile = scratch_ / "FERRIX.LOG";
   }
 
   FileTransferContext files(const DestinationListing& destination) {

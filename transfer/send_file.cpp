@@ -9,14 +9,17 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/tcp_socket.h"
 #include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/data_channel.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/overwrite_decision.h"
+#include "transfer/text_line_ends.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -25,7 +28,6 @@ using platform::kInvalidSocket;
 namespace strings = resources::string_id;
 
 constexpr int kMdtmAllowed = 2;
-constexpr char kTextEndOfFile = 0x1A;
 constexpr std::size_t kVerbLength = 5;  // "STOR " and its kin
 constexpr int kRemoteNameHelpTopic = 640;
 
@@ -36,9 +38,9 @@ void playSound(session::Session& session, int event) {
 }
 
 // Blocks of SBP bytes read from the file, gathered into one send of at least
-// 64 KiB: the bytes on the wire are those of block-by-block sending (in ASCII
-// type a block's final end-of-file mark stays behind), and a small SBP kept
-// from an old INI file costs no extra system calls.
+// 64 KiB, at a fraction of the system calls of block-by-block sending (a
+// small SBP kept from an old INI file costs no extra calls). In ASCII type
+// the bytes go through the text converter on their way to the wire.
 class BlockBatch {
  public:
   static constexpr std::size_t kSmallestBatch = 65536;
@@ -52,25 +54,26 @@ class BlockBatch {
   // Reads the next blocks; false at the end of the file (or a read error).
   bool fill(std::FILE* file) {
     filled_ = 0;
-    blockBytes_ = 0;
     while (filled_ + blockSize_ <= capacity_) {
       const std::size_t length = std::fread(bytes_.get() + filled_, 1, blockSize_, file);
-      if (length == 0) break;
-      blockBytes_ += length;
-      const bool dropMark = ascii_ && bytes_[filled_ + length - 1] == kTextEndOfFile;
-      filled_ += dropMark ? length - 1 : length;
+      filled_ += length;
       if (length < blockSize_) break;
     }
-    return blockBytes_ > 0;
+    if (ascii_) {
+      wire_.clear();
+      text_.convert(std::string_view(bytes_.get(), filled_), wire_);
+    }
+    return filled_ > 0;
   }
 
   bool send(session::Session& session, int dataSocket) const {
-    return session::sendAll(session, dataSocket, std::string_view(bytes_.get(), filled_)) ==
-           filled_;
+    const std::string_view wire =
+        ascii_ ? std::string_view(wire_) : std::string_view(bytes_.get(), filled_);
+    return session::sendAll(session, dataSocket, wire) == wire.size();
   }
 
-  // The blocks' lengths as read, which is what the totals count.
-  std::uint64_t blockBytes() const { return blockBytes_; }
+  // The bytes read from the file, which is what the totals count.
+  std::uint64_t blockBytes() const { return filled_; }
 
  private:
   std::size_t blockSize_;
@@ -78,7 +81,8 @@ class BlockBatch {
   std::size_t capacity_;
   std::unique_ptr<char[]> bytes_;
   std::size_t filled_ = 0;
-  std::uint64_t blockBytes_ = 0;
+  SentTextConverter text_;
+  std::string wire_;
 };
 
 struct SendOutcome {
@@ -108,7 +112,6 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, std::FILE* file,
   session::Session& session = transfer.session;
   session::SessionState& state = session.state;
   if (dataSocket == kInvalidSocket || !state.connected) return {};
-  session::BusyScope busy(state);
   state.cancelRequested = 0;
   platform::setNoDelay(dataSocket);
 
@@ -153,7 +156,9 @@ SendOutcome sendLoop(TransferContext& transfer, int dataSocket, std::FILE* file,
   return outcome;
 }
 
-// Sets the remote file's time to the local file's, in UTC.
+// Sets the remote file's time to the local file's, in UTC: with MFMT where
+// FEAT offered it, else with the MDTM form that takes a time. A refusal
+// costs the file its time, never the upload.
 void setRemoteTime(TransferContext& transfer, int controlSocket, const std::string& command,
                    const std::string& localPath) {
   session::Session& session = transfer.session;
@@ -166,12 +171,14 @@ void setRemoteTime(TransferContext& transfer, int controlSocket, const std::stri
   std::tm utc{};
   gmtime_r(&status.st_mtime, &utc);
   const std::string remoteName = command.substr(std::min(kVerbLength, command.size()));
-  if (session::sendCommand(session, controlSocket, "MDTM %u%02u%02u%02u%02u%02u %s",
+  const char* verb = session.state.features.mfmt ? "MFMT" : "MDTM";
+  if (session::sendCommand(session, controlSocket, "%s %u%02u%02u%02u%02u%02u %s", verb,
                            static_cast<unsigned>(utc.tm_year + 1900),
                            static_cast<unsigned>(utc.tm_mon + 1),
                            static_cast<unsigned>(utc.tm_mday), static_cast<unsigned>(utc.tm_hour),
                            static_cast<unsigned>(utc.tm_min), static_cast<unsigned>(utc.tm_sec),
                            remoteName.c_str()) != 2) {
+    session.log.logMessagef("+ %s refused: %s keeps the server's time", verb, remoteName.c_str());
     profile.serverFeatureMask &= ~kMdtmAllowed;
   }
 }
@@ -204,7 +211,7 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
     session.log.logMessagef("! %s", text(strings::kNotConnected).data());
     return true;
   }
-  if (session.state.busyDepth || session.state.commandInProgress) {
+  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
     session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
     return true;
   }
@@ -212,11 +219,18 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
 }
 
 // Sends the storing command and runs `moveData` on the data connection.
-// Returns as SendFromFile does; `outcome` says what the loop did.
+// Returns as SendFromFile does; `outcome` says what the loop did. The whole
+// transfer is one exchange, so no other thread's command is answered by
+// the completion reply; a Cancel while another thread held it gives up.
 int storeThroughDataChannel(TransferContext& transfer, int controlSocket, std::string& command,
                             const std::function<SendOutcome(int dataSocket)>& moveData,
                             SendOutcome& outcome) {
   session::Session& session = transfer.session;
+  const session::BusyScope busy(session.state);
+  if (!busy.entered()) {
+    outcome.cancelled = true;
+    return 0;
+  }
   if (transfer.settings.storeUnique && command.size() > 3 && command[3] == 'R') command[3] = 'U';
   transfer.state.transferResult = kNothingTransferred;
   session::DataExchangeRequest request;
@@ -243,6 +257,27 @@ int storeThroughDataChannel(TransferContext& transfer, int controlSocket, std::s
   return session::getReply(session, controlSocket);
 }
 
+transfer::TransferEntry uploadEntry(const FileTransferContext& file, const std::string& localPath,
+                                   const std::string& remoteName) {
+  const std::filesystem::path path(localPath);
+  transfer::TransferEntry entry;
+  entry.download = false;
+  entry.localFolder = path.has_parent_path() ? path.parent_path().string() : file.localFolder.string();
+  entry.localName = path.filename().string();
+  entry.remoteFolder = file.remoteFolder;
+  entry.remoteName = remoteName;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  entry.size = error ? 0 : static_cast<std::uint64_t>(size);
+  return entry;
+}
+
+// Ends the transfer list's entry with `outcome` and returns it.
+TransferOutcome endEntry(TransferContext& transfer, TransferOutcome outcome) {
+  transfer.status.EndEntry(outcome, OutcomeReason(transfer.session, outcome));
+  return outcome;
+}
+
 }  // namespace
 
 TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& file,
@@ -261,19 +296,25 @@ TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& f
   }
   session.log.logMessagef(text(strings::kSendingAs).data(), localPath.c_str(), remoteName.c_str(),
                           index, count);
-  if (!append && DecideOverwrite(transfer, remoteName, file.destination) != kCopy) {
+  // The UTF-8 name in the server's charset: what the command and the remote
+  // pane's names (the server's bytes) hold.
+  const std::optional<std::string> wire = session::wireNameOrRefuse(session, remoteName);
+  if (!wire) return TransferOutcome::kFailed;
+  transfer.status.BeginEntry(uploadEntry(file, localPath, remoteName));
+  if (!append && DecideOverwrite(transfer, *wire, file.destination) != kCopy) {
     session.log.logMessage(formatWithText(text(strings::kNewerOrSameExists), remoteName));
-    return TransferOutcome::kSkipped;
+    return endEntry(transfer, TransferOutcome::kSkipped);
   }
-  const int result = SendFromFile(transfer, file.controlSocket, verb + remoteName, localPath,
+  const int result = SendFromFile(transfer, file.controlSocket, verb + *wire, localPath,
                                   transfer.state.transferMode);
   if (result == 2 && transfer.state.transferResult == kBrokenOff) {
-    return TransferOutcome::kCancelled;
+    return endEntry(transfer, TransferOutcome::kCancelled);
   }
   // Only a stored file belongs in the log; a refusal moved nothing.
   if (result != 2 || transfer.state.transferResult != kTransferred) {
-    return TransferOutcome::kFailed;
+    return endEntry(transfer, TransferOutcome::kFailed);
   }
+  endEntry(transfer, TransferOutcome::kSucceeded);
   // The line names the folder once: `localPath` may already hold it.
   const std::filesystem::path path(localPath);
   const TransferLogEntry entry{TransferDirection::kSent,

@@ -2,6 +2,9 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <system_error>
+
+#include "platform/paths.h"
 
 namespace ferrix::transfer {
 namespace {
@@ -37,13 +40,22 @@ std::string FormatTransferLogLine(const TransferLogEntry& entry,
                    entry.site.c_str(), entry.remoteFolder.c_str(), entry.remoteName.c_str());
 }
 
+std::filesystem::path TransferLogPath(const TransferLogSettings& settings) {
+  const std::filesystem::path name = settings.logfile.substr(0, kLogFileNameLength);
+  if (name.is_absolute()) return name;
+  return std::filesystem::path(platform::stateFolder()) / name;
+}
+
 void AppendTransferLog(const TransferLogSettings& settings, const TransferLogEntry& entry,
                        const std::filesystem::path& currentFolder, std::time_t now) {
   if (settings.dolog != 1) return;
   std::tm when{};
   localtime_r(&now, &when);
-  const std::filesystem::path name = settings.logfile.substr(0, kLogFileNameLength);
-  const std::filesystem::path path = name.is_absolute() ? name : currentFolder / name;
+  const std::filesystem::path path = TransferLogPath(settings);
+  if (!std::filesystem::path(settings.logfile).is_absolute()) {
+    std::error_code error;
+    std::filesystem::create_directories(platform::stateFolder(), error);
+  }
   std::FILE* file = std::fopen(path.c_str(), "a");
   if (file == nullptr) return;
   const std::string line = FormatTransferLogLine(entry, currentFolder, when);

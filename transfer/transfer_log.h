@@ -1,7 +1,9 @@
 // The transfer log: one line appended to a plain-text file (FERRIX.LOG by
-// default, relative to the current local folder) after each completed file
-// transfer. Opened, appended to and closed for every line; a file that
-// cannot be opened is skipped without a message.
+// default) after each completed file transfer. A relative name is kept in
+// the state folder ($XDG_STATE_HOME/ferrix), never in the folders the
+// transfers fill, where a later folder upload would send it on. Opened,
+// appended to and closed for every line; a file that cannot be opened is
+// skipped without a message.
 // Thread rule: callers serialise transfers; appends are single writes.
 #pragma once
 
@@ -31,8 +33,12 @@ struct TransferLogEntry {
 std::string FormatTransferLogLine(const TransferLogEntry& entry,
                                   const std::filesystem::path& currentFolder, const std::tm& when);
 
-// Appends the line to the log file (relative names against `currentFolder`)
-// when settings.dolog is 1.
+// Where the log file is: settings.logfile when absolute, else that name in
+// the state folder.
+std::filesystem::path TransferLogPath(const TransferLogSettings& settings);
+
+// Appends the line to the log file when settings.dolog is 1, making the
+// state folder first when it is missing.
 void AppendTransferLog(const TransferLogSettings& settings, const TransferLogEntry& entry,
                        const std::filesystem::path& currentFolder, std::time_t now);
 

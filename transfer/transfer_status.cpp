@@ -136,6 +136,7 @@ void TransferStatus::ShowProgress(std::uint64_t bytes, std::uint64_t startTick,
   // a refresh per block would cost a large transfer more than its blocks.
   if (lastProgressTick_ && currentTick < *lastProgressTick_ + kRefreshMs) return;
   lastProgressTick_ = currentTick;
+  updateEntry(bytes, startTick, currentTick);
   if (!hash_) {
     userInterface_.showTransferProgress(std::to_string(bytes), std::nullopt);
     return;
@@ -144,6 +145,77 @@ void TransferStatus::ShowProgress(std::uint64_t bytes, std::uint64_t startTick,
   if (expectedSize_ > 0) percent = ProgressPercent(bytes, expectedSize_);
   userInterface_.showTransferProgress(
       FormatProgress(bytes, startTick, currentTick, expectedSize_, bytesPerSecond_), percent);
+}
+
+void TransferStatus::ShowEntry(const TransferEntry& entry) const {
+  if (entrySink_) entrySink_(entry);
+}
+
+void TransferStatus::BeginEntry(TransferEntry entry) {
+  entry.state = TransferEntry::State::kRunning;
+  entry.bytes = 0;
+  entry.bytesPerSecond = 0;
+  entry.secondsLeft.reset();
+  entry.result.clear();
+  entry_ = std::move(entry);
+  entryOffset_ = 0;
+  ShowEntry(*entry_);
+}
+
+void TransferStatus::NoteRestart(std::uint64_t offset) {
+  entryOffset_ = offset;
+  if (entry_) entry_->bytes = offset;
+}
+
+void TransferStatus::updateEntry(std::uint64_t bytes, std::uint64_t startTick,
+                                 std::uint64_t currentTick) {
+  if (!entry_) return;
+  const std::uint64_t elapsed = elapsedMs(startTick, currentTick);
+  entry_->bytes = entryOffset_ + bytes;
+  if (expectedSize_ > 0) entry_->size = entryOffset_ + expectedSize_;
+  entry_->bytesPerSecond = static_cast<double>(bytes) * 1000.0 / static_cast<double>(elapsed);
+  entry_->secondsLeft.reset();
+  if (entry_->size > entry_->bytes && entry_->bytesPerSecond >= 1) {
+    entry_->secondsLeft = static_cast<std::uint64_t>(
+        static_cast<double>(entry_->size - entry_->bytes) / entry_->bytesPerSecond);
+  }
+  ShowEntry(*entry_);
+}
+
+void TransferStatus::EndEntry(TransferOutcome outcome, std::string_view reason) {
+  if (!entry_) return;
+  entry_->state = EntryState(outcome);
+  entry_->secondsLeft.reset();
+  if (outcome == TransferOutcome::kSucceeded && entry_->size == 0) entry_->size = entry_->bytes;
+  if (outcome == TransferOutcome::kSucceeded && entry_->size > entry_->bytes) {
+    entry_->bytes = entry_->size;
+  }
+  entry_->result = std::string(reason);
+  ShowEntry(*entry_);
+  entry_.reset();
+}
+
+TransferEntry::State EntryState(TransferOutcome outcome) {
+  using State = TransferEntry::State;
+  switch (outcome) {
+    case TransferOutcome::kSucceeded: return State::kSucceeded;
+    case TransferOutcome::kCancelled: return State::kCancelled;
+    case TransferOutcome::kSkipped: return State::kSkipped;
+    case TransferOutcome::kFailed: break;
+  }
+  return State::kFailed;
+}
+
+std::string OutcomeReason(const session::Session& session, TransferOutcome outcome) {
+  switch (outcome) {
+    case TransferOutcome::kSucceeded: return "Done";
+    case TransferOutcome::kCancelled: return "Cancelled";
+    case TransferOutcome::kSkipped: return "Skipped";
+    case TransferOutcome::kFailed: break;
+  }
+  if (session.state.replyCode >= 400) return session.state.replyLine;
+  if (!session.state.connected) return "Connection lost";
+  return "Failed";
 }
 
 void WriteTransferSummary(session::Session& session, std::string_view label, std::uint64_t bytes,
@@ -162,7 +234,7 @@ void WriteTransferSummary(session::Session& session, std::string_view label, std
 int SendAbort(session::Session& session, int controlSocket) {
   const std::string_view notAccepted = resources::loadString(resources::string_id::kNotAccepted);
   static constexpr char kInterrupt[] = {'\xff', '\xf4', '\xff'};
-  if (platform::sendOnce(controlSocket, kInterrupt, sizeof kInterrupt, MSG_OOB) !=
+  if (session::sendUrgent(session, controlSocket, kInterrupt, sizeof kInterrupt) !=
       static_cast<long>(sizeof kInterrupt)) {
     session.log.logMessagef("[%u] IP %.*s %u", static_cast<unsigned>(controlSocket),
                             static_cast<int>(notAccepted.size()), notAccepted.data(),

@@ -12,12 +12,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "session/session_state.h"
 #include "session/user_interface.h"
+#include "transfer/transfer_entry.h"
+#include "transfer/transfer_outcome.h"
 
 namespace ferrix::transfer {
 
@@ -56,6 +59,20 @@ class TransferStatus {
   // Refreshes the progress text (at most every 500 ms when HASH is on).
   void ShowProgress(std::uint64_t bytes, std::uint64_t startTick, std::uint64_t currentTick);
 
+  // Where the transfer list's entries go (the window's list); unset, they
+  // go nowhere. Called on the transfer's thread.
+  using EntrySink = std::function<void(const TransferEntry&)>;
+  void setEntrySink(EntrySink sink) { entrySink_ = std::move(sink); }
+  // Reports an entry that is not being transferred (queued, or cancelled
+  // before its turn).
+  void ShowEntry(const TransferEntry& entry) const;
+  // The transfer list's entry of the file being transferred: begun before
+  // its transfer, updated with each progress refresh, ended with its outcome.
+  // `offset` is what a restarted file already holds.
+  void BeginEntry(TransferEntry entry);
+  void NoteRestart(std::uint64_t offset);
+  void EndEntry(TransferOutcome outcome, std::string_view reason = {});
+
   std::uint64_t expectedSize() const { return expectedSize_; }
   void setExpectedSize(std::uint64_t size) { expectedSize_ = size; }
   void clearExpectedSize() { expectedSize_ = 0; }
@@ -72,7 +89,19 @@ class TransferStatus {
   bool open_ = false;
   std::uint64_t expectedSize_ = 0;
   std::optional<std::uint64_t> lastProgressTick_;
+  EntrySink entrySink_;
+  std::optional<TransferEntry> entry_;
+  std::uint64_t entryOffset_ = 0;
+
+  void updateEntry(std::uint64_t bytes, std::uint64_t startTick, std::uint64_t currentTick);
 };
+
+// The transfer list's state for an outcome.
+TransferEntry::State EntryState(TransferOutcome outcome);
+
+// What the transfer list says of an outcome: the server's refusal for a
+// failure it replied to, else a word for the outcome.
+std::string OutcomeReason(const session::Session& session, TransferOutcome outcome);
 
 // Logs "label N bytes in S secs, (rate unit), result".
 void WriteTransferSummary(session::Session& session, std::string_view label, std::uint64_t bytes,

@@ -5,6 +5,7 @@
 #include "platform/paths.h"
 #include "shell/desktop/associate_dialog.h"
 #include "shell/desktop/help_window.h"
+#include "shell/desktop/text_viewer.h"
 
 namespace ferrix::shell {
 
@@ -16,6 +17,14 @@ DesktopExtras::DesktopExtras(Services services, QWidget* mainWindow)
   commands_ = std::make_unique<desktop::LocalFileCommands>(
       services_.configuration, desktopServices_, services_.userInterface, services_.log,
       temporaryFiles_, associationQuestion(services_.configuration.winIni(), mainWindow));
+  commands_->setBuiltInViewer([mainWindow](const std::string& title, std::string text) {
+    QMetaObject::invokeMethod(
+        mainWindow,
+        [mainWindow, title = QString::fromStdString(title), text = QString::fromUtf8(text)] {
+          ShowTextViewer(title, text, mainWindow);
+        },
+        Qt::QueuedConnection);
+  });
   remoteEditor_ = std::make_unique<desktop::RemoteEditor>(
       services_.engineTransfer, *commands_, temporaryFiles_, services_.postToEngine);
 }

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::string_view kOpener = "xdg-open";
 constexpr std::chrono::milliseconds kOpenerPatience{5000};
+constexpr std::chrono::milliseconds kStartPatience{300};
 
 // xdg-open's exit codes: 2 the file does not exist, 3 no tool for it, 4 the
 // tool failed.
@@ -37,8 +38,15 @@ bool onPath(std::string_view program) {
 
 }  // namespace
 
+// A program that ends at once with a failure (xdg-open with nothing to open
+// text with, a viewer that cannot open the display) did not start either.
 bool SystemDesktopServices::startCommand(std::string_view commandLine) {
-  return platform::startDetached(commandLine);
+  std::error_code error;
+  std::optional<platform::ChildProcess> child =
+      platform::ChildProcess::start(platform::splitCommandLine(commandLine), error);
+  if (!child) return false;
+  const std::optional<int> exitCode = child->waitFor(kStartPatience);
+  return !exitCode || *exitCode == 0;
 }
 
 unsigned SystemDesktopServices::openDocument(const std::string& path) {

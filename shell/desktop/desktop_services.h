@@ -22,7 +22,8 @@ inline constexpr unsigned kOpenFirstSuccess = 33;
 class DesktopServices {
  public:
   virtual ~DesktopServices() = default;
-  // Starts the command line and lets it run; true when it started.
+  // Starts the command line and lets it run; true when it started (and did
+  // not fail at once).
   virtual bool startCommand(std::string_view commandLine) = 0;
   // Opens the document with the desktop's associated program.
   virtual unsigned openDocument(const std::string& path) = 0;

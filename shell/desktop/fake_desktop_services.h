@@ -15,7 +15,7 @@ class FakeDesktopServices final : public DesktopServices {
  public:
   bool startCommand(std::string_view commandLine) override {
     started.emplace_back(commandLine);
-    return true;
+    return startResult;
   }
   unsigned openDocument(const std::string& path) override {
     opened.push_back(path);
@@ -25,6 +25,7 @@ class FakeDesktopServices final : public DesktopServices {
     return associatedProgram;
   }
 
+  bool startResult = true;
   unsigned openResult = kOpenSucceeded;
   std::optional<std::string> associatedProgram;
   std::vector<std::string> started;

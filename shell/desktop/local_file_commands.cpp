@@ -80,7 +80,20 @@ void LocalFileCommands::start(std::string_view commandLine) {
 
 bool LocalFileCommands::viewFile(std::string_view path, std::string_view program) {
   const std::string viewer = program.empty() ? configuration_.viewer() : std::string(program);
-  return services_.startCommand(ViewerCommand(viewer, path));
+  if (services_.startCommand(ViewerCommand(viewer, path))) return true;
+  if (!builtInViewer_) return false;
+  std::ifstream in{std::string(path), std::ios::binary};
+  if (!in) {
+    log_.logMessagef("! cannot read %.*s", static_cast<int>(path.size()), path.data());
+    return false;
+  }
+  std::string text(kBuiltInViewerLimit, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  log_.logMessagef("+ No viewer could be started (%s); the text is shown in the built-in viewer",
+                   viewer.c_str());
+  builtInViewer_(std::filesystem::path(path).filename().string(), std::move(text));
+  return true;
 }
 
 void LocalFileCommands::executeFile(const std::string& path, bool ctrlHeld) {

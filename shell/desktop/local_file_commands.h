@@ -37,6 +37,12 @@ namespace ferrix::desktop {
 inline constexpr int kAssociateHelpTopic = 256;
 
 using AskAssociation = std::function<bool(const std::string& extension)>;
+// Shows a text in the program's own viewer window, titled `title`; callable
+// from either thread.
+using ShowText = std::function<void(const std::string& title, std::string text)>;
+
+// The most of a file the built-in viewer is given.
+inline constexpr std::size_t kBuiltInViewerLimit = 4 << 20;
 
 // One selected entry of a pane, in list order.
 struct SelectedEntry {
@@ -71,7 +77,11 @@ class LocalFileCommands {
   CommandRules commandRules() const;
   AssociationTable& associations() { return associations_; }
 
-  // Starts `program` (VIEWER when empty) with the path; true when it started.
+  // Where a viewer cannot be started (none installed, or the desktop's
+  // opener has nothing for text), View and DirInfo show the text here.
+  void setBuiltInViewer(ShowText show) { builtInViewer_ = std::move(show); }
+  // Starts `program` (VIEWER when empty) with the path, or else shows the
+  // file in the built-in viewer; true when either did.
   bool viewFile(std::string_view path, std::string_view program = {});
   // Exec: with Ctrl held, asks for the command line (offered from the rules,
   // or the path itself for programs); otherwise the desktop's "open", then
@@ -110,6 +120,7 @@ class LocalFileCommands {
   TemporaryFiles& temporaryFiles_;
   AskAssociation askAssociation_;
   AssociationTable associations_;
+  ShowText builtInViewer_;
 };
 
 // The folder information text of `folder`: a heading, then one line per entry

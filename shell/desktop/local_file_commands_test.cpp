@@ -56,6 +56,27 @@ TEST_F(LocalFileCommandsTest, ViewStartsTheViewerWithThePathAsItIs) {
   EXPECT_THAT(services_.started, ElementsAre("less /l/README", "more \"/l/my notes.txt\""));
 }
 
+TEST_F(LocalFileCommandsTest, WithoutAViewerViewAndDirInfoShowTheTextBuiltIn) {
+  std::vector<std::pair<std::string, std::string>> shown;
+  services_.startResult = false;
+  EXPECT_FALSE(commands_.viewFile(local_.path() + "/notes.txt")) << "no viewer, no fallback";
+  commands_.setBuiltInViewer([&shown](const std::string& title, std::string text) {
+    shown.emplace_back(title, std::move(text));
+  });
+  local_.write("notes.txt", "line one\nline two\n");
+  local_.write("other.txt", "");
+  EXPECT_TRUE(commands_.viewFile(local_.path() + "/notes.txt"));
+  ASSERT_TRUE(commands_.showLocalFolderInfo(local_.path()));
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].first, "notes.txt");
+  EXPECT_EQ(shown[0].second, "line one\nline two\n");
+  EXPECT_THAT(shown[1].second, HasSubstr("other.txt"));
+  EXPECT_THAT(logged(), Contains(HasSubstr("built-in viewer")));
+
+  EXPECT_FALSE(commands_.viewFile(local_.path() + "/missing.txt"));
+  EXPECT_EQ(shown.size(), 2u);
+}
+
 TEST_F(LocalFileCommandsTest, ExecOpensThroughTheDesktopUnlessCtrlIsHeld) {
   commands_.executeFile("/l/tool.exe", false);
   EXPECT_THAT(services_.opened, ElementsAre("/l/tool.exe"));

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+
+#include "shell/dialogs/error_lines.h"
 #include <QTextCursor>
 #include <functional>
 #include <utility>
@@ -135,6 +137,7 @@ void LogWindow::buildWindow() {
   text_->setLineWrapMode(QPlainTextEdit::NoWrap);
   // Replies such as listings line up in columns.
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  new ErrorLineHighlighter(text_->document(), text_->palette());
   text_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(text_, &QWidget::customContextMenuRequested, this, [this](QPoint position) {
     emit contextMenuRequested(text_->viewport()->mapToGlobal(position));

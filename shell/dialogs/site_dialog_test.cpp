@@ -87,9 +87,7 @@ TEST_F(SiteDialogTest, OpensOnTheSessionSite) {
 
 TEST_F(SiteDialogTest, ChoosingASiteLoadsItIntoEveryPageAndTheSession) {
   open(kTwoSites);
-  showPage(2);
   EXPECT_EQ(line("port")->text(), "2121");
-  showPage(0);
   chooseListed("alpha");
   EXPECT_EQ(line("hostName")->text(), "alpha.example");
   EXPECT_EQ(find<QComboBox>("hostType")->currentData().toInt(), 6016);
@@ -97,7 +95,6 @@ TEST_F(SiteDialogTest, ChoosingASiteLoadsItIntoEveryPageAndTheSession) {
   EXPECT_FALSE(find<QCheckBox>("anonymous")->isChecked());
   EXPECT_EQ(line("password")->echoMode(), QLineEdit::Password);
   EXPECT_EQ(setup_->session.profileName, "alpha");
-  showPage(2);
   EXPECT_EQ(line("port")->text(), "21");
 }
 
@@ -113,10 +110,10 @@ TEST_F(SiteDialogTest, OkWritesWhatTheEditorWritesForTheSameEntries) {
   showPage(1);
   type("remoteFolder", "/home/ann");
   type("timeOffset", "-3");
+  type("port", "5");
   showPage(2);
   type("retries", "99");
   type("timeout", "0");
-  type("port", "5");
   find<QCheckBox>("passive")->setChecked(false);
   dialog_->accept();
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
@@ -133,12 +130,13 @@ TEST_F(SiteDialogTest, OkWritesWhatTheEditorWritesForTheSameEntries) {
   general.password = "secret";
   general.savePassword = true;
   general.hostType = 6016;
+  general.port = "5";
   ASSERT_TRUE(direct.editor.acceptGeneral(general));
   config::StartupEntries startup;
   startup.remoteFolder = "/home/ann";
   startup.timeOffsetHours = "-3";
   ASSERT_TRUE(direct.editor.acceptStartup(startup));
-  ASSERT_TRUE(direct.editor.acceptAdvanced({"99", "0", "5", false}));
+  ASSERT_TRUE(direct.editor.acceptAdvanced({"99", "0", false}));
   // The encoded password is the same for the same user id, so the files match.
   EXPECT_EQ(setup_->configuration.readIni(), direct.configuration.readIni());
   EXPECT_NE(setup_->configuration.readIni().find("RETRIES=40\n"), std::string::npos);
@@ -204,6 +202,35 @@ TEST_F(SiteDialogTest, NewSiteIsSavedUnderItsHostName) {
   EXPECT_EQ(setup_->session.profileName, "new.example");
   EXPECT_NE(setup_->configuration.readIni().find("[new.example]\nHOST=new.example\n"),
             std::string::npos);
+}
+
+TEST_F(SiteDialogTest, NewSiteRequiresTlsAndThePortFollowsImplicitTls) {
+  open(kTwoSites);
+  find<QPushButton>("newSite")->click();
+  auto* encryption = find<QComboBox>("encryption");
+  EXPECT_EQ(encryption->currentIndex(), config::SiteProfile::kTlsRequired);
+  encryption->setCurrentIndex(config::SiteProfile::kTlsImplicit);
+  EXPECT_EQ(line("port")->text(), "990");
+  type("hostName", "secure.example");
+  dialog_->accept();
+  EXPECT_EQ(setup_->session.tls, config::SiteProfile::kTlsImplicit);
+  EXPECT_EQ(setup_->session.port, 990);
+  const std::string ini = setup_->configuration.readIni();
+  const std::string section = ini.substr(std::min(ini.find("[secure.example]"), ini.size()));
+  EXPECT_NE(section.find("TLS=3\n"), std::string::npos) << ini;
+  EXPECT_EQ(section.find("PORT="), std::string::npos) << ini;
+}
+
+TEST_F(SiteDialogTest, ServerNameCharsetIsOfferedTypedAndStored) {
+  open(kTwoSites);
+  showPage(2);
+  auto* charset = find<QComboBox>("charset");
+  EXPECT_EQ(charset->currentText(), "auto");
+  EXPECT_EQ(charset->count(), 6);
+  charset->setEditText(" CP1251 ");
+  dialog_->accept();
+  EXPECT_EQ(setup_->session.charset, "CP1251");
+  EXPECT_NE(setup_->configuration.readIni().find("CHARSET=CP1251\n"), std::string::npos);
 }
 
 TEST_F(SiteDialogTest, ASiteThatCannotBeSavedKeepsTheDialogOpen) {

@@ -17,6 +17,8 @@
 namespace ferrix::shell {
 namespace {
 
+constexpr int kPortFieldLength = 5;
+
 QString qt(const std::string& text) { return QString::fromStdString(text); }
 std::string plain(const QString& text) { return text.toStdString(); }
 
@@ -37,6 +39,13 @@ SiteGeneralPage::SiteGeneralPage(config::SiteEditor& editor, QWidget* parent)
   profileName_->setInsertPolicy(QComboBox::NoInsert);
   profileName_->lineEdit()->setMaxLength(static_cast<int>(config::kProfileNameLength));
   hostName_ = addLine("hostName", static_cast<int>(config::kHostNameLength));
+  port_ = addLine("port", kPortFieldLength);
+  port_->setFixedWidth(port_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (kPortFieldLength + 1) + 12);
+  // Items in the order of the TLS values 0 to 3.
+  encryption_ = new QComboBox(this);
+  encryption_->setObjectName("encryption");
+  encryption_->addItems({tr("Plain FTP (not encrypted)"), tr("Explicit TLS when offered"),
+                         tr("Require explicit TLS"), tr("Implicit TLS")});
   hostType_ = new QComboBox(this);
   hostType_->setObjectName("hostType");
   fillHostTypes(*hostType_);
@@ -60,13 +69,18 @@ SiteGeneralPage::SiteGeneralPage(config::SiteEditor& editor, QWidget* parent)
   siteRow->addWidget(profileName_, 1);
   siteRow->addWidget(newButton_);
   siteRow->addWidget(deleteButton_);
+  auto* hostRow = new QHBoxLayout;
+  hostRow->addWidget(hostName_, 1);
+  hostRow->addWidget(buddyLabel(tr("Port:"), port_));
+  hostRow->addWidget(port_);
   auto* passwordRow = new QHBoxLayout;
   passwordRow->addWidget(password_, 1);
   passwordRow->addWidget(savePassword_);
 
   auto* form = new QFormLayout(this);
   form->addRow(buddyLabel(tr("&Profile Name:"), profileName_), siteRow);
-  form->addRow(tr("&Host Name/Address:"), hostName_);
+  form->addRow(buddyLabel(tr("&Host Name/Address:"), hostName_), hostRow);
+  form->addRow(tr("&Encryption:"), encryption_);
   form->addRow(tr("Host &Type:"), hostType_);
   form->addRow(tr("&User ID:"), userId_);
   form->addRow(QString(), anonymous_);
@@ -78,6 +92,8 @@ SiteGeneralPage::SiteGeneralPage(config::SiteEditor& editor, QWidget* parent)
   connect(profileName_->lineEdit(), &QLineEdit::editingFinished, this,
           &SiteGeneralPage::chooseTypedSite);
   connect(anonymous_, &QCheckBox::clicked, this, &SiteGeneralPage::anonymousClicked);
+  connect(encryption_, &QComboBox::currentIndexChanged, this,
+          &SiteGeneralPage::encryptionChosen);
   connect(newButton_, &QPushButton::clicked, this, &SiteGeneralPage::newSite);
   connect(deleteButton_, &QPushButton::clicked, this, &SiteGeneralPage::deleteSite);
 }
@@ -103,6 +119,12 @@ void SiteGeneralPage::fill() {
   const config::SiteProfile& profile = editor_.edited();
   fillSiteList();
   hostName_->setText(qt(profile.hostName));
+  port_->setText(QString::number(profile.port));
+  shownTls_ = profile.tls;
+  {
+    const QSignalBlocker quiet(encryption_);
+    encryption_->setCurrentIndex(profile.tls);
+  }
   selectHostType(*hostType_, profile.hostType);
   savePassword_->setVisible(editor_.passwordSavingAllowed());
   savePassword_->setChecked(profile.savePassword != 0);
@@ -162,6 +184,12 @@ void SiteGeneralPage::deleteSite() {
   refill();
 }
 
+void SiteGeneralPage::encryptionChosen(int index) {
+  const std::int32_t port = config::portFromField(plain(port_->text()));
+  port_->setText(QString::number(config::portForEncryption(port, shownTls_, index)));
+  shownTls_ = index;
+}
+
 bool SiteGeneralPage::acceptEntries() {
   config::GeneralEntries entries;
   entries.profileName = plain(profileName_->currentText());
@@ -172,6 +200,8 @@ bool SiteGeneralPage::acceptEntries() {
   entries.savePassword = savePassword_->isChecked();
   entries.hostType = selectedHostType(*hostType_);
   entries.comment = plain(comment_->text());
+  entries.port = plain(port_->text());
+  entries.tls = encryption_->currentIndex();
   return editor_.acceptGeneral(entries);
 }
 

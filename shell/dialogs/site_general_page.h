@@ -34,11 +34,15 @@ class SiteGeneralPage final : public SitePage {
   void chooseTypedSite();
   void chooseListedSite(int index);
   void anonymousClicked(bool checked);
+  void encryptionChosen(int index);
   void newSite();
   void deleteSite();
 
   QComboBox* profileName_;
   QLineEdit* hostName_;
+  QLineEdit* port_;
+  QComboBox* encryption_;
+  int shownTls_ = 0;
   QComboBox* hostType_;
   QLineEdit* userId_;
   QLineEdit* password_;

@@ -2,6 +2,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSignalBlocker>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -89,32 +91,36 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
     : SitePage(editor, kHelpTopic, parent) {
   retries_ = newLine(this, "retries", kNumberFieldLength);
   timeout_ = newLine(this, "timeout", kNumberFieldLength);
-  port_ = newLine(this, "port", kPortFieldLength);
   passive_ = new QCheckBox(tr("Passive transfers"), this);
   passive_->setObjectName("passive");
+  // Editable: any charset the C library converts can be typed.
+  charset_ = new QComboBox(this);
+  charset_->setObjectName("charset");
+  charset_->setEditable(true);
+  charset_->addItems({"auto", "UTF-8", "ISO-8859-1", "CP1251", "CP437", "SHIFT_JIS"});
 
   auto* form = new QFormLayout(this);
   form->addRow(tr("Connection &Retry:"), retries_);
   form->addRow(QString(), new QLabel(tr("Attempt failed connects from 0 to 40 times."), this));
   form->addRow(tr("Network &Timeout (seconds):"), timeout_);
-  form->addRow(tr("Remote &Port:"), port_);
   form->addRow(QString(), passive_);
+  form->addRow(tr("Server name &charset:"), charset_);
 }
 
 void SiteAdvancedPage::fill() {
   const config::SiteProfile& profile = editor_.edited();
   retries_->setText(QString::number(profile.retries));
   timeout_->setText(QString::number(profile.timeoutSeconds));
-  port_->setText(QString::number(profile.port));
   passive_->setChecked(profile.passiveMode != 0);
+  charset_->setCurrentText(QString::fromStdString(profile.charset));
 }
 
 bool SiteAdvancedPage::acceptEntries() {
   config::AdvancedEntries entries;
   entries.retries = plain(retries_);
   entries.timeoutSeconds = plain(timeout_);
-  entries.port = plain(port_);
   entries.passiveMode = passive_->isChecked();
+  entries.charset = charset_->currentText().trimmed().toStdString();
   return editor_.acceptAdvanced(entries);
 }
 

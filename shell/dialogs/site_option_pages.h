@@ -1,6 +1,6 @@
 // The Startup, Advanced and Firewall pages of the site dialog: where the
 // session starts (folders, initial commands, file masks, time offset), how
-// it connects (retries, time-out, port, passive transfers), and the shared
+// it connects (retries, time-out, passive transfers), and the shared
 // firewall with its logon scheme. The fields are taken as typed; the editor
 // applies each page's limits and clamps on OK.
 //
@@ -13,6 +13,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -50,8 +51,8 @@ class SiteAdvancedPage final : public SitePage {
  private:
   QLineEdit* retries_;
   QLineEdit* timeout_;
-  QLineEdit* port_;
   QCheckBox* passive_;
+  QComboBox* charset_;
 };
 
 class SiteFirewallPage final : public SitePage {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "batch/listed_resume.h"
 #include "batch/selection_transfer.h"
 #include "config/firewall_settings.h"
 #include "listing/host_detection.h"
@@ -49,7 +50,7 @@ EngineSide::EngineSide(session::Session& session, session::UserInterface& userIn
               {},
               {}},
       batch_{remote_, local_, configuration.iniFile(), setup_.log, batchSettings_, gestures_,
-             {},      {}},
+             {},      {},     nullptr,  &cancelledEntries_},
       worker_(session, transferThreadBusy_) {}
 
 void EngineSide::setup(const EngineSetup& setup) {
@@ -272,6 +273,20 @@ bool EngineSide::startTransfer(bool upload, const listing::Selection& selection,
         } else {
           batch::DownloadSelection(batch_);
         }
+        noticeServerGone();
+        *view = takeView();
+      },
+      [this, view] {
+        if (viewSink_) viewSink_(std::move(*view));
+      });
+}
+
+bool EngineSide::resumeDownload(const transfer::TransferEntry& entry) {
+  batch_.stopRequested = &worker_.stopRequested();
+  auto view = std::make_shared<EngineView>();
+  return worker_.start(
+      [this, entry, view] {
+        batch::ResumeListedDownload(batch_, entry);
         noticeServerGone();
         *view = takeView();
       },

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "batch/batch_context.h"
+#include "batch/cancelled_entries.h"
 #include "batch/drop_handling.h"
 #include "batch/transfer_worker.h"
 #include "config/command_line.h"
@@ -92,6 +93,11 @@ class EngineSide {
   void noticeServerGone();
   // Where a selection transfer's view goes when it ends (on the worker).
   void setViewSink(std::function<void(EngineView)> sink) { viewSink_ = std::move(sink); }
+  // Where the transfer list's entries go (on the engine thread or the
+  // worker): every file transfer queued, its progress and its result.
+  void setTransferEntrySink(transfer::TransferStatus::EntrySink sink) {
+    status_.setEntrySink(std::move(sink));
+  }
   transfer::TransferThreadBusy& transferThreadBusy() { return transferThreadBusy_; }
   transfer::TransferContext& transferContext() { return remote_.transfer; }
   bool transferRunning() const { return worker_.running(); }
@@ -122,6 +128,13 @@ class EngineSide {
   // Starts the selection transfer on the worker; false while one runs.
   bool startTransfer(bool upload, const listing::Selection& selection, bool append,
                      bool invertPrompt);
+  // The transfer list: cancels one entry (by its key; any thread): a queued
+  // file is skipped when its turn comes, a running one is broken off (the
+  // window requests the cancel) and its batch goes on.
+  void cancelEntry(std::string key) { cancelledEntries_.add(std::move(key)); }
+  // Resumes a failed or cancelled download of the list on the worker; false
+  // while a transfer runs.
+  bool resumeDownload(const transfer::TransferEntry& entry);
   void drop(const batch::Drop& drop, const listing::Selection& sourceSelection);
   // The command-line transfer run in the window; a run that ends connected
   // shows the remote folder it reached.
@@ -153,6 +166,7 @@ class EngineSide {
   listing::RemoteListing remote_;
   batch::BatchSettings batchSettings_;
   batch::BatchGestures gestures_;
+  batch::CancelledEntries cancelledEntries_;
   batch::BatchTransfer batch_;
   listing::PaneCommandSettings commandSettings_;
   session::RememberedPermissions permissions_;

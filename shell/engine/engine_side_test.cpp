@@ -75,7 +75,7 @@ class EngineSideTest : public ::testing::Test {
   // The logon and the first listing of "/pub".
   void scriptLogon() {
     server_.reply("220 ready").expectLine("USER anne").reply("331 pass");
-    server_.expectLine("PASS secret").reply("230 in");
+    server_.expectLine("PASS secret").reply("230 in").expectLine("FEAT").reply("500 unknown");
     scriptListing("/pub");
   }
   void scriptListing(const std::string& folder) {

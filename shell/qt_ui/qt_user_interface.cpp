@@ -1,10 +1,13 @@
 #include "shell/qt_ui/qt_user_interface.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
 #include <memory>
 
+#include "shell/qt_ui/certificate_dialog.h"
 #include "shell/qt_ui/delete_dialog.h"
 #include "shell/qt_ui/folder_choice_dialog.h"
 #include "shell/qt_ui/input_dialog.h"
@@ -137,6 +140,28 @@ session::UserInterface::Answer QtUserInterface::messageBox(std::string_view text
       closedAnswer(buttons));
 }
 
+session::UserInterface::PartialDataAnswer QtUserInterface::askAboutPartialData(
+    std::string_view question, bool resumeByDefault) {
+  return ask<PartialDataAnswer>(
+      [this, question = fromEngine(question), resumeByDefault] {
+        QMessageBox box(QMessageBox::Question, QString::fromLatin1(session::kProgramTitle),
+                        question, QMessageBox::NoButton, parentWidget_);
+        box.setObjectName(QStringLiteral("partialDataQuestion"));
+        box.setTextFormat(Qt::PlainText);
+        QPushButton* resume = box.addButton(QStringLiteral("&Resume"), QMessageBox::AcceptRole);
+        QPushButton* overwrite =
+            box.addButton(QStringLiteral("&Overwrite"), QMessageBox::DestructiveRole);
+        QPushButton* skip = box.addButton(QStringLiteral("&Skip"), QMessageBox::RejectRole);
+        box.setDefaultButton(resumeByDefault ? resume : overwrite);
+        box.setEscapeButton(skip);
+        execQuestion(box);
+        if (box.clickedButton() == resume) return PartialDataAnswer::kResume;
+        if (box.clickedButton() == overwrite) return PartialDataAnswer::kOverwrite;
+        return PartialDataAnswer::kSkip;
+      },
+      PartialDataAnswer::kSkip);
+}
+
 session::UserInterface::OverwriteAnswer QtUserInterface::AskOverwrite(std::string_view question,
                                                                       std::string_view caption,
                                                                       int batchCount) {
@@ -166,6 +191,16 @@ session::UserInterface::DeleteAnswer QtUserInterface::askDelete(std::string_view
         return DeleteDialog::answerOf(execQuestion(dialog));
       },
       DeleteAnswer::kCancel);
+}
+
+session::UserInterface::CertificateAnswer QtUserInterface::askCertificate(
+    const CertificateQuestion& question) {
+  return ask<CertificateAnswer>(
+      [this, question] {
+        CertificateDialog dialog(parentWidget_, question);
+        return CertificateDialog::answerOf(execQuestion(dialog));
+      },
+      CertificateAnswer::kCancel);
 }
 
 bool QtUserInterface::askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,

@@ -62,6 +62,8 @@ class QtUserInterface : public QObject, public session::UserInterface {
   DeleteAnswer askDelete(std::string_view question, int selectedCount) override;
   bool askFolderChoice(std::string& folder, std::string_view prompt, int helpTopic,
                        const std::vector<std::string>& choices) override;
+  CertificateAnswer askCertificate(const CertificateQuestion& question) override;
+  PartialDataAnswer askAboutPartialData(std::string_view question, bool resumeByDefault) override;
   void setWindowTitle(std::string_view title) override;
   void enableRemoteCommands(bool makeFolder, bool rename, bool remove) override;
   void openTransferStatus(TransferDisplay display, std::string_view statusText) override;

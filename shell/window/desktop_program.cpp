@@ -20,12 +20,14 @@
 #include "session/connection.h"
 #include "session/message_log.h"
 #include "session/session_state.h"
+#include "session/trusted_certificates.h"
 #include "shell/command_line_actions.h"
 #include "shell/desktop/desktop_extras.h"
 #include "shell/dialogs/about_box.h"
 #include "shell/dialogs/log_window.h"
 #include "shell/dialogs/site_dialog.h"
 #include "shell/dialogs/sort_dialog.h"
+#include "shell/network_banner.h"
 #include "shell/options/options_sheet.h"
 #include "shell/qt_ui/qt_user_interface.h"
 #include "shell/window/main_window.h"
@@ -86,6 +88,8 @@ class DesktopProgram {
                }),
         session_(log_, clock_, resolver_) {
     session_.onGreetingLine = listing::CheckReplyForHostType;
+    session_.trustedCertificatesFile =
+        platform::joinPath(platform::configFolder(), session::kTrustedCertificatesFileName);
   }
 
   int run(const std::string& commandLine) {
@@ -108,7 +112,11 @@ class DesktopProgram {
     if (config::IsUnattendedRun(values, *remainder)) {
       // The command-line transfer runs in the window, minimized.
       config::PrepareUnattendedRun(*remainder, values);
-      log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
+      // Scripts read the dialogue of a transfer from xferlog.txt; a window
+      // opened on a site alone is browsed by hand and leaves no file there.
+      if (!values.destination.empty()) {
+        log_.setTransferLogMirror(std::filesystem::path(platform::currentFolder()));
+      }
       window.showMinimized();
       splash.finish(&window);
       QTimer::singleShot(0, &window, [this, &window, values] {
@@ -191,7 +199,7 @@ class DesktopProgram {
   }
 
   void logBanner() {
-    log_.logMessagef("WINSOCK.DLL: %s", "POSIX sockets");
+    log_.logMessage(NetworkBannerLine());
     log_.logMessagef("%s %s %s, %s", session::kProgramTitle, kVersionText, buildDateText().c_str(),
                      kNoticeText);
   }

@@ -1,6 +1,7 @@
 #include "shell/window/file_pane.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QDragEnterEvent>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/window/pane_header.h"
 #include "shell/window/pane_list_model.h"
@@ -62,6 +64,10 @@ void PaneListView::keyPressEvent(QKeyEvent* event) {
     emit entryActivated(currentIndex().row());
     return;
   }
+  if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier) {
+    emit parentRequested();
+    return;
+  }
   QListView::keyPressEvent(event);
 }
 
@@ -101,9 +107,9 @@ void PaneListView::dropEvent(QDropEvent* event) {
                                                             : batch::DragSource::kRemotePane;
   }
   if (data->hasFormat(QString::fromLatin1(PaneListModel::kRemoteEntriesMime))) {
-    const QString names = QString::fromUtf8(data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime)));
-    for (const QString& name : names.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-      paths.push_back(name.toStdString());
+    const QByteArray names = data->data(QString::fromLatin1(PaneListModel::kRemoteEntriesMime));
+    for (const QByteArray& name : names.split('\n')) {
+      if (!name.isEmpty()) paths.push_back(name.toStdString());
     }
   } else {
     for (const QUrl& url : data->urls()) {
@@ -152,6 +158,10 @@ FilePane::FilePane(PaneSide side, const PaneLook& look, QWidget* parent)
   folderBox_ = new QComboBox(this);
   folderBox_->setEditable(true);
   folderBox_->setInsertPolicy(QComboBox::NoInsert);
+  // The history is offered in a popup, never written into the box: a typed
+  // "/" must stay "/" and not become the first folder it begins.
+  folderBox_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+  folderBox_->completer()->setCaseSensitivity(Qt::CaseSensitive);
   folderBox_->setObjectName(ControlObjectName(local ? kLocalFolderBox : kRemoteFolderBox));
   folderBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   folderBox_->setMinimumContentsLength(10);
@@ -187,6 +197,12 @@ FilePane::FilePane(PaneSide side, const PaneLook& look, QWidget* parent)
 
   connect(list_, &PaneListView::entryActivated, this, &FilePane::entryActivated);
   connect(list_, &PaneListView::dropped, this, &FilePane::dropped);
+  connect(list_, &PaneListView::parentRequested, this, [this] {
+    const auto& items = model_->items();
+    const auto parent = std::find_if(items.begin(), items.end(),
+                                     [](const listing::PaneItem& item) { return item.isParent(); });
+    if (parent != items.end()) emit entryActivated(static_cast<int>(parent - items.begin()));
+  });
   connect(list_->horizontalScrollBar(), &QScrollBar::valueChanged, header_,
           &PaneHeader::setScrollOffset);
   connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,

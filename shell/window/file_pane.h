@@ -43,6 +43,8 @@ class PaneListView final : public QListView {
 
  signals:
   void entryActivated(int row);
+  // Backspace: up one folder.
+  void parentRequested();
   // Entries or files were dropped here; `row` is the entry under the drop.
   void dropped(batch::DragSource source, std::vector<std::string> paths, std::optional<std::size_t> row);
 

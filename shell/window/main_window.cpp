@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "config/ftp_url.h"
 #include "listing/pane_columns.h"
 #include "listing/pane_order.h"
 #include "platform/paths.h"
@@ -21,11 +22,15 @@
 #include "session/connection.h"
 #include "session/sound_events.h"
 #include "shell/desktop/desktop_extras.h"
+#include "shell/window/connect_failure.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
+#include "shell/window/pane_header.h"
 #include "shell/window/pane_icons.h"
 #include "shell/window/pane_list_model.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/status_lines.h"
+#include "shell/window/transfer_list.h"
 #include "shell/window/window_commands.h"
 
 namespace ferrix::shell {
@@ -68,6 +73,11 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
                 settings.DateFmt, settings.LONGDATE};
   remoteLook_ = {listing::ParseColumnStops(services_.configuration.remotePaneRectangle()),
                  settings.DateFmt, settings.LONGDATE};
+  platform::IniFile& ini = services_.configuration.iniFile();
+  localLook_.fitToWidth = !ini.find(config::kConfigSection, "LOCL");
+  remoteLook_.fitToWidth = !ini.find(config::kConfigSection, "LOCR");
+  localLook_.sortValue = localSortValue_;
+  remoteLook_.sortValue = remoteSortValue_;
   setObjectName(QStringLiteral("mainWindow"));
   setWindowTitle(QString::fromLatin1(session::kProgramTitle));
   setWindowIcon(ProgramIcon());
@@ -87,6 +97,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
         this,
         [this, view = std::move(view)]() mutable {
           --pendingTransfers_;
+          transferList_->endOpenEntries();
           applyView(std::move(view));
         },
         Qt::QueuedConnection);
@@ -101,6 +112,7 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
             [this, side](listing::HeaderClick click) { headerCommand(side, click); });
     connect(pane, &FilePane::columnsMoved, this, [pane, &look](listing::ColumnStops columns) {
       look.columns = columns;
+      look.fitToWidth = false;
       pane->columnsChanged();
     });
     connect(pane, &FilePane::selectionChanged, this, &MainWindow::updateAllButtons);
@@ -114,7 +126,16 @@ MainWindow::MainWindow(WindowServices services, WindowHooks hooks, QWidget* pare
   connect(localPane_, &FilePane::folderChosen, this,
           [this](const QString& folder) { setLocalFolder(folder.toStdString()); });
   connect(localPane_, &FilePane::maskEntered, this, [this] { setLocalFolder(localFolder_); });
+  connect(quickConnectBar_, &QuickConnectBar::connectRequested, this, [this] {
+    quickConnect(quickConnectBar_->entries(), quickConnectBar_->rememberPassword());
+  });
+  quickConnectBar_->setHistory(config::LoadQuickConnectHistory(services_.configuration));
   connect(remotePane_, &FilePane::folderChosen, this, [this](const QString& folder) {
+    if (!connected_ && config::IsFtpUrl(folder.toStdString())) {
+      quickConnectBar_->showUrl(folder);
+      quickConnect(quickConnectBar_->entries(), false);
+      return;
+    }
     postJob(
         [folder = folder.toStdString()](EngineSide& engine) { engine.enterRemoteFolder(folder); },
         Admission::kGuarded);
@@ -234,6 +255,30 @@ void MainWindow::connectCommand(int id) {
     updateAllButtons();
     return;
   }
+  startSession(id);
+}
+
+void MainWindow::quickConnect(const config::QuickConnectEntries& entries, bool rememberPassword) {
+  if (connected_ || pendingJobs_ > 0 || engineSide_.transferRunning()) return;
+  const config::QuickConnectReading reading = config::ReadQuickConnectEntries(entries);
+  if (!reading.connection) {
+    services_.session.log.logMessagef("! Quick connect: %s", reading.error.c_str());
+    return;
+  }
+  config::SiteProfile profile;
+  profile.profileName = reading.connection->host;
+  services_.sites.loadProfile(profile);
+  config::ApplyQuickConnection(*reading.connection, services_.sites.mailAddress(), profile);
+  // A server without a site keeps the masks the panes show.
+  if (profile.localMask.empty()) profile.localMask = localPane_->maskBox()->text().toStdString();
+  if (profile.remoteMask.empty()) profile.remoteMask = remotePane_->maskBox()->text().toStdString();
+  services_.session.state.sessionProfile = profile;
+  config::RememberQuickConnection(services_.configuration, *reading.connection, rememberPassword);
+  quickConnectBar_->setHistory(config::LoadQuickConnectHistory(services_.configuration));
+  startSession(kConnect);
+}
+
+void MainWindow::startSession(int id) {
   config::Configuration& configuration = services_.configuration;
   const config::SiteProfile& profile = services_.session.state.sessionProfile;
   localPane_->maskBox()->setText(fromStd(profile.localMask));
@@ -248,10 +293,16 @@ void MainWindow::connectCommand(int id) {
                       : std::filesystem::path(profile.localFolder);
   }
   const bool showFolder = id == kConnect;
+  connectCancelled_ = false;
   postJob(
-      [showFolder, localFolder](EngineSide& engine) {
+      [this, showFolder, localFolder](EngineSide& engine) {
         engine.listLocal(localFolder);
-        engine.connect(showFolder);
+        const ConnectFailureWatch watch(services_.session.log);
+        if (engine.connect(showFolder) || connectCancelled_) return;
+        const config::SiteProfile& profile = services_.session.state.sessionProfile;
+        services_.userInterface.messageBox(
+            ConnectFailureText(profile.hostName, profile.port, watch.reason()), "Connect",
+            session::UserInterface::Buttons::kOk, session::UserInterface::Icon::kError);
       },
       Admission::kQueue);
 }
@@ -261,6 +312,7 @@ void MainWindow::closeConnection(int id) {
   if (engine_.busy() || engineSide_.transferRunning()) {
     // Close while busy: the running exchange or transfer is cancelled at
     // once; the disconnect waits only for it to return.
+    connectCancelled_ = true;
     session::SessionState& state = services_.session.state;
     state.retriesLeft = 0;
     session::requestCancel(services_.session);
@@ -271,6 +323,7 @@ void MainWindow::closeConnection(int id) {
 }
 
 void MainWindow::cancelCommand() {
+  connectCancelled_ = true;
   session::requestCancel(services_.session);
   postJob([](EngineSide& engine) { engine.cancel(); }, Admission::kQueue);
 }
@@ -298,6 +351,7 @@ void MainWindow::runUnattended(const config::CommandLineValues& values,
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (!exiting_) {
     exiting_ = true;
+    connectCancelled_ = true;
     if (hooks_.shutDownQuestions) hooks_.shutDownQuestions();
     if (engine_.busy() || engineSide_.transferRunning()) {
       services_.session.state.retriesLeft = 0;
@@ -449,6 +503,7 @@ void MainWindow::sortCommand(PaneSide side) {
 
 void MainWindow::setSortValue(PaneSide side, std::int32_t sortValue) {
   (side == PaneSide::kLocal ? localSortValue_ : remoteSortValue_) = sortValue;
+  (side == PaneSide::kLocal ? localLook_ : remoteLook_).sortValue = sortValue;
   // The view's copy is reordered at once; the engine's at its next job.
   FilePane* pane = paneOf(side);
   std::vector<listing::PaneItem> items = pane->model()->items();
@@ -456,6 +511,7 @@ void MainWindow::setSortValue(PaneSide side, std::int32_t sortValue) {
     return listing::ComparePaneItems(a, b, sortValue) < 0;
   });
   pane->setItems(std::move(items));
+  pane->header()->update();
 }
 
 void MainWindow::applySortSettings() {
@@ -619,20 +675,25 @@ void MainWindow::setEnabled(int id, bool enabled) {
 }
 
 void MainWindow::updateAllButtons() {
+  quickConnectBar_->setBusy(pendingJobs_ > 0);
+  quickConnectBar_->setConnectEnabled(!connected_ && pendingJobs_ == 0);
   if (services_.configuration.settings().HIDBTN) return;
   const bool transferRuns = engineSide_.transferRunning();
+  // While a job waits on the server, the remote commands could only be refused.
+  const bool waiting = pendingJobs_ > 0;
+  const bool remoteReady = connected_ && !waiting;
   const std::size_t local = localPane_->selectedRows().size();
   const std::size_t remote = remotePane_->selectedRows().size();
-  setEnabled(kRemoteChangeFolder, connected_);
-  setEnabled(kRemoteMakeFolder, connected_ && canMakeFolder_);
+  setEnabled(kRemoteChangeFolder, remoteReady);
+  setEnabled(kRemoteMakeFolder, remoteReady && canMakeFolder_);
   for (const int id : {kLocalView, kLocalDelete, kLocalRename}) setEnabled(id, local > 0);
   setEnabled(kLocalExec, local == 1);
-  setEnabled(kRemoteView, remote > 0);
-  setEnabled(kRemoteDelete, remote > 0 && canDelete_);
-  setEnabled(kRemoteRename, remote > 0 && canRename_);
-  setEnabled(kRemoteExec, remote == 1);
+  setEnabled(kRemoteView, remote > 0 && !waiting);
+  setEnabled(kRemoteDelete, remote > 0 && canDelete_ && !waiting);
+  setEnabled(kRemoteRename, remote > 0 && canRename_ && !waiting);
+  setEnabled(kRemoteExec, remote == 1 && !waiting);
   for (const int id : {kUpload, kDownload, kRemoteRefresh, kRemoteDirInfo}) {
-    setEnabled(id, connected_ && !transferRuns);
+    setEnabled(id, remoteReady && !transferRuns);
   }
   for (const int id : {kLocalChangeFolder, kLocalMakeFolder, kLocalRefresh, kLocalDirInfo, kConnect,
                        kCancel, kLogWindow, kHelp, kOptions, kAbout, kExit}) {

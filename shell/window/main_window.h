@@ -19,6 +19,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -30,6 +31,7 @@
 #include "config/configuration.h"
 #include "config/folder_history.h"
 #include "config/options_pages.h"
+#include "config/quick_connect.h"
 #include "config/site_profile_store.h"
 #include "listing/pane_model.h"
 #include "listing/pane_order.h"
@@ -54,7 +56,9 @@ namespace ferrix::shell {
 class DesktopExtras;
 class FilePane;
 class PaneSplitter;
+class QuickConnectBar;
 class StatusLines;
+class TransferList;
 
 struct WindowServices {
   config::Configuration& configuration;
@@ -101,6 +105,8 @@ class MainWindow final : public QMainWindow {
   FilePane* localPane() const { return localPane_; }
   FilePane* remotePane() const { return remotePane_; }
   StatusLines* statusLines() const { return statusLines_; }
+  QuickConnectBar* quickConnectBar() const { return quickConnectBar_; }
+  TransferList* transferList() const { return transferList_; }
   const std::filesystem::path& localFolder() const { return localFolder_; }
   // The remote folder shown, empty while not connected.
   const std::string& remoteFolder() const { return remoteFolder_; }
@@ -154,8 +160,18 @@ class MainWindow final : public QMainWindow {
   void applyToolTips();
   QPushButton* commandButton(int id, QWidget* parent);
 
+  // The transfer list (main_window_transfers.cpp).
+  void buildTransferList();
+  void buildViewMenu();
+  bool transferListShown() const;
+  void resumeDownload(const transfer::TransferEntry& entry);
+
   // Commands.
   void connectCommand(int id);
+  // Connects to the server the quick connect row (or a URL typed in the
+  // Remote Site box) names, through a profile made for it.
+  void quickConnect(const config::QuickConnectEntries& entries, bool rememberPassword);
+  void startSession(int id);
   void closeConnection(int id);
   void cancelCommand();
   void transferCommand(int id, bool append);
@@ -205,12 +221,16 @@ class MainWindow final : public QMainWindow {
   bool canRename_ = false;
   bool canDelete_ = false;
   bool exiting_ = false;
+  // Cancel, Close or Exit during a connect: its failure needs no message.
+  std::atomic<bool> connectCancelled_ = false;
   int pendingJobs_ = 0;
   int pendingTransfers_ = 0;
 
   FilePane* localPane_ = nullptr;
   FilePane* remotePane_ = nullptr;
   StatusLines* statusLines_ = nullptr;
+  QuickConnectBar* quickConnectBar_ = nullptr;
+  TransferList* transferList_ = nullptr;
   PaneSplitter* paneSplitter_ = nullptr;
   QSplitter* logSplitter_ = nullptr;
   QWidget* commandRow_ = nullptr;

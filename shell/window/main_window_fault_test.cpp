@@ -35,6 +35,7 @@
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/pane_list_model.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_test_support.h"
 #include "testing/real_ftp_servers.h"
@@ -123,9 +124,11 @@ class MainWindowFaultTest : public WindowTestBase {
       dialog.findChild<QLineEdit*>("hostName")->setText("127.0.0.1");
       dialog.findChild<QLineEdit*>("userId")->setText(QString::fromStdString(login.user));
       dialog.findChild<QLineEdit*>("password")->setText(QString::fromStdString(login.password));
-      // The port is on the Advanced page, which takes its entries once shown.
-      dialog.findChild<QTabWidget*>("sitePages")->setCurrentIndex(2);
+      // These servers speak plain FTP; a new site would require TLS.
+      dialog.findChild<QComboBox*>("encryption")->setCurrentIndex(config::SiteProfile::kTlsOff);
       dialog.findChild<QLineEdit*>("port")->setText(QString::number(port));
+      // Passive is on the Advanced page, which takes its entries once shown.
+      dialog.findChild<QTabWidget*>("sitePages")->setCurrentIndex(2);
       dialog.findChild<QCheckBox*>("passive")->setChecked(passive);
       dialog.findChild<QDialogButtonBox*>("siteButtons")->button(QDialogButtonBox::Ok)->click();
     });
@@ -264,7 +267,9 @@ class ScriptedServerFaultTest : public MainWindowFaultTest {
         .expectLineStartingWith("USER")
         .reply("331 password please")
         .expectLineStartingWith("PASS")
-        .reply("230 logged on");
+        .reply("230 logged on")
+        .expectLine("FEAT")
+        .reply("500 unknown");
   }
 
   void connect(int command) {
@@ -343,6 +348,47 @@ TEST_F(ScriptedServerFaultTest, CancelStopsTheWaitForAnActiveDataConnection) {
   EXPECT_EQ(server_.failures(), std::vector<std::string>{});
 }
 
+TEST_F(ScriptedServerFaultTest, WhileTheServerIsSilentTheRemoteButtonsRestAndCancelStaysReady) {
+  scriptLogon();
+  server_.expectLine("PWD").neverAnswer();
+  connect(kMenuConnect);
+  ASSERT_TRUE(window_->connected()) << lines_.all();
+  auto button = [this](int id) { return window_->findChild<QPushButton*>(ControlObjectName(id)); };
+  EXPECT_TRUE(button(kRemoteRefresh)->isEnabled());
+  EXPECT_FALSE(window_->quickConnectBar()->busyShown());
+
+  ASSERT_TRUE(window_->dispatchCommand(kMenuPwd));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return window_->quickConnectBar()->busyShown(); }, kWaitMs));
+  for (const int id : {kRemoteRefresh, kRemoteChangeFolder, kRemoteDirInfo, kDownload, kUpload}) {
+    EXPECT_FALSE(button(id)->isEnabled()) << id;
+  }
+  EXPECT_TRUE(button(kCancel)->isEnabled());
+  EXPECT_TRUE(button(kLocalRefresh)->isEnabled());
+
+  button(kCancel)->click();
+  waitIdle();
+  EXPECT_FALSE(window_->quickConnectBar()->busyShown());
+}
+
+TEST_F(ScriptedServerFaultTest, ARefusedLogonSaysWhyInAMessageBox) {
+  server_.reply("220 scripted ready")
+      .expectLineStartingWith("USER")
+      .reply("331 password please")
+      .expectLineStartingWith("PASS")
+      .reply("530 Login incorrect.");
+  std::string shown;
+  answerDialogWhenShown(dialogAnswers_, "messageBox", [&shown](QDialog& dialog) {
+    auto& box = static_cast<QMessageBox&>(dialog);
+    shown = box.text().toStdString();
+    box.button(QMessageBox::Ok)->click();
+  });
+  connect(kConnect);
+  EXPECT_FALSE(window_->connected());
+  EXPECT_EQ(shown, "Could not connect to 127.0.0.1:" + std::to_string(server_.port()) +
+                       ".\n\n530 Login incorrect.\nLogon failure, so quitting")
+      << lines_.all();
+}
+
 TEST_F(ScriptedServerFaultTest, ExitIsPromptWhenQuitIsNeverAnswered) {
   scriptLogon();
   server_.expectLine("QUIT").neverAnswer();
@@ -363,6 +409,9 @@ TEST_F(ScriptedServerFaultTest, ExitIsPromptWhenQuitIsNeverAnswered) {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+  // The windows' transfer log goes to the state folder: one of the run's own.
+  const ferrix::testing::ScratchFolder state;
+  setenv("XDG_STATE_HOME", state.path().c_str(), 1);
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }

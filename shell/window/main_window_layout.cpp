@@ -26,10 +26,13 @@
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
+#include "shell/window/pane_column_fit.h"
 #include "shell/window/pane_header.h"
 #include "shell/window/pane_icons.h"
 #include "shell/window/pane_splitter.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/status_lines.h"
+#include "shell/window/transfer_list.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_placement.h"
 
@@ -43,6 +46,10 @@ constexpr char kTransferCaption[] = "Transfer";
 constexpr int kGeneralHelpTopic = 140;  // F1 and F2
 
 constexpr int kCommandButtons[] = {kConnect, kCancel, kLogWindow, kHelp, kOptions, kAbout, kExit};
+
+DesktopArea desktopArea(const QRect& desktop) {
+  return {desktop.left(), desktop.top(), desktop.width(), desktop.height()};
+}
 
 struct Accelerator {
   QKeySequence keys;
@@ -118,8 +125,12 @@ QWidget* MainWindow::buildCommandButtons() {
 void MainWindow::buildWidgets() {
   localPane_ = new FilePane(listing::PaneSide::kLocal, localLook_, this);
   remotePane_ = new FilePane(listing::PaneSide::kRemote, remoteLook_, this);
+  new PaneColumnFitter(localLook_, *localPane_);
+  new PaneColumnFitter(remoteLook_, *remotePane_);
   statusLines_ = new StatusLines(services_.session.log, this);
+  quickConnectBar_ = new QuickConnectBar(this);
   connect(statusLines_, &StatusLines::doubleClicked, this, [this] { dispatchCommand(kShowLog); });
+  buildTransferList();
   buildCommandButtons();
   arrangeWidgets();
 }
@@ -159,26 +170,31 @@ void MainWindow::arrangeWidgets() {
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(6, 6, 6, 6);
+  column->addWidget(quickConnectBar_);
   if (settings.BONTOP) column->addWidget(commandRow_);
   if (alternate) {
     column->addWidget(panes, 1);
+    column->addWidget(transferList_);
     column->addWidget(statusLines_);
   } else {
     logSplitter_ = new QSplitter(Qt::Vertical, central);
     logSplitter_->setObjectName(QStringLiteral("logSplitter"));
     logSplitter_->setChildrenCollapsible(false);
     logSplitter_->addWidget(panes);
+    logSplitter_->addWidget(transferList_);
     logSplitter_->addWidget(statusLines_);
     logSplitter_->setStretchFactor(0, 1);
     logSplitter_->setStretchFactor(1, 0);
+    logSplitter_->setStretchFactor(2, 0);
     column->addWidget(logSplitter_, 1);
   }
   if (!settings.BONTOP) column->addWidget(commandRow_);
   // Moving to another parent hides a widget; the moved ones are shown again.
   for (QWidget* moved : {static_cast<QWidget*>(localPane_), static_cast<QWidget*>(remotePane_),
-                         static_cast<QWidget*>(statusLines_)}) {
+                         static_cast<QWidget*>(statusLines_), static_cast<QWidget*>(quickConnectBar_)}) {
     moved->show();
   }
+  transferList_->setVisible(transferListShown());
   const bool buttonsShown = settings.HIDBTN == 0;
   commandRow_->setVisible(buttonsShown);
   localPane_->setButtonsShown(buttonsShown);
@@ -192,7 +208,7 @@ void MainWindow::arrangeWidgets() {
   }
   setCentralWidget(central);
   if (paneSplitter_ && boundary > 0) paneSplitter_->setBoundary(boundary, width());
-  if (logSplitter_ && logSizes.size() == 2) logSplitter_->setSizes(logSizes);
+  if (logSplitter_ && logSizes.size() == 3) logSplitter_->setSizes(logSizes);
   applyToolTips();
 }
 
@@ -208,6 +224,7 @@ void MainWindow::buildMenuAndAccelerators() {
   });
   connect(windowMenu, &QMenu::triggered, this,
           [this](QAction* action) { dispatchCommand(action->data().toInt()); });
+  buildViewMenu();
 
   // The command buttons' own mnemonics (Alt+C on "&Connect" ...) carry the
   // rest of the accelerators while the buttons are shown; a second shortcut
@@ -269,24 +286,27 @@ config::WindowLocations MainWindow::windowLocations() const {
   locations.mainWindow = {frame.left(), frame.top(), frame.width(), frame.height()};
   locations.splitters = {paneSplitter_ ? paneSplitter_->boundary() : 0,
                          logSplitter_ ? logSplitter_->sizes().value(0) : 0};
-  locations.localColumns = localLook_.columns.stops;
-  locations.remoteColumns = remoteLook_.columns.stops;
+  // The fitting layout is the default, so it is saved as no stops at all.
+  if (!localLook_.fitToWidth) locations.localColumns = localLook_.columns.stops;
+  if (!remoteLook_.fitToWidth) locations.remoteColumns = remoteLook_.columns.stops;
   return locations;
 }
 
 void MainWindow::resetWindowLocations() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const WindowPlacement placement = DefaultPlacement(desktop.width());
+  const WindowPlacement placement = DefaultPlacement(desktopArea(desktop));
   setGeometry(placement.left, placement.top, placement.width, placement.height);
   if (paneSplitter_) paneSplitter_->setBoundary(placement.splitter, placement.width);
+  for (PaneLook* look : {&localLook_, &remoteLook_}) look->fitToWidth = true;
+  for (FilePane* pane : {localPane_, remotePane_}) pane->findChild<PaneColumnFitter*>()->fit();
 }
 
 void MainWindow::applyPlacement() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect desktop = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   WindowPlacement placement =
-      ReadWindowPlacement(services_.configuration.mainWindowPlacement(), desktop.width());
+      ReadWindowPlacement(services_.configuration.mainWindowPlacement(), desktopArea(desktop));
   const QRect saved(placement.left, placement.top, std::max(placement.width, 320),
                     std::max(placement.height, 240));
   // A position saved on a screen that is gone would open the window out of reach.
@@ -294,7 +314,7 @@ void MainWindow::applyPlacement() {
   if (!screens.isEmpty() && std::none_of(screens.begin(), screens.end(), [&saved](const QScreen* s) {
         return s->availableGeometry().intersects(saved);
       })) {
-    const WindowPlacement defaults = DefaultPlacement(desktop.width());
+    const WindowPlacement defaults = DefaultPlacement(desktopArea(desktop));
     placement.left = defaults.left;
     placement.top = defaults.top;
   }
@@ -303,7 +323,9 @@ void MainWindow::applyPlacement() {
     paneSplitter_->setBoundary(placement.splitter, saved.width());
   }
   if (logSplitter_ && placement.logSplitter > 0) {
-    logSplitter_->setSizes({placement.logSplitter, std::max(placement.height - placement.logSplitter, 1)});
+    const int listHeight = transferList_->isVisible() ? transferList_->sizeHint().height() : 0;
+    logSplitter_->setSizes({placement.logSplitter, listHeight,
+                            std::max(placement.height - placement.logSplitter - listHeight, 1)});
   }
 }
 

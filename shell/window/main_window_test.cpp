@@ -289,6 +289,9 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // Listing the tests needs no display; running them does.
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
+  // The windows' transfer log goes to the state folder: one of the run's own.
+  const ferrix::testing::ScratchFolder state;
+  setenv("XDG_STATE_HOME", state.path().c_str(), 1);
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -1,6 +1,9 @@
 #include "shell/window/pane_delegate.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPainter>
 #include <algorithm>
 
@@ -31,6 +34,23 @@ QSize PaneDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelInd
   return {look_.columns.extent(), rowHeight(option.fontMetrics)};
 }
 
+bool PaneDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                             const QStyleOptionViewItem& option, const QModelIndex& index) {
+  if (event->type() != QEvent::ToolTip || !index.isValid()) {
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+  }
+  const auto* model = static_cast<const PaneListModel*>(index.model());
+  const listing::PaneItem& item = model->item(index.row());
+  QString text = qText(item.name());
+  if (item.hasDate()) {
+    text += QStringLiteral("\nSize: %1 bytes\nDate: %2")
+                .arg(qText(listing::SizeText(item.size)),
+                     qText(listing::DateText(item, look_.dateFmt, look_.longDate)));
+  }
+  QToolTip::showText(event->globalPos(), text, view);
+  return true;
+}
+
 void PaneDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
   const auto* model = static_cast<const PaneListModel*>(index.model());
@@ -54,7 +74,7 @@ void PaneDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   const QFontMetrics& metrics = option.fontMetrics;
   const QRect nameColumn = column(1);
   const std::string name = listing::ShortenedName(
-      item.name(), nameColumn.width(),
+      item.shownName(), nameColumn.width() - 2 * kTextPadding,
       [&metrics](std::string_view text) { return metrics.horizontalAdvance(qText(text)); });
   const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
   painter->drawText(nameColumn.adjusted(kTextPadding, 0, 0, 0), flags | Qt::AlignLeft, qText(name));

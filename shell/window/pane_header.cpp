@@ -15,6 +15,22 @@ namespace {
 
 constexpr int kSectionCount = 5;
 
+// The header whose column the pane is sorted on; none for no key.
+int sortedSection(std::int32_t sortValue) {
+  switch (listing::KeyOf(sortValue)) {
+    case listing::SortKey::kName: case listing::SortKey::kExtension:
+    case listing::SortKey::kNameFromSecond:
+      return 1;
+    case listing::SortKey::kDate:
+      return 2;
+    case listing::SortKey::kSize:
+      return 3;
+    case listing::SortKey::kNone:
+      break;
+  }
+  return -1;
+}
+
 }  // namespace
 
 PaneHeader::PaneHeader(const PaneLook& look, int firstId, QWidget* parent)
@@ -81,10 +97,16 @@ void PaneHeader::paintEvent(QPaintEvent*) {
     // draw, and the style cannot cache an empty picture of it.
     if (option.rect.isEmpty() || !option.rect.intersects(rect())) continue;
     option.section = section;
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
     option.textAlignment = section == 3 ? Qt::AlignRight | Qt::AlignVCenter
                                         : (section == 0 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
     option.position = QStyleOptionHeader::Middle;
     if (section == pressedSection_) option.state |= QStyle::State_Sunken;
+    if (section == sortedSection(look_.sortValue)) {
+      option.sortIndicator = listing::IsReverse(look_.sortValue) ? QStyleOptionHeader::SortDown
+                                                                 : QStyleOptionHeader::SortUp;
+    }
     const ControlText text = ControlTextOf(firstId_ + section);
     option.text = QString::fromUtf8(text.caption.data(), static_cast<qsizetype>(text.caption.size()));
     style()->drawControl(QStyle::CE_Header, &option, &painter, this);

@@ -25,6 +25,7 @@ class PaneHeader final : public QWidget {
   // `firstId` is the number of the "^" header (1200 local, 1205 remote).
   PaneHeader(const PaneLook& look, int firstId, QWidget* parent);
 
+  const PaneLook& look() const { return look_; }
   void setScrollOffset(int offset);
   void setToolTipsShown(bool shown) { toolTipsShown_ = shown; }
   QSize sizeHint() const override;

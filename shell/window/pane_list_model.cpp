@@ -42,11 +42,13 @@ QMimeData* PaneListModel::mimeData(const QModelIndexList& indexes) const {
     }
     data->setUrls(urls);
   } else {
-    QStringList names;
+    // The server's own bytes: a name that is not UTF-8 must still find its entry.
+    QByteArrayList names;
     for (const QModelIndex& index : rows) {
-      names.push_back(QString::fromStdString(std::string(item(index.row()).name())));
+      const std::string_view name = item(index.row()).name();
+      names.push_back(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
     }
-    data->setData(QString::fromLatin1(kRemoteEntriesMime), names.join(QLatin1Char('\n')).toUtf8());
+    data->setData(QString::fromLatin1(kRemoteEntriesMime), names.join('\n'));
   }
   return data;
 }
@@ -54,7 +56,7 @@ QMimeData* PaneListModel::mimeData(const QModelIndexList& indexes) const {
 QVariant PaneListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   const listing::PaneItem& paneItem = item(index.row());
-  if (role == Qt::DisplayRole) return QString::fromStdString(std::string(paneItem.name()));
+  if (role == Qt::DisplayRole) return QString::fromStdString(std::string(paneItem.shownName()));
   return {};
 }
 

@@ -2,6 +2,8 @@
 // pyftpdlib server that serves a small sample tree, and saves it as a PNG.
 // Usage: ferrix-screenshot output.png [width height]
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QItemSelectionModel>
 #include <QStyleFactory>
 #include <QTest>
@@ -26,6 +28,7 @@
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
 #include "shell/window/pane_list_model.h"
+#include "shell/window/quick_connect_bar.h"
 #include "shell/window/window_commands.h"
 #include "shell/window/window_options.h"
 #include "testing/real_ftp_servers.h"
@@ -63,6 +66,33 @@ void selectRow(shell::FilePane& pane, std::string_view name) {
   }
 }
 
+bool waitIdle(shell::MainWindow& window) {
+  return QTest::qWaitFor([&window] { return window.idle(); }, 20000);
+}
+
+// Fills the transfer list with a finished, a failed and a running download,
+// and leaves the last one running.
+bool startTransfers(shell::MainWindow& window, const fs::path& served) {
+  write(served / "withdrawn.zip", 4096, 'w');
+  { std::ofstream image(served / "debian-12-amd64.iso", std::ios::binary); }
+  fs::resize_file(served / "debian-12-amd64.iso", std::uintmax_t{8} << 30);
+  window.dispatchCommand(shell::command::kRemoteRefresh);
+  if (!waitIdle(window)) return false;
+  fs::remove(served / "withdrawn.zip");
+  for (const char* name : {"release-notes.txt", "withdrawn.zip"}) {
+    window.remotePane()->list()->clearSelection();
+    selectRow(*window.remotePane(), name);
+    window.dispatchCommand(shell::command::kDownload);
+    if (!waitIdle(window)) return false;
+  }
+  window.remotePane()->list()->clearSelection();
+  selectRow(*window.remotePane(), "debian-12-amd64.iso");
+  window.dispatchCommand(shell::command::kDownload);
+  // Long enough for a progress report with a speed and the time left.
+  QTest::qWait(1300);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,7 +113,7 @@ int main(int argc, char** argv) {
   testing::ScratchFolder local;
   fillSampleTree(server.servedFolder(), local.path());
   testing::ScratchConfiguration configuration;
-  configuration.writeIni("[_config_]\nAUTOSTART=0\nballoon=1\n");
+  configuration.writeIni("[_config_]\nAUTOSTART=0\nballoon=1\nHASH=0\n");
   configuration->LoadProgramSettings();
   config::SiteProfileStore sites(*configuration, {});
   session::MessageLog log;
@@ -112,9 +142,9 @@ int main(int argc, char** argv) {
   hooks.showLogWindow = [&logWindow] { logWindow->showLogWindow(); };
   shell::MainWindow* shown = nullptr;
   hooks.showOptions = [&](QWidget* parent) {
-    shell::OptionsSheet sheet(
-        shell::MakeOptionsContext({*configuration, session, *shown, [&logWindow] { return logWindow.get(); }}),
-        parent);
+    shell::OptionsSheet sheet(shell::MakeOptionsContext({*configuration, session, *shown,
+                                                         [&logWindow] { return logWindow.get(); }}),
+                              parent);
     sheet.exec();
   };
   shell::MainWindow window({*configuration, sites, session, userInterface}, std::move(hooks));
@@ -130,15 +160,27 @@ int main(int argc, char** argv) {
   window.show();
   const auto idle = [&window] { return window.idle(); };
   if (!QTest::qWaitFor(idle, 20000)) return 1;
-  window.dispatchCommand(shell::command::kConnect);
+  // Through the quick connect row, so the picture shows it filled in.
+  shell::QuickConnectBar& bar = *window.quickConnectBar();
+  bar.findChild<QComboBox*>(QStringLiteral("quickHost"))->setEditText(QStringLiteral("127.0.0.1"));
+  bar.findChild<QLineEdit*>(QStringLiteral("quickUser"))->setText(QString::fromStdString(server.login().user));
+  bar.findChild<QLineEdit*>(QStringLiteral("quickPassword"))
+      ->setText(QString::fromStdString(server.login().password));
+  bar.findChild<QLineEdit*>(QStringLiteral("quickPort"))->setText(QString::number(server.port()));
+  emit bar.connectRequested();
   if (!QTest::qWaitFor(idle, 20000) || !window.connected()) {
     std::fputs("the window did not connect to the sample server\n", stderr);
     return 1;
   }
-  selectRow(*window.remotePane(), "release-notes.txt");
+  if (!startTransfers(window, server.servedFolder())) {
+    std::fputs("the sample transfers did not end\n", stderr);
+    return 1;
+  }
   selectRow(*window.localPane(), "notes.txt");
   QTest::qWait(200);
   const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]));
+  session::requestCancel(session);
+  waitIdle(window);
   session::disconnectSession(session);
   logWindow.reset();
   return saved ? 0 : 1;

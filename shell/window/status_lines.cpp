@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "shell/dialogs/error_lines.h"
+
 namespace ferrix::shell {
 
 StatusLines::StatusLines(session::MessageLog& log, QWidget* parent)
@@ -48,11 +50,22 @@ StatusLines::StatusLines(session::MessageLog& log, QWidget* parent)
 StatusLines::~StatusLines() { log_.removeObserver(this); }
 
 std::array<QString, 3> StatusLines::texts() const {
-  return {labels_[0]->text(), labels_[1]->text(), labels_[2]->text()};
+  return {labels_[2]->text(), labels_[1]->text(), labels_[0]->text()};
 }
 
+// The lines are shown oldest first, so line 1 (the newest) is the bottom one.
 void StatusLines::showProgress(int line, const QString& text) {
-  if (line >= 1 && line <= static_cast<int>(labels_.size())) labels_[line - 1]->setText(text);
+  if (line >= 1 && line <= static_cast<int>(labels_.size())) {
+    setLine(labels_[labels_.size() - static_cast<std::size_t>(line)], text);
+  }
+}
+
+void StatusLines::setLine(QLabel* label, const QString& text) {
+  label->setText(text);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, IsErrorLine(text) ? ErrorLineColor(palette)
+                                                           : this->palette().color(QPalette::WindowText));
+  label->setPalette(palette);
 }
 
 void StatusLines::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
@@ -65,7 +78,7 @@ void StatusLines::statusLinesChanged(const std::array<std::string, 3>& lines) {
 
 void StatusLines::show(const std::array<std::string, 3>& lines) {
   for (std::size_t i = 0; i < labels_.size(); ++i) {
-    labels_[i]->setText(QString::fromStdString(lines[i]));
+    setLine(labels_[labels_.size() - 1 - i], QString::fromStdString(lines[i]));
   }
 }
 

@@ -1,5 +1,6 @@
 // StatusLines: the three status lines at the bottom of the main window,
-// showing the newest line of the message log and the two before it, with a
+// showing the newest line of the message log at the bottom and the two
+// before it above, error lines ("! ...") in the error colour, with a
 // small scroll bar that moves the view one line up or down through the log's
 // history. A double click opens the log window (the owner connects
 // doubleClicked).
@@ -28,7 +29,7 @@ class StatusLines final : public QWidget, private session::MessageLogObserver {
   StatusLines(session::MessageLog& log, QWidget* parent);
   ~StatusLines() override;
 
-  // The texts shown now, first line first.
+  // The texts shown now, newest first.
   std::array<QString, 3> texts() const;
   // A transfer's progress on one line (HASH off): 1 sending, 2 receiving.
   void showProgress(int line, const QString& text);
@@ -43,6 +44,7 @@ class StatusLines final : public QWidget, private session::MessageLogObserver {
   void lineAppended(std::string_view text) override;
   void statusLinesChanged(const std::array<std::string, 3>& lines) override;
   void show(const std::array<std::string, 3>& lines);
+  void setLine(QLabel* label, const QString& text);
 
   session::MessageLog& log_;
   std::array<QLabel*, 3> labels_{};

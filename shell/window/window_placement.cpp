@@ -7,9 +7,23 @@
 
 namespace ferrix::shell {
 
-WindowPlacement DefaultPlacement(int desktopWidth) {
+namespace {
+
+constexpr int kLeastWidth = 800;
+constexpr int kLeastHeight = 600;
+
+// Two thirds of the desktop's extent, but not below the least size the
+// window is comfortable at while the desktop has room for it.
+int twoThirds(int extent, int least) { return std::max(extent * 2 / 3, std::min(least, extent)); }
+
+}  // namespace
+
+WindowPlacement DefaultPlacement(const DesktopArea& desktop) {
   WindowPlacement placement;
-  placement.width = desktopWidth * 5 / 6;
+  placement.width = twoThirds(desktop.width, kLeastWidth);
+  placement.height = twoThirds(desktop.height, kLeastHeight);
+  placement.left = desktop.left + (desktop.width - placement.width) / 2;
+  placement.top = desktop.top + (desktop.height - placement.height) / 2;
   placement.splitter = placement.width / 2;
   return placement;
 }
@@ -32,8 +46,8 @@ std::optional<int> positionAt(std::string_view& rest) {
 
 }  // namespace
 
-WindowPlacement ReadWindowPlacement(std::optional<std::string_view> loc, int desktopWidth) {
-  WindowPlacement placement = DefaultPlacement(desktopWidth);
+WindowPlacement ReadWindowPlacement(std::optional<std::string_view> loc, const DesktopArea& desktop) {
+  WindowPlacement placement = DefaultPlacement(desktop);
   if (!loc) return placement;
   const std::array<int*, 6> fields{&placement.left,   &placement.top,      &placement.width,
                                    &placement.height, &placement.splitter, &placement.logSplitter};

@@ -10,7 +10,8 @@ TEST(WindowPlacement, LocReadsInOrderAndWrappedNumbersAreNegativePositions) {
     const char* loc;
     WindowPlacement expected;
   };
-  const WindowPlacement defaults = DefaultPlacement(1200);
+  const DesktopArea desktop{0, 0, 1200, 900};
+  const WindowPlacement defaults = DefaultPlacement(desktop);
   const Case cases[] = {
       {"40,50,900,600,450,300", {40, 50, 900, 600, 450, 300}},
       {"4294967286,4294966296,900,600,450,0", {-10, -1000, 900, 600, 450, 0}},
@@ -22,7 +23,7 @@ TEST(WindowPlacement, LocReadsInOrderAndWrappedNumbersAreNegativePositions) {
       {"", defaults},
   };
   for (const Case& c : cases) {
-    const WindowPlacement read = ReadWindowPlacement(c.loc, 1200);
+    const WindowPlacement read = ReadWindowPlacement(c.loc, desktop);
     EXPECT_EQ(read.left, c.expected.left) << c.loc;
     EXPECT_EQ(read.top, c.expected.top) << c.loc;
     EXPECT_EQ(read.width, c.expected.width) << c.loc;
@@ -30,9 +31,32 @@ TEST(WindowPlacement, LocReadsInOrderAndWrappedNumbersAreNegativePositions) {
     EXPECT_EQ(read.splitter, c.expected.splitter) << c.loc;
     EXPECT_EQ(read.logSplitter, c.expected.logSplitter) << c.loc;
   }
-  const WindowPlacement absent = ReadWindowPlacement(std::nullopt, 1200);
-  EXPECT_EQ(absent.width, 1000);
-  EXPECT_EQ(absent.splitter, 500);
+  const WindowPlacement absent = ReadWindowPlacement(std::nullopt, desktop);
+  EXPECT_EQ(absent.width, 800);
+  EXPECT_EQ(absent.splitter, 400);
+}
+
+TEST(WindowPlacement, TheFirstStartTakesAboutTwoThirdsOfTheDesktopCentred) {
+  struct Case {
+    DesktopArea desktop;
+    WindowPlacement expected;
+  };
+  const Case cases[] = {
+      {{0, 0, 1920, 1080}, {320, 180, 1280, 720, 640, 0}},
+      {{0, 32, 1400, 868}, {233, 166, 933, 600, 466, 0}},
+      // A small desktop: the least comfortable size, as far as it fits.
+      {{0, 0, 1024, 768}, {112, 84, 800, 600, 400, 0}},
+      {{0, 0, 640, 480}, {0, 0, 640, 480, 320, 0}},
+      {{1920, 0, 2560, 1440}, {1920 + 427, 240, 1706, 960, 853, 0}},
+  };
+  for (const Case& c : cases) {
+    const WindowPlacement placement = DefaultPlacement(c.desktop);
+    EXPECT_EQ(placement.left, c.expected.left) << c.desktop.width;
+    EXPECT_EQ(placement.top, c.expected.top) << c.desktop.width;
+    EXPECT_EQ(placement.width, c.expected.width) << c.desktop.width;
+    EXPECT_EQ(placement.height, c.expected.height) << c.desktop.width;
+    EXPECT_EQ(placement.splitter, c.expected.splitter) << c.desktop.width;
+  }
 }
 
 }  // namespace
