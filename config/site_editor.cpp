@@ -183,6 +183,7 @@ bool SiteEditor::acceptAdvanced(const AdvancedEntries& entries) {
   edited_.timeoutSeconds = timeoutFromField(entries.timeoutSeconds);
   edited_.passiveMode = entries.passiveMode ? 1 : 0;
   edited_.charset = charsetFromField(entries.charset);
+  edited_.useServerPassiveAddress = entries.useServerPassiveAddress ? 1 : 0;
   return store_.saveProfile(edited_);
 }
 

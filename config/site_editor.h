@@ -50,6 +50,7 @@ struct AdvancedEntries {
   std::string timeoutSeconds;
   bool passiveMode = true;
   std::string charset = std::string(SiteProfile::kAutomaticCharset);
+  bool useServerPassiveAddress = false;
 };
 
 // The port the field shows after the encryption choice moved from `fromTls`

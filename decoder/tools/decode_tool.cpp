@@ -189,15 +189,54 @@ std::optional<int> HostTypeFromText(std::string_view text) {
   return HostTypeFromName(text);
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `text`
+// (overlong forms, surrogates and code points past U+10FFFF are not), or 0.
+std::size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xbf;
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    length = 2;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    length = 3;
+    if (lead == 0xe0) low = 0xa0;
+    if (lead == 0xed) high = 0x9f;
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    length = 4;
+    if (lead == 0xf0) low = 0x90;
+    if (lead == 0xf4) high = 0x8f;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xbf) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
 std::string JsonEscape(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size());
-  for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const auto byte = static_cast<unsigned char>(c);
+    const std::size_t sequence = byte >= 0x80 ? Utf8SequenceLength(text.substr(i)) : 0;
     if (c == '"' || c == '\\') {
       escaped += '\\';
       escaped += c;
+    } else if (sequence != 0) {
+      // JSON text is UTF-8: a UTF-8 name reads as itself.
+      escaped.append(text.substr(i, sequence));
+      i += sequence - 1;
     } else if (byte < 0x20 || byte >= 0x7f) {
+      // A byte of another charset keeps its value, as U+0080..U+00FF.
       char code[8];
       std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned>(byte));
       escaped += code;
@@ -280,7 +319,8 @@ std::string HelpText() {
       "  mode   UNIX permissions in octal such as 0755, or '-' when not shown\n"
       "Names are printed as they are; use --json when a name may hold a tab.\n"
       "JSON lines carry name, kind, size, date, time and mode (null when not shown);\n"
-      "names are escaped, bytes above 127 as \\u00XX. --unparsed with --json gives\n"
+      "names are escaped; UTF-8 stays as it is, other bytes above 126 become\n"
+      "\\u00XX. --unparsed with --json gives\n"
       "{\"line\":N,\"text\":\"...\"}.\n"
       "\n"
       "Exit status: 0 on success, 1 when a file cannot be read, 2 for bad options.\n"

@@ -84,8 +84,13 @@ TEST(DecodeToolJson, EscapesQuotesBackslashesControlAndHighBytes) {
   EXPECT_EQ(JsonEscape("plain name.txt"), "plain name.txt");
   EXPECT_EQ(JsonEscape("say \"hi\"\\now"), "say \\\"hi\\\"\\\\now");
   EXPECT_EQ(JsonEscape(std::string("a\tb\x01\x1f\x7f", 6)), "a\\u0009b\\u0001\\u001f\\u007f");
-  EXPECT_EQ(JsonEscape("caf\xc3\xa9"), "caf\\u00c3\\u00a9");
+  EXPECT_EQ(JsonEscape("caf\xc3\xa9 \xe6\x97\xa5"), "caf\xc3\xa9 \xe6\x97\xa5");
   EXPECT_EQ(JsonEscape("\xff"), "\\u00ff");
+  // Bytes of other charsets, cut or overlong sequences, surrogates.
+  EXPECT_EQ(JsonEscape("caf\xe9"), "caf\\u00e9");
+  EXPECT_EQ(JsonEscape("\xc3"), "\\u00c3");
+  EXPECT_EQ(JsonEscape("\xc0\xaf"), "\\u00c0\\u00af");
+  EXPECT_EQ(JsonEscape("\xed\xa0\x80"), "\\u00ed\\u00a0\\u0080");
 }
 
 TEST(DecodeToolOutput, ColumnsAndJsonCarryEveryField) {

@@ -143,6 +143,17 @@ TEST_F(SiteDialogTest, OkWritesWhatTheEditorWritesForTheSameEntries) {
   EXPECT_EQ(setup_->configuration.readIni().find("TIMEOUT="), std::string::npos);
 }
 
+TEST_F(SiteDialogTest, ServerPassiveAddressIsASiteOption) {
+  open(kTwoSites);
+  showPage(2);
+  auto* serverAddress = find<QCheckBox>("serverPassiveAddress");
+  EXPECT_FALSE(serverAddress->isChecked());
+  serverAddress->setChecked(true);
+  dialog_->accept();
+  EXPECT_EQ(setup_->session.useServerPassiveAddress, 1);
+  EXPECT_NE(setup_->configuration.readIni().find("PASVADDR=1\n"), std::string::npos);
+}
+
 TEST_F(SiteDialogTest, CancelWritesNothingAndKeepsTheSessionSite) {
   open(kTwoSites);
   type("hostName", "elsewhere.example");

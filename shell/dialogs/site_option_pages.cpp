@@ -93,6 +93,10 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
   timeout_ = newLine(this, "timeout", kNumberFieldLength);
   passive_ = new QCheckBox(tr("Passive transfers"), this);
   passive_->setObjectName("passive");
+  // For the rare server whose data really comes from another host; otherwise
+  // the data connection goes to the control connection's peer.
+  serverPassiveAddress_ = new QCheckBox(tr("Use the server's passive address"), this);
+  serverPassiveAddress_->setObjectName("serverPassiveAddress");
   // Editable: any charset the C library converts can be typed.
   charset_ = new QComboBox(this);
   charset_->setObjectName("charset");
@@ -104,6 +108,7 @@ SiteAdvancedPage::SiteAdvancedPage(config::SiteEditor& editor, QWidget* parent)
   form->addRow(QString(), new QLabel(tr("Attempt failed connects from 0 to 40 times."), this));
   form->addRow(tr("Network &Timeout (seconds):"), timeout_);
   form->addRow(QString(), passive_);
+  form->addRow(QString(), serverPassiveAddress_);
   form->addRow(tr("Server name &charset:"), charset_);
 }
 
@@ -112,6 +117,7 @@ void SiteAdvancedPage::fill() {
   retries_->setText(QString::number(profile.retries));
   timeout_->setText(QString::number(profile.timeoutSeconds));
   passive_->setChecked(profile.passiveMode != 0);
+  serverPassiveAddress_->setChecked(profile.useServerPassiveAddress != 0);
   charset_->setCurrentText(QString::fromStdString(profile.charset));
 }
 
@@ -121,6 +127,7 @@ bool SiteAdvancedPage::acceptEntries() {
   entries.timeoutSeconds = plain(timeout_);
   entries.passiveMode = passive_->isChecked();
   entries.charset = charset_->currentText().trimmed().toStdString();
+  entries.useServerPassiveAddress = serverPassiveAddress_->isChecked();
   return editor_.acceptAdvanced(entries);
 }
 

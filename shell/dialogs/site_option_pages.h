@@ -52,6 +52,7 @@ class SiteAdvancedPage final : public SitePage {
   QLineEdit* retries_;
   QLineEdit* timeout_;
   QCheckBox* passive_;
+  QCheckBox* serverPassiveAddress_;
   QComboBox* charset_;
 };
 
