@@ -226,16 +226,25 @@ RemotePaneListing::RemotePaneListing(session::Session& session, const std::strin
 void RemotePaneListing::restart() {
   // MLSD times are UTC; the pane shows local time before the site's offset.
   const bool utcTimes = source_.hostType == FERRIX_HOST_TYPE_MLSD;
-  decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this, utcTimes](
-                                                                 const ListingEntry& decoded) {
-    const ListingEntry entry = utcTimes ? UtcToLocalTime(decoded) : decoded;
-    if (std::optional<PaneItem> item =
-            MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours)) {
-      std::string shown = session::shownName(session_.state, item->name());
-      if (shown != item->name()) item->shown = std::move(shown);
-      items_.push_back(std::move(*item));
+  const auto onEntry = [this, utcTimes](const ListingEntry& decoded) {
+    if (utcTimes) {
+      addItem(UtcToLocalTime(decoded));
+    } else {
+      addItem(decoded);
     }
-  });
+  };
+  decoder_ = std::make_unique<ListingStreamDecoder>(source_, onEntry);
+}
+
+void RemotePaneListing::addItem(const ListingEntry& entry) {
+  std::optional<PaneItem> item =
+      MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours);
+  if (!item) return;
+  if (std::optional<std::string> shown =
+          session::shownNameIfDifferent(session_.state, item->name())) {
+    item->shown = std::move(*shown);
+  }
+  items_.push_back(std::move(*item));
 }
 
 void RemotePaneListing::clear() {

@@ -75,6 +75,7 @@ class RemotePaneListing {
 
  private:
   void restart();
+  void addItem(const ListingEntry& entry);
 
   session::Session& session_;
   ListingSource source_;

@@ -48,6 +48,13 @@ std::string shownName(const SessionState& state, std::string_view wire) {
   return platform::decodeToUtf8(wire, state.nameCharset);
 }
 
+std::optional<std::string> shownNameIfDifferent(const SessionState& state, std::string_view wire) {
+  if (wantsUtf8Names(state) && platform::isValidUtf8(wire)) return std::nullopt;
+  std::string shown = shownName(state, wire);
+  if (shown == wire) return std::nullopt;
+  return shown;
+}
+
 std::optional<std::string> wireName(const SessionState& state, std::string_view shown) {
   // UTF-8 names go as they are, even a local name that is not valid UTF-8.
   if (state.nameCharset.empty() || state.nameCharset == kUtf8) return std::string(shown);

@@ -28,6 +28,10 @@ bool wantsUtf8Names(const SessionState& state);
 // U+FFFD.
 std::string shownName(const SessionState& state, std::string_view wire);
 
+// shownName when it differs from `wire`; nothing when the bytes read as
+// themselves, which on a UTF-8 session costs no copy.
+std::optional<std::string> shownNameIfDifferent(const SessionState& state, std::string_view wire);
+
 // The server's bytes for the UTF-8 name `shown`, or nothing when the
 // server's charset has no form for one of its characters. With UTF-8 (or
 // names taken as they come) the bytes are those of `shown`.
