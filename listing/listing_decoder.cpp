@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,13 +74,8 @@ class ListingStreamDecoder::Reader {
       ++skippedLines_;
       return;
     }
-    std::size_t end = line_.size();
-    for (const char stop : {'\r', '\0'}) {
-      if (const void* found = std::memchr(line_.data(), stop, end)) {
-        end = static_cast<std::size_t>(static_cast<const char*>(found) - line_.data());
-      }
-    }
-    line_.resize(end);
+    // The line ends at its first CR or NUL, whichever comes first.
+    line_.resize(std::strcspn(line_.c_str(), "\r"));
     takeLine(line_);
     line_.clear();
   }

@@ -17,6 +17,8 @@
 namespace ferrix::listing {
 namespace {
 
+using namespace std::string_literals;
+
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAreArray;
 
@@ -109,6 +111,12 @@ TEST_F(ListingFileTest, LineRulesOfTheWrappingAndColumnFormats) {
        FERRIX_HOST_TYPE_KA9Q_NOS,
        kKa9qLeft + "\r\n",
        {"README.TXT"}},
+      {"a line ends at its first CR or NUL, whichever comes first",
+       FERRIX_HOST_TYPE_UNIX,
+       "-rw-r--r-- 1 u g 5 Mar 1 2003 a.txt\rjunk\n"
+       "-rw-r--r-- 1 u g 5 Mar 1 2003 b.txt\0junk\rmore\n"
+       "-rw-r--r-- 1 u g 5 Mar 1 2003 c.txt\n"s,
+       {"a.txt", "b.txt", "c.txt"}},
   };
   for (const LineRuleCase& c : cases) {
     SCOPED_TRACE(c.scenario);

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -87,6 +88,11 @@ bool isKnownCharset(const std::string& charset) {
 
 bool isValidUtf8(std::string_view bytes) {
   while (!bytes.empty()) {
+    // Runs of ASCII, by far the most common, need no sequence rules.
+    const auto notAscii = std::find_if(bytes.begin(), bytes.end(),
+                                       [](char c) { return static_cast<std::uint8_t>(c) >= 0x80; });
+    bytes.remove_prefix(static_cast<std::size_t>(notAscii - bytes.begin()));
+    if (bytes.empty()) break;
     const std::size_t length = validSequenceLength(bytes);
     if (length == 0) return false;
     bytes.remove_prefix(length);

@@ -8,11 +8,22 @@ constexpr char kEndOfFile = 0x1A;
 }  // namespace
 
 void ReceivedTextConverter::convert(std::string_view wire, std::string& local) {
+  if (wire.empty()) return;
   local.reserve(local.size() + wire.size() + 1);
-  for (const char byte : wire) {
-    if (pendingCr_ && byte != '\n') local += '\r';
-    pendingCr_ = byte == '\r';
-    if (!pendingCr_) local += byte;
+  if (pendingCr_ && wire.front() != '\n') local += '\r';
+  pendingCr_ = false;
+  // The text between carriage returns is copied whole; a CR is dropped only
+  // when an LF follows it, which may be in the next block.
+  while (!wire.empty()) {
+    const std::size_t cr = wire.find('\r');
+    local.append(wire.substr(0, cr));
+    if (cr == std::string_view::npos) return;
+    wire.remove_prefix(cr + 1);
+    if (wire.empty()) {
+      pendingCr_ = true;
+    } else if (wire.front() != '\n') {
+      local += '\r';
+    }
   }
 }
 
@@ -27,10 +38,17 @@ void SentTextConverter::convert(std::string_view local, std::string& wire) {
   if (heldEndOfFile_) wire += kEndOfFile;
   heldEndOfFile_ = local.back() == kEndOfFile;
   if (heldEndOfFile_) local.remove_suffix(1);
-  for (const char byte : local) {
-    if (byte == '\n' && !lastWasCr_) wire += '\r';
-    wire += byte;
-    lastWasCr_ = byte == '\r';
+  // The text between line feeds is copied whole.
+  while (!local.empty()) {
+    const std::size_t lf = local.find('\n');
+    const std::string_view run = local.substr(0, lf);
+    wire.append(run);
+    if (!run.empty()) lastWasCr_ = run.back() == '\r';
+    if (lf == std::string_view::npos) break;
+    if (!lastWasCr_) wire += '\r';
+    wire += '\n';
+    lastWasCr_ = false;
+    local.remove_prefix(lf + 1);
   }
   if (heldEndOfFile_) lastWasCr_ = false;
 }
