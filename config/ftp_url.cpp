@@ -82,6 +82,7 @@ std::optional<std::string> takeHostAndPort(std::string_view hostPort, FtpUrl& ur
     return "the port \"" + std::string(portText) + "\" is not a number from 1 to 65535";
   }
   url.port = port;
+  url.portWritten = true;
   return std::nullopt;
 }
 

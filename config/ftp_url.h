@@ -18,6 +18,7 @@ struct FtpUrl {
   std::string host;
   std::string path;
   std::optional<int> port;
+  bool portWritten = false;  // the port stood in the text; else it is the scheme's own
   std::optional<std::string> userId;
   std::optional<std::string> password;
   char transferType = 0;   // 'A' or 'I' from ";type=", else 0

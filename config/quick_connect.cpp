@@ -56,7 +56,9 @@ QuickConnectReading ReadQuickConnectEntries(const QuickConnectEntries& entries) 
   FtpUrl& url = *parsed.url;
   connection.host = std::move(url.host);
   connection.path = std::move(url.path);
-  if (url.port) connection.port = *url.port;
+  // A port written in the URL wins over the Port field; the field wins over
+  // the scheme's own (990 for ftps://).
+  if (url.port && (url.portWritten || port.empty())) connection.port = *url.port;
   if (url.userId) connection.userId = std::move(*url.userId);
   if (url.password) connection.password = std::move(*url.password);
   if (url.tls) connection.tls = *url.tls;

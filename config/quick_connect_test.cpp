@@ -32,6 +32,8 @@ TEST(QuickConnect, ReadsFieldsAndUrls) {
        1},
       {{"ftp://host/", "anne", "pw", "2121"}, "host", 2121, "anne", "pw", "/", 1},
       {{"ftps://host", "", "", ""}, "host", 990, "", "", "", SiteProfile::kTlsImplicit},
+      {{"ftps://host", "", "", "2990"}, "host", 2990, "", "", "", SiteProfile::kTlsImplicit},
+      {{"ftps://host:3990", "", "", "2990"}, "host", 3990, "", "", "", SiteProfile::kTlsImplicit},
       {{"FTPES://joe@[::1]:2121/home", "", "pw", ""},
        "::1",
        2121,
