@@ -364,6 +364,8 @@ TEST_F(PaneCommandsTest, QuotedListFillsThePaneAndOtherTextIsSentAsTyped) {
 TEST_F(PaneCommandsTest, ListAndNlstMenuKeepTheRawListingForTheViewer) {
   expectListing("NLST", "a\r\nb\r\n");
   server_.expectLine("PASV").reply("500 No");
+  server_.expectLine("XPSV").reply("500 No");
+  server_.expectLineStartingWith("PORT").reply("500 No");
   connect();
   const std::optional<std::string> path = nlstMenuCommand(remote(), raw_);
   ASSERT_TRUE(path);
