@@ -17,6 +17,9 @@
 namespace ferrix::platform {
 namespace {
 
+// How much a data connection reads from the socket at once, whole records.
+constexpr std::size_t kDataReadAhead = 256 * 1024;
+
 std::string openSslErrorText(std::string_view fallback) {
   const unsigned long error = ERR_peek_last_error();
   ERR_clear_error();
@@ -105,6 +108,11 @@ std::unique_ptr<TlsStream> TlsClientContext::newStream(int socket, const std::st
     SSL_set1_host(ssl, hostName.c_str());
   }
   if (role == TlsRole::kData) {
+    // Several records per read() instead of a header and a body each; safe
+    // because the data socket is only ever read through SSL_read, never
+    // polled first, so bytes held back in OpenSSL are never overlooked.
+    SSL_set_read_ahead(ssl, 1);
+    SSL_set_default_read_buffer_len(ssl, kDataReadAhead);
     std::lock_guard lock(mutex_);
     if (newest_ != nullptr) SSL_set_session(ssl, newest_);
   }
