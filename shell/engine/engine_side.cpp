@@ -13,6 +13,7 @@
 #include "session/control_channel.h"
 #include "session/logon.h"
 #include "session/message_log.h"
+#include "session/name_charset.h"
 #include "session/sound_events.h"
 #include "transfer/resume_record.h"
 
@@ -76,7 +77,9 @@ EngineView EngineSide::takeView() {
   view.localFolders = entriesOf(localFolders_);
   view.localFolder = local_.folder;
   view.remoteItems = remotePane_.items();
-  view.remoteFolders = entriesOf(remoteFolders_);
+  for (const std::string& folder : remoteFolders_.entries()) {
+    view.remoteFolders.push_back(session::shownName(session_.state, folder));
+  }
   view.remoteFolder = remote_.remoteFolder;
   view.connected = session_.state.connected != 0;
   view.viewFile = std::exchange(viewFile_, std::nullopt);
@@ -168,11 +171,23 @@ bool EngineSide::listLocal(const std::optional<std::filesystem::path>& folder) {
   return true;
 }
 
-void EngineSide::enterRemoteFolder(const std::string& folder) {
-  if (session::changeRemoteFolder(session_, userInterface_, session_.state.controlSocket, folder) ==
-      2) {
+void EngineSide::enterRemoteFolder(const std::string& shownFolder) {
+  const std::optional<std::string> folder = remoteFolderShownAs(shownFolder);
+  if (!folder) return;
+  if (session::changeRemoteFolder(session_, userInterface_, session_.state.controlSocket,
+                                  *folder) == 2) {
     listing::ShowRemoteFolder(remote_, true);
   }
+}
+
+// A folder of the box's history stands for the server's bytes it was shown
+// for (which need not survive a round trip through the charset); anything
+// else was typed and goes in the server's charset.
+std::optional<std::string> EngineSide::remoteFolderShownAs(const std::string& shown) {
+  for (const std::string& folder : remoteFolders_.entries()) {
+    if (session::shownName(session_.state, folder) == shown) return folder;
+  }
+  return session::wireNameOrRefuse(session_, shown);
 }
 
 void EngineSide::redisplay(PaneSide side) {

@@ -73,8 +73,8 @@ struct EngineView {
   std::vector<std::string> localFolders;
   std::filesystem::path localFolder;
   std::vector<listing::PaneItem> remoteItems;
-  std::vector<std::string> remoteFolders;
-  std::string remoteFolder;
+  std::vector<std::string> remoteFolders;  // as shown (UTF-8)
+  std::string remoteFolder;               // the server's bytes
   bool connected = false;
   // A raw listing (LIST, NLST) waiting to be shown in the viewer.
   std::optional<std::string> viewFile;
@@ -113,8 +113,9 @@ class EngineSide {
   void cancel();
   // Lists the local folder again; enters `folder` first when given.
   bool listLocal(const std::optional<std::filesystem::path>& folder = std::nullopt);
-  // The remote folder box: changes into `folder` and shows it.
-  void enterRemoteFolder(const std::string& folder);
+  // The remote folder box: changes into the folder shown as `shownFolder`
+  // (UTF-8, from the box's history or typed) and shows it.
+  void enterRemoteFolder(const std::string& shownFolder);
   // Redisplays a pane in its current order and mask, without a new listing.
   void redisplay(listing::PaneSide side);
   // A pane command on `selection`, indices into the pane's items of `side`
@@ -145,6 +146,7 @@ class EngineSide {
 
  private:
   listing::PaneCommands paneCommands();
+  std::optional<std::string> remoteFolderShownAs(const std::string& shown);
   void afterConnect();
 
   session::Session& session_;

@@ -116,6 +116,35 @@ TEST_F(EngineSideTest, ConnectLogsOnAndShowsTheRemoteFolder) {
   EXPECT_THAT(namesOf(view.remoteItems), Contains("docs"));
 }
 
+// On a CP1251 server the folder box holds the folders as the pane shows
+// names; a folder chosen from it goes back by the server's own bytes, a
+// typed one in the server's charset, and one the charset cannot hold is
+// refused before anything is sent.
+TEST_F(EngineSideTest, TheRemoteFolderBoxSpeaksUtf8AndTheServerItsCharset) {
+  const std::string documents = "/\xE4\xEE\xEA";  // /док in CP1251
+  const std::string fresh = "/\xED\xEE\xE2\xE0\xFF";  // /новая
+  session_.state.sessionProfile.charset = "CP1251";
+  server_.reply("220 ready").expectLine("USER anne").reply("331 pass");
+  server_.expectLine("PASS secret").reply("230 in").expectLine("FEAT").reply("500 unknown");
+  scriptListing(documents);
+  server_.expectLine("CWD " + documents).reply("250 Changed");
+  // The same folder again: its listing comes from the cache.
+  server_.expectLine("PWD").reply("257 \"" + documents + "\" is the current directory.");
+  server_.expectLine("CWD " + fresh).reply("250 Changed");
+  scriptListing(fresh);
+  connect();
+  EXPECT_THAT(engine_->takeView().remoteFolders, ElementsAre("/док"));
+  engine_->enterRemoteFolder("/док");
+  engine_->enterRemoteFolder("/новая");
+  engine_->enterRemoteFolder("/日本");
+  expectScriptDone();
+  const EngineView view = engine_->takeView();
+  EXPECT_EQ(view.remoteFolder, fresh);
+  EXPECT_THAT(view.remoteFolders, Contains("/новая"));
+  EXPECT_THAT(log_.history(),
+              Contains("! \"/日本\" cannot be written in the server's charset CP1251"));
+}
+
 // The operation and the pane arrive by name; Delete on the remote pane asks,
 // deletes and fetches the folder again.
 TEST_F(EngineSideTest, RemoteDeleteByNameDeletesTheSelectedFileAndRelists) {
