@@ -82,6 +82,7 @@ EngineView EngineSide::takeView() {
   }
   view.remoteFolder = remote_.remoteFolder;
   view.connected = session_.state.connected != 0;
+  view.tlsProtocol = session_.state.tlsProtocol;
   view.viewFile = std::exchange(viewFile_, std::nullopt);
   return view;
 }

@@ -76,6 +76,7 @@ struct EngineView {
   std::vector<std::string> remoteFolders;  // as shown (UTF-8)
   std::string remoteFolder;               // the server's bytes
   bool connected = false;
+  std::string tlsProtocol;  // "TLSv1.3" while the connection is secured, else empty
   // A raw listing (LIST, NLST) waiting to be shown in the viewer.
   std::optional<std::string> viewFile;
 };

@@ -23,6 +23,7 @@
 #include "session/sound_events.h"
 #include "shell/desktop/desktop_extras.h"
 #include "shell/window/connect_failure.h"
+#include "shell/window/connection_security.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_header.h"
@@ -654,6 +655,7 @@ void MainWindow::applyView(EngineView view) {
   remotePane_->setFolderHistory(view.remoteFolders);
   remoteFolder_ = view.remoteFolder;
   connected_ = view.connected;
+  connectionSecurity_->showState(connected_, view.tlsProtocol);
   if (!connected_) {
     setWindowTitle(QString::fromLatin1(session::kProgramTitle));
     canMakeFolder_ = canRename_ = canDelete_ = false;

@@ -53,6 +53,7 @@ class QSplitter;
 
 namespace ferrix::shell {
 
+class ConnectionSecurity;
 class DesktopExtras;
 class FilePane;
 class PaneSplitter;
@@ -234,6 +235,7 @@ class MainWindow final : public QMainWindow {
   PaneSplitter* paneSplitter_ = nullptr;
   QSplitter* logSplitter_ = nullptr;
   QWidget* commandRow_ = nullptr;
+  ConnectionSecurity* connectionSecurity_ = nullptr;
   QRadioButton* asciiButton_ = nullptr;
   QRadioButton* binaryButton_ = nullptr;
   QCheckBox* autoButton_ = nullptr;

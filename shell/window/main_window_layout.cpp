@@ -23,6 +23,7 @@
 
 #include "shell/desktop/desktop_extras.h"
 #include "shell/options/list_font.h"
+#include "shell/window/connection_security.h"
 #include "shell/window/context_menu.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/main_window.h"
@@ -117,6 +118,9 @@ QWidget* MainWindow::buildCommandButtons() {
   auto* layout = new QHBoxLayout(commandRow_);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(buildModeButtons());
+  connectionSecurity_ = new ConnectionSecurity(commandRow_);
+  layout->addSpacing(12);
+  layout->addWidget(connectionSecurity_);
   layout->addStretch(1);
   for (const int id : kCommandButtons) layout->addWidget(commandButton(id, commandRow_));
   return commandRow_;

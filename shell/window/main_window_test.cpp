@@ -21,6 +21,7 @@
 #include "platform/clock.h"
 #include "platform/tcp_socket.h"
 #include "session/message_log.h"
+#include "shell/window/connection_security.h"
 #include "shell/window/file_pane.h"
 #include "shell/window/pane_list_model.h"
 #include "shell/window/window_commands.h"
@@ -112,6 +113,7 @@ TEST_F(MainWindowTest, ConnectListsTheRemoteFolderInItsOrder) {
   EXPECT_EQ(namesIn(*window_->remotePane()),
             (std::vector<std::string>{"..", "docs", "a-large.bin", "b-small.bin", "readme.txt"}));
   EXPECT_EQ(window_->findChild<QPushButton*>("connect")->text(), "&Close");
+  EXPECT_EQ(window_->findChild<ConnectionSecurity*>()->text(), "Not encrypted");
 }
 
 TEST_F(MainWindowTest, DoubleClickEntersAFolderAndParentComesBack) {
@@ -245,6 +247,7 @@ TEST_F(MainWindowTest, AltCWhileConnectedDisconnects) {
   EXPECT_TRUE(lines_.contains("QUIT"));
   EXPECT_TRUE(namesIn(*window_->remotePane()).empty());
   EXPECT_EQ(window_->findChild<QPushButton*>("connect")->text(), "&Connect");
+  EXPECT_TRUE(window_->findChild<ConnectionSecurity*>()->text().isEmpty());
 }
 
 TEST_F(MainWindowTest, ExitDuringATransferAbortsItAndSendsQuit) {
