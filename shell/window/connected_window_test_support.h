@@ -1,12 +1,15 @@
 // The fixture of window tests that need a connection: the main window at
-// 1000 x 700, connected by its Connect button to pyftpdlib on loopback,
-// with a scripted person and the log's lines at hand.
+// 1000 x 700, connected by its Connect button to a real server on loopback
+// (pyftpdlib unless a test names another; a TLS server with the site's TLS
+// required, its test CA trusted), with a scripted person and the log's
+// lines at hand.
 // Thread rule: GUI thread.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <cstdlib>
 #include <memory>
 
 #include "listing/host_detection.h"
@@ -20,7 +23,8 @@ namespace ferrix::shell::test_support {
 
 class ConnectedWindowTest : public WindowTestBase {
  protected:
-  ConnectedWindowTest() : server_(testing::FtpServerKind::kPyftpdlib) {
+  explicit ConnectedWindowTest(testing::FtpServerKind kind = testing::FtpServerKind::kPyftpdlib)
+      : server_(kind) {
     configuration_.writeIni("[_config_]\nAUTOSTART=0\nHASH=0\n");
     configuration_->LoadProgramSettings();
     session_.onGreetingLine = listing::CheckReplyForHostType;
@@ -33,6 +37,7 @@ class ConnectedWindowTest : public WindowTestBase {
 
   void connect() {
     ASSERT_EQ(server_.startError(), "");
+    if (server_.usesTls()) setenv("SSL_CERT_FILE", server_.caFile().c_str(), 1);
     WindowHooks hooks;
     hooks.chooseSite = [this](QWidget*) {
       config::SiteProfile& profile = session_.state.sessionProfile;
@@ -42,6 +47,7 @@ class ConnectedWindowTest : public WindowTestBase {
       profile.port = server_.port();
       profile.userId = server_.login().user;
       profile.password = server_.login().password;
+      if (server_.usesTls()) profile.tls = config::SiteProfile::kTlsRequired;
       return true;
     };
     window_ = std::make_unique<MainWindow>(

@@ -5,6 +5,11 @@
 #include <QLabel>
 
 namespace ferrix::shell {
+namespace {
+
+constexpr int kGapBefore = 12;  // from the transfer mode's check box
+
+}  // namespace
 
 QString ReadableTlsProtocol(const std::string& protocol) {
   const QString name = QString::fromStdString(protocol);
@@ -15,7 +20,10 @@ QString ReadableTlsProtocol(const std::string& protocol) {
 ConnectionSecurity::ConnectionSecurity(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("connectionSecurity"));
   auto* layout = new QHBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
+  // The sign may shrink away (see minimumSizeHint), so its layout must not
+  // hold the widget at the labels' width.
+  layout->setSizeConstraint(QLayout::SetNoConstraint);
+  layout->setContentsMargins(kGapBefore, 0, 0, 0);
   layout->setSpacing(4);
   icon_ = new QLabel(this);
   text_ = new QLabel(this);
@@ -37,6 +45,10 @@ void ConnectionSecurity::showState(bool connected, const std::string& tlsProtoco
                            .arg(QString::fromStdString(tlsProtocol))
                      : tr("The connection to the server is not encrypted: passwords and "
                           "files travel as they are."));
+}
+
+QSize ConnectionSecurity::minimumSizeHint() const {
+  return {0, QWidget::minimumSizeHint().height()};
 }
 
 QString ConnectionSecurity::text() const { return isHidden() ? QString() : text_->text(); }

@@ -28,6 +28,9 @@ class ConnectionSecurity final : public QWidget {
   void showState(bool connected, const std::string& tlsProtocol);
   // What the sign says; empty while it is hidden.
   QString text() const;
+  // Nothing: the sign takes room its row has to spare and never widens the
+  // window; at the narrowest window the row's buttons come first.
+  QSize minimumSizeHint() const override;
 
  private:
   QLabel* icon_ = nullptr;

@@ -119,7 +119,6 @@ QWidget* MainWindow::buildCommandButtons() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(buildModeButtons());
   connectionSecurity_ = new ConnectionSecurity(commandRow_);
-  layout->addSpacing(12);
   layout->addWidget(connectionSecurity_);
   layout->addStretch(1);
   for (const int id : kCommandButtons) layout->addWidget(commandButton(id, commandRow_));

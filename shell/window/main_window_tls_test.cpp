@@ -4,59 +4,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QTest>
-#include <cstdlib>
-#include <memory>
-
-#include "config/scratch_configuration.h"
+#include "shell/window/connected_window_test_support.h"
 #include "shell/window/connection_security.h"
-#include "shell/window/main_window.h"
-#include "shell/window/window_commands.h"
-#include "shell/window/window_test_support.h"
-#include "testing/real_ftp_servers.h"
-#include "testing/scripted_user_interface.h"
 
 namespace ferrix::shell {
 namespace {
 
-using namespace test_support;
-
-class MainWindowTlsTest : public WindowTestBase {
+class MainWindowTlsTest : public test_support::ConnectedWindowTest {
  protected:
-  MainWindowTlsTest() : server_(testing::FtpServerKind::kVsftpdExplicitTls) {
-    configuration_.writeIni("[_config_]\nAUTOSTART=0\nHASH=0\n");
-    configuration_->LoadProgramSettings();
-  }
-  ~MainWindowTlsTest() override { window_.reset(); }
-
-  testing::RealFtpServer server_;
-  testing::ScriptedUserInterface userInterface_;
-  std::unique_ptr<MainWindow> window_;
+  MainWindowTlsTest() : ConnectedWindowTest(testing::FtpServerKind::kVsftpdExplicitTls) {}
 };
 
 TEST_F(MainWindowTlsTest, ASecuredConnectionShowsTheClosedPadlockAndItsProtocol) {
-  ASSERT_EQ(server_.startError(), "");
-  setenv("SSL_CERT_FILE", server_.caFile().c_str(), 1);
-  WindowHooks hooks;
-  hooks.chooseSite = [this](QWidget*) {
-    config::SiteProfile& profile = session_.state.sessionProfile;
-    profile = config::SiteProfile{};
-    profile.profileName = "secured";
-    profile.hostName = "127.0.0.1";
-    profile.port = server_.port();
-    profile.userId = server_.login().user;
-    profile.password = server_.login().password;
-    profile.tls = config::SiteProfile::kTlsRequired;
-    return true;
-  };
-  window_ = std::make_unique<MainWindow>(
-      WindowServices{*configuration_, sites_, session_, userInterface_}, std::move(hooks));
-  window_->setLocalFolder(local_.path());
-  window_->show();
-  ASSERT_TRUE(window_->dispatchCommand(command::kConnect));
-  ASSERT_TRUE(QTest::qWaitFor([this] { return window_->idle(); }, kWaitMs));
-  ASSERT_TRUE(window_->connected());
-
+  connect();
   const ConnectionSecurity* sign = window_->findChild<ConnectionSecurity*>();
   EXPECT_THAT(sign->text().toStdString(), ::testing::StartsWith("TLS 1."));
   EXPECT_THAT(sign->toolTip().toStdString(), ::testing::HasSubstr("encrypted with TLSv1."));
