@@ -46,7 +46,7 @@ class DropGuard {
   explicit DropGuard(BatchTransfer& batch)
       : busy_(batch.remote.transferThreadBusy), held_(busy_.tryAcquire()) {
     const session::SessionState& state = sessionOf(batch).state;
-    if (held_ && (state.exchange.depth() != 0 || state.commandInProgress != 0)) {
+    if (held_ && state.busy()) {
       busy_.release();
       held_ = false;
     }

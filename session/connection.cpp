@@ -84,7 +84,7 @@ void cancelSession(Session& session) {
 bool keepAliveTimerProc(Session& session) {
   SessionState& state = session.state;
   if (state.controlSocket == kInvalidSocket) return false;
-  if (state.commandInProgress || state.exchange.depth() != 0) return true;
+  if (state.busy()) return true;
   sendCommand(session, state.controlSocket, "NOOP");
   return true;
 }

@@ -92,6 +92,10 @@ struct SessionState {
   std::string tlsFingerprint;
   std::string tlsProtocol;  // "TLSv1.3" while the control connection is secured
   config::SiteProfile sessionProfile;
+
+  // Some thread's command or transfer runs on the control connection now.
+  // Any thread may ask.
+  bool busy() const { return exchange.depth() != 0 || commandInProgress != 0; }
 };
 
 struct Session {

@@ -389,20 +389,6 @@ ReceiveResult runReceivingCommand(TransferContext& transfer, int controlSocket,
   return {};
 }
 
-bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
-  session::Session& session = transfer.session;
-  if (controlSocket == kInvalidSocket) {
-    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
-    return true;
-  }
-  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
-    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
-    return true;
-  }
-  return false;
-}
-
-
 std::string localNameFor(TransferContext& transfer, const FileTransferContext& file,
                          std::string_view remoteName) {
   const std::size_t maxName =
@@ -535,7 +521,7 @@ int ReceiveToDescriptor(TransferContext& transfer, int controlSocket, std::strin
                         int descriptor, char type) {
   transfer.session.state.replyCode = 0;
   transfer.state.transferResult = kNothingTransferred;
-  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseWhenNotReady(transfer, controlSocket)) return 0;
   if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();
@@ -553,7 +539,7 @@ ReceiveResult ReceiveFromOffset(TransferContext& transfer, int controlSocket,
                                 const BlockObserver& observer) {
   transfer.session.state.replyCode = 0;
   transfer.state.transferResult = kNothingTransferred;
-  if (refuseWhenNotReady(transfer, controlSocket)) return {};
+  if (RefuseWhenNotReady(transfer, controlSocket)) return {};
   if (RefuseChangedName(transfer.session, command)) return {};
   SelectTransferType(transfer, controlSocket, command, type);
   transfer.status.clearExpectedSize();

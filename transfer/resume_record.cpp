@@ -88,7 +88,7 @@ bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
     session.log.logMessagef("! %s", text(strings::kNotConnected).data());
     return true;
   }
-  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
+  if (session.state.busy()) {
     session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
     return true;
   }

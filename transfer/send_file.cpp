@@ -204,20 +204,6 @@ std::string remoteNameFor(TransferContext& transfer, const std::string& localPat
   return name;
 }
 
-// Refuses when no connection is open or a command is running; true then.
-bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
-  session::Session& session = transfer.session;
-  if (controlSocket == kInvalidSocket) {
-    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
-    return true;
-  }
-  if (session.state.exchange.depth() != 0 || session.state.commandInProgress) {
-    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
-    return true;
-  }
-  return false;
-}
-
 // Sends the storing command and runs `moveData` on the data connection.
 // Returns as SendFromFile does; `outcome` says what the loop did. The whole
 // transfer is one exchange, so no other thread's command is answered by
@@ -332,7 +318,7 @@ TransferOutcome SendFile(TransferContext& transfer, const FileTransferContext& f
 int SendFromFile(TransferContext& transfer, int controlSocket, std::string command,
                  const std::string& localPath, char type) {
   transfer.session.state.replyCode = 0;
-  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseWhenNotReady(transfer, controlSocket)) return 0;
   if (RefuseChangedName(transfer.session, command)) return 0;
   SelectTransferType(transfer, controlSocket, localPath, type);
   SendOutcome outcome;
@@ -356,7 +342,7 @@ int SendFromFile(TransferContext& transfer, int controlSocket, std::string comma
 int SendFromStream(TransferContext& transfer, int controlSocket, std::string command,
                    std::FILE* source, const std::string& label, char type) {
   transfer.session.state.replyCode = 0;
-  if (refuseWhenNotReady(transfer, controlSocket)) return 0;
+  if (RefuseWhenNotReady(transfer, controlSocket)) return 0;
   if (RefuseChangedName(transfer.session, command)) return 0;
   // Automatic mode chooses by the remote name: the stream has none.
   SelectTransferType(transfer, controlSocket, command, type);

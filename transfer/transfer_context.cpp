@@ -4,11 +4,14 @@
 #include <cstdio>
 
 #include "decoder/include/ferrixcore.h"
+#include "resources/strings.h"
 #include "session/control_channel.h"
 #include "session/message_log.h"
 #include "session/sound_events.h"
 
 namespace ferrix::transfer {
+
+namespace strings = resources::string_id;
 
 char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
                         char wanted) {
@@ -27,6 +30,19 @@ char SelectTransferType(TransferContext& transfer, int controlSocket, std::strin
     state.serverTransferType = wanted;
   }
   return wanted;
+}
+
+bool RefuseWhenNotReady(TransferContext& transfer, int controlSocket) {
+  session::Session& session = transfer.session;
+  if (controlSocket == platform::kInvalidSocket) {
+    session.log.logMessagef("! %s", resources::loadString(strings::kNotConnected).data());
+    return true;
+  }
+  if (session.state.busy()) {
+    session.log.logMessagef("! %s", resources::loadString(strings::kCommandInProgress).data());
+    return true;
+  }
+  return false;
 }
 
 bool RefuseChangedName(session::Session& session, std::string_view command) {

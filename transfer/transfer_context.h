@@ -94,6 +94,10 @@ struct TransferContext {
 char SelectTransferType(TransferContext& transfer, int controlSocket, std::string_view nameOrCommand,
                         char wanted);
 
+// True (and logged) when no transfer can start: no control connection, or
+// a command or transfer of some thread still running on it.
+bool RefuseWhenNotReady(TransferContext& transfer, int controlSocket);
+
 // True (and logged) when the transfer command `command` would not reach the
 // server as it stands: its name, changed on the way, could be another file.
 bool RefuseChangedName(session::Session& session, std::string_view command);
