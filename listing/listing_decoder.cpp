@@ -34,6 +34,22 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+// Whether every line of a listing of `hostType` decodes without the lines
+// around it: not where entries span lines (VMS, IBM MVS member columns) or
+// where the decoder remembers earlier lines (IBM AS/400, Stratus VOS).
+bool LinesDecodeAlone(int hostType) {
+  switch (hostType) {
+    case FERRIX_HOST_TYPE_VMS_MULTINET:
+    case FERRIX_HOST_TYPE_VMS_UCX:
+    case FERRIX_HOST_TYPE_IBM_MVS:
+    case FERRIX_HOST_TYPE_IBM_AS400:
+    case FERRIX_HOST_TYPE_STRATUS_VOS:
+      return false;
+    default:
+      return true;
+  }
+}
+
 }  // namespace
 
 // Whole lines, so that one line is at most one entry, read as C strings (a
@@ -214,49 +230,78 @@ RemotePaneListing::RemotePaneListing(session::Session& session, const std::strin
     : session_(session),
       source_{ListingHostType(session.state), remoteFolder, session.state.sessionProfile.userId},
       asciiNames_(transfer::AsciiNameList::load(nameRules)) {
+  if (LinesDecodeAlone(source_.hostType)) {
+    batches_ = std::make_unique<ParallelBatchDecoder>(
+        [this](std::string_view lines, std::vector<PaneItem>& items) { decodeBatch(lines, items); },
+        items_);
+  }
   restart();
 }
 
 void RemotePaneListing::restart() {
-  // MLSD times are UTC; the pane shows local time before the site's offset.
-  const bool utcTimes = source_.hostType == FERRIX_HOST_TYPE_MLSD;
-  const auto onEntry = [this, utcTimes](const ListingEntry& decoded) {
-    if (utcTimes) {
-      addItem(UtcToLocalTime(decoded));
-    } else {
-      addItem(decoded);
-    }
-  };
-  decoder_ = std::make_unique<ListingStreamDecoder>(source_, onEntry);
+  if (batches_) {
+    batches_->clear();
+    batcher_.clear();
+  } else {
+    decoder_ = std::make_unique<ListingStreamDecoder>(source_, [this](const ListingEntry& entry) {
+      if (std::optional<PaneItem> item = itemOf(entry)) items_.push_back(std::move(*item));
+    });
+  }
+  // The parent entry goes in with the others (the order puts it first), so
+  // the pane takes the decoded items over without copying them.
+  items_.clear();
+  items_.push_back(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
 }
 
-void RemotePaneListing::addItem(const ListingEntry& entry) {
+void RemotePaneListing::feed(std::string_view bytes) {
+  if (batches_) {
+    batcher_.feed(bytes, [this](std::string batch) { batches_->add(std::move(batch)); });
+  } else {
+    decoder_->feed(bytes);
+  }
+}
+
+std::optional<PaneItem> RemotePaneListing::itemOf(const ListingEntry& entry) const {
+  // MLSD times are UTC; the pane shows local time before the site's offset.
+  const bool utcTimes = source_.hostType == FERRIX_HOST_TYPE_MLSD;
   std::optional<PaneItem> item =
-      MakeRemoteItem(entry, asciiNames_, session_.state.sessionProfile.timeOffsetHours);
-  if (!item) return;
+      MakeRemoteItem(utcTimes ? UtcToLocalTime(entry) : entry, asciiNames_,
+                     session_.state.sessionProfile.timeOffsetHours);
+  if (!item) return item;
   if (std::optional<std::string> shown =
           session::shownNameIfDifferent(session_.state, item->name())) {
     item->shown = std::move(*shown);
   }
-  items_.push_back(std::move(*item));
+  return item;
 }
 
-void RemotePaneListing::clear() {
-  items_.clear();
-  restart();
+void RemotePaneListing::decodeBatch(std::string_view lines, std::vector<PaneItem>& items) const {
+  ListingStreamDecoder decoder(source_, [this, &items](const ListingEntry& entry) {
+    if (std::optional<PaneItem> item = itemOf(entry)) items.push_back(std::move(*item));
+  });
+  decoder.feed(lines);
+  decoder.finish();
 }
+
+std::size_t RemotePaneListing::skippedLines() const {
+  return batches_ ? batcher_.skippedLines() : decoder_->skippedLines();
+}
+
+void RemotePaneListing::clear() { restart(); }
 
 void RemotePaneListing::fillPane(PaneModel& pane, std::string_view mask) {
-  decoder_->finish();
-  LogSkippedLines(session_.log, decoder_->skippedLines());
+  if (batches_) {
+    batcher_.finish([this](std::string batch) { batches_->add(std::move(batch)); });
+    batches_->finish();
+  } else {
+    decoder_->finish();
+  }
+  LogSkippedLines(session_.log, skippedLines());
   if (!mask.empty()) {
     std::erase_if(items_, [mask](const PaneItem& item) {
       return item.kind < kKindFolder && !MatchesLocalMask(item.name(), mask);
     });
   }
-  // The parent entry goes in with the others (the order puts it first), so
-  // the pane takes the decoded items over without copying them.
-  items_.push_back(MakeNamedItem(PaneSide::kRemote, kKindFolder, kParentName));
   pane.clear();
   pane.addAll(std::move(items_));
   clear();

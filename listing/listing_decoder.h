@@ -6,17 +6,22 @@
 // name kept as the server listed it and shown in the session's name charset.
 //
 // The pane owns the items it is given. Thread rule: the thread that owns the
-// remote pane; the decoder library keeps parser state, so one file at a time.
+// remote pane. The decoder library keeps parser state for Stratus VOS and
+// IBM AS/400 lines, so those listings are decoded one at a time, on that
+// thread alone.
 #pragma once
 #include <ferrixcore.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "listing/line_batches.h"
 #include "listing/pane_model.h"
+#include "listing/parallel_batch_decoder.h"
 #include "session/message_log.h"
 #include "session/session_state.h"
 #include "transfer/name_rules.h"
@@ -32,9 +37,6 @@ struct ListingSource {
 };
 
 using EntrySink = std::function<void(const ListingEntry&)>;
-
-// Lines longer than this are no listing entry anyone sends; they are skipped.
-inline constexpr std::size_t kLongestListingLine = 64 * 1024;
 
 // Decodes a listing handed over in parts of any size, as they arrive: the
 // entries reach the sink exactly as if the whole listing were read from a
@@ -60,13 +62,14 @@ class ListingStreamDecoder {
 };
 
 // The remote pane's items of one listing, decoded while it arrives, so
-// that only the ordering is left when the transfer ends.
+// that only the ordering is left when the transfer ends. Where lines decode
+// alone, batches of them are decoded on two threads at once.
 class RemotePaneListing {
  public:
   RemotePaneListing(session::Session& session, const std::string& remoteFolder,
                     const transfer::NameRuleSettings& nameRules);
 
-  void feed(std::string_view bytes) { decoder_->feed(bytes); }
+  void feed(std::string_view bytes);
   // Forgets everything fed so far: the listing counts as empty.
   void clear();
   // Fills `pane` with the parent entry and the entries, ordered; with a
@@ -75,13 +78,19 @@ class RemotePaneListing {
 
  private:
   void restart();
-  void addItem(const ListingEntry& entry);
+  // The pane item of a decoded entry, if it makes one; reads only what
+  // stays unchanged while the listing arrives.
+  std::optional<PaneItem> itemOf(const ListingEntry& entry) const;
+  void decodeBatch(std::string_view lines, std::vector<PaneItem>& items) const;
+  std::size_t skippedLines() const;
 
   session::Session& session_;
   ListingSource source_;
   transfer::AsciiNameList asciiNames_;
   std::vector<PaneItem> items_;
-  std::unique_ptr<ListingStreamDecoder> decoder_;
+  std::unique_ptr<ListingStreamDecoder> decoder_;  // lines that depend on others
+  LineBatcher batcher_;                            // lines that decode alone
+  std::unique_ptr<ParallelBatchDecoder> batches_;
 };
 
 // Hands every entry decoded from the listing in `path` to `sink`, in listing

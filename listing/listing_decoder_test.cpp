@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <string_view>
@@ -215,6 +217,55 @@ TEST_F(ListingFileTest, ListingArrivingInPartsDecodesAsTheWholeFile) {
     std::vector<std::string_view> single;
     for (std::size_t i = 0; i < bytes.size(); ++i) single.push_back(bytes.substr(i, 1));
     EXPECT_EQ(streamedNames(hostType, single), whole);
+  }
+}
+
+// A listing many batches long decodes on two threads; every entry arrives
+// once, with its own columns, and an overlong line is still left out.
+TEST_F(ListingFileTest, ListingOfManyBatchesGivesEveryEntryOnce) {
+  constexpr int kEntries = 20000;
+  std::string listing = "total 20000\r\n";
+  for (int i = kEntries; i > 0; --i) {
+    listing += "-rw-r--r--   1 ann  staff " + std::to_string(i) + " Jan  5 10:20 file_" +
+               std::to_string(i) + ".txt\r\n";
+    if (i == kEntries / 2) listing += std::string(kLongestListingLine + 1, 'x') + "\r\n";
+  }
+  ASSERT_GT(listing.size(), 4 * kListingBatchBytes);
+  const std::vector<std::string> decoded = decode(FERRIX_HOST_TYPE_UNIX, listing);
+  ASSERT_EQ(decoded.size(), kEntries + 1u);
+  EXPECT_EQ(decoded.front(), "..");
+  std::vector<bool> seen(kEntries + 1);
+  for (const PaneItem& entry : pane_.items()) {
+    if (entry.isParent()) continue;
+    const std::string expected = "file_" + std::to_string(entry.size) + ".txt";
+    ASSERT_EQ(entry.name(), expected);
+    ASSERT_FALSE(seen[entry.size]) << expected;
+    seen[entry.size] = true;
+  }
+  EXPECT_TRUE(std::is_sorted(decoded.begin() + 1, decoded.end()));
+  EXPECT_THAT(log_.history(),
+              ::testing::Contains("+ 1 listing line(s) longer than 65536 characters skipped"));
+}
+
+// VMS entries may go on on the next line; a listing too long for one batch
+// still joins the two halves wherever a batch would end.
+TEST_F(ListingFileTest, VmsContinuationsJoinInListingsOfManyBatches) {
+  const std::string nameLine = "NAME_00000.TXT;1\r\n";
+  const std::string attributes = "        2/3  12-MAR-2003 10:15:42\r\n";
+  for (const std::string& lead : {std::string(), std::string(nameLine.size() - 2, ' ') + "\r\n"}) {
+    std::string listing = lead;
+    int entries = 0;
+    while (listing.size() < 2 * kListingBatchBytes) {
+      std::string name = std::to_string(entries++);
+      name.insert(0, 5 - name.size(), '0');
+      listing += nameLine.substr(0, 5) + name + nameLine.substr(10) + attributes;
+    }
+    const std::vector<std::string> decoded = decode(FERRIX_HOST_TYPE_VMS_MULTINET, listing);
+    ASSERT_EQ(decoded.size(), entries + 1u);
+    for (const PaneItem& entry : pane_.items()) {
+      if (entry.isParent()) continue;
+      ASSERT_EQ(entry.year, 2003) << entry.name();
+    }
   }
 }
 

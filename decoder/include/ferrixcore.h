@@ -7,11 +7,12 @@
  * the MVS member nodes FERRIX_ParseLine appends to a folder list for the
  * library's own client; FERRIX_FreeFolderNodes releases them.
  *
- * Thread rule: a few parsers keep state between lines (the Stratus VOS
+ * Thread rule: two parsers keep state between lines (the Stratus VOS
  * section state and the IBM AS/400 remembered date, time and size). That
- * state is process-wide and unguarded, so the lines of one listing are
- * decoded one after another from one thread, and two listings are never
- * decoded at the same time.
+ * state is process-wide and unguarded, so the lines of a listing of either
+ * type are decoded one after another from one thread, and two such listings
+ * are never decoded at the same time. Lines of every other host type decode
+ * on their own: any number of threads may decode them at once.
  */
 #ifndef FERRIXCORE_H
 #define FERRIXCORE_H
