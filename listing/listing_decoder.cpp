@@ -270,7 +270,7 @@ std::optional<PaneItem> RemotePaneListing::itemOf(const ListingEntry& entry) con
   if (!item) return item;
   if (std::optional<std::string> shown =
           session::shownNameIfDifferent(session_.state, item->name())) {
-    item->shown = std::move(*shown);
+    item->setShownName(*shown);
   }
   return item;
 }

@@ -137,7 +137,7 @@ bool MakeLocalItem(const fs::directory_entry& entry, std::int32_t kind, std::uin
   item.hour = static_cast<std::uint8_t>(time.hour);
   item.minute = static_cast<std::uint8_t>(time.minute);
   item.size = size;
-  item.nameLength = name.size();
+  item.nameLength = static_cast<std::uint32_t>(name.size());
   item.text = longDir ? LocalItemText(name, time, size) : name;
   return true;
 }

@@ -23,7 +23,7 @@ std::string DateText(const PaneItem& item, std::int32_t dateFmt, std::int32_t lo
 std::string SizeText(std::uint64_t size) { return std::to_string(size); }
 
 std::string_view DisplayTail(const PaneItem& item) {
-  std::string_view tail = std::string_view(item.text).substr(item.nameLength);
+  const std::string_view tail = item.tail();
   const std::size_t start = tail.find_first_not_of(" \t");
   return start == std::string_view::npos ? std::string_view() : tail.substr(start);
 }

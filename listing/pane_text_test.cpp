@@ -83,5 +83,18 @@ TEST(PaneText, DisplayTailSkipsLeadingBlanks) {
   EXPECT_EQ(DisplayTail(MakeNamedItem(PaneSide::kLocal, kKindFolder, "..")), "");
 }
 
+// The shown form of a name lives in the item's text between the name and
+// the tail; setting it again replaces it and leaves both alone.
+TEST(PaneText, ShownNameSitsBetweenTheNameAndTheTail) {
+  PaneItem item = MakeNamedItem(PaneSide::kRemote, kKindFile, "\xcf\xf0");
+  item.text += "\t 7";
+  EXPECT_EQ(item.shownName(), "\xcf\xf0");
+  item.setShownName("\xd0\x9f\xd1\x80");
+  item.setShownName("\xd0\x9f\xd1\x80!");
+  EXPECT_EQ(item.name(), "\xcf\xf0");
+  EXPECT_EQ(item.shownName(), "\xd0\x9f\xd1\x80!");
+  EXPECT_EQ(DisplayTail(item), "7");
+}
+
 }  // namespace
 }  // namespace ferrix::listing
