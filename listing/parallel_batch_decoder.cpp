@@ -4,6 +4,12 @@
 #include <utility>
 
 namespace ferrix::listing {
+namespace {
+
+// Waiting batches beyond which the helper counts as behind.
+constexpr std::size_t kWaitingBeforeCallerDecodes = 2;
+
+}  // namespace
 
 ParallelBatchDecoder::ParallelBatchDecoder(Decode decode, std::vector<PaneItem>& items)
     : decode_(std::move(decode)), items_(items) {}
@@ -29,7 +35,7 @@ void ParallelBatchDecoder::add(std::string lines) {
   } else {
     changed_.notify_one();
   }
-  decodeWhileMoreThan(2);
+  decodeWhileMoreThan(kWaitingBeforeCallerDecodes);
   addDecodedItems();
 }
 
