@@ -1,6 +1,7 @@
 #include "listing/parallel_batch_decoder.h"
 
 #include <iterator>
+#include <system_error>
 #include <utility>
 
 namespace ferrix::listing {
@@ -31,7 +32,12 @@ void ParallelBatchDecoder::add(std::string lines) {
     startHelper = !helper_.joinable() && batches_.size() - firstWaiting_ > 1;
   }
   if (startHelper) {
-    helper_ = std::thread([this] { runHelper(); });
+    try {
+      helper_ = std::thread([this] { runHelper(); });
+    } catch (const std::system_error&) {
+      // No thread to be had (a process limit): this thread decodes every
+      // batch, as it does for a listing of one batch.
+    }
   } else {
     changed_.notify_one();
   }
