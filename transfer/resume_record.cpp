@@ -82,17 +82,13 @@ void resumeInto(TransferContext& transfer, const ResumeContext& resume, std::str
   }
 }
 
+// A resume also needs the logon finished, not only a control connection.
 bool refuseWhenNotReady(TransferContext& transfer, int controlSocket) {
-  session::Session& session = transfer.session;
-  if (controlSocket == platform::kInvalidSocket || !session.state.connected) {
-    session.log.logMessagef("! %s", text(strings::kNotConnected).data());
+  if (!transfer.session.state.connected) {
+    transfer.session.log.logMessagef("! %s", text(strings::kNotConnected).data());
     return true;
   }
-  if (session.state.busy()) {
-    session.log.logMessagef("! %s", text(strings::kCommandInProgress).data());
-    return true;
-  }
-  return false;
+  return RefuseWhenNotReady(transfer, controlSocket);
 }
 
 }  // namespace
